@@ -1,0 +1,31 @@
+#pragma once
+// Program-wide values. Each belongs to no screen; the comment says who writes it.
+#include <QString>
+#include <QtGlobal>
+
+namespace app {
+
+struct ProgramValues {
+    // Folder of recorded runs and of the session log, without a trailing separator.
+    // Written by the Setup screen (load, txtVideoDir change); read by every screen.
+    QString VideoDirectory;
+    // File name (no folder) of the day's session log, built once at start-up.
+    QString LogFileName;
+    // Where the operator came from: "Setup", "Capture", "CaptureGoToTimer", "Timer", "View"
+    // or empty. Written by the screen handing over, consumed by the arriving screen.
+    QString NavigationSource;
+    // Frame count at "Start of Tricks" of the last recording; used when greater than 0.
+    qint16 StartFrameHint = 0;
+    // Frames and frames per second of the recording just finished.
+    qint16 CapturedFrameCount = 0;
+    double CapturedFrameRate = 0.0;
+    // The run chosen in the log viewer for the review screen.
+    QString FileToView;
+    // Guard against running the Capture screen's arrival check twice at once.
+    qint16 PaintBusy = 0;
+};
+
+// The one instance. Tests reset it with `app::program() = {}`.
+ProgramValues& program();
+
+} // namespace app

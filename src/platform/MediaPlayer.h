@@ -1,0 +1,37 @@
+#pragma once
+// The frame-exact video player of the Timer & Review screen (placed as MediaPlayer1).
+// Positions are frame numbers: position n shows frame n of the file, counted from 0.
+#include <QWidget>
+
+namespace platform {
+
+class MediaPlayer : public QWidget {
+    Q_OBJECT
+public:
+    using QWidget::QWidget;
+    ~MediaPlayer() override = default;
+
+    // Opens the file; the position goes to frame 0. An empty or unreadable file leaves the
+    // player empty.
+    virtual void setPlayerFileName(const QString& path) = 0;
+    virtual QString PlayerFileName() const = 0;
+    virtual double PlayerPosition() const = 0; // the frame now shown (or being sought)
+    virtual void setPlayerPosition(double frame) = 0;
+    virtual void setPlayerSelectionStart(double frame) = 0;
+    virtual void setPlayerSelectionEnd(double frame) = 0;
+    virtual int PlayerDisplaySize() const = 0; // 3 full screen, 4 fitted to the widget
+    virtual void setPlayerDisplaySize(int size) = 0;
+    virtual void setPlayerSeekEnabled(bool on) = 0; // the player's own slider and step buttons
+    // Plays the selection at normal speed and returns at once; stops on the selection end frame.
+    virtual void PlayerPlay() = 0;
+    virtual void PlayerStop() = 0;
+    // Gives the player the keyboard focus.
+    virtual void giveFocus() = 0;
+
+signals:
+    // A key pressed while the player has the focus, with Windows virtual-key numbers
+    // (100 numeric keypad 4, 102 numeric keypad 6).
+    void PlayerKey(int keyCode, int shift);
+};
+
+} // namespace platform

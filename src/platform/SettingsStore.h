@@ -1,0 +1,18 @@
+#pragma once
+// Per-user store of named text values. The program uses one application ("SKV04") and one
+// section ("Settings"); the implementation fixes both. Keys are compared without regard to case.
+#include <QString>
+
+namespace platform {
+
+class SettingsStore {
+public:
+    virtual ~SettingsStore() = default;
+    // The stored text, or `defaultValue` when the key is absent.
+    virtual QString ReadSetting(const QString& key, const QString& defaultValue) = 0;
+    // Stores the text (creating the key) and makes it durable before returning: the program can
+    // end abruptly at any moment.
+    virtual void WriteSetting(const QString& key, const QString& value) = 0;
+};
+
+} // namespace platform

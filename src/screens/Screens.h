@@ -1,0 +1,52 @@
+#pragma once
+// Owner of the program's screens. The three main screens are created once, on first use, and
+// live until the program ends: navigation only shows and hides them.
+#include <QPointer>
+#include <memory>
+
+class QWidget;
+class MainForm;
+class PreviewForm;
+class frmSetStart;
+class LogView;
+class frmManual;
+
+namespace platform {
+struct Services;
+}
+
+class Screens {
+public:
+    explicit Screens(platform::Services& services);
+    ~Screens();
+    Screens(const Screens&) = delete;
+    Screens& operator=(const Screens&) = delete;
+
+    platform::Services& services() { return m_services; }
+
+    // Creates the Setup screen, runs its load to completion, then shows it.
+    void start();
+
+    MainForm& setup();
+    bool setupExists() const { return m_setup != nullptr; }
+    // The Capture screen is created hidden the first time it is asked for (the Setup load's
+    // first touch of the capture control); its load runs at that moment.
+    PreviewForm& capture();
+    bool captureExists() const { return m_capture != nullptr; }
+    // The Timer & Review screen is created the first time it is asked for.
+    frmSetStart& timer();
+    bool timerExists() const { return m_timer != nullptr; }
+    frmManual& manual();
+    // Shows a new log viewer, modeless, owned by `owner` (it stays above it). The viewer
+    // destroys itself when it is left.
+    LogView& showLogView(QWidget* owner);
+    LogView* logView() const;
+
+private:
+    platform::Services& m_services;
+    std::unique_ptr<MainForm> m_setup;
+    std::unique_ptr<PreviewForm> m_capture;
+    std::unique_ptr<frmSetStart> m_timer;
+    std::unique_ptr<frmManual> m_manual;
+    QPointer<LogView> m_logView;
+};

@@ -1,0 +1,9 @@
+// Test entry for the core: a QCoreApplication so that Qt's text and file classes work.
+#include <QCoreApplication>
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,50 @@
+#pragma once
+// Dialogs answered by a script instead of a person. Every box shown is recorded with its text,
+// title, buttons, icon and default button; answers are taken from queues in order. A box
+// shown with no scripted answer gets the default button (message) or an empty text (input,
+// open-file), so an unexpected box never hangs a test; tests assert the recorded boxes.
+#include "platform/Dialogs.h"
+
+#include <QStringList>
+#include <deque>
+#include <vector>
+
+namespace testsupport {
+
+struct InputBoxCall {
+    QString prompt;
+    QString title;
+    QString preset;
+};
+
+struct OpenFileCall {
+    QString initialFolder;
+    QString filter;
+    QString title;
+};
+
+class FakeDialogs : public platform::Dialogs {
+public:
+    using platform::Dialogs::message;
+
+    platform::Answer message(const platform::MessageBoxSpec& box) override;
+    QString inputBox(const QString& prompt, const QString& title, const QString& preset) override;
+    QString openFile(const QString& initialFolder, const QString& filter,
+                     const QString& title) override;
+
+    // Scripted answers, used in order.
+    std::deque<platform::Answer> answers;
+    std::deque<QString> inputs;
+    std::deque<QString> files;
+
+    // What was shown, in order.
+    std::vector<platform::MessageBoxSpec> boxes;
+    std::vector<InputBoxCall> inputCalls;
+    std::vector<OpenFileCall> fileCalls;
+
+    // Texts of the message boxes shown, in order.
+    QStringList texts() const;
+    void clear();
+};
+
+} // namespace testsupport
