@@ -82,6 +82,13 @@ TEST(SetupStartup, EmptyStoreAsksForTheFolderAndStoresWhatWasShown) {
     EXPECT_LT(rate, connect);
     EXPECT_LT(connect, preview);
     EXPECT_TRUE(env.control.preview);
+
+    // The lists are filled in load order, before the rate is read.
+    const auto& reads = env.control.reads;
+    const QStringList order{"VideoDeviceCount", "AudioDeviceCount", "VideoCompressorCount",
+                            "AudioCompressorCount", "EffectCount", "Listen", "TimeLimit"};
+    for (int i = 1; i < order.size(); ++i)
+        EXPECT_LT(reads.indexOf(order[i - 1]), reads.indexOf(order[i])) << order[i].toStdString();
 }
 
 TEST(SetupStartup, FilledStoreRestoresEveryControlWithoutQuestions) {
