@@ -1,5 +1,6 @@
 #include "platform/RichText.h"
 
+#include <QFile>
 #include <QTextBlock>
 #include <QTextCharFormat>
 #include <QTextDocument>
@@ -256,4 +257,19 @@ TEST(RichTextMalformed, OversizedInputIsRefusedUnread) {
     QString error;
     EXPECT_FALSE(rtfToDocument(huge, doc, &error));
     EXPECT_TRUE(error.contains(QStringLiteral("larger")));
+}
+
+TEST(RichTextDocument, TheShippedManualReadsWithoutAFault) {
+    QFile f(QStringLiteral(SKIVANE_SOURCE_DIR "/resources/SKV04Manual.rtf"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    QTextDocument doc;
+    QString error;
+    ASSERT_TRUE(rtfToDocument(f.readAll(), doc, &error)) << error.toStdString();
+    const QString text = doc.toPlainText();
+    for (const char* heading : {"Setting up", "Recording a run", "Timing a run", "Barefoot",
+                                "Reading the log", "Files and folders"})
+        EXPECT_TRUE(text.contains(QLatin1String(heading))) << heading;
+    EXPECT_FALSE(text.contains(QLatin1Char('\\'))); // no control word shown as text
+    EXPECT_FALSE(text.contains(QLatin1Char('{')));
+    EXPECT_EQ(formatOf(doc, QStringLiteral("Operator's Manual")).fontWeight(), QFont::Bold);
 }
