@@ -41,6 +41,23 @@ TEST_F(SkierImport, FirstLineCommasBecomeBlanksAndTheWholeListIsKept) {
     EXPECT_TRUE(env.dialogs.boxes.empty());
 }
 
+TEST_F(SkierImport, RichTextBecomesPlainLines) {
+    const QString src = env.writeFile(
+        env.root() + "/names.rtf",
+        "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 {\\b Smith,John}\\par Ann Lee\\par}");
+    import(src);
+    EXPECT_EQ(skierBox(), "Smith John");
+    EXPECT_EQ(env.readFile(listPath()), QByteArray("Smith,John\r\nAnn Lee\r\n"));
+}
+
+TEST_F(SkierImport, BrokenRichTextSaysSoAndKeepsTheOldList) {
+    env.writeFile(listPath(), "Old Name\r\n");
+    import(env.writeFile(env.root() + "/broken.rtf", "{\\rtf1 {\\b Smith"));
+    ASSERT_EQ(env.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(env.readFile(listPath()), QByteArray("Old Name\r\n"));
+    EXPECT_EQ(skierBox(), "Typed Before");
+}
+
 TEST_F(SkierImport, NewImportReplacesTheOldList) {
     env.writeFile(listPath(), "Old Name\r\n");
     import(env.writeFile(env.root() + "/day2.txt", "New Name"));
