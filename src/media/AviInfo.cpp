@@ -419,15 +419,26 @@ AviReadStatus parseAviInfo(ByteSource& src, bool writable, AviFileInfo& info,
     int videoNumber = -1;
     const Stream* video = firstVideo(h, videoNumber);
 
-    bool indexPresent = h.haveIdx1 && h.idx1.end - h.idx1.begin >= 16;
+    // The index must cover the whole file. An OpenDML file is covered by its super indexes
+    // (the 'idx1' such a file may carry describes only its first RIFF); any other file by its
+    // 'idx1'.
+    bool anySuperIndex = false;
+    bool superIndexesComplete = true;
     const SuperIndex* videoIndex = nullptr;
     for (const Stream& s : h.streams) {
+        if (s.superIndex.entries == 0)
+            continue;
+        anySuperIndex = true;
         if (superIndexComplete(src, s.superIndex)) {
-            indexPresent = true;
             if (&s == video)
                 videoIndex = &s.superIndex;
+        } else {
+            superIndexesComplete = false;
         }
     }
+    const bool indexPresent =
+        anySuperIndex ? superIndexesComplete
+                      : h.haveIdx1 && h.idx1.end - h.idx1.begin >= 16 && h.movi.size() <= 1;
 
     AviFileInfo out;
     out.dwMaxBytesPerSec = h.avih.maxBytesPerSec;

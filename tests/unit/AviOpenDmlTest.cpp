@@ -22,6 +22,7 @@ struct OpenDmlFile {
     std::uint32_t avihTotal = 3; // frames of the first RIFF, as OpenDML writers put it
     int nonKeyFrame = -1;        // frame number flagged as not a key frame in its 'ix00'
     bool finished = true;        // false: cut off while writing the extension RIFF
+    bool oldIndex = false;       // an 'idx1' of the first RIFF's frames, as ffmpeg writes one
     std::uint64_t padding = kGiB + 4096;
 
     std::string frames(int count) const {
@@ -76,7 +77,12 @@ struct OpenDmlFile {
         const std::uint64_t ix1 = movi1 + 12 + firstFrames.size();
         const std::uint64_t junk = ix1 + ixSize1;
         const std::uint64_t movi1Size = 4 + firstFrames.size() + ixSize1 + 8 + padding;
-        const std::uint64_t riff1Size = 4 + hdrlSize + 8 + movi1Size;
+        std::string idx1;
+        for (int i = 0; oldIndex && i < framesFirst; ++i)
+            idx1 += "00dc" + u32(0x10) + u32(static_cast<std::uint32_t>(4 + i * 20)) + u32(12);
+        if (oldIndex)
+            idx1 = chunk("idx1", idx1);
+        const std::uint64_t riff1Size = 4 + hdrlSize + 8 + movi1Size + idx1.size();
         const std::uint64_t riff2 = 8 + riff1Size;
         const std::uint64_t ix2 = riff2 + 24 + secondFrames.size();
 
@@ -85,20 +91,20 @@ struct OpenDmlFile {
                            u32(static_cast<std::uint32_t>(movi1Size)) + "movi" + firstFrames +
                            standardIndex(0, framesFirst, movi1 + 12) + "JUNK" +
                            u32(static_cast<std::uint32_t>(padding));
-        std::string tail;
+        std::string tail = idx1;
         if (finished) {
             const std::string movi2 =
                 secondFrames + standardIndex(framesFirst, framesSecond, riff2 + 24);
-            tail = riff("AVIX", list("movi", movi2));
+            tail += riff("AVIX", list("movi", movi2));
         } else {
-            tail = "RIFF" + u32(0xFFFFFFFF) + "AVIX" + "LIST" + u32(0xFFFFFFFF) + "movi" +
-                   secondFrames;
+            tail += "RIFF" + u32(0xFFFFFFFF) + "AVIX" + "LIST" + u32(0xFFFFFFFF) + "movi" +
+                    secondFrames;
         }
         QFile f(path);
         return head.size() == junk + 8 && f.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
                f.write(head.data(), static_cast<qint64>(head.size())) ==
                    static_cast<qint64>(head.size()) &&
-               f.seek(static_cast<qint64>(riff2)) &&
+               f.seek(static_cast<qint64>(riff2 - idx1.size())) &&
                f.write(tail.data(), static_cast<qint64>(tail.size())) ==
                    static_cast<qint64>(tail.size());
     }
@@ -119,7 +125,9 @@ protected:
 } // namespace
 
 TEST_F(AviOpenDmlTest, FinishedFileOverOneGibibyte) {
-    const QString path = make(OpenDmlFile{});
+    OpenDmlFile file;
+    file.oldIndex = true;
+    const QString path = make(file);
     ASSERT_FALSE(path.isEmpty());
     ASSERT_GT(QFileInfo(path).size(), static_cast<qint64>(kGiB));
     EXPECT_TRUE(IsAviFile(path, dialogs));
@@ -148,6 +156,7 @@ TEST_F(AviOpenDmlTest, CutOffInTheExtensionCountsFramesOfBothParts) {
     file.dmlhTotal = 0;
     file.strhLength = 0;
     file.avihTotal = 0;
+    file.oldIndex = true; // the first RIFF was closed with its index before the cut
     const QString path = make(file);
     ASSERT_FALSE(path.isEmpty());
     EXPECT_EQ(AviLength(path, dialogs), 5u);
@@ -156,7 +165,9 @@ TEST_F(AviOpenDmlTest, CutOffInTheExtensionCountsFramesOfBothParts) {
 }
 
 TEST_F(AviOpenDmlTest, ATruncatedCopyLosesItsIndexAndCountsWhatIsLeft) {
-    const QString path = make(OpenDmlFile{});
+    OpenDmlFile file;
+    file.oldIndex = true; // covers the first RIFF only: not an index of the file
+    const QString path = make(file);
     ASSERT_FALSE(path.isEmpty());
     // Cut inside the second frame of the AVIX part: the AVIX RIFF now runs past the end and
     // the second standard index is gone.
