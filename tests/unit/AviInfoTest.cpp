@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace avitest;
@@ -34,6 +35,31 @@ struct Answers {
     bool index, mustUse, interleaved, capture, copyright;
     bool compressed, allKeys, canRead;
 };
+constexpr int kNoUnprivilegedUser = 99;
+
+// Runs `check` with the rights of an ordinary user: as is, or, when the tests run as root (for
+// whom file modes deny nothing), in a child process that has given up root for "nobody".
+// Returns what `check` returns, or kNoUnprivilegedUser.
+template <typename Check> int asUnprivilegedUser(const QTemporaryDir& dir, Check check) {
+    if (::geteuid() != 0)
+        return check();
+    // "nobody" must be able to reach the files in the temporary folder.
+    if (::chmod(QFile::encodeName(dir.path()).constData(), 0755) != 0)
+        return kNoUnprivilegedUser;
+    const pid_t child = ::fork();
+    if (child < 0)
+        return kNoUnprivilegedUser;
+    if (child == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(kNoUnprivilegedUser);
+        ::_exit(check());
+    }
+    int status = 0;
+    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+
 Answers answers(const QString& path, platform::Dialogs& d) {
     return {AviHasIndex(path, d),       AviMustUseIndex(path, d),  AviIsInterleaved(path, d),
             AviWasCaptureFile(path, d), AviIsCopyrighted(path, d), AviIsCompressed(path, d),
@@ -120,10 +146,16 @@ TEST_F(AviInfoTest, CanWriteWhenTheFileIsWritableByUs) {
     const QString path = write(Avi{});
     EXPECT_TRUE(AviCanWrite(path, dialogs));
     ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0444), 0);
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "running as root: a read-only mode does not stop root from writing";
-    EXPECT_FALSE(AviCanWrite(path, dialogs));
-    EXPECT_TRUE(AviCanRead(path, dialogs));
+    // 0: can read but not write; 1: can write; 2: cannot read.
+    const int result = asUnprivilegedUser(dir, [&] {
+        RecordingDialogs d;
+        if (!AviCanRead(path, d))
+            return 2;
+        return AviCanWrite(path, d) ? 1 : 0;
+    });
+    if (result == kNoUnprivilegedUser)
+        GTEST_SKIP() << "running as root without a way to drop privileges";
+    EXPECT_EQ(result, 0);
 }
 
 TEST_F(AviInfoTest, FrameRateIsRateOverScaleRoundedHalfToEven) {
@@ -203,17 +235,23 @@ TEST_F(AviInfoTest, MissingFileIsReportedWithThePathOnTheNextLine) {
 TEST_F(AviInfoTest, UnreadableFileIsReportedAsLocked) {
     const QString path = write(Avi{});
     ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0), 0);
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "running as root: mode 000 does not deny root; openFailureBox covers the "
-                        "message";
-    EXPECT_FALSE(IsAviFile(path, dialogs));
-    ASSERT_EQ(dialogs.boxes.size(), 1u);
-    EXPECT_EQ(dialogs.boxes[0].text, "File is locked - cannot access:\r\n" + path);
-    EXPECT_EQ(dialogs.boxes[0].icon, platform::Icon::Stop);
-    dialogs.boxes.clear();
-    EXPECT_EQ(AviLength(path, dialogs), 0u);
-    ASSERT_EQ(dialogs.boxes.size(), 1u);
-    EXPECT_EQ(dialogs.boxes[0].text, "Unable to open file:\r\n" + path);
+    // 0: both messages right; otherwise the number of the first check that failed.
+    const int result = asUnprivilegedUser(dir, [&] {
+        RecordingDialogs d;
+        if (IsAviFile(path, d) || d.boxes.size() != 1)
+            return 1;
+        if (d.boxes[0].text != "File is locked - cannot access:\r\n" + path ||
+            d.boxes[0].icon != platform::Icon::Stop)
+            return 2;
+        d.boxes.clear();
+        if (AviLength(path, d) != 0 || d.boxes.size() != 1 ||
+            d.boxes[0].text != "Unable to open file:\r\n" + path)
+            return 3;
+        return 0;
+    });
+    if (result == kNoUnprivilegedUser)
+        GTEST_SKIP() << "running as root without a way to drop privileges";
+    EXPECT_EQ(result, 0);
 }
 
 TEST(AviOpenFailure, AccessDeniedIsLockedOtherErrorsGiveTheSystemText) {
