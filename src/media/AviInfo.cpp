@@ -402,10 +402,16 @@ KeyFrames odmlKeyFrames(ByteSource& src, const SuperIndex& si, std::uint64_t max
 
 AviReadStatus parseAviInfo(ByteSource& src, bool writable, AviFileInfo& info,
                            const AviReadLimits& limits) {
-    ChunkWalker top(src, 0, src.size(), 1);
-    Chunk riff;
-    if (!top.next(riff) || riff.id != fourcc("RIFF") || riff.listType != fourcc("AVI "))
+    // The form is read directly: an unfinished file may hold any size here, even 0.
+    unsigned char head[12];
+    if (!src.readAt(0, head, sizeof head) || le32(head) != fourcc("RIFF") ||
+        le32(head + 8) != fourcc("AVI "))
         return AviReadStatus::NotAvi;
+    Chunk riff;
+    riff.id = le32(head);
+    riff.size = le32(head + 4);
+    riff.listType = le32(head + 8);
+    riff.truncated = riff.declaredEnd() > src.size();
 
     Headers h;
     const std::uint64_t riffEnd = openListEnd(riff, src.size(), h.unfinished);

@@ -109,8 +109,10 @@ bool ChunkWalker::next(Chunk& chunk) {
     chunk.id = le32(head);
     chunk.size = le32(head + 4);
     chunk.offset = m_pos;
-    if ((chunk.id == fourcc("RIFF") || chunk.id == fourcc("LIST")) && chunk.size >= 4 &&
-        m_end - m_pos >= 12 && m_source.readAt(m_pos + 8, head + 8, 4))
+    // A size of 0 is what some writers leave in a list they never closed; its type still names it.
+    if ((chunk.id == fourcc("RIFF") || chunk.id == fourcc("LIST")) &&
+        (chunk.size >= 4 || chunk.size == 0) && m_end - m_pos >= 12 &&
+        m_source.readAt(m_pos + 8, head + 8, 4))
         chunk.listType = le32(head + 8);
     const std::uint64_t padded = chunk.declaredEnd() + (chunk.size & 1u);
     chunk.truncated = chunk.declaredEnd() > m_end;

@@ -45,6 +45,11 @@ TEST(AviRecordingLength, CutOffRecordingCountsItsCompleteFrames) {
     const std::size_t sixthFrame = bytes.rfind("00dc");
     bytes.resize(sixthFrame + 12);
     EXPECT_EQ(lengthOf(bytes), 5u);
+
+    // Writers that leave 0 rather than 0xFFFFFFFF in the open sizes.
+    bytes.replace(4, 4, u32(0));
+    bytes.replace(bytes.find("movi") - 4, 4, u32(0));
+    EXPECT_EQ(lengthOf(bytes), 5u);
 }
 
 TEST(AviRecordingLength, StaleCountsOfAnUnfinishedRecordingGiveWayToTheChunks) {
