@@ -276,6 +276,18 @@ bool AviWriter::drain(AVCodecContext* enc, AVStream* stream) {
             return true;
         if (rc < 0)
             return fail(QStringLiteral("Compressing failed"), rc);
+        // No compressor here reorders pictures (no B-frames), and the AVI index places each
+        // chunk by its decoding time: some encoders' frame threads report a shifted one.
+        if (enc->codec_type == AVMEDIA_TYPE_VIDEO && m_packet->pts != AV_NOPTS_VALUE)
+            m_packet->dts = m_packet->pts;
+        // An encoder's priming samples (MP3) come out before time 0; AVI has no place for them
+        // but the start, and shifting every stream to make room would push the video a frame.
+        if (enc->codec_type == AVMEDIA_TYPE_AUDIO && enc->initial_padding > 0) {
+            if (m_packet->pts != AV_NOPTS_VALUE)
+                m_packet->pts += enc->initial_padding;
+            if (m_packet->dts != AV_NOPTS_VALUE)
+                m_packet->dts += enc->initial_padding;
+        }
         av_packet_rescale_ts(m_packet.get(), enc->time_base, stream->time_base);
         m_packet->stream_index = stream->index;
         rc = av_interleaved_write_frame(m_format.get(), m_packet.get());
