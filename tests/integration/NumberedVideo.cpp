@@ -98,14 +98,16 @@ QString makeNumberedVideo(const QString& dir, const QString& name, int frames,
         }
     }
     const QString out = dir + "/" + name;
-    QStringList args{"-v",  "error",   "-y",   "-f",  "rawvideo",
-                     "-pix_fmt", "rgb24", "-s", QStringLiteral("%1x%2").arg(width).arg(height),
-                     "-r",  "30",      "-i",   raw};
+    QStringList args{"-v",    "error",    "-y",
+                     "-f",    "rawvideo", "-pix_fmt",
+                     "rgb24", "-s",       QStringLiteral("%1x%2").arg(width).arg(height),
+                     "-r",    "30",       "-i",
+                     raw};
     args << codecArgs << out;
     QProcess p;
     p.start(QStringLiteral("ffmpeg"), args);
-    const bool ok = p.waitForFinished(180000) && p.exitStatus() == QProcess::NormalExit &&
-                    p.exitCode() == 0;
+    const bool ok =
+        p.waitForFinished(180000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
     QFile::remove(raw);
     return ok && QFile::exists(out) ? out : QString();
 }

@@ -53,6 +53,11 @@ bool FrameDecoder::open(const QString& path) {
         return false;
     }
     m_fmt.reset(raw);
+    // The index the file itself holds is loaded by the open. Entries that appear later were
+    // added while reading and are not trusted: such a file is scanned from its start.
+    bool fileIndexed = false;
+    for (unsigned i = 0; i < m_fmt->nb_streams; ++i)
+        fileIndexed = fileIndexed || avformat_index_get_entries_count(m_fmt->streams[i]) > 0;
     rc = avformat_find_stream_info(m_fmt.get(), nullptr);
     if (rc < 0) {
         m_error = avError(rc);
@@ -101,7 +106,7 @@ bool FrameDecoder::open(const QString& path) {
         close();
         return false;
     }
-    buildIndex();
+    buildIndex(fileIndexed);
     if (m_slots.empty()) {
         m_error = QStringLiteral("no video frames");
         close();
@@ -115,14 +120,14 @@ int FrameDecoder::slotOfTs(int64_t ts) const {
     return static_cast<int>(std::clamp<int64_t>(s, -1, 0x7fffffff));
 }
 
-void FrameDecoder::buildIndex() {
+void FrameDecoder::buildIndex(bool fileIndexed) {
     AVStream* st = m_fmt->streams[m_stream];
     struct Entry {
         int64_t ts;
         bool key;
     };
     std::vector<Entry> entries;
-    const int count = avformat_index_get_entries_count(st);
+    const int count = fileIndexed ? avformat_index_get_entries_count(st) : 0;
     entries.reserve(count > 0 ? count : 0);
     for (int i = 0; i < count; ++i) {
         const AVIndexEntry* e = avformat_index_get_entry(st, i);
@@ -139,6 +144,8 @@ void FrameDecoder::buildIndex() {
         if (av_seek_frame(m_fmt.get(), m_stream, lastTs, AVSEEK_FLAG_BACKWARD) < 0)
             lastTs = AV_NOPTS_VALUE, entries.clear();
     }
+    // The AVI demuxer reports a packet at its data but seeks to its chunk header, 8 bytes before.
+    const int64_t posShift = qstrcmp(m_fmt->iformat->name, "avi") == 0 ? 8 : 0;
     int added = 0;
     for (;;) {
         const int rc = av_read_frame(m_fmt.get(), m_pkt.get());
@@ -149,13 +156,15 @@ void FrameDecoder::buildIndex() {
         const bool mine = m_pkt->stream_index == m_stream;
         const int64_t ts = m_pkt->dts != AV_NOPTS_VALUE ? m_pkt->dts : m_pkt->pts;
         // A packet cut off by the end of the file is not a frame.
-        const bool whole = fileSize < 0 || m_pkt->pos < 0 || m_pkt->pos + m_pkt->size <= fileSize;
+        const bool whole = !(m_pkt->flags & AV_PKT_FLAG_CORRUPT) &&
+                           (fileSize < 0 || m_pkt->pos < 0 || m_pkt->pos + m_pkt->size <= fileSize);
         if (mine && ts != AV_NOPTS_VALUE && whole && (lastTs == AV_NOPTS_VALUE || ts > lastTs)) {
             const bool key = (m_pkt->flags & AV_PKT_FLAG_KEY) != 0;
             entries.push_back({ts, key});
             lastTs = ts;
-            if (m_pkt->pos >= 0)
-                av_add_index_entry(st, m_pkt->pos, ts, m_pkt->size, 0, key ? AVINDEX_KEYFRAME : 0);
+            if (m_pkt->pos >= posShift)
+                av_add_index_entry(st, m_pkt->pos - posShift, ts, m_pkt->size, 0,
+                                   key ? AVINDEX_KEYFRAME : 0);
             ++added;
         }
         av_packet_unref(m_pkt.get());
@@ -274,8 +283,8 @@ std::optional<int> FrameDecoder::decodeNext() {
                 m_baseTs = be;
             } else if (!m_reorders && be != AV_NOPTS_VALUE && m_baseTs != AV_NOPTS_VALUE) {
                 idx = m_seekSlot + static_cast<int>(std::clamp<int64_t>(
-                                       av_rescale_q(be - m_baseTs, m_timeBase, av_inv_q(m_rate)),
-                                       0, 0x7fffffff - m_seekSlot));
+                                       av_rescale_q(be - m_baseTs, m_timeBase, av_inv_q(m_rate)), 0,
+                                       0x7fffffff - m_seekSlot));
                 if (idx <= m_lastIndex)
                     idx = m_lastIndex + 1;
             } else {
@@ -321,8 +330,7 @@ QImage FrameDecoder::toImage(const AVFrame* f) {
         return {};
     uint8_t* dst[4] = {img.bits(), nullptr, nullptr, nullptr};
     int dstStride[4] = {static_cast<int>(img.bytesPerLine()), 0, 0, 0};
-    const int rows =
-        sws_scale(m_sws.get(), f->data, f->linesize, 0, f->height, dst, dstStride);
+    const int rows = sws_scale(m_sws.get(), f->data, f->linesize, 0, f->height, dst, dstStride);
     if (rows != f->height)
         return {};
     return img;

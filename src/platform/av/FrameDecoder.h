@@ -60,7 +60,7 @@ private:
         int64_t ts = 0; // time stamp in the stream time base
         bool key = false;
     };
-    void buildIndex();
+    void buildIndex(bool fileIndexed);
     QImage toImage(const AVFrame* f);
     int slotOfTs(int64_t ts) const;
     bool readPacket();
