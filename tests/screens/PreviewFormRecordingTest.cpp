@@ -59,7 +59,7 @@ protected:
         EXPECT_EQ(app::program().NavigationSource, QStringLiteral("Capture"));
         EXPECT_TRUE(env.timer().isVisible());
         EXPECT_FALSE(f.isVisible());
-        EXPECT_EQ(app::program().CapturedFrameRate, 30.0);
+        EXPECT_EQ(app::program().CapturedFrameRate, double(env.control.frameRate));
         EXPECT_EQ(app::program().CapturedFrameCount, env.control.framesCaptured);
         EXPECT_EQ(setup().LblFrames->text(), QString::number(env.control.framesCaptured));
     }

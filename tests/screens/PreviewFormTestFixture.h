@@ -1,9 +1,10 @@
 #pragma once
-// A Capture screen on a test environment: real files in a temporary video folder, the scripted
+// A Capture screen on a started program: real files in a temporary video folder, the scripted
 // capture control (connected to its one camera), scripted dialogs and a sound that only
 // remembers what it was asked to play.
 #include "app/Program.h"
 #include "capture/PreviewForm.h"
+#include "review/frmSetStart.h"
 #include "setup/MainForm.h"
 #include "support/TestEnv.h"
 
@@ -25,11 +26,14 @@ inline void PrintTo(const QString& s, std::ostream* os) {
 
 class CaptureScreenTest : public ::testing::Test {
 protected:
+    // The program's own start: the Setup load creates the Capture screen hidden (its load runs
+    // then) and connects the camera.
     void SetUp() override {
-        env.control.connected = true;
+        env.storeVideoDir();
+        env.screens.start();
         env.control.createFileOnStart = true;
-        app::program().VideoDirectory = env.videoDir();
         env.setup().EdtRate->setText(QStringLiteral("30"));
+        takeBoxes();
     }
 
     PreviewForm& form() { return env.capture(); }
@@ -41,9 +45,12 @@ protected:
         env.writeFile(env.appDir() + QStringLiteral("/SkierNames.txt"), bytes);
     }
 
-    // The operator arrives from another screen: shown, then the hand-over marker written, then
-    // the posted paint step runs.
+    // The operator arrives from another screen: the screen left is hidden, the Capture screen
+    // shown, the hand-over marker written, then the posted paint step runs.
     void arriveFrom(const QString& source) {
+        setup().hide();
+        if (env.screens.timerExists())
+            env.timer().hide();
         form().show();
         app::program().NavigationSource = source;
         QCoreApplication::processEvents();
