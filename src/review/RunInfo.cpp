@@ -1,0 +1,117 @@
+#include "review/RunInfo.h"
+
+#include "app/TextNumbers.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#ifndef Q_OS_WIN
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace review {
+
+QString infoPath(const QString& videoPath) {
+    return videoPath + QStringLiteral(".info");
+}
+
+QByteArray infoLine(const QString& videoPath, qint16 startFrame) {
+    return (videoPath + u',' + app::SignedNumberText(startFrame)).toLocal8Bit() + "\r\n";
+}
+
+std::optional<QString> writeInfoFile(const QString& videoPath, qint16 startFrame) {
+    QSaveFile file(infoPath(videoPath));
+    // QSaveFile falls back to writing in place when it cannot make a temporary file beside the
+    // target; that would defeat the all-or-nothing write.
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly))
+        return file.errorString();
+    const QByteArray line = infoLine(videoPath, startFrame);
+    if (file.write(line) != line.size()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        return reason;
+    }
+    if (!file.commit())
+        return file.errorString();
+    return std::nullopt;
+}
+
+double infoStartFrame(const QByteArray& line) {
+    QString text = QString::fromLocal8Bit(line);
+    while (text.endsWith(u'\n') || text.endsWith(u'\r'))
+        text.chop(1);
+    const qsizetype comma = text.lastIndexOf(u',');
+    // Without a comma there is no second field; it reads as 0.
+    return comma < 0 ? 0.0 : app::numericValue(text.mid(comma + 1));
+}
+
+std::optional<double> readInfoStartFrame(const QString& videoPath) {
+    QFile file(infoPath(videoPath));
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    // Only the first line counts; a runaway file is not read whole.
+    const QByteArray line = file.readLine(64 * 1024);
+    if (line.isEmpty() && file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return infoStartFrame(line);
+}
+
+QByteArray runEntryLine(const QDateTime& when, const QString& skier, const QString& pass,
+                        qint32 startFrame, qint32 endFrame, const QString& videoPath) {
+    const QString line = when.toString(QStringLiteral("MM-dd-yyyy")) +
+                         when.toString(QStringLiteral("HH:mm:ss")) + QStringLiteral("Skier: ") +
+                         skier + QStringLiteral("Pass: ") + pass + QStringLiteral("Start: ") +
+                         app::SignedNumberText(startFrame) + QStringLiteral("End: ") +
+                         app::SignedNumberText(endFrame) + QStringLiteral("File: ") + videoPath;
+    return line.toLocal8Bit() + "\r\n";
+}
+
+std::optional<QString> appendLine(const QString& filePath, const QByteArray& line) {
+    QFile file(filePath);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        return file.errorString();
+    const qint64 before = file.size();
+    const bool written = file.write(line) == line.size() && file.flush();
+    if (!written) {
+        const QString reason = file.errorString();
+        file.resize(before);
+        return reason.isEmpty() ? QStringLiteral("the line could not be written") : reason;
+    }
+    file.close();
+    if (file.error() != QFileDevice::NoError)
+        return file.errorString();
+    return std::nullopt;
+}
+
+std::optional<QString> renameNoReplace(const QString& from, const QString& to) {
+#ifdef Q_OS_WIN
+    // Windows never replaces an existing file on a plain rename.
+    QFile file(from);
+    if (!file.rename(to))
+        return file.errorString();
+    return std::nullopt;
+#else
+    const QByteArray src = QFile::encodeName(from);
+    const QByteArray dst = QFile::encodeName(to);
+    if (::renameat2(AT_FDCWD, src.constData(), AT_FDCWD, dst.constData(), RENAME_NOREPLACE) == 0)
+        return std::nullopt;
+    if (errno != EINVAL && errno != ENOSYS)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    // File systems without RENAME_NOREPLACE: a hard link fails when the name is taken.
+    if (::link(src.constData(), dst.constData()) != 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    if (::unlink(src.constData()) != 0) {
+        const int err = errno;
+        ::unlink(dst.constData());
+        return QString::fromLocal8Bit(std::strerror(err));
+    }
+    return std::nullopt;
+#endif
+}
+
+} // namespace review
