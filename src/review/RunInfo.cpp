@@ -15,6 +15,16 @@
 
 namespace review {
 
+namespace {
+QString shortWriteReason(const QFileDevice& file, qint64 written, qint64 wanted) {
+    if (written < 0 && file.error() != QFileDevice::NoError)
+        return file.errorString();
+    return QStringLiteral("only %1 of %2 bytes could be written (the disk may be full)")
+        .arg(qMax<qint64>(written, 0))
+        .arg(wanted);
+}
+} // namespace
+
 QString infoPath(const QString& videoPath) {
     return videoPath + QStringLiteral(".info");
 }
@@ -28,11 +38,14 @@ std::optional<QString> writeInfoFile(const QString& videoPath, qint16 startFrame
     // QSaveFile falls back to writing in place when it cannot make a temporary file beside the
     // target; that would defeat the all-or-nothing write.
     file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered: a short write (disk full) shows in write()'s count; a buffered flush that
+    // fails is not reported by commit() in every Qt version.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return file.errorString();
     const QByteArray line = infoLine(videoPath, startFrame);
-    if (file.write(line) != line.size()) {
-        const QString reason = file.errorString();
+    const qint64 written = file.write(line);
+    if (written != line.size()) {
+        const QString reason = shortWriteReason(file, written, line.size());
         file.cancelWriting();
         return reason;
     }
@@ -73,14 +86,15 @@ QByteArray runEntryLine(const QDateTime& when, const QString& skier, const QStri
 
 std::optional<QString> appendLine(const QString& filePath, const QByteArray& line) {
     QFile file(filePath);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
         return file.errorString();
     const qint64 before = file.size();
-    const bool written = file.write(line) == line.size() && file.flush();
-    if (!written) {
-        const QString reason = file.errorString();
-        file.resize(before);
-        return reason.isEmpty() ? QStringLiteral("the line could not be written") : reason;
+    const qint64 written = file.write(line);
+    if (written != line.size()) {
+        const QString reason = shortWriteReason(file, written, line.size());
+        if (written > 0)
+            file.resize(before);
+        return reason;
     }
     file.close();
     if (file.error() != QFileDevice::NoError)
