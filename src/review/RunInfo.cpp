@@ -74,16 +74,6 @@ std::optional<double> readInfoStartFrame(const QString& videoPath) {
     return infoStartFrame(line);
 }
 
-QByteArray runEntryLine(const QDateTime& when, const QString& skier, const QString& pass,
-                        qint32 startFrame, qint32 endFrame, const QString& videoPath) {
-    const QString line = when.toString(QStringLiteral("MM-dd-yyyy")) +
-                         when.toString(QStringLiteral("HH:mm:ss")) + QStringLiteral("Skier: ") +
-                         skier + QStringLiteral("Pass: ") + pass + QStringLiteral("Start: ") +
-                         app::SignedNumberText(startFrame) + QStringLiteral("End: ") +
-                         app::SignedNumberText(endFrame) + QStringLiteral("File: ") + videoPath;
-    return line.toLocal8Bit() + "\r\n";
-}
-
 std::optional<QString> appendLine(const QString& filePath, const QByteArray& line) {
     QFile file(filePath);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))

@@ -1,8 +1,7 @@
 #pragma once
-// The files that belong to a run: its ".info" companion (the start frame last marked), its run
-// entry in the session log, and renaming the run file.
+// The files that belong to a run: its ".info" companion (the start frame last marked), appending
+// its entry to the session log, and renaming the run file.
 #include <QByteArray>
-#include <QDateTime>
 #include <QString>
 #include <QtGlobal>
 #include <optional>
@@ -27,11 +26,6 @@ double infoStartFrame(const QByteArray& line);
 // The start frame stored for the run; empty when it has no companion file or the file cannot be
 // read.
 std::optional<double> readInfoStartFrame(const QString& videoPath);
-
-// A session-log run entry: date (mm-dd-yyyy), time (hh:mm:ss), "Skier: ", skier, "Pass: ", pass,
-// "Start: " and "End: " with signed number text, "File: ", path, CR LF; 8-bit encoding.
-QByteArray runEntryLine(const QDateTime& when, const QString& skier, const QString& pass,
-                        qint32 startFrame, qint32 endFrame, const QString& videoPath);
 
 // Appends one line to a text file (created when missing) and closes it. A write that fails part
 // way is cut back, so the file never keeps half a line. Empty on success, else the reason.

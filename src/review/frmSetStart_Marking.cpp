@@ -1,6 +1,7 @@
 // Start marking and the pass end: the run entry in the session log and the ".info" companion.
 #include "app/Paths.h"
 #include "app/Program.h"
+#include "app/SessionLog.h"
 #include "app/TextNumbers.h"
 #include "platform/Dialogs.h"
 #include "platform/MediaPlayer.h"
@@ -52,9 +53,9 @@ void frmSetStart::writeRunRecord() {
     }
     const app::ProgramValues& program = app::program();
     const QString logPath = app::joinPath(program.VideoDirectory, program.LogFileName);
-    const QByteArray entry =
-        review::runEntryLine(services.now(), name.skier, name.pass, startFrame, endFrame(), path);
-    if (const auto error = review::appendLine(logPath, entry))
+    const QString entry = app::runEntryLine(services.now(), name.skier, name.pass, startFrame,
+                                            endFrame(), path);
+    if (const auto error = review::appendLine(logPath, entry.toLocal8Bit() + "\r\n"))
         services.dialogs->message(QStringLiteral("The run could not be written to the session "
                                                  "log ") +
                                       logPath + QStringLiteral(": ") + *error,

@@ -87,14 +87,7 @@ TEST(InfoFile, AFailedWriteLeavesTheOldFileWhole) {
     EXPECT_TRUE(writeInfoFile(dir.filePath("gone/Annpass1.avi"), 1).has_value());
 }
 
-TEST(SessionLogEntry, RunEntryBytes) {
-    const QDateTime when(QDate(2005, 1, 18), QTime(20, 31, 7));
-    EXPECT_EQ(runEntryLine(when, "Ann Lee", "2", 212, 811, "D:\\Runs\\Ann Leepass2.avi"),
-              QByteArray("01-18-200520:31:07Skier: Ann LeePass: 2Start:  212End:  811File: "
-                         "D:\\Runs\\Ann Leepass2.avi\r\n"));
-}
-
-TEST(SessionLogEntry, AppendKeepsEarlierLinesAndReportsFailure) {
+TEST(SessionLogAppend, KeepsEarlierLinesAndReportsFailure) {
     QTemporaryDir dir;
     const QString log = dir.filePath("SkivaneLog011805.txt");
     ASSERT_TRUE(writeFile(log, "01-18-200520:24:14Skivane Session started  \r\n"));
