@@ -2,6 +2,7 @@
 #include "frmSetStartFixture.h"
 
 #include "app/Twips.h"
+#include "screens/LogView.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -148,4 +149,14 @@ TEST_F(ReviewScreen, LeavingShowsTheOtherScreenAndStopsTheKeyPoll) {
     EXPECT_TRUE(env.capture().isVisible());
     EXPECT_FALSE(s.isVisible());
     EXPECT_EQ(app::program().NavigationSource, "Timer");
+}
+
+TEST_F(ReviewScreen, ViewLogOpensTheViewerOverThisScreen) {
+    showAndArrive();
+    frmSetStart& s = screen();
+    s.cmdViewLog_Click();
+    ASSERT_NE(env.screens.logView(), nullptr);
+    EXPECT_TRUE(env.screens.logView()->isVisible());
+    EXPECT_EQ(env.screens.logView()->parentWidget(), &s);
+    EXPECT_TRUE(s.isVisible());
 }
