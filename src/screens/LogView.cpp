@@ -100,8 +100,12 @@ void LogView::LoadLog(const QString& path) {
                 platform::kAppTitle, platform::Icon::Exclamation);
         } else {
             QStringList lines;
-            while (!file.atEnd()) {
+            // Read until nothing comes back, not until atEnd(): a file whose size the system
+            // does not report would otherwise read as empty instead of failing.
+            for (;;) {
                 QByteArray raw = file.readLine();
+                if (raw.isEmpty())
+                    break;
                 while (raw.endsWith('\n') || raw.endsWith('\r'))
                     raw.chop(1);
                 const QString line = QString::fromLocal8Bit(raw);
