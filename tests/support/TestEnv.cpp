@@ -38,7 +38,7 @@ TestEnv::TestEnv() : clock(QDate(2005, 1, 18), QTime(20, 24, 14)), screens(servi
     services.appDir = appDir();
     // The review screen gets the real player, as in the program.
     services.makePlayer = [](QWidget* parent) -> platform::MediaPlayer* {
-        return new platform::AvPlayer(parent); // owned by its parent widget
+        return new av::AvPlayer(parent); // owned by its parent widget
     };
     services.endProgram = [this] { ++endProgramCalls; };
     services.now = [this] { return clock; };
