@@ -59,9 +59,9 @@ TEST(Startup, ManualOpensFromTheSetupMenuAndDoneReturns) {
 }
 
 TEST(Startup, ABuildWithoutACaptureEngineStillReachesSetup) {
+    platform::NoDeviceCaptureControl none; // outlives the screens, as in main.cpp
     TestEnv env;
     env.storeVideoDir();
-    platform::NoDeviceCaptureControl none;
     env.services.capture = &none;
 
     env.screens.start();
