@@ -112,7 +112,11 @@ void AvCaptureControl::requireIdle(const char* what) const {
 
 bool AvCaptureControl::isTestCamera() const {
     return m_videoIndex >= 0 && m_videoIndex < int(m_videoDevices.size()) &&
-           m_videoDevices[size_t(m_videoIndex)].devnode.isEmpty();
+           isTestNode(m_videoDevices[size_t(m_videoIndex)].devnode);
+}
+
+bool AvCaptureControl::isTestNode(const QString& node) {
+    return node.isEmpty() || node.startsWith(kTestScheme);
 }
 
 int AvCaptureControl::VideoDeviceCount() {
@@ -134,7 +138,7 @@ void AvCaptureControl::Connect(int i) {
     std::vector<QString> formats;
     std::vector<QString> inputs;
     int size = 0;
-    if (d.devnode.isEmpty()) {
+    if (isTestNode(d.devnode)) {
         sizes = testCameraSizes();
         for (const ColorFormatInfo& f : testCameraFormats())
             formats.push_back(f.name);
@@ -689,7 +693,7 @@ void AvCaptureControl::StartStreamCapture() {
         config.video = openVideoSource(config.paced);
         if (m_audioIndex >= 0) {
             const AudioDevice& a = m_audioDevices[size_t(m_audioIndex)];
-            if (a.id.isEmpty()) {
+            if (isTestNode(a.id)) {
                 config.sound = SoundSource::TestTone;
             } else {
                 config.sound = SoundSource::Device;

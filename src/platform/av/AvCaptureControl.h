@@ -27,6 +27,9 @@ class AvCaptureControl : public platform::CaptureControl {
 public:
     static inline const QString kTestCameraName = QStringLiteral("Skivane Test Camera");
     static inline const QString kTestToneName = QStringLiteral("Skivane Test Tone");
+    // A device node (or ALSA name) with this prefix, arriving in a scripted DeviceEvent, is an
+    // extra test camera (test tone) that tests can plug in and pull out.
+    static inline const QString kTestScheme = QStringLiteral("test:");
 
     explicit AvCaptureControl(QObject* parent = nullptr);
     ~AvCaptureControl() override;
@@ -147,6 +150,7 @@ private:
     };
 
     bool isTestCamera() const;
+    static bool isTestNode(const QString& node);
     void clearDeviceLists();
     void requireConnected(const char* what) const;
     void requireIdle(const char* what) const;
