@@ -46,8 +46,11 @@ AvCaptureControl::AvCaptureControl(QObject* parent)
             QMetaObject::invokeMethod(
                 this,
                 [this, image = std::move(image)] {
-                    if (m_widget)
+                    if (m_widget) {
                         m_widget->setFrame(image);
+                        // A hidden widget gets no resize events: follow its size here too.
+                        m_engine->setPreviewSize(m_widget->size());
+                    }
                     m_engine->previewShown();
                 },
                 Qt::QueuedConnection);
