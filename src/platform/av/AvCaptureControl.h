@@ -9,6 +9,7 @@
 // All methods run on the GUI thread. Signals are emitted on the GUI thread.
 #include "platform/CaptureControl.h"
 #include "platform/av/CaptureEngine.h"
+#include "platform/av/Codecs.h"
 #include "platform/av/UdevMonitor.h"
 
 #include <QPointer>
@@ -181,7 +182,7 @@ private:
 
     int m_videoCompressor = -1;
     int m_audioCompressor = -1;
-    int m_quality = 85;
+    int m_quality = kDefaultQuality;
     EffectChoice m_effect;
 
     QString m_streamFile = QStringLiteral("capture.avi");

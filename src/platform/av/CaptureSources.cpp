@@ -54,7 +54,10 @@ QString libavInputFormat(const QString& fourcc) {
 
 TestCameraSource::TestCameraSource(QSize size, AVPixelFormat format, int fps, bool paced,
                                    std::shared_ptr<LiveSettings> live)
-    : m_picture(size, format), m_fps(fps), m_paced(paced), m_live(std::move(live)) {}
+    : m_picture(size, format), m_fps(fps), m_paced(paced), m_live(std::move(live)) {
+    // The background takes a while at 1920x1080: drawn now, not on the first frame's time.
+    m_picture.render(0, m_live->channel.load(), m_live->look());
+}
 
 FramePtr TestCameraSource::read(std::stop_token stop) {
     if (stop.stop_requested())
