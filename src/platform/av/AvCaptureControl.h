@@ -22,6 +22,7 @@ namespace av {
 
 class PreviewWidget;
 struct DialogSetting;
+class SoundOutput;
 
 class AvCaptureControl : public platform::CaptureControl {
     Q_OBJECT
@@ -162,6 +163,7 @@ private:
     void finishRecording(const QString& warning);
     void onSessionEnded(int session, const QString& warning);
     void emitStatus();
+    void addSound(SessionConfig& config);
     void showSettings(const QString& title, std::vector<DialogSetting> settings);
 
     std::vector<VideoDevice> m_videoDevices;
@@ -201,6 +203,7 @@ private:
     int m_lastFps = 30;
     QTimer m_statusTimer;
 
+    std::unique_ptr<SoundOutput> m_output; // plays the sound while Listen is on
     QPointer<PreviewWidget> m_widget;
     QPointer<DeviceEventSource> m_eventSource;
     UdevMonitor* m_udev = nullptr; // child
