@@ -80,6 +80,7 @@ AvPlayer::AvPlayer(QWidget* parent) : platform::MediaPlayer(parent) {
     m_worker->moveToThread(&m_thread);
     connect(m_worker.get(), &DecodeWorker::opened, this, &AvPlayer::onOpened);
     connect(m_worker.get(), &DecodeWorker::frameReady, this, &AvPlayer::onFrameReady);
+    connect(m_worker.get(), &DecodeWorker::frameDecoded, this, &AvPlayer::onFrameDecoded);
     m_thread.setObjectName(QStringLiteral("PlayerDecode"));
     m_thread.start();
     updateControls();
@@ -103,6 +104,7 @@ void AvPlayer::setPlayerFileName(const QString& path) {
     m_position = 0;
     m_shownFrame = -1;
     m_picture = QImage();
+    m_window.clear();
     m_view->setPicture(m_picture);
     if (m_fullScreen)
         m_fullScreen->setPicture(m_picture);
@@ -124,8 +126,14 @@ int AvPlayer::clampFrame(int frame) const {
 
 void AvPlayer::requestFrame(int frame) {
     m_position = clampFrame(frame);
-    if (m_frameCount != 0)
+    if (m_frameCount != 0) {
+        // The worker hears of every position, kept or not: it decodes ahead of it.
         m_worker->requestFrame(m_generation, m_position);
+        if (m_frameCount > 0 && m_position != m_shownFrame) {
+            if (std::optional<QImage> kept = m_window.get(m_position))
+                showPicture(m_position, *kept);
+        }
+    }
     m_movingSlider = true;
     m_slider->setValue(m_position);
     m_movingSlider = false;
@@ -251,9 +259,23 @@ void AvPlayer::onOpened(quint64 generation, bool ok, int frameCount, int rateNum
     emit fileOpened(ok);
 }
 
+void AvPlayer::onFrameDecoded(quint64 generation, int frame, QImage picture) {
+    if (generation == m_generation)
+        m_window.put(frame, picture, m_position);
+}
+
+// Only the position last asked for is shown, so that an answer to an older request never
+// replaces a newer picture; during playback a late picture on the way there is shown too.
 void AvPlayer::onFrameReady(quint64 generation, int frame, QImage picture) {
-    if (generation != m_generation)
+    if (generation != m_generation || frame == m_shownFrame)
         return;
+    const bool onTheWay = isPlaying() && frame > m_shownFrame && frame < m_position;
+    if (frame != m_position && !onTheWay)
+        return;
+    showPicture(frame, picture);
+}
+
+void AvPlayer::showPicture(int frame, const QImage& picture) {
     m_shownFrame = frame;
     m_picture = picture;
     m_view->setPicture(picture);
