@@ -155,6 +155,8 @@ Result measure(const QString& file, bool h264) {
         QTest::qWait(kStepPauseMs);
         for (int i = 1; i <= 12; ++i) {
             fwd.push_back(timedShow(player, start + i));
+            if (qEnvironmentVariableIsSet("SKIVANE_BENCH_TRACE"))
+                std::printf("fwd %d %.2f\n", start + i, fwd.back());
             QTest::qWait(kStepPauseMs);
         }
         const int top = start + 12;
@@ -187,7 +189,7 @@ Result measure(const QString& file, bool h264) {
     return r;
 }
 
-int runPlayerBench(const QStringList&) {
+int runPlayerBench(const QStringList& args) {
     QTemporaryDir dir;
     if (!dir.isValid())
         return 1;
@@ -203,6 +205,9 @@ int runPlayerBench(const QStringList&) {
     double fwdRatio = 0, backRatio = 0, jumpGopRatio = 0;
     bool ok = true;
     for (const Spec& s : specs) {
+        // Arguments name the files to measure (all four when none is given).
+        if (!args.isEmpty() && !args.contains(QString::fromLatin1(s.label)))
+            continue;
         const QString file = makeFile(dir.path(), s, h264Encoder);
         if (file.isEmpty()) {
             ok = false;

@@ -85,7 +85,7 @@ bool ffmpegHasEncoder(const QString& encoder) {
 }
 
 QString makeNumberedVideo(const QString& dir, const QString& name, int frames,
-                          const QStringList& codecArgs, int width, int height) {
+                          const QStringList& codecArgs, int width, int height, bool withTone) {
     const QString raw = dir + "/" + name + ".rgb";
     {
         QFile f(raw);
@@ -103,7 +103,17 @@ QString makeNumberedVideo(const QString& dir, const QString& name, int frames,
                      "rgb24", "-s",       QStringLiteral("%1x%2").arg(width).arg(height),
                      "-r",    "30",       "-i",
                      raw};
-    args << codecArgs << out;
+    if (withTone)
+        args << "-f"
+             << "lavfi"
+             << "-i"
+             << "sine=frequency=440:sample_rate=48000";
+    args << codecArgs;
+    if (withTone)
+        args << "-c:a"
+             << "pcm_s16le"
+             << "-shortest";
+    args << out;
     QProcess p;
     p.start(QStringLiteral("ffmpeg"), args);
     const bool ok =
