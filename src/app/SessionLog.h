@@ -1,0 +1,42 @@
+#pragma once
+// The session log: one plain text file per day in the video folder, named from the date the
+// program was started. Lines are 8-bit text in the locale's encoding, ended by CR LF; each write
+// opens the file for appending, writes one line and closes it again.
+#include <QDateTime>
+#include <QString>
+
+namespace platform {
+class SettingsStore;
+}
+
+namespace app {
+
+// "mm-dd-yyyy" (10 characters) and "hh:mm:ss" on the 24-hour clock (8 characters).
+QString logDateText(const QDateTime& when);
+QString logTimeText(const QDateTime& when);
+
+// "SkivaneLog" + MMDDYY + ".txt": 18 January 2005 gives "SkivaneLog011805.txt".
+QString logFileNameFor(const QDateTime& startedAt);
+
+// The line texts, without the line end.
+QString sessionLine(const QDateTime& when);
+QString runEntryLine(const QDateTime& when, const QString& skier, const QString& pass,
+                     int startFrame, int endFrame, const QString& videoPath);
+
+struct LogWrite {
+    bool ok = true;
+    QString error; // what went wrong, for the operator; empty when ok
+};
+
+// Opens `path` for appending (creating it), writes `line` + CR LF, closes it.
+LogWrite appendLogLine(const QString& path, const QString& line);
+
+// Start of a session: sets program().LogFileName from `now`; when program().VideoDirectory is
+// not empty, appends the session line to the log in that folder and stores "logfile".
+LogWrite StartSession(platform::SettingsStore& store, const QDateTime& now);
+
+// One run entry into the day's log (program().VideoDirectory + program().LogFileName).
+LogWrite appendRunEntry(const QDateTime& now, const QString& skier, const QString& pass,
+                        int startFrame, int endFrame, const QString& videoPath);
+
+} // namespace app

@@ -1,0 +1,15 @@
+#pragma once
+// A sound output that plays nothing and remembers the file names it was asked to play.
+#include "platform/Sound.h"
+
+#include <QStringList>
+
+namespace testsupport {
+
+class RecordingSound : public platform::Sound {
+public:
+    void play(const QString& wavPath) override { played << wavPath; }
+    QStringList played;
+};
+
+} // namespace testsupport

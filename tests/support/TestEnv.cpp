@@ -1,0 +1,99 @@
+#include "support/TestEnv.h"
+
+#include "app/Program.h"
+#include "capture/PreviewForm.h"
+#include "review/frmSetStart.h"
+#include "setup/MainForm.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace testsupport {
+
+QString GuardedDialogs::inputBox(const QString& prompt, const QString& title,
+                                 const QString& preset) {
+    if (inputs.empty() && ++m_unscripted > unscriptedLimit) {
+        ADD_FAILURE() << "input box \"" << prompt.toStdString()
+                      << "\" asked again and again with no scripted answer";
+        inputCalls.push_back({prompt, title, preset});
+        return escapeAnswer;
+    }
+    return FakeDialogs::inputBox(prompt, title, preset);
+}
+
+TestEnv::TestEnv() : clock(QDate(2005, 1, 18), QTime(20, 24, 14)), screens(services) {
+    app::program() = {};
+    QDir(root()).mkpath(QStringLiteral("app"));
+    QDir(root()).mkpath(QStringLiteral("videos"));
+    settings = std::make_unique<platform::IniSettingsStore>(iniPath());
+    dialogs.escapeAnswer = videoDir();
+    services.dialogs = &dialogs;
+    services.settings = settings.get();
+    services.capture = &control;
+    services.sound = &sound;
+    services.disk = &disk;
+    services.appDir = appDir();
+    services.endProgram = [this] { ++endProgramCalls; };
+    services.now = [this] { return clock; };
+}
+
+TestEnv::~TestEnv() {
+    app::program() = {};
+}
+
+QString TestEnv::appDir() const {
+    return root() + QStringLiteral("/app");
+}
+
+QString TestEnv::videoDir() const {
+    return root() + QStringLiteral("/videos");
+}
+
+QString TestEnv::iniPath() const {
+    return root() + QStringLiteral("/settings.ini");
+}
+
+void TestEnv::storeVideoDir() {
+    settings->WriteSetting(QStringLiteral("logpath"), videoDir());
+}
+
+QString TestEnv::iniText() const {
+    return QString::fromLocal8Bit(readFile(iniPath()));
+}
+
+QString TestEnv::storedValue(const QString& key) const {
+    platform::IniSettingsStore fresh(iniPath());
+    return fresh.ReadSetting(key, QStringLiteral("<absent>"));
+}
+
+QString TestEnv::writeFile(const QString& path, const QByteArray& bytes) const {
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        ADD_FAILURE() << "cannot write " << path.toStdString();
+        return path;
+    }
+    f.write(bytes);
+    return path;
+}
+
+QByteArray TestEnv::readFile(const QString& path) const {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.readAll();
+}
+
+MainForm& TestEnv::setup() {
+    return screens.setup();
+}
+
+PreviewForm& TestEnv::capture() {
+    return screens.capture();
+}
+
+frmSetStart& TestEnv::timer() {
+    return screens.timer();
+}
+
+} // namespace testsupport

@@ -1,0 +1,136 @@
+// Run naming: characters a skier name may hold, the run file name, the pass advance, the "X"
+// rule and the skier list file.
+#include "capture/RunNaming.h"
+#include "app/Paths.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+using namespace capture;
+
+namespace {
+QString sep() {
+    return QString(app::nativeSeparator());
+}
+QString path(const QString& folder, const QString& name) {
+    return folder + sep() + name;
+}
+// Existence test over a fixed set of paths.
+FileTest present(std::set<QString> files) {
+    return [files = std::move(files)](const QString& p) { return files.count(p) > 0; };
+}
+} // namespace
+
+TEST(RunNamingCharacters, CommaSeparatorsAndFileNameCharactersAreForbidden) {
+    for (const char16_t c : {u',', u'/', u'\\', u':', u'*', u'?', u'"', u'<', u'>', u'|', u'\t',
+                             u'\n', u'\r', char16_t(0), char16_t(0x1f), char16_t(0x7f)})
+        EXPECT_TRUE(isForbiddenNameChar(QChar(c))) << int(c);
+    for (const char16_t c : {u'A', u' ', u'.', u'-', u'\'', u'(', u'&', u'X', u'\u00e9'})
+        EXPECT_FALSE(isForbiddenNameChar(QChar(c))) << int(c);
+    // The pass text may hold a comma (it never splits the list) but no path character.
+    EXPECT_FALSE(isForbiddenPathChar(u','));
+    EXPECT_TRUE(isForbiddenPathChar(u'/'));
+}
+
+TEST(RunNamingCharacters, FirstForbiddenCharacterIsNamedInTheBox) {
+    EXPECT_EQ(firstForbiddenNameChar(QStringLiteral("Lee,Ann/x")), QChar(u','));
+    EXPECT_EQ(firstForbiddenNameChar(QStringLiteral("../up")), QChar(u'/'));
+    EXPECT_FALSE(firstForbiddenNameChar(QStringLiteral("Ann Lee")).has_value());
+    EXPECT_EQ(firstForbiddenPathChar(QStringLiteral("1,2\\3")), QChar(u'\\'));
+
+    EXPECT_EQ(inputErrorText(u','),
+              QStringLiteral("Sorry, you cannot use the \",\" character in this box"));
+    EXPECT_EQ(inputErrorText(u'/'),
+              QStringLiteral("Sorry, you cannot use the \"/\" character in this box"));
+    EXPECT_EQ(inputErrorText(u'\t'),
+              QStringLiteral("Sorry, you cannot use the control character 9 in this box"));
+    EXPECT_EQ(replacedBySpace(QStringLiteral(",a,,b,"), u','), QStringLiteral(" a  b "));
+}
+
+TEST(RunNamingFileName, FolderSkierAndTrimmedPassWithoutSeparatorBeforePass) {
+    const QString folder = QStringLiteral("/runs");
+    EXPECT_EQ(composeCaptureFileName(folder, QStringLiteral("Ann Lee"), QStringLiteral(" 2")),
+              path(folder, QStringLiteral("Ann Leepass2.avi")));
+    // The skier name is used as typed, blanks included; the pass text only loses its blanks.
+    EXPECT_EQ(composeCaptureFileName(folder, QStringLiteral(" Ann "), QStringLiteral("  3b  ")),
+              path(folder, QStringLiteral(" Ann pass3b.avi")));
+    // An empty name still makes a file inside the folder.
+    EXPECT_EQ(composeCaptureFileName(folder, QString(), QStringLiteral("1")),
+              path(folder, QStringLiteral("pass1.avi")));
+    EXPECT_EQ(trimSpaces(QStringLiteral("\t1 ")), QStringLiteral("\t1"));
+}
+
+TEST(RunNamingPass, NextPassCountsOnFromTheLeadingNumber) {
+    EXPECT_EQ(nextPassText(QStringLiteral("1")), QStringLiteral(" 2"));
+    EXPECT_EQ(nextPassText(QStringLiteral(" 2")), QStringLiteral(" 3"));
+    EXPECT_EQ(nextPassText(QStringLiteral("2a")), QStringLiteral(" 3"));
+    EXPECT_EQ(nextPassText(QStringLiteral("abc")), QStringLiteral(" 1"));
+    EXPECT_EQ(nextPassText(QString()), QStringLiteral(" 1"));
+    EXPECT_EQ(nextPassText(QStringLiteral("-3")), QStringLiteral("-2"));
+}
+
+TEST(RunNamingPass, ArrivalAdvancesPastEveryExistingPass) {
+    const QString f = QStringLiteral("/runs");
+    const auto exists =
+        present({path(f, QStringLiteral("Annpass1.avi")), path(f, QStringLiteral("Annpass2.avi")),
+                 path(f, QStringLiteral("Annpass4.avi"))});
+    const PassAdvance a =
+        advancePastExisting(f, QStringLiteral("Ann"), QStringLiteral("1"), exists);
+    EXPECT_TRUE(a.changed);
+    EXPECT_EQ(a.passText, QStringLiteral(" 3"));
+    EXPECT_EQ(a.fileName, path(f, QStringLiteral("Annpass3.avi")));
+
+    const PassAdvance b =
+        advancePastExisting(f, QStringLiteral("Ann"), QStringLiteral("3"), exists);
+    EXPECT_FALSE(b.changed);
+    EXPECT_EQ(b.passText, QStringLiteral("3"));
+    // Another skier's files do not count.
+    EXPECT_FALSE(
+        advancePastExisting(f, QStringLiteral("Bob"), QStringLiteral("1"), exists).changed);
+}
+
+TEST(RunNamingPass, RecordingNameGainsAnXAndRestartsAtPassOne) {
+    const QString f = QStringLiteral("/runs");
+    auto exists = present({path(f, QStringLiteral("Annpass3.avi"))});
+    FreeName n = freeNameForRecording(f, QStringLiteral("Ann"), QStringLiteral("3"), exists);
+    EXPECT_TRUE(n.changed);
+    EXPECT_EQ(n.skier, QStringLiteral("AnnX"));
+    EXPECT_EQ(n.passText, QStringLiteral("1"));
+    EXPECT_EQ(n.fileName, path(f, QStringLiteral("AnnXpass1.avi")));
+
+    exists = present(
+        {path(f, QStringLiteral("Annpass3.avi")), path(f, QStringLiteral("AnnXpass1.avi"))});
+    n = freeNameForRecording(f, QStringLiteral("Ann"), QStringLiteral("3"), exists);
+    EXPECT_EQ(n.skier, QStringLiteral("AnnXX"));
+    EXPECT_EQ(n.fileName, path(f, QStringLiteral("AnnXXpass1.avi")));
+
+    n = freeNameForRecording(f, QStringLiteral("Ann"), QStringLiteral(" 4"), exists);
+    EXPECT_FALSE(n.changed);
+    EXPECT_EQ(n.skier, QStringLiteral("Ann"));
+    EXPECT_EQ(n.passText, QStringLiteral(" 4"));
+    EXPECT_EQ(
+        nameChangedWarning(QStringLiteral("AnnX")),
+        QStringLiteral("WARNING! Skier Name has been changed to AnnX to prevent duplicate files"));
+}
+
+TEST(RunNamingSkierList, CommasEmptyLinesAndBlanks) {
+    const QByteArray file("Lee,Ann\r\n\r\nSmith, Bob\r\n  Pat  \nA,B,C\n\n");
+    const QStringList names = skierListFromText(file);
+    ASSERT_EQ(names.size(), 4);
+    EXPECT_EQ(names[0], QStringLiteral("Lee Ann"));
+    EXPECT_EQ(names[1], QStringLiteral("Smith  Bob"));
+    EXPECT_EQ(names[2], QStringLiteral("  Pat  "));
+    EXPECT_EQ(names[3], QStringLiteral("A B C"));
+    // A last line without its line end still counts; an empty file lists nothing.
+    EXPECT_EQ(skierListFromText(QByteArray("One\r\nTwo")), (QStringList{"One", "Two"}));
+    EXPECT_TRUE(skierListFromText(QByteArray()).isEmpty());
+}
+
+TEST(RunNamingSkierList, DefaultNameIsTheFirstLineOnly) {
+    EXPECT_EQ(firstSkierName(QByteArray("Lee,Ann\r\nSmith\r\n")), QStringLiteral("Lee Ann"));
+    EXPECT_EQ(firstSkierName(QByteArray("Solo")), QStringLiteral("Solo"));
+    // An empty first line gives no name, even when later lines have one.
+    EXPECT_TRUE(firstSkierName(QByteArray("\r\nSmith\r\n")).isEmpty());
+    EXPECT_TRUE(firstSkierName(QByteArray()).isEmpty());
+}
