@@ -1,16 +1,13 @@
 #pragma once
-// Test videos whose frames carry their own number: 16 blocks across the top half of the picture
-// give the number in binary (white = 1, most significant bit left), and the bottom quarter holds
-// the complement, so a picture that is not a clean frame reads as no number at all.
+// Test videos whose frames carry their own number in the test camera's pattern
+// (av::drawFrameNumber), on a moving coloured background, read back with av::readFrameNumber.
 #include <QImage>
 #include <QString>
 #include <QStringList>
-#include <optional>
 
 namespace testvideo {
 
 QImage numberedFrame(int n, int width, int height);
-std::optional<int> readNumber(const QImage& picture);
 
 // True when the installed ffmpeg program has the named encoder ("libx264", "ffv1", ...).
 bool ffmpegHasEncoder(const QString& encoder);

@@ -2,6 +2,7 @@
 #include "NumberedVideo.h"
 #include "platform/av/AudioClip.h"
 #include "platform/av/AvPlayer.h"
+#include "platform/av/FramePattern.h"
 
 #include <QTemporaryDir>
 #include <QtCore/qtestsupport_core.h>
@@ -61,7 +62,7 @@ TEST(PlayerAudio, PlayingWithSoundEndsOnTheLastFrame) {
     p.setPlayerSelectionEnd(25);
     p.PlayerPlay();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !p.isPlaying() && p.shownFrame() == 25; }, 5000));
-    EXPECT_EQ(testvideo::readNumber(p.shownPicture()).value_or(-1), 25);
+    EXPECT_EQ(av::readFrameNumber(p.shownPicture()).value_or(-1), 25);
     // Stopping and playing again at once is safe while a clip is still being decoded.
     p.PlayerPlay();
     p.PlayerStop();
