@@ -2,6 +2,7 @@
 // writes, positions forward and backward, cut-off recordings and files that are not video.
 #include "NumberedVideo.h"
 #include "platform/av/FrameDecoder.h"
+#include "platform/av/FramePattern.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -30,7 +31,7 @@ constexpr int kFrames = 90;
 class DecoderCodecs : public ::testing::TestWithParam<Codec> {};
 
 int numberAt(av::FrameDecoder& d, int n) {
-    return testvideo::readNumber(d.frameAt(n)).value_or(-1);
+    return av::readFrameNumber(d.frameAt(n)).value_or(-1);
 }
 
 TEST_P(DecoderCodecs, EveryPositionShowsItsOwnFrame) {

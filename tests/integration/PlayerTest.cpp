@@ -2,6 +2,7 @@
 // decoded on the player's worker thread, pictures checked by the frame number they carry.
 #include "NumberedVideo.h"
 #include "platform/av/AvPlayer.h"
+#include "platform/av/FramePattern.h"
 #include "platform/av/PlayerPictureWidget.h"
 
 #include <QAbstractButton>
@@ -50,7 +51,7 @@ bool waitFor(const std::function<bool()>& ready, int ms = 10000) {
 }
 
 int shownNumber(const av::AvPlayer& p) {
-    return testvideo::readNumber(p.shownPicture()).value_or(-1);
+    return av::readFrameNumber(p.shownPicture()).value_or(-1);
 }
 
 // Opens the file and waits for its first picture.
@@ -255,7 +256,7 @@ TEST(Player, FullScreenAndBackWithEsc) {
     // Pictures go to the full-screen window while it is up.
     EXPECT_EQ(showAt(p, 33), 33);
     auto* big = static_cast<av::PlayerPictureWidget*>(p.fullScreenWindow());
-    EXPECT_EQ(testvideo::readNumber(big->picture()).value_or(-1), 33);
+    EXPECT_EQ(av::readFrameNumber(big->picture()).value_or(-1), 33);
     QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     QCoreApplication::sendEvent(p.fullScreenWindow(), &esc);
     EXPECT_EQ(p.PlayerDisplaySize(), 4);

@@ -1,14 +1,21 @@
 #include "platform/av/AvPlayer.h"
 
+#include "platform/av/AudioClip.h"
 #include "platform/av/DecodeWorker.h"
 #include "platform/av/PlayerPictureWidget.h"
 
+#include <QAudioDevice>
+#include <QAudioFormat>
+#include <QAudioSink>
+#include <QBuffer>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMediaDevices>
 #include <QSlider>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 
 namespace av {
@@ -24,8 +31,87 @@ int toFrame(double frame) {
 }
 } // namespace
 
-// The audio of the selection while it plays (defined with the playback code).
-class PlayerAudio {};
+// The sound of the selection while it plays, through the default audio output. The clip is
+// decoded on its own thread; when it arrives, the part the picture has already passed is
+// skipped so that sound and picture stay together. No audio output, or a file without sound,
+// simply plays silent.
+class PlayerAudio {
+public:
+    explicit PlayerAudio(QObject* context) {
+        m_worker = std::make_unique<AudioClipWorker>();
+        m_worker->moveToThread(&m_thread);
+        QObject::connect(m_worker.get(), &AudioClipWorker::clipReady, context,
+                         [this](quint64 request, int rate, int channels, QByteArray data) {
+                             onClip(request, rate, channels, data);
+                         });
+        m_thread.setObjectName(QStringLiteral("PlayerAudio"));
+        m_thread.start();
+    }
+    ~PlayerAudio() {
+        stop();
+        m_thread.quit();
+        m_thread.wait();
+    }
+
+    void start(const QString& path, double fromSeconds, double toSeconds) {
+        stop();
+        m_device = QMediaDevices::defaultAudioOutput();
+        if (m_device.isNull())
+            return;
+        const QAudioFormat preferred = m_device.preferredFormat();
+        const int rate = preferred.sampleRate() > 0 ? preferred.sampleRate() : 48000;
+        const int channels = std::clamp(preferred.channelCount(), 1, 2);
+        const quint64 request = ++m_request;
+        m_playing = true;
+        m_clock.start();
+        AudioClipWorker* worker = m_worker.get();
+        QMetaObject::invokeMethod(
+            worker, [=] { worker->decode(request, path, fromSeconds, toSeconds, rate, channels); },
+            Qt::QueuedConnection);
+    }
+
+    void stop() {
+        m_playing = false;
+        ++m_request;
+        if (m_sink) {
+            m_sink->stop();
+            m_sink.reset();
+        }
+        m_buffer.close();
+    }
+
+private:
+    void onClip(quint64 request, int rate, int channels, const QByteArray& data) {
+        if (request != m_request || !m_playing || rate <= 0 || data.isEmpty())
+            return;
+        const qint64 frameBytes = 2LL * channels;
+        const qint64 passed = m_clock.elapsed() * rate / 1000 * frameBytes;
+        if (passed >= data.size())
+            return;
+        QAudioFormat format;
+        format.setSampleRate(rate);
+        format.setChannelCount(channels);
+        format.setSampleFormat(QAudioFormat::Int16);
+        if (!m_device.isFormatSupported(format))
+            return;
+        m_data = data.mid(passed);
+        m_buffer.setBuffer(&m_data);
+        if (!m_buffer.open(QIODevice::ReadOnly))
+            return;
+        m_sink = std::make_unique<QAudioSink>(m_device, format);
+        m_sink->start(&m_buffer);
+    }
+
+    QThread m_thread;
+    std::unique_ptr<AudioClipWorker> m_worker;
+    std::unique_ptr<QAudioSink> m_sink;
+    QAudioDevice m_device;
+    QByteArray m_data;
+    QBuffer m_buffer;
+    QElapsedTimer m_clock;
+    quint64 m_request = 0;
+    bool m_playing = false;
+};
 
 AvPlayer::AvPlayer(QWidget* parent) : platform::MediaPlayer(parent) {
     setObjectName(QStringLiteral("MediaPlayer1"));
@@ -80,13 +166,16 @@ AvPlayer::AvPlayer(QWidget* parent) : platform::MediaPlayer(parent) {
     m_worker->moveToThread(&m_thread);
     connect(m_worker.get(), &DecodeWorker::opened, this, &AvPlayer::onOpened);
     connect(m_worker.get(), &DecodeWorker::frameReady, this, &AvPlayer::onFrameReady);
+    connect(m_worker.get(), &DecodeWorker::frameDecoded, this, &AvPlayer::onFrameDecoded);
     m_thread.setObjectName(QStringLiteral("PlayerDecode"));
     m_thread.start();
+    m_audio = std::make_unique<PlayerAudio>(this);
     updateControls();
 }
 
 AvPlayer::~AvPlayer() {
     m_playTimer.stop();
+    m_audio.reset();
     m_worker->stop();
     m_thread.quit();
     m_thread.wait();
@@ -103,6 +192,7 @@ void AvPlayer::setPlayerFileName(const QString& path) {
     m_position = 0;
     m_shownFrame = -1;
     m_picture = QImage();
+    m_window.clear();
     m_view->setPicture(m_picture);
     if (m_fullScreen)
         m_fullScreen->setPicture(m_picture);
@@ -124,8 +214,14 @@ int AvPlayer::clampFrame(int frame) const {
 
 void AvPlayer::requestFrame(int frame) {
     m_position = clampFrame(frame);
-    if (m_frameCount != 0)
+    if (m_frameCount != 0) {
+        // The worker hears of every position, kept or not: it decodes ahead of it.
         m_worker->requestFrame(m_generation, m_position);
+        if (m_frameCount > 0 && m_position != m_shownFrame) {
+            if (std::optional<QImage> kept = m_window.get(m_position))
+                showPicture(m_position, *kept);
+        }
+    }
     m_movingSlider = true;
     m_slider->setValue(m_position);
     m_movingSlider = false;
@@ -192,6 +288,10 @@ void AvPlayer::PlayerPlay() {
     requestFrame(m_playFrom);
     m_playClock.start();
     m_playTimer.start();
+    const double fps = framesPerSecond();
+    if (fps >
+        0) // the sound of the frames played, from the start of the first to the end of the last
+        m_audio->start(m_path, m_playFrom / fps, (m_playTo + 1) / fps);
     updateControls();
 }
 
@@ -200,6 +300,8 @@ void AvPlayer::PlayerStop() {
 }
 
 void AvPlayer::stopPlayback() {
+    if (m_audio)
+        m_audio->stop();
     if (!m_playTimer.isActive())
         return;
     m_playTimer.stop();
@@ -251,9 +353,23 @@ void AvPlayer::onOpened(quint64 generation, bool ok, int frameCount, int rateNum
     emit fileOpened(ok);
 }
 
+void AvPlayer::onFrameDecoded(quint64 generation, int frame, QImage picture) {
+    if (generation == m_generation)
+        m_window.put(frame, picture, m_position);
+}
+
+// Only the position last asked for is shown, so that an answer to an older request never
+// replaces a newer picture; during playback a late picture on the way there is shown too.
 void AvPlayer::onFrameReady(quint64 generation, int frame, QImage picture) {
-    if (generation != m_generation)
+    if (generation != m_generation || frame == m_shownFrame)
         return;
+    const bool onTheWay = isPlaying() && frame > m_shownFrame && frame < m_position;
+    if (frame != m_position && !onTheWay)
+        return;
+    showPicture(frame, picture);
+}
+
+void AvPlayer::showPicture(int frame, const QImage& picture) {
     m_shownFrame = frame;
     m_picture = picture;
     m_view->setPicture(picture);

@@ -3,6 +3,7 @@
 // slider and step buttons. Decoding runs on a worker thread (DecodeWorker); this widget only
 // shows the pictures it gets back, so the user interface never waits for a decoder.
 #include "platform/MediaPlayer.h"
+#include "platform/av/FrameCache.h"
 
 #include <QElapsedTimer>
 #include <QImage>
@@ -70,6 +71,8 @@ private:
     void onOpened(quint64 generation, bool ok, int frameCount, int rateNum, int rateDen,
                   QSize size);
     void onFrameReady(quint64 generation, int frame, QImage picture);
+    void onFrameDecoded(quint64 generation, int frame, QImage picture);
+    void showPicture(int frame, const QImage& picture);
     void requestFrame(int frame);
     void playTick();
     void stopPlayback();
@@ -86,6 +89,9 @@ private:
     QToolButton* m_forward = nullptr;
     QLabel* m_readout = nullptr;
     std::unique_ptr<PlayerAudio> m_audio;
+    // The worker's window of decoded pictures, mirrored here (the pictures are shared), so a
+    // step to a kept frame shows at once.
+    FrameCache m_window;
 
     QString m_path;
     quint64 m_generation = 0;

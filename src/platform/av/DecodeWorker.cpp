@@ -105,7 +105,7 @@ void DecodeWorker::serve(int frame) {
             break;
         }
         if (wanted(*idx) || *idx >= n)
-            m_cache.put(*idx, m_decoder.currentImage(), n);
+            keep(*idx, m_decoder.currentImage(), n);
         if (*idx >= n) {
             if (*idx > n)
                 keepGap(n);
@@ -134,13 +134,20 @@ void DecodeWorker::serve(int frame) {
     schedulePrefetch();
 }
 
+void DecodeWorker::keep(int frame, const QImage& picture, int around) {
+    if (picture.isNull())
+        return;
+    m_cache.put(frame, picture, around);
+    emit frameDecoded(m_generation, frame, picture);
+}
+
 // A frame that has no picture of its own (the decoder went past it) is shown with the picture
 // before it; keeping that makes it a cache hit like any other.
 void DecodeWorker::keepGap(int frame) {
     if (m_cache.contains(frame))
         return;
     if (auto before = m_cache.atOrBefore(frame))
-        m_cache.put(frame, before->second, m_shown);
+        keep(frame, before->second, m_shown);
 }
 
 void DecodeWorker::schedulePrefetch() {
@@ -189,7 +196,7 @@ void DecodeWorker::prefetchStep() {
     if (!idx)
         return;
     if (wanted(*idx))
-        m_cache.put(*idx, m_decoder.currentImage(), m_shown);
+        keep(*idx, m_decoder.currentImage(), m_shown);
     if (*idx > target)
         keepGap(target);
     schedulePrefetch();

@@ -36,6 +36,10 @@ signals:
     // `frame` is the position served (the request clamped to the file); the picture is that
     // frame's, or the nearest one before it when the frame has no picture of its own.
     void frameReady(quint64 generation, int frame, QImage picture);
+    // Every picture the worker keeps in its window (decoded on the way or ahead of the
+    // operator), so that the user-interface thread can keep the same window and show a step
+    // without a round trip. The pictures are shared, not copied.
+    void frameDecoded(quint64 generation, int frame, QImage picture);
 
 private:
     struct Pending {
@@ -51,6 +55,7 @@ private:
     void schedulePrefetch();
     void show(int frame);
     void keepGap(int frame);
+    void keep(int frame, const QImage& picture, int around);
     std::optional<int> pendingFrame(); // a newer position asked for, without an open
     bool wanted(int index) const;
     void post(); // caller holds m_mutex
