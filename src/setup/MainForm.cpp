@@ -332,8 +332,12 @@ void MainForm::Form_Load() {
         StrmOptions->hide();
         setupui::selectEntry(CaptureType, 1); // runs SelectStreamCapture
     });
-    step([&] { fillDeviceLists(); });
-    step([&] { fillAudioLists(); });
+    step([&] { fillVideoDevices(); });
+    step([&] { fillAudioDevices(); });
+    step([&] { fillVideoCompressors(); });
+    step([&] { fillAudioCompressors(); });
+    step([&] { fillEffects(); });
+    step([&] { copyAudioSettings(); });
     step([&] {
         platform::CaptureControl& c = grabora();
         // A stored rate that is not a usable number counts as below 1.

@@ -179,8 +179,13 @@ private:
     void startSessionLog();
     void applyPauseTime();
     void SelectStreamCapture();
-    void fillDeviceLists();
-    void fillAudioLists();
+    // Load steps filling the lists from the control, in load order.
+    void fillVideoDevices();
+    void fillAudioDevices();
+    void fillVideoCompressors();
+    void fillAudioCompressors();
+    void fillEffects();
+    void copyAudioSettings();
     // Applies the audio format of ComboAttrib entry `position` (rate, channels, depth).
     void applyAudioFormat(int position);
     // "Eror code: " / "Error code: " boxes titled "Error".

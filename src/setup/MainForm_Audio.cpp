@@ -15,8 +15,8 @@
 using setupui::fillList;
 using setupui::selectEntry;
 
-// Load: the audio device and audio compressor lists.
-void MainForm::fillAudioLists() {
+// Load: the audio device list, the control's device selected.
+void MainForm::fillAudioDevices() {
     platform::CaptureControl& c = grabora();
     QStringList devices{QStringLiteral("None")};
     const int count = c.AudioDeviceCount();
@@ -24,15 +24,21 @@ void MainForm::fillAudioLists() {
         devices << c.AudioDeviceName(i);
     fillList(AudioDevice, devices);
     selectEntry(AudioDevice, count > 0 ? c.AudioDeviceIndex() + 1 : 0);
+}
 
+void MainForm::fillAudioCompressors() {
+    platform::CaptureControl& c = grabora();
     QStringList compressors{QStringLiteral("None")};
     const int n = c.AudioCompressorCount();
     for (int i = 0; i < n; ++i)
         compressors << c.AudioCompressorName(i);
     fillList(AudioCompr, compressors);
     selectEntry(AudioCompr, c.AudioCompressor() + 1);
+}
 
-    Check1->setChecked(c.Listen());
+// Load: the Listen switch and the audio format from the control.
+void MainForm::copyAudioSettings() {
+    Check1->setChecked(grabora().Listen());
     InitAudioSettings();
 }
 

@@ -35,12 +35,10 @@ template <typename Count, typename Name> QStringList names(Count count, Name nam
 }
 } // namespace
 
-// Load: preview caption, devices, video compressors, effects (the audio lists in between are
-// filled by fillAudioLists).
-void MainForm::fillDeviceLists() {
+// Load: the preview caption and the video device list with the stored device selected.
+void MainForm::fillVideoDevices() {
     platform::CaptureControl& c = grabora();
     CmdPreview->setText(c.Preview() ? kPreviewOff : kPreviewOn);
-
     const int devices = c.VideoDeviceCount();
     if (devices > 0) {
         fillList(Combo1,
@@ -50,13 +48,19 @@ void MainForm::fillDeviceLists() {
         fillList(Combo1, {QStringLiteral("No Capture Devices")});
         selectEntry(Combo1, 0);
     }
+}
 
+void MainForm::fillVideoCompressors() {
+    platform::CaptureControl& c = grabora();
     QStringList compressors{QStringLiteral("None")};
     compressors << names([&] { return c.VideoCompressorCount(); },
                          [&](int i) { return c.VideoCompressorName(i); });
     fillList(CompressionCombo, compressors);
     selectEntry(CompressionCombo, c.VideoCompressor() + 1);
+}
 
+void MainForm::fillEffects() {
+    platform::CaptureControl& c = grabora();
     const int effects = c.EffectCount(platform::kEffectCategory);
     QStringList effectNames{QStringLiteral("None")};
     if (effects < 1) {

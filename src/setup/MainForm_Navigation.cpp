@@ -14,6 +14,7 @@
 #include "setup/Placement.h"
 
 #include <QGuiApplication>
+#include <QLayout>
 #include <QLineEdit>
 #include <QScreen>
 
@@ -65,6 +66,11 @@ void MainForm::mnuExit_Click() {
 
 void MainForm::PlaceCaptureScreen() {
     PreviewForm& capture = m_screens.capture();
+    // Sizes are known before the first show only once the layouts have run.
+    if (layout())
+        layout()->activate();
+    if (capture.layout())
+        capture.layout()->activate();
     const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
     const setupui::Placement p =

@@ -4,6 +4,8 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavfilter/avfilter.h>
 #include <libavformat/avformat.h>
+#include <libavutil/audio_fifo.h>
+#include <libavutil/buffer.h>
 #include <libavutil/error.h>
 #include <libavutil/frame.h>
 #include <libswresample/swresample.h>
@@ -21,7 +23,9 @@ struct InputFormatCloser {
 // An output context: closes its file (when the muxer opened one) and frees the context.
 struct OutputFormatCloser {
     void operator()(AVFormatContext* c) const {
-        if (c && c->oformat && !(c->oformat->flags & AVFMT_NOFILE) && c->pb)
+        // A custom I/O context (AVFMT_FLAG_CUSTOM_IO) belongs to whoever made it.
+        if (c && c->oformat && !(c->oformat->flags & AVFMT_NOFILE) &&
+            !(c->flags & AVFMT_FLAG_CUSTOM_IO) && c->pb)
             avio_closep(&c->pb);
         avformat_free_context(c);
     }
@@ -48,6 +52,22 @@ struct FilterInOutFree {
     void operator()(AVFilterInOut* io) const { avfilter_inout_free(&io); }
 };
 
+// A custom I/O context made with avio_alloc_context: frees its buffer and the context.
+struct AvioContextFree {
+    void operator()(AVIOContext* c) const {
+        if (c)
+            av_freep(&c->buffer);
+        avio_context_free(&c);
+    }
+};
+// A buffer pool lives on until the last buffer taken from it is returned.
+struct BufferPoolFree {
+    void operator()(AVBufferPool* p) const { av_buffer_pool_uninit(&p); }
+};
+struct AudioFifoFree {
+    void operator()(AVAudioFifo* f) const { av_audio_fifo_free(f); }
+};
+
 using InputFormatPtr = std::unique_ptr<AVFormatContext, InputFormatCloser>;
 using OutputFormatPtr = std::unique_ptr<AVFormatContext, OutputFormatCloser>;
 using CodecContextPtr = std::unique_ptr<AVCodecContext, CodecContextFree>;
@@ -57,6 +77,9 @@ using SwsPtr = std::unique_ptr<SwsContext, SwsFree>;
 using SwrPtr = std::unique_ptr<SwrContext, SwrFree>;
 using FilterGraphPtr = std::unique_ptr<AVFilterGraph, FilterGraphFree>;
 using FilterInOutPtr = std::unique_ptr<AVFilterInOut, FilterInOutFree>;
+using AvioContextPtr = std::unique_ptr<AVIOContext, AvioContextFree>;
+using BufferPoolPtr = std::unique_ptr<AVBufferPool, BufferPoolFree>;
+using AudioFifoPtr = std::unique_ptr<AVAudioFifo, AudioFifoFree>;
 
 inline FramePtr makeFrame() {
     return FramePtr(av_frame_alloc());

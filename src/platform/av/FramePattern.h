@@ -1,0 +1,32 @@
+#pragma once
+// The frame-number pattern of the test camera: a band of 20 big black/white cells near the top of
+// the picture (white and black sync cells, the 16-bit number from the highest bit down, two parity
+// cells) and the number in seven-segment digits below it. The cells are large and fully black or
+// white so the number survives Motion JPEG, H.264 and scaling; tests and benchmarks read it back
+// from decoded pictures to prove which frame they hold.
+#include <QImage>
+#include <QRect>
+#include <QSize>
+#include <optional>
+#include <vector>
+
+namespace av {
+
+struct PatternRect {
+    QRect rect;
+    bool white = false;
+};
+
+// The rectangles that draw `number` (taken modulo 65536 for the cells; digits show it whole) on a
+// picture of `size`, in painting order: a backing strip, the 20 cells, the digits' backing and
+// segments. All edges are even so that 4:2:0 chroma never straddles a cell.
+std::vector<PatternRect> frameNumberRects(QSize size, int number);
+
+// Paints the pattern of `number` onto `image` (any format QPainter can paint on).
+void drawFrameNumber(QImage& image, int number);
+
+// Reads the number back from a picture of any size and format; nullopt when the pattern is not
+// there (no contrast between the sync cells, an ambiguous cell or a parity mismatch).
+std::optional<int> readFrameNumber(const QImage& image);
+
+} // namespace av

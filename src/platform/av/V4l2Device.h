@@ -1,0 +1,43 @@
+#pragma once
+// V4L2 cameras: which /dev/video* nodes capture pictures, what they offer (pixel formats, frame
+// sizes, inputs) and their adjustable controls (brightness, contrast, ...).
+#include <QSize>
+#include <QString>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace av::v4l2 {
+
+struct Device {
+    QString devnode; // /dev/videoN
+    QString name;    // the driver's card name
+};
+
+struct Capabilities {
+    std::vector<QString> formats; // fourcc names ("YUYV", "MJPG", ...)
+    std::vector<QSize> sizes;     // every size of any format, smallest first
+    std::vector<QString> inputs;  // input names
+};
+
+struct Control {
+    uint32_t id = 0;
+    QString name;
+    int minimum = 0;
+    int maximum = 0;
+    int step = 1;
+    int value = 0;
+};
+
+// The capture devices present, in the order of their node numbers.
+std::vector<Device> captureDevices();
+// The card name when `devnode` is a video capture device; nullopt otherwise.
+std::optional<QString> captureName(const QString& devnode);
+// What the device offers; nullopt when it cannot be opened.
+std::optional<Capabilities> capabilities(const QString& devnode);
+// The integer, boolean and menu controls of the device (current values).
+std::vector<Control> controls(const QString& devnode);
+// Sets one control; false when the device refuses.
+bool setControl(const QString& devnode, uint32_t id, int value);
+
+} // namespace av::v4l2

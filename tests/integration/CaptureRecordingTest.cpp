@@ -1,0 +1,197 @@
+// Real recordings from the test camera, checked from the file alone.
+#include "CaptureFileReader.h"
+#include "CaptureTestSupport.h"
+
+#include "platform/av/Codecs.h"
+#include "platform/av/TestCamera.h"
+
+#include <QFileInfo>
+#include <cmath>
+#include <gtest/gtest.h>
+
+using namespace capture_test;
+
+namespace {
+
+// Sample numbers where the tone turns loud (the start of every second of frames): the first
+// sample above what the quiet tone can reach, after half a second of quiet.
+std::vector<int64_t> loudOnsets(const std::vector<int16_t>& sound, int rate) {
+    std::vector<int64_t> onsets;
+    const int threshold = int(32767 * av::tone::kQuiet * 1.25);
+    int64_t last = -rate;
+    for (size_t i = 0; i < sound.size(); ++i)
+        if (std::abs(int(sound[i])) > threshold) {
+            if (int64_t(i) - last > rate / 2)
+                onsets.push_back(int64_t(i));
+            last = int64_t(i);
+        }
+    return onsets;
+}
+
+} // namespace
+
+TEST(CaptureRecording, EveryFrameInOrderWithSoundOfTheSameLength) {
+    TestCameraRig rig;
+    rig.ctl.setVideoCompressor(0); // Motion JPEG
+    rig.ctl.setAudioSampleRate(22050);
+    rig.ctl.setAudioBitsPerSample(16);
+    rig.ctl.setAudioChannels(2);
+    rig.record("run.avi", 25, 2);
+    EXPECT_EQ(rig.events.count(301), 1);
+    EXPECT_TRUE(rig.events.warnings.empty());
+    EXPECT_FALSE(rig.ctl.recording());
+    EXPECT_EQ(rig.ctl.FramesCaptured(), 50);
+    EXPECT_EQ(rig.ctl.FramesDropped(), 0);
+    EXPECT_EQ(rig.ctl.SamplesCaptured(), 2 * 22050);
+    EXPECT_EQ(rig.ctl.CaptureTime(), 2000);
+
+    const Recording r = readRecording(rig.path("run.avi"));
+    ASSERT_TRUE(r.opened) << r.error.toStdString();
+    EXPECT_EQ(r.videoCodec, "mjpeg");
+    EXPECT_EQ(r.headerFrames, 50);
+    EXPECT_EQ(r.frameRate.num / std::max(1, r.frameRate.den), 25);
+    EXPECT_EQ(r.width, 320);
+    EXPECT_EQ(r.height, 240);
+    ASSERT_EQ(r.numbers.size(), 50u);
+    for (int i = 0; i < 50; ++i)
+        EXPECT_EQ(r.numbers[size_t(i)], i) << "picture " << i;
+    EXPECT_EQ(r.audioCodec, "pcm_s16le");
+    EXPECT_EQ(r.channels, 2);
+    EXPECT_EQ(int64_t(r.sound.size()), 2 * 22050);
+    // The loud part of the tone starts with frames 0 and 25, within the two samples the sine
+    // needs to rise above the quiet level.
+    const auto onsets = loudOnsets(r.sound, 22050);
+    ASSERT_EQ(onsets.size(), 2u);
+    EXPECT_LE(onsets[0], 2);
+    EXPECT_GE(onsets[1], 22050);
+    EXPECT_LE(onsets[1], 22052);
+}
+
+TEST(CaptureRecording, EveryCompressorWritesDecodableFrames) {
+    TestCameraRig rig;
+    const int video = rig.ctl.VideoCompressorCount();
+    const int audio = rig.ctl.AudioCompressorCount();
+    ASSERT_GE(video, 1);
+    for (int v = -1; v < video; ++v) {
+        // Each video compressor with the next audio compressor in turn (PCM 8-bit first).
+        const int a = (v + 1) % (audio + 1) - 1;
+        rig.ctl.setVideoCompressor(v);
+        rig.ctl.setAudioCompressor(a);
+        rig.ctl.setAudioSampleRate(a >= 0 ? 22050 : 11025);
+        rig.ctl.setAudioBitsPerSample(8);
+        rig.ctl.setAudioChannels(1);
+        const QString name = QStringLiteral("c%1.avi").arg(v + 1);
+        rig.record(name, 10, 1);
+        const Recording r = readRecording(rig.path(name));
+        SCOPED_TRACE(QStringLiteral("video %1 audio %2 (%3/%4)")
+                         .arg(v)
+                         .arg(a)
+                         .arg(r.videoCodec, r.audioCodec)
+                         .toStdString());
+        ASSERT_TRUE(r.opened);
+        EXPECT_EQ(r.headerFrames, 10);
+        ASSERT_EQ(r.numbers.size(), 10u);
+        for (int i = 0; i < 10; ++i)
+            EXPECT_EQ(r.numbers[size_t(i)], i);
+        // One second of sound; compressed sound comes in whole blocks (and MP3 adds its delay).
+        const double seconds = double(r.sound.size()) / r.sampleRate;
+        EXPECT_NEAR(seconds, 1.0, 0.1);
+        if (a < 0) {
+            EXPECT_EQ(r.audioCodec, "pcm_u8");
+        }
+    }
+}
+
+TEST(CaptureRecording, DroppedFramesAreGapsInTheFileAndCounted) {
+    TestCameraRig rig;
+    // 1920x1080 32-bit pictures at 120 per second through a lossless compressor: the recording
+    // cannot keep up, so the device must drop (and never wait).
+    rig.ctl.setVideoResolution(3);
+    rig.ctl.setColorFormat(3);
+    const int ffv1 = [&] {
+        for (int i = 0; i < rig.ctl.VideoCompressorCount(); ++i)
+            if (rig.ctl.VideoCompressorName(i).startsWith("FFV1"))
+                return i;
+        return 0;
+    }();
+    rig.ctl.setVideoCompressor(ffv1);
+    rig.ctl.setAudioDeviceIndex(-1);
+    rig.ctl.setTestCameraPacing(true);
+    rig.record("drops.avi", 120, 1);
+    const int64_t captured = rig.ctl.FramesCaptured();
+    const int64_t dropped = rig.ctl.FramesDropped();
+    EXPECT_EQ(captured + dropped, 120);
+    EXPECT_GT(dropped, 0);
+
+    const Recording r = readRecording(rig.path("drops.avi"));
+    ASSERT_TRUE(r.opened);
+    ASSERT_EQ(int64_t(r.numbers.size()), captured);
+    int64_t gaps = 0;
+    int previous = -1;
+    for (const auto& n : r.numbers) {
+        ASSERT_TRUE(n.has_value());
+        ASSERT_GT(*n, previous);
+        gaps += *n - previous - 1;
+        previous = *n;
+    }
+    gaps += 119 - previous; // pictures dropped after the last one written
+    EXPECT_EQ(gaps, dropped);
+    // Dropped pictures keep their place in time: the file is as long as the clock ran.
+    EXPECT_EQ(r.headerFrames, previous + 1);
+}
+
+TEST(CaptureRecording, AnExistingFileIsNeverReplaced) {
+    TestCameraRig rig;
+    const QString path = rig.path("taken.avi");
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("precious");
+    }
+    rig.ctl.setStreamFileName(path);
+    try {
+        rig.ctl.StartStreamCapture();
+        FAIL() << "an existing file was accepted";
+    } catch (const platform::ControlError& e) {
+        EXPECT_EQ(e.number(), platform::errors::kFileExists);
+        EXPECT_TRUE(e.description().contains("taken.avi"));
+    }
+    EXPECT_FALSE(rig.ctl.recording());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), "precious");
+    // A folder that does not exist: cannot be created, and nothing is left behind.
+    rig.ctl.setStreamFileName(rig.path("no/such/folder/run.avi"));
+    try {
+        rig.ctl.StartStreamCapture();
+        FAIL() << "an impossible file was accepted";
+    } catch (const platform::ControlError& e) {
+        EXPECT_EQ(e.number(), platform::errors::kFileCreateFailed);
+    }
+    EXPECT_EQ(rig.events.count(301), 0);
+}
+
+TEST(CaptureRecording, StopCaptureIsIdempotentAndEndsOnce) {
+    TestCameraRig rig;
+    rig.ctl.StopCapture(); // idle: nothing happens
+    EXPECT_EQ(rig.events.count(301), 0);
+    rig.ctl.setTestCameraPacing(true);
+    rig.ctl.setStreamFileName(rig.path("stop.avi"));
+    rig.ctl.setFrameRate(30);
+    rig.ctl.setTimeLimit(0);
+    rig.ctl.StartStreamCapture();
+    EXPECT_TRUE(rig.ctl.recording());
+    EXPECT_THROW(rig.ctl.StartStreamCapture(), platform::ControlError);
+    EXPECT_THROW(rig.ctl.setVideoResolution(2), platform::ControlError);
+    // Counters move and 510 arrives several times a second while recording.
+    EXPECT_TRUE(waitUntil([&] { return rig.events.count(510) >= 2; }, 5000));
+    EXPECT_GT(rig.ctl.FramesCaptured(), 0);
+    rig.ctl.StopCapture();
+    rig.ctl.StopCapture();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(rig.events.count(301), 1);
+    const int64_t frames = rig.ctl.FramesCaptured();
+    const Recording r = readRecording(rig.path("stop.avi"));
+    EXPECT_EQ(int64_t(r.numbers.size()), frames);
+    EXPECT_EQ(r.headerFrames, frames + rig.ctl.FramesDropped());
+}

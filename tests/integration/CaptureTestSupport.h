@@ -1,0 +1,72 @@
+#pragma once
+// Shared set-up of the capture tests: a control connected to the test camera, recording into a
+// temporary folder, and a way to wait for its events.
+#include "platform/av/AvCaptureControl.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace capture_test {
+
+struct Events {
+    std::vector<std::pair<int, QString>> status; // CaptureStatus
+    std::vector<QString> warnings;               // WarningMessage
+    int count(int code) const {
+        int n = 0;
+        for (const auto& s : status)
+            n += s.first == code;
+        return n;
+    }
+};
+
+inline void listen(av::AvCaptureControl& ctl, Events& events) {
+    QObject::connect(
+        &ctl, &platform::CaptureControl::CaptureStatus, &ctl,
+        [&events](int code, const QString& text) { events.status.emplace_back(code, text); });
+    QObject::connect(&ctl, &platform::CaptureControl::WarningMessage, &ctl,
+                     [&events](int, const QString& text) { events.warnings.push_back(text); });
+}
+
+// Runs the event loop until `done` or `ms` have passed; returns `done()`.
+inline bool waitUntil(const std::function<bool()>& done, int ms = 20000) {
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done();
+}
+
+// A control on the test camera, 320x240, unpaced, the test tone as sound source.
+struct TestCameraRig {
+    QTemporaryDir dir;
+    av::AvCaptureControl ctl;
+    Events events;
+
+    TestCameraRig() {
+        if (qEnvironmentVariableIsSet("SKIVANE_KEEP_TEST_FILES"))
+            dir.setAutoRemove(false);
+        ctl.setDeviceEventSource(nullptr);
+        listen(ctl, events);
+        ctl.Connect(ctl.testCameraIndex());
+        ctl.setVideoResolution(0);
+        ctl.setTestCameraPacing(false);
+        ctl.setAudioDeviceIndex(ctl.testToneIndex());
+    }
+    QString path(const QString& name) const { return dir.filePath(name); }
+
+    // Records `seconds` of pictures at `fps` (ended by the time limit) into `name`.
+    void record(const QString& name, int fps, int seconds) {
+        ctl.setStreamFileName(path(name));
+        ctl.setFrameRate(fps);
+        ctl.setTimeLimit(seconds);
+        const int before = events.count(301);
+        ctl.StartStreamCapture();
+        ASSERT_TRUE(waitUntil([&] { return events.count(301) > before; }))
+            << "the recording did not end at its time limit";
+    }
+};
+
+} // namespace capture_test

@@ -1,0 +1,138 @@
+// The frame decoder on real files written by the ffmpeg program: every codec the recorder
+// writes, positions forward and backward, cut-off recordings and files that are not video.
+#include "NumberedVideo.h"
+#include "platform/av/FrameDecoder.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <random>
+
+namespace {
+
+struct Codec {
+    const char* label;
+    const char* encoder; // must be listed by `ffmpeg -encoders`
+    QStringList args;
+};
+
+const Codec kCodecs[] = {
+    {"raw", "rawvideo", {"-c:v", "rawvideo", "-pix_fmt", "bgr24"}},
+    {"mjpeg", "mjpeg", {"-c:v", "mjpeg", "-q:v", "3", "-pix_fmt", "yuvj420p"}},
+    {"h264", "libx264", {"-c:v", "libx264", "-g", "25", "-bf", "3", "-pix_fmt", "yuv420p"}},
+    {"ffv1", "ffv1", {"-c:v", "ffv1"}},
+    {"mpeg4", "mpeg4", {"-c:v", "mpeg4", "-g", "20", "-q:v", "3"}},
+};
+
+constexpr int kFrames = 90;
+
+class DecoderCodecs : public ::testing::TestWithParam<Codec> {};
+
+int numberAt(av::FrameDecoder& d, int n) {
+    return testvideo::readNumber(d.frameAt(n)).value_or(-1);
+}
+
+TEST_P(DecoderCodecs, EveryPositionShowsItsOwnFrame) {
+    const Codec& c = GetParam();
+    if (!testvideo::ffmpegHasEncoder(c.encoder))
+        GTEST_SKIP() << c.encoder << " is not in this ffmpeg";
+    QTemporaryDir dir;
+    const QString file =
+        testvideo::makeNumberedVideo(dir.path(), QString("%1.avi").arg(c.label), kFrames, c.args);
+    ASSERT_FALSE(file.isEmpty());
+    av::FrameDecoder d;
+    ASSERT_TRUE(d.open(file)) << d.error().toStdString();
+    EXPECT_EQ(d.frameCount(), kFrames);
+    EXPECT_EQ(d.frameRate().num / d.frameRate().den, 30);
+    EXPECT_EQ(d.frameSize(), QSize(320, 240));
+
+    // Forward through the whole file, then backward, then random jumps both ways.
+    for (int n = 0; n < kFrames; ++n)
+        ASSERT_EQ(numberAt(d, n), n) << c.label << " forward";
+    for (int n = kFrames - 1; n >= 0; --n)
+        ASSERT_EQ(numberAt(d, n), n) << c.label << " backward";
+    std::mt19937 rng(4);
+    std::uniform_int_distribution<int> pick(0, kFrames - 1);
+    for (int i = 0; i < 40; ++i) {
+        const int n = pick(rng);
+        ASSERT_EQ(numberAt(d, n), n) << c.label << " jump";
+    }
+    // Positions past either end show the first and the last frame.
+    EXPECT_EQ(numberAt(d, -5), 0);
+    EXPECT_EQ(numberAt(d, kFrames + 10), kFrames - 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Codecs, DecoderCodecs, ::testing::ValuesIn(kCodecs), [](const auto& info) {
+    std::string name = info.param.label;
+    std::replace(name.begin(), name.end(), '-', '_');
+    return name;
+});
+
+class DecoderCutOff : public ::testing::TestWithParam<Codec> {};
+
+// A recording cut off half-way has no index: it still opens and plays up to its last frame.
+TEST_P(DecoderCutOff, PlaysUpToItsLastFrame) {
+    const Codec& c = GetParam();
+    if (!testvideo::ffmpegHasEncoder(c.encoder))
+        GTEST_SKIP() << c.encoder << " is not in this ffmpeg";
+    QTemporaryDir dir;
+    const QString file =
+        testvideo::makeNumberedVideo(dir.path(), QString("%1.avi").arg(c.label), kFrames, c.args);
+    ASSERT_FALSE(file.isEmpty());
+    QFile f(file);
+    ASSERT_TRUE(f.resize(f.size() / 2));
+
+    av::FrameDecoder d;
+    ASSERT_TRUE(d.open(file)) << d.error().toStdString();
+    EXPECT_TRUE(d.indexWasScanned());
+    const int count = d.frameCount();
+    EXPECT_GT(count, kFrames / 4);
+    EXPECT_LT(count, kFrames);
+    EXPECT_EQ(numberAt(d, 0), 0);
+    EXPECT_EQ(numberAt(d, count / 2), count / 2);
+    EXPECT_EQ(numberAt(d, count - 2), count - 2);
+    // With B-frames the cut may fall inside the last picture's data: that picture is shown as
+    // far as it decodes. Without them the last frame is whole.
+    if (c.label != std::string("h264-b")) {
+        EXPECT_EQ(numberAt(d, count - 1), count - 1);
+    }
+    EXPECT_FALSE(d.frameAt(count + 20).isNull());
+    EXPECT_EQ(numberAt(d, 1), 1);
+}
+
+const Codec kCutCodecs[] = {
+    kCodecs[1],
+    {"h264", "libx264", {"-c:v", "libx264", "-g", "25", "-bf", "0", "-pix_fmt", "yuv420p"}},
+    {"h264-b", "libx264", {"-c:v", "libx264", "-g", "25", "-bf", "3", "-pix_fmt", "yuv420p"}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Codecs, DecoderCutOff, ::testing::ValuesIn(kCutCodecs),
+                         [](const auto& info) {
+                             std::string name = info.param.label;
+                             std::replace(name.begin(), name.end(), '-', '_');
+                             return name;
+                         });
+
+TEST(DecoderFailures, FilesThatAreNotVideoDoNotOpen) {
+    QTemporaryDir dir;
+    av::FrameDecoder d;
+    EXPECT_FALSE(d.open(dir.path() + "/missing.avi"));
+    EXPECT_FALSE(d.isOpen());
+    EXPECT_TRUE(d.frameAt(3).isNull());
+
+    QFile text(dir.path() + "/notes.avi");
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("RIFF\x10\0\0\0AVI LIST this is not a recording at all");
+    text.close();
+    EXPECT_FALSE(d.open(text.fileName()));
+    EXPECT_FALSE(d.isOpen());
+    EXPECT_FALSE(d.decodeNext().has_value());
+
+    QFile empty(dir.path() + "/empty.avi");
+    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    EXPECT_FALSE(d.open(empty.fileName()));
+}
+
+} // namespace

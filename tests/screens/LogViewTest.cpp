@@ -1,0 +1,191 @@
+// The log viewer: which lines it lists, the path it takes from a line, other log files, the
+// sideways scrolling, and the hand-over to the review screen.
+#include "screens/LogView.h"
+#include "FakePlayerForReview.h"
+#include "app/Program.h"
+#include "review/frmSetStart.h"
+#include "setup/MainForm.h"
+#include "support/TestEnv.h"
+
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTextEdit>
+#include <gtest/gtest.h>
+
+using reviewtest::FakePlayer;
+
+namespace {
+const QByteArray kLog = "01-18-200520:24:14Skivane Session started  \r\n"
+                        "01-18-200520:31:07Skier: Ann LeePass: 2Start:  212End:  811File: "
+                        "D:\\Runs\\Ann Leepass2.avi\r\n"
+                        "01-18-200520:40:00Skier: BobPass: 1Start:  30End:  629File: "
+                        "D:\\Skivane runs\\Bobpass1.avi\r\n"
+                        "01-18-200521:02:00Skier: CyPass: 1Start:  5End:  604File: "
+                        "D:\\File: old\\Cypass1.avi\n"
+                        "a line without the marker\r\n";
+}
+
+class LogViewer : public ::testing::Test {
+protected:
+    LogViewer() {
+        env.services.makePlayer = [this](QWidget* parent) {
+            player = new FakePlayer(parent);
+            return player;
+        };
+        env.setup().txtVideoDir->setText(env.videoDir());
+        app::program().LogFileName = QStringLiteral("SkivaneLog011805.txt");
+    }
+    QString logPath() const { return env.videoDir() + "/SkivaneLog011805.txt"; }
+    LogView& open(QWidget* owner) { return env.screens.showLogView(owner); }
+    QStringList listed(const LogView& v) const {
+        QStringList out;
+        for (int i = 0; i < v.lstLog->count(); ++i)
+            out << v.lstLog->item(i)->text();
+        return out;
+    }
+
+    testsupport::TestEnv env;
+    FakePlayer* player = nullptr;
+};
+
+TEST_F(LogViewer, ListsRunLinesOnlyAndTakesThePathAfterTheFirstMarker) {
+    env.writeFile(logPath(), kLog);
+    LogView& v = open(&env.setup());
+    EXPECT_EQ(v.windowTitle(), "Log Viewer");
+    EXPECT_EQ(v.txtLogFile->toPlainText(), logPath());
+    // Session lines and the run whose path holds "Skivane" are not listed.
+    ASSERT_EQ(listed(v), QStringList({"01-18-200520:31:07Skier: Ann LeePass: 2Start:  212End:  "
+                                      "811File: D:\\Runs\\Ann Leepass2.avi",
+                                      "01-18-200521:02:00Skier: CyPass: 1Start:  5End:  604File: "
+                                      "D:\\File: old\\Cypass1.avi",
+                                      "a line without the marker"}));
+    v.lstLog->setCurrentRow(0);
+    EXPECT_EQ(v.txtFileToView->toPlainText(), "D:\\Runs\\Ann Leepass2.avi");
+    // A folder named "File:" comes after the line's own marker: the whole path is taken.
+    v.lstLog->setCurrentRow(1);
+    EXPECT_EQ(v.txtFileToView->toPlainText(), "D:\\File: old\\Cypass1.avi");
+    v.lstLog->setCurrentRow(2);
+    EXPECT_TRUE(v.txtFileToView->toPlainText().isEmpty());
+    // With nothing to view the button does nothing.
+    v.cmdView_Click();
+    EXPECT_TRUE(app::program().NavigationSource.isEmpty());
+    EXPECT_FALSE(env.screens.timerExists());
+    EXPECT_EQ(LogView::videoFileOf("File:"), "");
+    // The first marker wins, even one inside the skier's name.
+    EXPECT_EQ(LogView::videoFileOf("Skier: File:XPass: 1File: D:\\a.avi"),
+              "Pass: 1File: D:\\a.avi");
+    EXPECT_FALSE(LogView::isListed("xSkivaney"));
+    EXPECT_TRUE(LogView::isListed("skivane"));
+}
+
+TEST_F(LogViewer, NoLogTodayGivesEmptyBoxes) {
+    LogView& v = open(&env.setup());
+    EXPECT_EQ(v.lstLog->count(), 0);
+    EXPECT_TRUE(v.txtLogFile->toPlainText().isEmpty());
+    EXPECT_TRUE(env.dialogs.boxes.empty());
+}
+
+TEST_F(LogViewer, ALogThatCannotBeReadIsReported) {
+    env.writeFile(logPath(), kLog);
+    LogView& v = open(&env.setup());
+    ASSERT_GT(v.lstLog->count(), 0);
+    // A file that exists and opens but fails on reading (even for root).
+    const QString unreadable = "/proc/self/mem";
+    env.dialogs.files = {unreadable};
+    v.cmdSelectLogFile_Click();
+    ASSERT_EQ(env.dialogs.boxes.size(), 1u);
+    EXPECT_TRUE(env.dialogs.boxes[0].text.startsWith("The log file " + unreadable))
+        << env.dialogs.boxes[0].text.toStdString();
+    EXPECT_EQ(env.dialogs.boxes[0].icon, platform::Icon::Exclamation);
+    EXPECT_EQ(v.lstLog->count(), 0);
+    EXPECT_EQ(v.txtLogFile->toPlainText(), unreadable);
+}
+
+TEST_F(LogViewer, SelectingAnotherLogAndCancelling) {
+    env.writeFile(logPath(), kLog);
+    const QString other =
+        env.writeFile(env.videoDir() + "/SkivaneLog011705.txt", "x File: D:\\a.avi\r\n");
+    LogView& v = open(&env.setup());
+    env.dialogs.files = {other};
+    v.cmdSelectLogFile_Click();
+    ASSERT_EQ(env.dialogs.fileCalls.size(), 1u);
+    EXPECT_EQ(env.dialogs.fileCalls[0].initialFolder, env.videoDir());
+    EXPECT_EQ(env.dialogs.fileCalls[0].filter, "*.txt|SkivaneLog*.txt");
+    EXPECT_EQ(v.txtLogFile->toPlainText(), other);
+    EXPECT_EQ(listed(v), QStringList{"x File: D:\\a.avi"});
+    // Cancelled: the dialog's last file name stays, and the list is read from it again.
+    v.cmdSelectLogFile_Click();
+    EXPECT_EQ(v.txtLogFile->toPlainText(), other);
+    EXPECT_EQ(listed(v), QStringList{"x File: D:\\a.avi"});
+}
+
+TEST_F(LogViewer, ACancelledFirstDialogClearsTheList) {
+    env.writeFile(logPath(), kLog);
+    LogView& v = open(&env.setup());
+    ASSERT_GT(v.lstLog->count(), 0);
+    v.cmdSelectLogFile_Click();
+    EXPECT_TRUE(v.txtLogFile->toPlainText().isEmpty());
+    EXPECT_EQ(v.lstLog->count(), 0);
+}
+
+TEST_F(LogViewer, TheLongestLinePlusASpaceCanBeScrolledIntoView) {
+    const QByteArray longLine = "File: D:\\" + QByteArray(110, 'w') + ".avi";
+    ASSERT_EQ(longLine.size(), 123);
+    env.writeFile(logPath(), "short File: a\r\n" + longLine + "\r\n");
+    LogView& v = open(&env.setup());
+    v.show();
+    QCoreApplication::processEvents();
+    const QFontMetrics metrics(v.font());
+    EXPECT_EQ(v.horizontalExtent(), metrics.horizontalAdvance(QString::fromLatin1(longLine) + " "));
+    QScrollBar* bar = v.lstLog->horizontalScrollBar();
+    EXPECT_GE(bar->maximum() + v.lstLog->viewport()->width(), v.horizontalExtent());
+
+    env.writeFile(logPath(), "short File: a\r\nshorter\r\n");
+    v.LoadLog(logPath());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(bar->maximum(), 0);
+}
+
+TEST_F(LogViewer, ViewingAFileHandsItToTheReviewScreen) {
+    env.writeFile(logPath(), kLog);
+    env.setup().show();
+    LogView& v = open(&env.setup());
+    v.lstLog->setCurrentRow(0);
+    v.cmdView_Click();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(env.screens.logView() == nullptr || !env.screens.logView()->isVisible());
+    EXPECT_FALSE(env.setup().isVisible());
+    ASSERT_TRUE(env.screens.timerExists());
+    frmSetStart& review = env.timer();
+    EXPECT_TRUE(review.isVisible());
+    EXPECT_EQ(app::program().FileToView, "D:\\Runs\\Ann Leepass2.avi");
+    // The review screen consumed the hand-over.
+    EXPECT_TRUE(app::program().NavigationSource.isEmpty());
+    EXPECT_EQ(review.Text6->toPlainText(), "D:\\Runs\\Ann Leepass2.avi");
+}
+
+TEST_F(LogViewer, DoubleClickFromTheReviewScreenReloadsThere) {
+    env.writeFile(logPath(), kLog);
+    frmSetStart& review = env.timer();
+    review.show();
+    QCoreApplication::processEvents();
+    LogView& v = open(&review);
+    v.lstLog->setCurrentRow(1);
+    v.lstLog_DblClick();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(review.isVisible());
+    EXPECT_EQ(review.Text6->toPlainText(), "D:\\File: old\\Cypass1.avi");
+    EXPECT_EQ(player->fileName, "D:\\File: old\\Cypass1.avi");
+
+    // A double-click on a line without the marker views nothing; Exit closes the viewer.
+    LogView& w = open(&review);
+    w.lstLog->setCurrentRow(2);
+    w.lstLog_DblClick();
+    EXPECT_TRUE(w.isVisible());
+    w.cmdDismiss_Click();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(env.screens.logView(), nullptr);
+}

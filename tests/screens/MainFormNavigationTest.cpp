@@ -1,0 +1,130 @@
+// Leaving the Setup screen: the two navigation buttons, NavigationSource, the menu and ending.
+#include "app/Program.h"
+#include "capture/PreviewForm.h"
+#include "review/frmSetStart.h"
+#include "screens/frmManual.h"
+#include "setup/MainForm.h"
+#include "support/TestEnv.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+namespace {
+
+using testsupport::TestEnv;
+
+class SetupNavigation : public ::testing::Test {
+protected:
+    void SetUp() override {
+        env.storeVideoDir();
+        env.screens.start();
+        env.dialogs.clear();
+        env.control.clearRecord();
+    }
+    MainForm& setup() { return env.setup(); }
+    TestEnv env;
+};
+
+TEST_F(SetupNavigation, ProceedToRecordShowsCaptureWithLivePictureAndHidesSetup) {
+    setup().cmdGoCapture->click();
+    EXPECT_TRUE(env.capture().isVisible());
+    EXPECT_FALSE(setup().isVisible());
+    EXPECT_EQ(app::program().NavigationSource, "Setup");
+    EXPECT_TRUE(env.control.preview);
+    EXPECT_TRUE(env.dialogs.boxes.empty());
+}
+
+TEST_F(SetupNavigation, ViewRecordedRunsShowsTheReviewScreen) {
+    EXPECT_FALSE(env.screens.timerExists());
+    setup().cmdGoTimer_Click();
+    ASSERT_TRUE(env.screens.timerExists());
+    EXPECT_TRUE(env.timer().isVisible());
+    EXPECT_FALSE(setup().isVisible());
+    EXPECT_EQ(app::program().NavigationSource, "Setup");
+    EXPECT_TRUE(env.control.calls.contains("setPreview(true)"));
+}
+
+TEST_F(SetupNavigation, MissingFolderGivesPathErrorAndStays) {
+    ASSERT_TRUE(QDir(env.videoDir()).removeRecursively());
+    for (auto handler : {&MainForm::cmdGoCapture_Click, &MainForm::cmdGoTimer_Click}) {
+        env.dialogs.clear();
+        app::program().NavigationSource.clear();
+        (setup().*handler)();
+        ASSERT_EQ(env.dialogs.boxes.size(), 1u);
+        const auto& box = env.dialogs.boxes[0];
+        EXPECT_EQ(box.text, "The Log File Folder you specified does not exist. Please change it "
+                            "to a Folder that does exist.");
+        EXPECT_EQ(box.title, "Path Error");
+        EXPECT_EQ(box.icon, platform::Icon::Exclamation);
+        EXPECT_EQ(box.buttons, platform::Buttons::Ok);
+        EXPECT_TRUE(setup().isVisible());
+        EXPECT_FALSE(env.capture().isVisible());
+        EXPECT_TRUE(app::program().NavigationSource.isEmpty());
+    }
+    EXPECT_FALSE(env.screens.timerExists());
+    EXPECT_TRUE(env.control.calls.isEmpty());
+}
+
+TEST_F(SetupNavigation, RepaintEmptiesNavigationSource) {
+    setup().cmdGoCapture_Click();
+    EXPECT_EQ(app::program().NavigationSource, "Setup");
+    // Back from the Capture screen: Setup shown, its first repaint empties the marker.
+    env.capture().hide();
+    app::program().NavigationSource = "Capture";
+    setup().show();
+    QApplication::processEvents();
+    EXPECT_TRUE(app::program().NavigationSource.isEmpty());
+
+    app::program().NavigationSource = "Timer";
+    setup().repaint();
+    EXPECT_TRUE(app::program().NavigationSource.isEmpty());
+}
+
+TEST_F(SetupNavigation, CapturedScreenKeepsItsStateWhileHidden) {
+    setup().cmdGoCapture_Click();
+    PreviewForm* first = &env.capture();
+    first->txtSkierName->setText("Ann Lee");
+    first->hide();
+    setup().show();
+    setup().cmdGoCapture_Click();
+    EXPECT_EQ(&env.capture(), first);
+    EXPECT_EQ(env.capture().txtSkierName->text(), "Ann Lee");
+}
+
+TEST_F(SetupNavigation, MenuHasThreeItemsThatDoTheirJob) {
+    const auto actions = setup().menuBar->actions();
+    ASSERT_EQ(actions.size(), 3);
+    EXPECT_EQ(actions[0]->objectName(), "mnuViewLog");
+    EXPECT_EQ(actions[0]->text(), "&View Log");
+    EXPECT_EQ(actions[1]->objectName(), "munManual");
+    EXPECT_EQ(actions[1]->text(), "View &Manual");
+    EXPECT_EQ(actions[2]->objectName(), "mnuExit");
+    EXPECT_EQ(actions[2]->text(), "E&xit");
+
+    setup().munManual->trigger();
+    EXPECT_TRUE(env.screens.manual().isVisible());
+    EXPECT_FALSE(setup().isVisible());
+
+    EXPECT_EQ(env.endProgramCalls, 0);
+    setup().mnuExit->trigger();
+    EXPECT_EQ(env.endProgramCalls, 1);
+}
+
+TEST_F(SetupNavigation, ViewLogOpensTheViewerOverSetup) {
+    setup().mnuViewLog->trigger();
+    ASSERT_NE(env.screens.logView(), nullptr);
+    EXPECT_TRUE(setup().isVisible());
+}
+
+TEST_F(SetupNavigation, ClosingSetupEndsTheProgramEvenWithOtherScreensLoaded) {
+    env.timer(); // loaded, hidden
+    EXPECT_TRUE(setup().close());
+    EXPECT_EQ(env.endProgramCalls, 1);
+}
+
+} // namespace

@@ -1,0 +1,58 @@
+// The program's start as main.cpp wires it, and the way from the Setup menu to the manual.
+#include "capture/PreviewForm.h"
+#include "screens/frmManual.h"
+#include "setup/MainForm.h"
+#include "support/TestEnv.h"
+
+#include <QAction>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QPushButton>
+#include <QTextBrowser>
+#include <gtest/gtest.h>
+
+using testsupport::TestEnv;
+
+TEST(Startup, WithoutADisplayTheProgramSaysHowToRunItAndStops) {
+    const QString exe = QStringLiteral(SKIVANE_BINARY_DIR "/skivane");
+    if (!QFileInfo(exe).isExecutable())
+        GTEST_SKIP() << "the program is not built";
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    p.setProcessEnvironment(env);
+    p.start(exe, {});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    EXPECT_NE(p.exitCode(), 0);
+    const QString err = QString::fromLocal8Bit(p.readAllStandardError());
+    EXPECT_TRUE(err.contains(QStringLiteral("no display"))) << err.toStdString();
+    EXPECT_TRUE(err.contains(QStringLiteral("xvfb-run"))) << err.toStdString();
+}
+
+TEST(Startup, ManualOpensFromTheSetupMenuAndDoneReturns) {
+    TestEnv env;
+    env.storeVideoDir();
+    QFile manual(QStringLiteral(SKIVANE_SOURCE_DIR "/resources/SKV04Manual.rtf"));
+    ASSERT_TRUE(manual.open(QIODevice::ReadOnly));
+    env.writeFile(env.appDir() + QStringLiteral("/SKV04Manual.rtf"), manual.readAll());
+
+    env.screens.start();
+    MainForm& setup = env.setup();
+    ASSERT_TRUE(setup.isVisible());
+    EXPECT_TRUE(env.screens.captureExists());
+    EXPECT_FALSE(env.capture().isVisible());
+
+    setup.munManual->trigger();
+    frmManual& m = env.screens.manual();
+    EXPECT_TRUE(m.isVisible());
+    EXPECT_FALSE(setup.isVisible());
+    EXPECT_TRUE(m.RichTextBox1->toPlainText().contains(QStringLiteral("Recording a run")));
+
+    m.cmdDone->click();
+    EXPECT_TRUE(setup.isVisible());
+    EXPECT_FALSE(m.isVisible());
+    EXPECT_EQ(env.endProgramCalls, 0);
+}

@@ -1,0 +1,147 @@
+// Marking the start: the run entry, the ".info" file, the pass-end check and failing writes.
+#include "frmSetStartFixture.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+
+using namespace reviewtest;
+using platform::Icon;
+
+namespace {
+const QString kNotStandard = QStringLiteral(
+    "Warning, tis is not a  standard SKV file so it will not be saved in the Log for future "
+    "reference");
+}
+
+class Marking : public ReviewScreen {
+protected:
+    // Loads `name` (a real AVI of `frames` frames at `rate` fps) by browsing.
+    QString load(const QString& name, int frames, int rate) {
+        const QString path = video(name);
+        EXPECT_TRUE(makeAvi(path, frames, rate));
+        env.dialogs.files.push_back(path);
+        screen().Command6_Click();
+        env.dialogs.clear();
+        return path;
+    }
+};
+
+TEST_F(Marking, WritesTheRunEntryAndTheInfoLineByteForByte) {
+    env.clock = QDateTime(QDate(2005, 1, 18), QTime(20, 31, 7));
+    env.writeFile(logPath(), "01-18-200520:24:14Skivane Session started  \r\n");
+    const QString path = load("Ann Leepass2.avi", 900, 30);
+    frmSetStart& s = screen();
+    player->position = 212.5; // half frames round to the even neighbour
+    s.cmdMarkStart_Click();
+
+    EXPECT_TRUE(env.dialogs.boxes.empty()) << env.dialogs.texts().join('|').toStdString();
+    EXPECT_EQ(env.readFile(logPath()),
+              "01-18-200520:24:14Skivane Session started  \r\n"
+              "01-18-200520:31:07Skier: Ann LeePass: 2Start:  212End:  811File: " +
+                  path.toLocal8Bit() + "\r\n");
+    EXPECT_EQ(env.readFile(path + ".info"), path.toLocal8Bit() + ", 212\r\n");
+    EXPECT_EQ(s.startFrame, 212);
+    EXPECT_EQ(s.startLocked, 1);
+    EXPECT_TRUE(s.startTaken);
+    EXPECT_EQ(s.Label5->text(), "Start Position is now Locked");
+    EXPECT_TRUE(s.cmdMarkStart->isHidden());
+    for (QWidget* shown :
+         {static_cast<QWidget*>(s.Command7), static_cast<QWidget*>(s.Text7),
+          static_cast<QWidget*>(s.cmdPlayAndPause), static_cast<QWidget*>(s.Label2)})
+        EXPECT_FALSE(shown->isHidden()) << shown->objectName().toStdString();
+    EXPECT_FALSE(s.Command1->isEnabled());
+    EXPECT_FALSE(s.Command4->isEnabled());
+    EXPECT_FALSE(player->seekEnabled);
+    // The replay of the pass end follows at once: 5 s before end frame 811.
+    EXPECT_EQ(player->selectionStart, 661);
+    EXPECT_EQ(player->selectionEnd, 811);
+    EXPECT_EQ(player->plays, 1);
+    EXPECT_EQ(s.Timer1->interval(), 6500);
+    EXPECT_TRUE(s.Timer1->isActive());
+}
+
+TEST_F(Marking, BarefootAndTheFileOwnFrameRate) {
+    setBarefoot(true);
+    const QString path = load("Bobpass12.avi", 700, 25);
+    player->position = 100;
+    screen().cmdMarkStart_Click();
+    EXPECT_TRUE(env.readFile(logPath()).endsWith(
+        "Skier: BobPass: 12Start:  100End:  475File: " + path.toLocal8Bit() + "\r\n"));
+}
+
+TEST_F(Marking, ANameThatIsNotStandardWritesNothingButStillReplays) {
+    const QString path = load("Bobpass1234.avi", 900, 30);
+    player->position = 10;
+    screen().cmdMarkStart_Click();
+    ASSERT_EQ(env.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(env.dialogs.boxes[0].text, kNotStandard);
+    EXPECT_EQ(env.dialogs.boxes[0].icon, Icon::Exclamation);
+    EXPECT_FALSE(QFile::exists(logPath()));
+    EXPECT_FALSE(QFile::exists(path + ".info"));
+    EXPECT_EQ(player->plays, 1);
+}
+
+TEST_F(Marking, TheEndMustLieInsideTheFile) {
+    load("Annpass1.avi", 800, 30);
+    frmSetStart& s = screen();
+    player->position = 201; // 201 + 599 = 800: the last frame still counts
+    s.cmdMarkStart_Click();
+    EXPECT_TRUE(env.dialogs.boxes.empty());
+    EXPECT_EQ(player->plays, 1);
+
+    s.Timer1_Timer(); // the replay ends
+    player->plays = 0;
+    load("Annpass2.avi", 800, 30);
+    player->position = 202;
+    s.cmdMarkStart_Click();
+    ASSERT_EQ(env.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(env.dialogs.boxes[0].title, "Captured File too short Warning");
+    EXPECT_TRUE(env.dialogs.boxes[0].text.startsWith(
+        "I am sorry, but the file is only  800 frames long and the start position you have "
+        "selected means that the end should be at frame  801 which"));
+    // Nothing is played, but the run was still logged.
+    EXPECT_EQ(player->plays, 0);
+    EXPECT_EQ(s.beforeEndLoop, 0);
+    EXPECT_TRUE(env.readFile(logPath()).contains("Start:  202End:  801File: "));
+}
+
+TEST_F(Marking, AnEndBeyondSixteenBitsIsTooShortWithItsRealNumber) {
+    load("Annpass1.avi", 30, 30);
+    frmSetStart& s = screen();
+    s.fileFrames = 32767;
+    player->position = 32700;
+    s.cmdMarkStart_Click();
+    ASSERT_EQ(env.dialogs.boxes.size(), 1u);
+    EXPECT_TRUE(env.dialogs.boxes[0].text.contains("end should be at frame  33299 which"));
+    EXPECT_EQ(player->plays, 0);
+}
+
+TEST_F(Marking, AFolderGoneAfterStartUpIsNamedAndTheReplayStillRuns) {
+    const QString path = load("Annpass1.avi", 900, 30);
+    // The log's folder no longer exists; the run's own folder does.
+    app::program().VideoDirectory = env.root() + "/gone";
+    player->position = 100;
+    screen().cmdMarkStart_Click();
+    ASSERT_EQ(env.dialogs.boxes.size(), 1u);
+    EXPECT_TRUE(env.dialogs.boxes[0].text.contains(env.root() + "/gone/SkivaneLog011805.txt"));
+    EXPECT_EQ(env.dialogs.boxes[0].icon, Icon::Exclamation);
+    EXPECT_EQ(env.readFile(path + ".info"), path.toLocal8Bit() + ", 100\r\n");
+    EXPECT_EQ(player->plays, 1);
+}
+
+TEST_F(Marking, AnInfoFileThatCannotBeReplacedIsNamedAndLeftAlone) {
+    const QString path = load("Annpass1.avi", 900, 30);
+    // A folder where the companion file should go: it cannot be replaced by a file.
+    ASSERT_TRUE(QDir().mkpath(path + ".info/keep"));
+    player->position = 100;
+    screen().cmdMarkStart_Click();
+    ASSERT_EQ(env.dialogs.boxes.size(), 1u);
+    EXPECT_TRUE(env.dialogs.boxes[0].text.contains(path + ".info"));
+    EXPECT_TRUE(QDir(path + ".info/keep").exists());
+    EXPECT_TRUE(env.readFile(logPath()).contains("Start:  100End:  699File: "));
+    EXPECT_EQ(player->plays, 1);
+    // No temporary file is left behind.
+    EXPECT_EQ(QDir(env.videoDir()).entryList({"*.info*"}, QDir::Files), QStringList());
+}

@@ -1,0 +1,75 @@
+#include "app/SessionLog.h"
+#include "app/Program.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QDateTime kStart(QDate(2005, 1, 18), QTime(20, 24, 14));
+const QDateTime kRun(QDate(2005, 1, 18), QTime(20, 31, 7));
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+TEST(SessionLogText, FileNameAndDateTimeTextsHaveFixedForm) {
+    EXPECT_EQ(app::logFileNameFor(kStart), "SkivaneLog011805.txt");
+    EXPECT_EQ(app::logFileNameFor(QDateTime(QDate(2026, 12, 7), QTime(1, 2, 3))),
+              "SkivaneLog120726.txt");
+    EXPECT_EQ(app::logDateText(kStart), "01-18-2005");
+    EXPECT_EQ(app::logTimeText(QDateTime(QDate(2005, 1, 18), QTime(7, 5, 9))), "07:05:09");
+}
+
+TEST(SessionLogText, SessionLineEndsWithTwoBlanks) {
+    EXPECT_EQ(app::sessionLine(kStart), "01-18-200520:24:14Skivane Session started  ");
+}
+
+TEST(SessionLogText, RunEntryHasSignedFrameNumbersAndPathLast) {
+    EXPECT_EQ(app::runEntryLine(kRun, "Ann Lee", "2", 212, 811, "D:\\Runs\\Ann Leepass2.avi"),
+              "01-18-200520:31:07Skier: Ann LeePass: 2Start:  212End:  811File: "
+              "D:\\Runs\\Ann Leepass2.avi");
+    // A negative frame gets no blank before its minus sign.
+    EXPECT_EQ(app::runEntryLine(kRun, "A", "1", -1, 0, "x"),
+              "01-18-200520:31:07Skier: APass: 1Start: -1End:  0File: x");
+}
+
+class SessionLogFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        app::program() = {};
+        app::program().VideoDirectory = dir.path();
+        app::program().LogFileName = app::logFileNameFor(kStart);
+    }
+    void TearDown() override { app::program() = {}; }
+    QString logPath() const { return dir.filePath("SkivaneLog011805.txt"); }
+    QTemporaryDir dir;
+};
+
+TEST_F(SessionLogFile, RunEntryIsAppendedWithCrLfAndExactBytes) {
+    ASSERT_TRUE(app::appendLogLine(logPath(), app::sessionLine(kStart)).ok);
+    const app::LogWrite w =
+        app::appendRunEntry(kRun, "Ann Lee", "2", 212, 811, "D:\\Runs\\Ann Leepass2.avi");
+    ASSERT_TRUE(w.ok) << w.error.toStdString();
+    EXPECT_EQ(readAll(logPath()),
+              QByteArray("01-18-200520:24:14Skivane Session started  \r\n"
+                         "01-18-200520:31:07Skier: Ann LeePass: 2Start:  212End:  811File: "
+                         "D:\\Runs\\Ann Leepass2.avi\r\n"));
+}
+
+TEST_F(SessionLogFile, FailedWriteIsReportedNotHidden) {
+    app::program().VideoDirectory = dir.filePath("no-such-folder");
+    const app::LogWrite w = app::appendRunEntry(kRun, "Ann Lee", "2", 212, 811, "x.avi");
+    EXPECT_FALSE(w.ok);
+    EXPECT_FALSE(w.error.isEmpty());
+
+    app::program().VideoDirectory.clear();
+    EXPECT_FALSE(app::appendRunEntry(kRun, "Ann Lee", "2", 212, 811, "x.avi").ok);
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty());
+}
+
+} // namespace

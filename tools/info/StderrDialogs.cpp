@@ -1,0 +1,21 @@
+#include "StderrDialogs.h"
+
+#include <cstdio>
+
+platform::Answer StderrDialogs::message(const platform::MessageBoxSpec& box) {
+    ++m_shown;
+    // The box's lines end in CR LF; a terminal wants LF alone.
+    QString text = box.text;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    std::fprintf(stderr, "%s: %s\n", box.title.toLocal8Bit().constData(),
+                 text.toLocal8Bit().constData());
+    return box.defaultButton;
+}
+
+QString StderrDialogs::inputBox(const QString&, const QString&, const QString&) {
+    return QString();
+}
+
+QString StderrDialogs::openFile(const QString&, const QString&, const QString&) {
+    return QString();
+}
