@@ -319,7 +319,7 @@ bool PreviewForm::eventFilter(QObject* watched, QEvent* event) {
     if ((type == QEvent::KeyPress || type == QEvent::MouseButtonDblClick) &&
         watched->isWidgetType()) {
         auto* widget = static_cast<QWidget*>(watched);
-        if (type == QEvent::KeyPress && widget->window() == this) {
+        if (type == QEvent::KeyPress && widget->window() == this && isVisible()) {
             auto* key = static_cast<QKeyEvent*>(event);
             if (key->key() == Qt::Key_Escape) {
                 Form_KeyDown(27, (key->modifiers().toInt() >> 25) & 7);
