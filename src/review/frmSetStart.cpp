@@ -5,11 +5,12 @@
 #include "app/TextNumbers.h"
 #include "app/Twips.h"
 #include "capture/PreviewForm.h"
+#include "media/FileInfoLines.h"
+#include "media/mmInfo.h"
 #include "platform/Dialogs.h"
 #include "platform/DiskSpace.h"
 #include "platform/MediaPlayer.h"
 #include "platform/Services.h"
-#include "review/AviShim.h"
 #include "review/PassTiming.h"
 #include "review/ReviewText.h"
 #include "review/RunInfo.h"
@@ -215,14 +216,14 @@ void frmSetStart::showAlreadyMeasuredNotice(const QString& path) {
 
 void frmSetStart::readFileTiming(const QString& path) {
     platform::Dialogs& dialogs = *m_screens.services().dialogs;
-    framesPerSecond = media::AviFrameRate(path, dialogs);
+    framesPerSecond = static_cast<double>(media::AviFrameRate(path, dialogs));
     // Frame numbers are 16-bit; a longer file is as long as a frame number can reach.
-    fileFrames = app::clampToInt16(media::AviLength(path, dialogs));
+    fileFrames = app::clampToInt16(static_cast<double>(media::AviLength(path, dialogs)));
 }
 
 void frmSetStart::fillFileInfo(const QString& path) {
     lstFileInfo->clear();
-    lstFileInfo->addItems(media::AviInfoLines(path, *m_screens.services().dialogs));
+    lstFileInfo->addItems(media::FileInfoLines(path, *m_screens.services().dialogs));
 }
 
 void frmSetStart::Command6_Click() {
