@@ -1,5 +1,7 @@
 #include "support/TestEnv.h"
 
+#include "platform/av/AvPlayer.h"
+
 #include "app/Program.h"
 #include "capture/PreviewForm.h"
 #include "review/frmSetStart.h"
@@ -34,6 +36,10 @@ TestEnv::TestEnv() : clock(QDate(2005, 1, 18), QTime(20, 24, 14)), screens(servi
     services.sound = &sound;
     services.disk = &disk;
     services.appDir = appDir();
+    // The review screen gets the real player, as in the program.
+    services.makePlayer = [](QWidget* parent) -> platform::MediaPlayer* {
+        return new av::AvPlayer(parent); // owned by its parent widget
+    };
     services.endProgram = [this] { ++endProgramCalls; };
     services.now = [this] { return clock; };
 }
