@@ -70,7 +70,7 @@ int main(int argc, char** argv) {
     platform::QtSound sound;
     platform::SystemDiskSpace disk;
 #ifdef SKIVANE_HAVE_AV_CAPTURE
-    platform::AvCaptureControl capture;
+    av::AvCaptureControl capture;
 #else
     platform::NoDeviceCaptureControl capture;
 #endif
@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
     services.disk = &disk;
 #ifdef SKIVANE_HAVE_AV_PLAYER
     services.makePlayer = [](QWidget* parent) -> platform::MediaPlayer* {
-        return new platform::AvPlayer(parent); // owned by its parent widget
+        return new av::AvPlayer(parent); // owned by its parent widget
     };
 #endif
     services.appDir = appDir;

@@ -23,6 +23,8 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 #include <QTimer>
 
 using app::twips;
@@ -38,11 +40,36 @@ QLabel* bordered(QLabel* label) {
     return label;
 }
 
-QFont sansSerifBold(double points) {
+// A button whose caption breaks into lines when it is wider than the button, as the design's
+// tall buttons show "View Already Recorded Runs" on two lines.
+class WrappingButton : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QStylePainter painter(this);
+        QStyleOptionButton option;
+        initStyleOption(&option);
+        option.text.clear();
+        painter.drawControl(QStyle::CE_PushButton, option);
+        painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
+                                       QPalette::ButtonText));
+        painter.drawText(rect().adjusted(2, 1, -2, -1),
+                         Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic, text());
+    }
+};
+
+// The design's MS Sans Serif, or the closest sans-serif face of the same width where it is
+// missing, so that the captions fit the designed sizes.
+QFont designFont(double points, bool bold) {
     QFont f(QStringLiteral("MS Sans Serif"));
+    f.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Arial"),
+                   QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans"),
+                   QStringLiteral("Helvetica")});
     f.setStyleHint(QFont::SansSerif);
     f.setPointSizeF(points);
-    f.setBold(true);
+    f.setBold(bold);
     return f;
 }
 } // namespace
@@ -52,6 +79,7 @@ PreviewForm::PreviewForm(Screens& screens) : m_screens(screens) {
     setWindowTitle(QStringLiteral("Skivane 2004 Capture Screen"));
     // Fixed single border without control box, minimise or maximise buttons.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    setFont(designFont(8.25, false)); // the default font of the other controls
     createControls();
     placeControls();
     connectHandlers();
@@ -82,7 +110,7 @@ void PreviewForm::createControls() {
         return l;
     };
     auto button = [c](const char* name, const QString& caption) {
-        auto* b = new QPushButton(caption, c);
+        auto* b = new WrappingButton(caption, c);
         b->setObjectName(QString::fromLatin1(name));
         b->setAutoDefault(false);
         return b;
@@ -104,12 +132,12 @@ void PreviewForm::createControls() {
     Label3 = label("Label3", QStringLiteral("Hit ESC to stop recording"));
     Label7 = label("Label7", QStringLiteral("Capture Time Left"));
     captime = label("captime", QStringLiteral("40"));
-    captime->setFont(sansSerifBold(13.5));
+    captime->setFont(designFont(13.5, true));
     cmdEndCapture = button("cmdEndCapture", QStringLiteral("Stop Recording"));
     cmdEndCapture->setEnabled(false);
     cmdEndCapture->hide();
     runTime = label("runTime", QStringLiteral("20"));
-    runTime->setFont(sansSerifBold(24));
+    runTime->setFont(designFont(24, true));
     Label8 = label("Label8", QStringLiteral("Pass Time Left"));
     Label5 = label("Label5", QStringLiteral("Frames Recorded"));
     LblFrame = bordered(label("LblFrame", QStringLiteral("0")));
@@ -291,7 +319,7 @@ bool PreviewForm::eventFilter(QObject* watched, QEvent* event) {
     if ((type == QEvent::KeyPress || type == QEvent::MouseButtonDblClick) &&
         watched->isWidgetType()) {
         auto* widget = static_cast<QWidget*>(watched);
-        if (type == QEvent::KeyPress && widget->window() == this) {
+        if (type == QEvent::KeyPress && widget->window() == this && isVisible()) {
             auto* key = static_cast<QKeyEvent*>(event);
             if (key->key() == Qt::Key_Escape) {
                 Form_KeyDown(27, (key->modifiers().toInt() >> 25) & 7);

@@ -122,5 +122,8 @@ private:
     Screens& m_screens;
     QWidget* m_client = nullptr; // the client area below the menu bar
     bool m_paintPosted = false;
+    // Set while the end-of-recording procedure runs: the status handler's yield may deliver a
+    // second ESC, which must not end (and count) the same run twice.
+    bool m_ending = false;
     QPointer<frmSelectSkier> m_skierList;
 };

@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QTextEdit>
 #include <QTimer>
 
@@ -160,6 +161,9 @@ void PreviewForm::passTimer_Timer() {
 }
 
 void PreviewForm::cmdEndCapture_Click() {
+    if (m_ending)
+        return;
+    const QScopedValueRollback<bool> ending(m_ending, true);
     platform::CaptureControl& control = *m_screens.services().capture;
     MainForm& setup = m_screens.setup();
     app::ProgramValues& program = app::program();

@@ -37,28 +37,4 @@ QString existingFilePrompt() {
            QStringLiteral("Please try again ");
 }
 
-std::optional<QChar> firstForbiddenNameChar(const QString& text) {
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u < 0x20 || u == 0x7f || QStringLiteral(",/\\:*?\"<>|").contains(c))
-            return c;
-    }
-    return std::nullopt;
-}
-
-QString replacedBySpace(const QString& text, QChar c) {
-    QString out = text;
-    out.replace(c, QChar(u' '));
-    return out;
-}
-
-QString inputErrorText(QChar c) {
-    const char16_t u = c.unicode();
-    if (u < 0x20 || u == 0x7f)
-        return QStringLiteral("Sorry, you cannot use the control character %1 in this box")
-            .arg(static_cast<int>(u));
-    return QStringLiteral("Sorry, you cannot use the \"") + c +
-           QStringLiteral("\" character in this box");
-}
-
 } // namespace review

@@ -22,11 +22,4 @@ QString fixNamePrompt();
 QString mustInputNamePrompt();
 QString existingFilePrompt();
 
-// TODO(review, temporary): the Capture screen's skier-name character rule, until
-// capture/RunNaming.h is on main.
-std::optional<QChar> firstForbiddenNameChar(const QString& text);
-QString replacedBySpace(const QString& text, QChar c);
-QString inputErrorText(QChar c);
-inline const QString kInputErrorTitle = QStringLiteral("Input Error");
-
 } // namespace review

@@ -5,11 +5,12 @@
 #include "app/TextNumbers.h"
 #include "app/Twips.h"
 #include "capture/PreviewForm.h"
+#include "media/FileInfoLines.h"
+#include "media/mmInfo.h"
 #include "platform/Dialogs.h"
 #include "platform/DiskSpace.h"
 #include "platform/MediaPlayer.h"
 #include "platform/Services.h"
-#include "review/AviShim.h"
 #include "review/PassTiming.h"
 #include "review/ReviewText.h"
 #include "review/RunInfo.h"
@@ -37,6 +38,33 @@ QFont screenFont(double points, bool bold = false) {
     return font;
 }
 
+// The player when none is wired in (a test of another screen that only passes through this one):
+// it keeps the values it is given and shows nothing, so the screen still works without video.
+class NoVideoPlayer : public platform::MediaPlayer {
+public:
+    using platform::MediaPlayer::MediaPlayer;
+    void setPlayerFileName(const QString& path) override {
+        m_path = path;
+        m_position = 0;
+    }
+    QString PlayerFileName() const override { return m_path; }
+    double PlayerPosition() const override { return m_position; }
+    void setPlayerPosition(double frame) override { m_position = frame; }
+    void setPlayerSelectionStart(double) override {}
+    void setPlayerSelectionEnd(double) override {}
+    int PlayerDisplaySize() const override { return m_size; }
+    void setPlayerDisplaySize(int size) override { m_size = size; }
+    void setPlayerSeekEnabled(bool) override {}
+    void PlayerPlay() override {}
+    void PlayerStop() override {}
+    void giveFocus() override { setFocus(); }
+
+private:
+    QString m_path;
+    double m_position = 0;
+    int m_size = 4;
+};
+
 template <typename W> W* place(W* widget, const char* name, const QRect& rect) {
     widget->setObjectName(QString::fromLatin1(name));
     widget->setGeometry(rect);
@@ -62,7 +90,8 @@ frmSetStart::~frmSetStart() {
 
 void frmSetStart::createControls() {
     using app::twips;
-    MediaPlayer1 = m_screens.services().makePlayer(this);
+    const auto& makePlayer = m_screens.services().makePlayer;
+    MediaPlayer1 = makePlayer ? makePlayer(this) : new NoVideoPlayer(this);
     place(MediaPlayer1, "MediaPlayer1", twips(240, 360, 5775, 5415));
 
     Label3 = place(new QLabel(QStringLiteral("Browse for File to View ->"), this), "Label3",
@@ -215,14 +244,14 @@ void frmSetStart::showAlreadyMeasuredNotice(const QString& path) {
 
 void frmSetStart::readFileTiming(const QString& path) {
     platform::Dialogs& dialogs = *m_screens.services().dialogs;
-    framesPerSecond = media::AviFrameRate(path, dialogs);
+    framesPerSecond = static_cast<double>(media::AviFrameRate(path, dialogs));
     // Frame numbers are 16-bit; a longer file is as long as a frame number can reach.
-    fileFrames = app::clampToInt16(media::AviLength(path, dialogs));
+    fileFrames = app::clampToInt16(static_cast<double>(media::AviLength(path, dialogs)));
 }
 
 void frmSetStart::fillFileInfo(const QString& path) {
     lstFileInfo->clear();
-    lstFileInfo->addItems(media::AviInfoLines(path, *m_screens.services().dialogs));
+    lstFileInfo->addItems(media::FileInfoLines(path, *m_screens.services().dialogs));
 }
 
 void frmSetStart::Command6_Click() {

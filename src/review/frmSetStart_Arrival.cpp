@@ -5,6 +5,7 @@
 #include "app/Program.h"
 #include "app/Twips.h"
 #include "capture/PreviewForm.h"
+#include "capture/RunNaming.h"
 #include "platform/Dialogs.h"
 #include "platform/MediaPlayer.h"
 #include "platform/Services.h"
@@ -104,10 +105,9 @@ QString frmSetStart::askSkierName(const QString& prompt) {
     QString answer = dialogs.inputBox(prompt, review::kFixNameTitle, preset);
     if (answer.isEmpty())
         answer = dialogs.inputBox(review::mustInputNamePrompt(), review::kFixNameTitle, preset);
-    while (const auto bad = review::firstForbiddenNameChar(answer)) {
-        dialogs.message(review::inputErrorText(*bad), review::kInputErrorTitle,
-                        platform::Icon::Exclamation);
-        answer = review::replacedBySpace(answer, *bad);
+    while (const auto bad = capture::firstForbiddenNameChar(answer)) {
+        dialogs.message(capture::inputErrorText(*bad), capture::kInputErrorTitle);
+        answer = capture::replacedBySpace(answer, *bad);
     }
     return answer;
 }

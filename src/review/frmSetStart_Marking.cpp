@@ -53,8 +53,8 @@ void frmSetStart::writeRunRecord() {
     }
     const app::ProgramValues& program = app::program();
     const QString logPath = app::joinPath(program.VideoDirectory, program.LogFileName);
-    const QString entry = app::runEntryLine(services.now(), name.skier, name.pass, startFrame,
-                                            endFrame(), path);
+    const QString entry =
+        app::runEntryLine(services.now(), name.skier, name.pass, startFrame, endFrame(), path);
     if (const auto error = review::appendLine(logPath, entry.toLocal8Bit() + "\r\n"))
         services.dialogs->message(QStringLiteral("The run could not be written to the session "
                                                  "log ") +

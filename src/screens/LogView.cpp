@@ -144,7 +144,7 @@ void LogView::setHorizontalExtent() {
         // The entry's own width in the list is the extent plus the item's text margins.
         QListWidgetItem* item = lstLog->item(longestRow);
         const int margins = 2 * (lstLog->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
-        item->setSizeHint(QSize(m_horizontalExtent + margins, metrics.height() + 2));
+        item->setSizeHint(QSize(m_horizontalExtent + margins, lstLog->sizeHintForRow(longestRow)));
     }
 }
 

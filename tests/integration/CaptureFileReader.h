@@ -29,6 +29,7 @@ struct Recording {
 
 inline Recording readRecording(const QString& path, bool keepPictures = false) {
     using namespace av;
+    av_log_set_level(AV_LOG_FATAL); // a cut-off file's last chunk is expected to be short
     Recording r;
     AVFormatContext* raw = nullptr;
     if (avformat_open_input(&raw, path.toLocal8Bit().constData(), nullptr, nullptr) < 0) {

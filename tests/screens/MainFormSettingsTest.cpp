@@ -35,6 +35,14 @@ TEST_F(SettingsStoreTest, KeysAreOneRegardlessOfCaseAndReachDiskAtOnce) {
     EXPECT_TRUE(text.contains("videoresolution=2"));
 }
 
+TEST_F(SettingsStoreTest, FirstWriteCreatesTheFolder) {
+    const QString nested = dir.filePath("config/SKV04/SKV04.ini");
+    platform::IniSettingsStore store(nested);
+    store.WriteSetting("barefoot", "1");
+    EXPECT_TRUE(store.lastWriteOk());
+    EXPECT_TRUE(QFile::exists(nested));
+}
+
 TEST_F(SettingsStoreTest, TextsComeBackAsWritten) {
     platform::IniSettingsStore store(ini());
     const QStringList values{"C:\\Runs\\", "/data/runs, day 2", "", "  29.97", "@Variant(x)"};

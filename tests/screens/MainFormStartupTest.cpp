@@ -85,8 +85,13 @@ TEST(SetupStartup, EmptyStoreAsksForTheFolderAndStoresWhatWasShown) {
 
     // The lists are filled in load order, before the rate is read.
     const auto& reads = env.control.reads;
-    const QStringList order{"VideoDeviceCount", "AudioDeviceCount", "VideoCompressorCount",
-                            "AudioCompressorCount", "EffectCount", "Listen", "TimeLimit"};
+    const QStringList order{"VideoDeviceCount",
+                            "AudioDeviceCount",
+                            "VideoCompressorCount",
+                            "AudioCompressorCount",
+                            "EffectCount",
+                            "Listen",
+                            "TimeLimit"};
     for (int i = 1; i < order.size(); ++i)
         EXPECT_LT(reads.indexOf(order[i - 1]), reads.indexOf(order[i])) << order[i].toStdString();
 }

@@ -199,6 +199,25 @@ TEST_F(RecordingTest, EscBeforeTheMarkEndsWithSevenSecondHintFromAnyControl) {
     EXPECT_TRUE(form().isVisible());
 }
 
+TEST_F(RecordingTest, SecondEscDuringTheStopEndsTheRunOnlyOnce) {
+    form().cmdStartCapture_Click();
+    tick(5);
+    // While stopping, the control reports its counters; the status handler lets pending
+    // events run, among them a second ESC the operator pressed.
+    QObject::connect(&env.control, &platform::CaptureControl::CaptureStatus, &form(),
+                     [this](int code) {
+                         if (code == 301)
+                             env.control.emitCaptureStatus(510, QStringLiteral("final"));
+                     });
+    QCoreApplication::postEvent(form().txtPass,
+                                new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+    form().Form_KeyDown(27, 0);
+    expectHandedOver(file);
+    QCoreApplication::processEvents(); // nothing of the second ESC is left over either
+    EXPECT_EQ(form().txtPass->text(), QStringLiteral(" 2"));
+    EXPECT_EQ(env.control.stopCount, 1);
+}
+
 TEST_F(RecordingTest, EscWhileIdleStopsAndHandsOverTheLastName) {
     app::program().StartFrameHint = 99;
     form().Form_KeyDown(27, 0);

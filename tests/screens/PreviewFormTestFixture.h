@@ -2,6 +2,7 @@
 // A Capture screen on a started program: real files in a temporary video folder, the scripted
 // capture control (connected to its one camera), scripted dialogs and a sound that only
 // remembers what it was asked to play.
+#include "FakePlayerForReview.h"
 #include "app/Program.h"
 #include "capture/PreviewForm.h"
 #include "review/frmSetStart.h"
@@ -29,6 +30,9 @@ protected:
     // The program's own start: the Setup load creates the Capture screen hidden (its load runs
     // then) and connects the camera.
     void SetUp() override {
+        env.services.makePlayer = [](QWidget* parent) {
+            return new reviewtest::FakePlayer(parent);
+        };
         env.storeVideoDir();
         env.screens.start();
         env.control.createFileOnStart = true;

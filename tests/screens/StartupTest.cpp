@@ -1,5 +1,6 @@
 // The program's start as main.cpp wires it, and the way from the Setup menu to the manual.
 #include "capture/PreviewForm.h"
+#include "platform/qt/NoDeviceCaptureControl.h"
 #include "screens/frmManual.h"
 #include "setup/MainForm.h"
 #include "support/TestEnv.h"
@@ -55,4 +56,27 @@ TEST(Startup, ManualOpensFromTheSetupMenuAndDoneReturns) {
     EXPECT_TRUE(setup.isVisible());
     EXPECT_FALSE(m.isVisible());
     EXPECT_EQ(env.endProgramCalls, 0);
+}
+
+TEST(Startup, ABuildWithoutACaptureEngineStillReachesSetup) {
+    platform::NoDeviceCaptureControl none; // outlives the screens, as in main.cpp
+    TestEnv env;
+    env.storeVideoDir();
+    env.services.capture = &none;
+
+    env.screens.start();
+    EXPECT_TRUE(env.setup().isVisible());
+    EXPECT_FALSE(none.Connected());
+    // Recording is refused with the not-connected error the screens report.
+    try {
+        none.StartStreamCapture();
+        ADD_FAILURE() << "recording without a device did not fail";
+    } catch (const platform::ControlError& e) {
+        EXPECT_EQ(e.number(), platform::errors::kNotConnected);
+    }
+    // The operator hears that there is no device, and sees no error box of the control.
+    EXPECT_TRUE(env.dialogs.texts().contains(
+        QStringLiteral("No MCI capture devices are installed on this system")));
+    for (const auto& box : env.dialogs.boxes)
+        EXPECT_FALSE(box.text.contains(QStringLiteral("code:"))) << box.text.toStdString();
 }

@@ -5,6 +5,11 @@
 #include "review/frmSetStart.h"
 #include "setup/MainForm.h"
 
+#if __has_include("platform/av/AvPlayer.h")
+#include "platform/av/AvPlayer.h"
+#define SKIVANE_TESTENV_PLAYER 1
+#endif
+
 #include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
@@ -35,6 +40,12 @@ TestEnv::TestEnv() : clock(QDate(2005, 1, 18), QTime(20, 24, 14)), screens(servi
     services.disk = &disk;
     services.appDir = appDir();
     services.endProgram = [this] { ++endProgramCalls; };
+#ifdef SKIVANE_TESTENV_PLAYER
+    // The real player, as the program has it; a test may put another in its place.
+    services.makePlayer = [](QWidget* parent) -> platform::MediaPlayer* {
+        return new av::AvPlayer(parent); // owned by its parent widget
+    };
+#endif
     services.now = [this] { return clock; };
 }
 

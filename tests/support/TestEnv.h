@@ -8,7 +8,7 @@
 //   env.setup().cmdGoCapture_Click();
 //
 // The settings store is the real INI store on env.iniPath(). The clock is fixed (env.clock,
-// settable). env.services.makePlayer is empty until a test sets it.
+// settable). env.services.makePlayer makes the real player; a test may set another.
 #include "platform/Services.h"
 #include "platform/qt/IniSettingsStore.h"
 #include "screens/Screens.h"

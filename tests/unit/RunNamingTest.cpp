@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
-
 using namespace capture;
 
 namespace {
@@ -15,10 +13,6 @@ QString sep() {
 }
 QString path(const QString& folder, const QString& name) {
     return folder + sep() + name;
-}
-// Existence test over a fixed set of paths.
-FileTest present(std::set<QString> files) {
-    return [files = std::move(files)](const QString& p) { return files.count(p) > 0; };
 }
 } // namespace
 
@@ -68,50 +62,6 @@ TEST(RunNamingPass, NextPassCountsOnFromTheLeadingNumber) {
     EXPECT_EQ(nextPassText(QStringLiteral("abc")), QStringLiteral(" 1"));
     EXPECT_EQ(nextPassText(QString()), QStringLiteral(" 1"));
     EXPECT_EQ(nextPassText(QStringLiteral("-3")), QStringLiteral("-2"));
-}
-
-TEST(RunNamingPass, ArrivalAdvancesPastEveryExistingPass) {
-    const QString f = QStringLiteral("/runs");
-    const auto exists =
-        present({path(f, QStringLiteral("Annpass1.avi")), path(f, QStringLiteral("Annpass2.avi")),
-                 path(f, QStringLiteral("Annpass4.avi"))});
-    const PassAdvance a =
-        advancePastExisting(f, QStringLiteral("Ann"), QStringLiteral("1"), exists);
-    EXPECT_TRUE(a.changed);
-    EXPECT_EQ(a.passText, QStringLiteral(" 3"));
-    EXPECT_EQ(a.fileName, path(f, QStringLiteral("Annpass3.avi")));
-
-    const PassAdvance b =
-        advancePastExisting(f, QStringLiteral("Ann"), QStringLiteral("3"), exists);
-    EXPECT_FALSE(b.changed);
-    EXPECT_EQ(b.passText, QStringLiteral("3"));
-    // Another skier's files do not count.
-    EXPECT_FALSE(
-        advancePastExisting(f, QStringLiteral("Bob"), QStringLiteral("1"), exists).changed);
-}
-
-TEST(RunNamingPass, RecordingNameGainsAnXAndRestartsAtPassOne) {
-    const QString f = QStringLiteral("/runs");
-    auto exists = present({path(f, QStringLiteral("Annpass3.avi"))});
-    FreeName n = freeNameForRecording(f, QStringLiteral("Ann"), QStringLiteral("3"), exists);
-    EXPECT_TRUE(n.changed);
-    EXPECT_EQ(n.skier, QStringLiteral("AnnX"));
-    EXPECT_EQ(n.passText, QStringLiteral("1"));
-    EXPECT_EQ(n.fileName, path(f, QStringLiteral("AnnXpass1.avi")));
-
-    exists = present(
-        {path(f, QStringLiteral("Annpass3.avi")), path(f, QStringLiteral("AnnXpass1.avi"))});
-    n = freeNameForRecording(f, QStringLiteral("Ann"), QStringLiteral("3"), exists);
-    EXPECT_EQ(n.skier, QStringLiteral("AnnXX"));
-    EXPECT_EQ(n.fileName, path(f, QStringLiteral("AnnXXpass1.avi")));
-
-    n = freeNameForRecording(f, QStringLiteral("Ann"), QStringLiteral(" 4"), exists);
-    EXPECT_FALSE(n.changed);
-    EXPECT_EQ(n.skier, QStringLiteral("Ann"));
-    EXPECT_EQ(n.passText, QStringLiteral(" 4"));
-    EXPECT_EQ(
-        nameChangedWarning(QStringLiteral("AnnX")),
-        QStringLiteral("WARNING! Skier Name has been changed to AnnX to prevent duplicate files"));
 }
 
 TEST(RunNamingSkierList, CommasEmptyLinesAndBlanks) {

@@ -7,6 +7,10 @@
 #include "platform/av/V4l2Device.h"
 
 #include <QApplication>
+#include <QAudioDevice>
+#include <QAudioFormat>
+#include <QAudioSink>
+#include <QMediaDevices>
 #include <algorithm>
 
 namespace av {
@@ -29,6 +33,36 @@ AVPixelFormat testFormat(const QString& name) {
 
 } // namespace
 
+// Listen: the captured sound to the default output. Silent when the machine has none.
+class SoundOutput {
+public:
+    SoundOutput(int rate, int channels) {
+        const QAudioDevice device = QMediaDevices::defaultAudioOutput();
+        if (device.isNull())
+            return;
+        QAudioFormat format;
+        format.setSampleRate(rate);
+        format.setChannelCount(channels);
+        format.setSampleFormat(QAudioFormat::Int16);
+        if (!device.isFormatSupported(format))
+            return;
+        m_sink = std::make_unique<QAudioSink>(device, format);
+        m_io = m_sink->start();
+    }
+    ~SoundOutput() {
+        if (m_sink)
+            m_sink->stop();
+    }
+    void write(const QByteArray& pcm) {
+        if (m_io)
+            m_io->write(pcm); // what does not fit is left out: late sound is no use
+    }
+
+private:
+    std::unique_ptr<QAudioSink> m_sink;
+    QIODevice* m_io = nullptr; // owned by m_sink
+};
+
 AvCaptureControl::AvCaptureControl(QObject* parent)
     : CaptureControl(parent), m_live(std::make_shared<LiveSettings>()) {
     // Encoders chatter at info level (x264 statistics at every close); warnings and errors stay.
@@ -46,8 +80,11 @@ AvCaptureControl::AvCaptureControl(QObject* parent)
             QMetaObject::invokeMethod(
                 this,
                 [this, image = std::move(image)] {
-                    if (m_widget)
+                    if (m_widget) {
                         m_widget->setFrame(image);
+                        // A hidden widget gets no resize events: follow its size here too.
+                        m_engine->setPreviewSize(m_widget->size());
+                    }
                     m_engine->previewShown();
                 },
                 Qt::QueuedConnection);
@@ -112,7 +149,11 @@ void AvCaptureControl::requireIdle(const char* what) const {
 
 bool AvCaptureControl::isTestCamera() const {
     return m_videoIndex >= 0 && m_videoIndex < int(m_videoDevices.size()) &&
-           m_videoDevices[size_t(m_videoIndex)].devnode.isEmpty();
+           isTestNode(m_videoDevices[size_t(m_videoIndex)].devnode);
+}
+
+bool AvCaptureControl::isTestNode(const QString& node) {
+    return node.isEmpty() || node.startsWith(kTestScheme);
 }
 
 int AvCaptureControl::VideoDeviceCount() {
@@ -134,7 +175,7 @@ void AvCaptureControl::Connect(int i) {
     std::vector<QString> formats;
     std::vector<QString> inputs;
     int size = 0;
-    if (d.devnode.isEmpty()) {
+    if (isTestNode(d.devnode)) {
         sizes = testCameraSizes();
         for (const ColorFormatInfo& f : testCameraFormats())
             formats.push_back(f.name);
@@ -178,6 +219,7 @@ void AvCaptureControl::Disconnect() {
         return;
     StopCapture();
     m_engine->stop();
+    m_output.reset();
     m_connected = false;
     clearDeviceLists();
 }
@@ -249,7 +291,38 @@ void AvCaptureControl::startPreviewSession() {
     config.fps = m_fps;
     config.paced = true;
     config.live = m_live;
+    if (m_listen)
+        addSound(config); // the live sound only when someone listens
     m_engine->start(std::move(config));
+}
+
+void AvCaptureControl::addSound(SessionConfig& config) {
+    config.sampleRate = m_sampleRate;
+    config.channels = m_channels;
+    if (m_audioIndex >= 0) {
+        const AudioDevice& a = m_audioDevices[size_t(m_audioIndex)];
+        if (isTestNode(a.id)) {
+            config.sound = SoundSource::TestTone;
+        } else {
+            config.sound = SoundSource::Device;
+            config.soundDevice = std::make_unique<AlsaSource>(a.id, m_sampleRate, m_channels);
+        }
+    }
+    m_output.reset();
+    if (m_listen && config.sound != SoundSource::None) {
+        m_output = std::make_unique<SoundOutput>(m_sampleRate, m_channels);
+        config.listen = [this](const std::vector<int16_t>& samples) { // recording thread
+            QByteArray pcm(reinterpret_cast<const char*>(samples.data()),
+                           qsizetype(samples.size() * sizeof(int16_t)));
+            QMetaObject::invokeMethod(
+                this,
+                [this, pcm] {
+                    if (m_output)
+                        m_output->write(pcm);
+                },
+                Qt::QueuedConnection);
+        };
+    }
 }
 
 void AvCaptureControl::restartPreview() {
@@ -669,7 +742,13 @@ bool AvCaptureControl::Listen() {
 }
 
 void AvCaptureControl::setListen(bool on) {
+    if (on == m_listen)
+        return;
     m_listen = on;
+    if (!on)
+        m_output.reset();
+    if (!m_recording)
+        restartPreview(); // the live session takes the sound in or leaves it out
 }
 
 void AvCaptureControl::StartStreamCapture() {
@@ -687,15 +766,7 @@ void AvCaptureControl::StartStreamCapture() {
     m_engine->stop();
     try {
         config.video = openVideoSource(config.paced);
-        if (m_audioIndex >= 0) {
-            const AudioDevice& a = m_audioDevices[size_t(m_audioIndex)];
-            if (a.id.isEmpty()) {
-                config.sound = SoundSource::TestTone;
-            } else {
-                config.sound = SoundSource::Device;
-                config.soundDevice = std::make_unique<AlsaSource>(a.id, m_sampleRate, m_channels);
-            }
-        }
+        addSound(config);
         RecordingSettings rs;
         rs.path = m_streamFile;
         rs.width = config.video->size().width();

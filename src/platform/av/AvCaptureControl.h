@@ -9,6 +9,7 @@
 // All methods run on the GUI thread. Signals are emitted on the GUI thread.
 #include "platform/CaptureControl.h"
 #include "platform/av/CaptureEngine.h"
+#include "platform/av/Codecs.h"
 #include "platform/av/UdevMonitor.h"
 
 #include <QPointer>
@@ -21,12 +22,16 @@ namespace av {
 
 class PreviewWidget;
 struct DialogSetting;
+class SoundOutput;
 
 class AvCaptureControl : public platform::CaptureControl {
     Q_OBJECT
 public:
     static inline const QString kTestCameraName = QStringLiteral("Skivane Test Camera");
     static inline const QString kTestToneName = QStringLiteral("Skivane Test Tone");
+    // A device node (or ALSA name) with this prefix, arriving in a scripted DeviceEvent, is an
+    // extra test camera (test tone) that tests can plug in and pull out.
+    static inline const QString kTestScheme = QStringLiteral("test:");
 
     explicit AvCaptureControl(QObject* parent = nullptr);
     ~AvCaptureControl() override;
@@ -147,6 +152,7 @@ private:
     };
 
     bool isTestCamera() const;
+    static bool isTestNode(const QString& node);
     void clearDeviceLists();
     void requireConnected(const char* what) const;
     void requireIdle(const char* what) const;
@@ -157,6 +163,7 @@ private:
     void finishRecording(const QString& warning);
     void onSessionEnded(int session, const QString& warning);
     void emitStatus();
+    void addSound(SessionConfig& config);
     void showSettings(const QString& title, std::vector<DialogSetting> settings);
 
     std::vector<VideoDevice> m_videoDevices;
@@ -177,7 +184,7 @@ private:
 
     int m_videoCompressor = -1;
     int m_audioCompressor = -1;
-    int m_quality = 85;
+    int m_quality = kDefaultQuality;
     EffectChoice m_effect;
 
     QString m_streamFile = QStringLiteral("capture.avi");
@@ -196,6 +203,7 @@ private:
     int m_lastFps = 30;
     QTimer m_statusTimer;
 
+    std::unique_ptr<SoundOutput> m_output; // plays the sound while Listen is on
     QPointer<PreviewWidget> m_widget;
     QPointer<DeviceEventSource> m_eventSource;
     UdevMonitor* m_udev = nullptr; // child

@@ -68,6 +68,7 @@ private:
     AVStream* m_videoStream = nullptr; // owned by m_format
     AVStream* m_audioStream = nullptr; // owned by m_format
     SwsPtr m_sws;
+    BufferPoolPtr m_convertPool; // before m_converted: outlives the frames taken from it
     FramePtr m_converted;
     SwrPtr m_swr;
     AudioFifoPtr m_fifo;

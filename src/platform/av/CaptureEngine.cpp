@@ -287,14 +287,17 @@ void CaptureEngine::recordLoop() {
             }
             handle(chain.apply(std::move(item->video)));
         }
-        if (writing && !item->audio.empty()) {
+        if (!item->audio.empty()) {
             const int gain = live.gainPercent;
             if (gain != 100)
                 for (int16_t& s : item->audio)
                     s = int16_t(std::clamp(int(s) * gain / 100, -32768, 32767));
             const int channels = std::max(1, m_config.channels);
-            if (!writer->writeAudio(item->audio.data(), int(item->audio.size()) / channels))
+            if (writing &&
+                !writer->writeAudio(item->audio.data(), int(item->audio.size()) / channels))
                 failWriting();
+            if (m_config.listen)
+                m_config.listen(item->audio);
         }
     }
     if (chain.active())

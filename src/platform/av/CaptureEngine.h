@@ -62,6 +62,8 @@ struct SessionConfig {
     int channels = 2;
     std::unique_ptr<AviWriter> writer; // null: live picture only
     std::shared_ptr<LiveSettings> live;
+    // Hears the sound (after the input gain), on the recording thread; empty: nobody listens.
+    std::function<void(const std::vector<int16_t>&)> listen;
 };
 
 struct CaptureCounters {

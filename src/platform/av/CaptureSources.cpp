@@ -54,7 +54,10 @@ QString libavInputFormat(const QString& fourcc) {
 
 TestCameraSource::TestCameraSource(QSize size, AVPixelFormat format, int fps, bool paced,
                                    std::shared_ptr<LiveSettings> live)
-    : m_picture(size, format), m_fps(fps), m_paced(paced), m_live(std::move(live)) {}
+    : m_picture(size, format), m_fps(fps), m_paced(paced), m_live(std::move(live)) {
+    // The background takes a while at 1920x1080: drawn now, not on the first frame's time.
+    m_picture.render(0, m_live->channel.load(), m_live->look());
+}
 
 FramePtr TestCameraSource::read(std::stop_token stop) {
     if (stop.stop_requested())
@@ -107,6 +110,8 @@ V4l2Source::V4l2Source(const QString& devnode, QSize size, const QString& pixelF
     std::unique_ptr<AVDictionary, DictFree> optsOwner(opts);
     AVFormatContext* ctx = avformat_alloc_context();
     ctx->interrupt_callback = AVIOInterruptCB{&V4l2Source::interrupted, this};
+    // Non-blocking reads: a camera that stalls can neither hang a stop nor the opening.
+    ctx->flags |= AVFMT_FLAG_NONBLOCK;
     AVDictionary* o = optsOwner.release();
     int rc = avformat_open_input(&ctx, devnode.toLocal8Bit().constData(), v4l2, &o);
     optsOwner.reset(o);
@@ -130,22 +135,30 @@ V4l2Source::V4l2Source(const QString& devnode, QSize size, const QString& pixelF
         throw ControlError(errors::kDeviceOpenFailed,
                            QStringLiteral("Cannot decode %1: %2").arg(devnode, avError(rc)));
     m_size = QSize(st->codecpar->width, st->codecpar->height);
-    m_format = m_decoder->pix_fmt;
-    if (m_format == AV_PIX_FMT_NONE) // Motion JPEG cameras: known after the first picture
-        m_format = AV_PIX_FMT_YUVJ422P;
     m_packet = makePacket();
+    // The decoded format (Motion JPEG, H.264 cameras) is known for sure only from a picture:
+    // read the first one now; it is the first one read() gives.
+    m_pending = read(std::stop_token());
+    if (!m_pending)
+        throw ControlError(errors::kDeviceOpenFailed,
+                           QStringLiteral("%1 gives no pictures: %2").arg(devnode, m_error));
+    m_format = AVPixelFormat(m_pending->format);
+    m_size = QSize(m_pending->width, m_pending->height);
 }
 
 FramePtr V4l2Source::read(std::stop_token stop) {
     m_stop = stop;
+    if (m_pending)
+        return std::move(m_pending);
     for (;;) {
         if (stop.stop_requested())
             return nullptr;
         FramePtr f = makeFrame();
         int rc = avcodec_receive_frame(m_decoder.get(), f.get());
         if (rc >= 0) {
-            if (f->format != m_format || f->width != m_size.width() ||
-                f->height != m_size.height()) {
+            if (m_format != AV_PIX_FMT_NONE &&
+                (f->format != m_format || f->width != m_size.width() ||
+                 f->height != m_size.height())) {
                 m_error = QStringLiteral("The camera changed its picture format");
                 return nullptr;
             }
@@ -169,6 +182,18 @@ FramePtr V4l2Source::read(std::stop_token stop) {
             return nullptr;
         }
         rc = av_read_frame(m_input.get(), m_packet.get());
+        if (rc == AVERROR(EAGAIN)) {
+            const auto now = std::chrono::steady_clock::now();
+            if (m_waitingSince == std::chrono::steady_clock::time_point())
+                m_waitingSince = now;
+            if (now - m_waitingSince > std::chrono::seconds(5)) {
+                m_error = QStringLiteral("The camera has delivered no picture for 5 seconds");
+                return nullptr;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            continue;
+        }
+        m_waitingSince = {};
         if (rc < 0) {
             if (!stop.stop_requested())
                 m_error =

@@ -103,6 +103,8 @@ private:
     InputFormatPtr m_input;
     CodecContextPtr m_decoder;
     PacketPtr m_packet;
+    FramePtr m_pending;                                   // the first picture, read while opening
+    std::chrono::steady_clock::time_point m_waitingSince; // no picture since
     QSize m_size;
     AVPixelFormat m_format = AV_PIX_FMT_NONE;
     int m_fps;

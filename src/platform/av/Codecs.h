@@ -20,4 +20,9 @@ const std::vector<CompressorInfo>& audioCompressors();
 // Quality 1 .. 100 (100 best) of the compressor dialog; the default of a new control.
 constexpr int kDefaultQuality = 85;
 
+// The fixed quantiser (qscale 2 .. 31, lower is better) of Motion JPEG and MPEG-4 at a quality.
+constexpr int qscaleForQuality(int quality) {
+    return 2 + (100 - (quality < 1 ? 1 : quality > 100 ? 100 : quality)) * 29 / 100;
+}
+
 } // namespace av

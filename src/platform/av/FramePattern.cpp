@@ -8,7 +8,7 @@ namespace av {
 
 namespace {
 
-constexpr int kCells = 20;
+constexpr int kCells = 21;
 constexpr int kBits = 16;
 
 int evenDown(int v) {
@@ -40,7 +40,8 @@ bool parity(unsigned v) {
 }
 
 // Cell values in order: sync white, sync black, 16 data bits, parity of the even bits, inverted
-// parity of the odd bits (so that no number draws an all-black band).
+// parity of the odd bits (so that no number draws an all-black band), a closing black cell (so
+// that a mirrored band never reads as a number).
 std::vector<bool> cellValues(int number) {
     const unsigned bits = static_cast<unsigned>(number) & 0xFFFFu;
     std::vector<bool> cells;
@@ -51,6 +52,7 @@ std::vector<bool> cellValues(int number) {
         cells.push_back((bits >> b) & 1u);
     cells.push_back(parity(bits & 0x5555u));
     cells.push_back(!parity(bits & 0xAAAAu));
+    cells.push_back(false);
     return cells;
 }
 
@@ -118,17 +120,25 @@ void drawFrameNumber(QImage& image, int number) {
         p.fillRect(r.rect, r.white ? Qt::white : Qt::black);
 }
 
-std::optional<int> readFrameNumber(const QImage& image) {
-    if (image.isNull())
-        return std::nullopt;
-    const BandGeometry g = band(image.size());
+namespace {
+
+// Reads the band as drawn on a picture of `drawn` size and then scaled to `image`'s size.
+std::optional<int> readAs(const QImage& image, QSize drawn) {
+    const BandGeometry g = band(drawn);
     if (!g.valid())
         return std::nullopt;
+    const double sx = double(image.width()) / drawn.width();
+    const double sy = double(image.height()) / drawn.height();
     int values[kCells];
     for (int i = 0; i < kCells; ++i) {
-        // The middle half of the cell: clear of compression ringing at its edges.
-        const QRect cell(g.x0 + i * g.cellW + g.cellW / 4, g.y0 + g.cellH / 4,
-                         std::max(1, g.cellW / 2), std::max(1, g.cellH / 2));
+        // The middle half of the cell: clear of compression ringing and scaling blur.
+        const double x = g.x0 + i * g.cellW + g.cellW / 4.0;
+        const double y = g.y0 + g.cellH / 4.0;
+        const QRect cell(int(std::lround(x * sx)), int(std::lround(y * sy)),
+                         std::max(1, int(g.cellW / 2.0 * sx)),
+                         std::max(1, int(g.cellH / 2.0 * sy)));
+        if (!image.rect().contains(cell))
+            return std::nullopt;
         values[i] = meanLuma(image, cell);
     }
     const int white = values[0];
@@ -147,9 +157,29 @@ std::optional<int> readFrameNumber(const QImage& image) {
     for (int i = 0; i < kBits; ++i)
         number = (number << 1) | (bits[2 + i] ? 1u : 0u);
     const auto expected = cellValues(int(number));
-    if (bits[18] != expected[18] || bits[19] != expected[19])
+    if (bits[18] != expected[18] || bits[19] != expected[19] || bits[20])
         return std::nullopt;
     return int(number);
+}
+
+} // namespace
+
+std::optional<int> readFrameNumber(const QImage& image) {
+    if (image.isNull())
+        return std::nullopt;
+    // The band is laid out for the size the camera drew it at; a picture may since have been
+    // scaled (a preview, a player's window). Try its own size, then the usual camera sizes.
+    static const QSize cameraSizes[] = {{320, 240},   {640, 480},  {1280, 720},  {1920, 1080},
+                                        {720, 576},   {720, 480},  {352, 288},   {160, 120},
+                                        {800, 600},   {1024, 768}, {1280, 1024}, {1600, 1200},
+                                        {3840, 2160}, {960, 540},  {854, 480}};
+    if (auto n = readAs(image, image.size()))
+        return n;
+    for (QSize s : cameraSizes)
+        if (s != image.size())
+            if (auto n = readAs(image, s))
+                return n;
+    return std::nullopt;
 }
 
 } // namespace av

@@ -1,0 +1,98 @@
+// Recordings cut off by a kill or a full disk keep what was written.
+#include "CaptureFileReader.h"
+#include "CaptureTestSupport.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QThread>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+using namespace capture_test;
+
+namespace {
+
+const char* kHelperFileVar = "SKIVANE_CAPTURE_KILL_FILE";
+
+// Every picture that decodes shows the next frame number, from 0.
+void expectFramesInOrder(const Recording& r, size_t atLeast) {
+    ASSERT_TRUE(r.opened) << r.error.toStdString();
+    ASSERT_GE(r.numbers.size(), atLeast);
+    for (size_t i = 0; i < r.numbers.size(); ++i)
+        ASSERT_EQ(r.numbers[i], int(i)) << "picture " << i;
+}
+
+} // namespace
+
+// The recording process of KilledRecordingStillOpensAndPlays: records until it is killed.
+TEST(CaptureKillHelper, RecordsUntilKilled) {
+    const QString path = qEnvironmentVariable(kHelperFileVar);
+    if (path.isEmpty())
+        GTEST_SKIP() << "runs only as the recording process of KilledRecordingStillOpensAndPlays";
+    av::AvCaptureControl ctl;
+    ctl.Connect(ctl.testCameraIndex());
+    ctl.setVideoResolution(0);
+    ctl.setVideoCompressor(0);
+    ctl.setAudioDeviceIndex(ctl.testToneIndex());
+    ctl.setFrameRate(25);
+    ctl.setStreamFileName(path);
+    ctl.StartStreamCapture();
+    waitUntil([] { return false; }, 60000);
+}
+
+TEST(CaptureFailure, KilledRecordingStillOpensAndPlays) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("killed.avi");
+    QProcess helper;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(kHelperFileVar, path);
+    helper.setProcessEnvironment(env);
+    helper.setProgram(QCoreApplication::applicationFilePath());
+    helper.setArguments({"--gtest_filter=CaptureKillHelper.RecordsUntilKilled"});
+    helper.start();
+    ASSERT_TRUE(helper.waitForStarted());
+    // About two seconds of 320x240 Motion JPEG reach the disk while it records.
+    QElapsedTimer t;
+    t.start();
+    while (QFileInfo(path).size() < 150 * 1024 && t.elapsed() < 30000 &&
+           helper.state() == QProcess::Running)
+        QThread::msleep(50);
+    ASSERT_EQ(helper.state(), QProcess::Running) << helper.readAllStandardError().toStdString();
+    helper.kill(); // SIGKILL: no trailer, no index
+    helper.waitForFinished();
+    ASSERT_GE(QFileInfo(path).size(), 150 * 1024);
+    const Recording r = readRecording(path);
+    expectFramesInOrder(r, 10);
+    EXPECT_EQ(r.videoCodec, "mjpeg");
+    EXPECT_GT(r.sound.size(), 0u);
+}
+
+TEST(CaptureFailure, FullDiskEndsTheRecordingCleanlyAndKeepsTheFile) {
+    TestCameraRig rig;
+    rig.ctl.setVideoCompressor(-1); // 115 KB per picture: the limit is reached at once
+    rig.ctl.setStreamFileName(rig.path("full.avi"));
+    rig.ctl.setFrameRate(25);
+    rig.ctl.setTimeLimit(0);
+    // A file size limit stands in for a full disk: writes beyond it fail (EFBIG).
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 700 * 1024;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    rig.ctl.StartStreamCapture();
+    const bool ended = waitUntil([&] { return rig.events.count(301) > 0; }, 20000);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    ASSERT_TRUE(ended) << "the recording went on after the disk was full";
+    EXPECT_FALSE(rig.ctl.recording());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(rig.events.count(301), 1);
+    ASSERT_EQ(rig.events.warnings.size(), 1u);
+    EXPECT_TRUE(rig.events.warnings[0].contains("full.avi"));
+    rig.ctl.StopCapture(); // after the end: nothing more happens
+    EXPECT_EQ(rig.events.count(301), 1);
+    const Recording r = readRecording(rig.path("full.avi"));
+    expectFramesInOrder(r, 3);
+}

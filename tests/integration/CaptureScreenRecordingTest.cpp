@@ -1,0 +1,79 @@
+// One real run through the Capture screen: the started program connected to the test camera,
+// Start Recording, Start of Tricks, ESC; the file on disk is read back frame by frame.
+#include "CaptureFileReader.h"
+#include "CaptureTestSupport.h"
+
+#include "app/Program.h"
+#include "capture/PreviewForm.h"
+#include "platform/av/AvPlayer.h"
+#include "review/frmSetStart.h"
+#include "setup/MainForm.h"
+#include "support/TestEnv.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTextEdit>
+#include <gtest/gtest.h>
+
+TEST(CaptureScreenRecording, RealRunFromTheTestCameraIsHandedOverFrameExact) {
+    testsupport::TestEnv env;
+    av::AvCaptureControl control;
+    control.setDeviceEventSource(nullptr); // no hot-plug from this machine during the run
+    env.services.capture = &control;
+    env.services.makePlayer = [](QWidget* parent) { return new av::AvPlayer(parent); };
+    env.storeVideoDir();
+    env.settings->WriteSetting(QStringLiteral("device"),
+                               QString::number(control.testCameraIndex()));
+    env.settings->WriteSetting(QStringLiteral("videoresolution"), QStringLiteral("0"));
+    control.setAudioDeviceIndex(control.testToneIndex());
+    env.screens.start();
+    ASSERT_TRUE(control.Connected());
+    env.setup().EdtRate->setText(QStringLiteral("25"));
+
+    env.setup().cmdGoCapture_Click();
+    QCoreApplication::processEvents();
+    PreviewForm& form = env.capture();
+    ASSERT_TRUE(form.isVisible());
+    form.txtSkierName->setText(QStringLiteral("Ann Lee"));
+    env.dialogs.clear();
+
+    form.cmdStartCapture_Click();
+    ASSERT_TRUE(env.dialogs.texts().isEmpty()) << env.dialogs.texts().join('|').toStdString();
+    ASSERT_TRUE(control.recording());
+    const QString file = env.videoDir() + QStringLiteral("/Ann Leepass1.avi");
+    EXPECT_EQ(form.CaptureFileName, file);
+
+    ASSERT_TRUE(capture_test::waitUntil([&] { return control.FramesCaptured() >= 20; }));
+    form.cmdStartTimer_Click();
+    const int hint = app::program().StartFrameHint;
+    EXPECT_GE(hint, 20);
+    EXPECT_EQ(form.lblStartFrame->text(), QString::number(hint));
+    EXPECT_TRUE(env.sound.played.last().endsWith(QStringLiteral("/StartSound.wav")));
+    ASSERT_TRUE(capture_test::waitUntil([&] { return control.FramesCaptured() >= hint + 15; }));
+
+    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(form.cmdStartTimer, &esc);
+    EXPECT_FALSE(control.recording());
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(env.timer().Text6->toPlainText(), file);
+    EXPECT_EQ(app::program().NavigationSource, QStringLiteral("Capture"));
+    EXPECT_EQ(app::program().CapturedFrameRate, 25.0);
+    EXPECT_EQ(form.txtPass->text(), QStringLiteral(" 2"));
+    EXPECT_TRUE(env.dialogs.texts().isEmpty()) << env.dialogs.texts().join('|').toStdString();
+
+    const int count = app::program().CapturedFrameCount;
+    EXPECT_GE(count, hint + 15);
+    EXPECT_EQ(env.setup().LblFrames->text(), QString::number(count));
+    ASSERT_TRUE(QFileInfo(file).isFile());
+    const capture_test::Recording r = capture_test::readRecording(file);
+    ASSERT_TRUE(r.opened) << r.error.toStdString();
+    EXPECT_EQ(r.headerFrames, count);
+    ASSERT_EQ(static_cast<int>(r.numbers.size()), count);
+    // The picture at the start hint is the one the operator marked.
+    EXPECT_EQ(r.numbers[static_cast<size_t>(hint)], hint);
+    EXPECT_EQ(r.numbers.back(), count - 1);
+}
