@@ -1,6 +1,7 @@
 // Entry point: picks the real implementations, wires them into the screens and starts on the
 // Setup screen.
 #include "app/AppFolder.h"
+#include "app/DesignFont.h"
 #include "platform/Services.h"
 #include "platform/qt/IniSettingsStore.h"
 #include "platform/qt/QtDialogs.h"
@@ -59,6 +60,7 @@ int main(int argc, char** argv) {
     // The program ends only from the Setup screen (Exit, or its close box), never because the
     // last visible window went away: during start-up only modal questions are visible.
     QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setFont(app::designFont());
 
     QString folderError;
     const QString appDir = app::resolveAppFolder(app::systemAppFolderSources(), &folderError);

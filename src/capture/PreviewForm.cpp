@@ -1,6 +1,9 @@
 // The Capture screen: controls and their places, load, the arrival step and the key preview.
 #include "capture/PreviewForm.h"
 
+#include "app/DesignFont.h"
+#include "screens/WrappingButton.h"
+
 #include "app/FileExist.h"
 #include "app/Paths.h"
 #include "app/Program.h"
@@ -40,37 +43,8 @@ QLabel* bordered(QLabel* label) {
     return label;
 }
 
-// A button whose caption breaks into lines when it is wider than the button, as the design's
-// tall buttons show "View Already Recorded Runs" on two lines.
-class WrappingButton : public QPushButton {
-public:
-    using QPushButton::QPushButton;
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QStylePainter painter(this);
-        QStyleOptionButton option;
-        initStyleOption(&option);
-        option.text.clear();
-        painter.drawControl(QStyle::CE_PushButton, option);
-        painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
-                                       QPalette::ButtonText));
-        painter.drawText(rect().adjusted(2, 1, -2, -1),
-                         Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic, text());
-    }
-};
-
-// The design's MS Sans Serif, or the closest sans-serif face of the same width where it is
-// missing, so that the captions fit the designed sizes.
 QFont designFont(double points, bool bold) {
-    QFont f(QStringLiteral("MS Sans Serif"));
-    f.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Arial"),
-                   QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans"),
-                   QStringLiteral("Helvetica")});
-    f.setStyleHint(QFont::SansSerif);
-    f.setPointSizeF(points);
-    f.setBold(bold);
-    return f;
+    return app::designFont(points, bold);
 }
 } // namespace
 

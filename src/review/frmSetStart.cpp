@@ -1,5 +1,8 @@
 #include "review/frmSetStart.h"
 
+#include "app/DesignFont.h"
+#include "screens/WrappingButton.h"
+
 #include "app/FileExist.h"
 #include "app/Program.h"
 #include "app/TextNumbers.h"
@@ -32,10 +35,7 @@ const QString kSelectStart =
     QStringLiteral("Select Start Position using direction buttons and/or slider");
 
 QFont screenFont(double points, bool bold = false) {
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
+    return app::designFont(points, bold);
 }
 
 // The player when none is wired in (a test of another screen that only passes through this one):
@@ -115,14 +115,15 @@ void frmSetStart::createControls() {
     Text4 = place(new QLineEdit(QStringLiteral("2"), this), "Text4", twips(8280, 2520, 375, 375));
     Label1 = place(new QLabel(QStringLiteral("sec."), this), "Label1", twips(8760, 2640, 375, 375));
     cmdMarkStart =
-        place(new QPushButton(QStringLiteral("Mark displayed frame as start of run"), this),
+        place(new WrappingButton(QStringLiteral("Mark displayed frame as start of run"), this),
               "cmdMarkStart", twips(6480, 3000, 1695, 495));
     Text7 = place(new QLineEdit(QStringLiteral("5"), this), "Text7", twips(8280, 3120, 375, 375));
     Label2 = place(new QLabel(QStringLiteral("sec"), this), "Label2", twips(8760, 3240, 375, 255));
     Command7 = place(new QPushButton(QStringLiteral("Play before end -->"), this), "Command7",
                      twips(6480, 4080, 1695, 495));
-    cmdPlayAndPause = place(new QPushButton(QStringLiteral("Play to end, pause, continue"), this),
-                            "cmdPlayAndPause", twips(6480, 3600, 1695, 495));
+    cmdPlayAndPause =
+        place(new WrappingButton(QStringLiteral("Play to end, pause, continue"), this),
+              "cmdPlayAndPause", twips(6480, 3600, 1695, 495));
     cmdPlayAndPause->hide();
     cbPlayAfter = place(new QCheckBox(this), "cbPlayAfter", twips(8400, 3600, 375, 375));
     cbPlayAfter->hide();

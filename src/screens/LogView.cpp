@@ -1,5 +1,7 @@
 #include "screens/LogView.h"
 
+#include "app/DesignFont.h"
+
 #include "app/FileExist.h"
 #include "app/Paths.h"
 #include "app/Program.h"
@@ -36,9 +38,7 @@ LogView::LogView(Screens& screens, QWidget* owner)
     setObjectName(QStringLiteral("LogView"));
     setWindowTitle(QStringLiteral("Log Viewer"));
     setAttribute(Qt::WA_DeleteOnClose);
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPointSizeF(8.25);
-    setFont(font);
+    setFont(app::designFont());
     setFixedSize(app::twipsToPixels(9285), app::twipsToPixels(8580));
 
     Label1 = place(new QLabel(QStringLiteral("Log File to View"), this), "Label1",

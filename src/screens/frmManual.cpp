@@ -1,5 +1,7 @@
 #include "screens/frmManual.h"
 
+#include "app/DesignFont.h"
+
 #include "app/Paths.h"
 #include "app/Twips.h"
 #include "platform/RichText.h"
@@ -29,11 +31,7 @@ frmManual::frmManual(Screens& screens)
 
     Label1 = new QLabel(QStringLiteral("Skivane 2004 Manual"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
-    QFont titleFont(QStringLiteral("MS Sans Serif"));
-    titleFont.setStyleHint(QFont::SansSerif);
-    titleFont.setPointSize(18);
-    titleFont.setBold(true);
-    Label1->setFont(titleFont);
+    Label1->setFont(app::designFont(18, true));
     Label1->setGeometry(app::twips(360, 120, 8895, 495));
 
     RichTextBox1 = new QTextBrowser(this);

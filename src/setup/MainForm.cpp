@@ -2,6 +2,9 @@
 // label and show/hide of the configuration view.
 #include "setup/MainForm.h"
 
+#include "app/DesignFont.h"
+#include "screens/WrappingButton.h"
+
 #include "app/FileExist.h"
 #include "app/Paths.h"
 #include "app/Program.h"
@@ -59,7 +62,7 @@ QLabel* label(QWidget* parent, const char* name, const QString& caption, const Q
 }
 
 QPushButton* button(QWidget* parent, const char* name, const QString& caption, const QRect& r) {
-    return place(new QPushButton(caption, parent), name, r);
+    return place(new WrappingButton(caption, parent), name, r);
 }
 
 QComboBox* dropDown(QWidget* parent, const char* name, const QRect& r) {
@@ -79,6 +82,7 @@ MainForm::MainForm(Screens& screens) : m_screens(screens) {
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
+    setFont(app::designFont());
     buildLayout();
     connectHandlers();
 }
