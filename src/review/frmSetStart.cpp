@@ -110,7 +110,7 @@ void frmSetStart::createControls() {
     Command4 =
         place(new QPushButton(QStringLiteral(">"), this), "Command4", twips(7440, 2040, 735, 375));
     Command4->setFont(screenFont(18));
-    Command5 = place(new QPushButton(QStringLiteral("Play before start -->"), this), "Command5",
+    Command5 = place(new WrappingButton(QStringLiteral("Play before start -->"), this), "Command5",
                      twips(6480, 2520, 1695, 375));
     Text4 = place(new QLineEdit(QStringLiteral("2"), this), "Text4", twips(8280, 2520, 375, 375));
     Label1 = place(new QLabel(QStringLiteral("sec."), this), "Label1", twips(8760, 2640, 375, 375));
@@ -119,7 +119,7 @@ void frmSetStart::createControls() {
               "cmdMarkStart", twips(6480, 3000, 1695, 495));
     Text7 = place(new QLineEdit(QStringLiteral("5"), this), "Text7", twips(8280, 3120, 375, 375));
     Label2 = place(new QLabel(QStringLiteral("sec"), this), "Label2", twips(8760, 3240, 375, 255));
-    Command7 = place(new QPushButton(QStringLiteral("Play before end -->"), this), "Command7",
+    Command7 = place(new WrappingButton(QStringLiteral("Play before end -->"), this), "Command7",
                      twips(6480, 4080, 1695, 495));
     cmdPlayAndPause =
         place(new WrappingButton(QStringLiteral("Play to end, pause, continue"), this),
@@ -135,9 +135,9 @@ void frmSetStart::createControls() {
         new QCheckBox(
             QStringLiteral("Play using Full Screen, ESC returns Click Mouse to repeat Play"), this),
         "cbFullScreen", twips(6480, 4560, 3135, 375));
-    cmdGoToCapture = place(new QPushButton(QStringLiteral("Go To Record Next Run"), this),
+    cmdGoToCapture = place(new WrappingButton(QStringLiteral("Go To Record Next Run"), this),
                            "cmdGoToCapture", twips(6480, 5040, 1695, 495));
-    cmdGoToSetup = place(new QPushButton(QStringLiteral("Go Back To Setup Screen"), this),
+    cmdGoToSetup = place(new WrappingButton(QStringLiteral("Go Back To Setup Screen"), this),
                          "cmdGoToSetup", twips(6480, 5760, 1695, 495));
     Label9 = place(new QLabel(QStringLiteral("Barefoot Mode"), this), "Label9",
                    twips(6600, 6360, 2295, 375));
@@ -145,7 +145,7 @@ void frmSetStart::createControls() {
     Label9->hide();
     lstFileInfo = place(new QListWidget(this), "lstFileInfo", twips(6480, 6720, 2295, 2400));
     lstFileInfo->hide();
-    cmdViewLog = place(new QPushButton(QStringLiteral("View Log File"), this), "cmdViewLog",
+    cmdViewLog = place(new WrappingButton(QStringLiteral("View Log File"), this), "cmdViewLog",
                        twips(6360, 0, 2295, 255));
     Label10 = place(new QLabel(QStringLiteral("Disk Free Space Available"), this), "Label10",
                     twips(360, 0, 1935, 255));
