@@ -10,6 +10,7 @@
 #include "app/TextNumbers.h"
 #include "capture/PreviewForm.h"
 #include "capture/RunNaming.h"
+#include "media/mmInfo.h"
 #include "review/frmSetStart.h"
 #include "screens/LogView.h"
 #include "setup/MainForm.h"
@@ -314,11 +315,15 @@ TEST_F(EventDay, ADayOfRunsLeavesExactlyTheRightFilesOnDisk) {
         EXPECT_EQ(r.frameRate.num, kRate);
         EXPECT_EQ(r.frameRate.den, 1);
         EXPECT_EQ(r.videoCodec, "mjpeg");
+        // The program's own AVI reading, as the review screen uses it, agrees.
+        EXPECT_EQ(media::AviLength(run.file, env.dialogs), static_cast<quint32>(run.frames));
+        EXPECT_EQ(media::AviFrameRate(run.file, env.dialogs), static_cast<quint32>(kRate));
         ASSERT_EQ(static_cast<qint64>(r.numbers.size()), run.frames);
         for (size_t f = 0; f < r.numbers.size(); ++f)
             ASSERT_EQ(r.numbers[f], static_cast<int>(f)) << "picture " << f;
         EXPECT_GE(run.frames, run.end) << "the pass end lies in the recording";
     }
+    expectNoBoxes("reading the recordings");
     // Nothing recorded was replaced or changed afterwards.
     for (const auto& [name, stamp] : stamps)
         EXPECT_EQ(stampOf(video(name)), stamp) << name.toStdString();
