@@ -20,7 +20,6 @@
 #include <QtCore/qtestsupport_core.h>
 #include <gtest/gtest.h>
 
-using platform::Answer;
 using testsupport::RealProgramEnv;
 
 namespace {
