@@ -36,19 +36,32 @@ QString runEntryLine(const QDateTime& when, const QString& skier, const QString&
            QStringLiteral("File: ") + videoPath;
 }
 
-LogWrite appendLogLine(const QString& path, const QString& line) {
+LogWrite appendBytes(const QString& path, const QByteArray& bytes) {
+    // Unbuffered, so that a short write is seen here and not at a later flush or close.
     QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Append))
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
         return {false, f.errorString()};
-    const QByteArray bytes = line.toLocal8Bit() + QByteArrayLiteral("\r\n");
-    if (f.write(bytes) != bytes.size())
-        return {false, f.errorString()};
-    if (!f.flush())
-        return {false, f.errorString()};
+    const qint64 before = f.size();
+    const qint64 written = f.write(bytes);
+    if (written != bytes.size()) {
+        const QString reason =
+            written < 0 && f.error() != QFileDevice::NoError
+                ? f.errorString()
+                : QStringLiteral("only %1 of %2 bytes could be written (the disk may be full)")
+                      .arg(qMax<qint64>(written, 0))
+                      .arg(bytes.size());
+        if (written > 0)
+            f.resize(before); // never leave half a line behind
+        return {false, reason};
+    }
     f.close();
     if (f.error() != QFileDevice::NoError)
         return {false, f.errorString()};
     return {};
+}
+
+LogWrite appendLogLine(const QString& path, const QString& line) {
+    return appendBytes(path, line.toLocal8Bit() + QByteArrayLiteral("\r\n"));
 }
 
 LogWrite StartSession(platform::SettingsStore& store, const QDateTime& now) {

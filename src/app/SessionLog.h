@@ -28,7 +28,11 @@ struct LogWrite {
     QString error; // what went wrong, for the operator; empty when ok
 };
 
-// Opens `path` for appending (creating it), writes `line` + CR LF, closes it.
+// Opens `path` for appending (creating it), writes the bytes, closes it. A write that fails part
+// way (disk full) is cut back, so the file never keeps half a line.
+LogWrite appendBytes(const QString& path, const QByteArray& bytes);
+
+// appendBytes of `line` in the locale's encoding + CR LF.
 LogWrite appendLogLine(const QString& path, const QString& line);
 
 // Start of a session: sets program().LogFileName from `now`; when program().VideoDirectory is

@@ -1,5 +1,6 @@
 #include "review/RunInfo.h"
 
+#include "app/SessionLog.h"
 #include "app/TextNumbers.h"
 
 #include <QFile>
@@ -75,21 +76,10 @@ std::optional<double> readInfoStartFrame(const QString& videoPath) {
 }
 
 std::optional<QString> appendLine(const QString& filePath, const QByteArray& line) {
-    QFile file(filePath);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
-        return file.errorString();
-    const qint64 before = file.size();
-    const qint64 written = file.write(line);
-    if (written != line.size()) {
-        const QString reason = shortWriteReason(file, written, line.size());
-        if (written > 0)
-            file.resize(before);
-        return reason;
-    }
-    file.close();
-    if (file.error() != QFileDevice::NoError)
-        return file.errorString();
-    return std::nullopt;
+    const app::LogWrite w = app::appendBytes(filePath, line);
+    if (w.ok)
+        return std::nullopt;
+    return w.error;
 }
 
 std::optional<QString> renameNoReplace(const QString& from, const QString& to) {

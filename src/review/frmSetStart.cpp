@@ -297,21 +297,24 @@ void frmSetStart::refreshDiskSpace() {
     Label11->setVisible(review::diskSpaceLow(mb));
 }
 
-void frmSetStart::cmdGoToCapture_Click() {
+// Leaving for Capture or Setup: the frame steps and the player's seek controls are switched back
+// on and the arrow-key poll stops.
+void frmSetStart::prepareToLeave() {
     Command1->setEnabled(true);
     Command4->setEnabled(true);
     MediaPlayer1->setPlayerSeekEnabled(true);
     Timer2->stop();
+}
+
+void frmSetStart::cmdGoToCapture_Click() {
+    prepareToLeave();
     m_screens.capture().show();
     hide();
     app::program().NavigationSource = QStringLiteral("Timer");
 }
 
 void frmSetStart::cmdGoToSetup_Click() {
-    Command1->setEnabled(true);
-    Command4->setEnabled(true);
-    MediaPlayer1->setPlayerSeekEnabled(true);
-    Timer2->stop();
+    prepareToLeave();
     m_screens.setup().show();
     hide();
     app::program().NavigationSource = QStringLiteral("Timer");

@@ -103,6 +103,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void prepareToLeave();
     void createControls();
     void connectHandlers();
     QString runPath() const;
