@@ -8,6 +8,7 @@
 #include "app/Twips.h"
 #include "platform/Dialogs.h"
 #include "platform/Services.h"
+#include "review/LogLineRules.h"
 #include "review/frmSetStart.h"
 #include "screens/Screens.h"
 #include "setup/MainForm.h"
@@ -21,8 +22,6 @@
 #include <QTextEdit>
 
 namespace {
-const QString kMarker = QStringLiteral("File:");
-
 template <typename W> W* place(W* widget, const char* name, const QRect& rect) {
     widget->setObjectName(QString::fromLatin1(name));
     widget->setGeometry(rect);
@@ -73,12 +72,11 @@ LogView::LogView(Screens& screens, QWidget* owner)
 LogView::~LogView() = default;
 
 bool LogView::isListed(const QString& line) {
-    return !line.contains(QStringLiteral("Skivane"));
+    return review::isListedLogLine(line);
 }
 
 QString LogView::videoFileOf(const QString& line) {
-    const qsizetype at = line.indexOf(kMarker);
-    return at < 0 ? QString() : line.mid(at + 6);
+    return review::logLineVideoFile(line);
 }
 
 void LogView::Form_Load() {
@@ -103,12 +101,10 @@ void LogView::LoadLog(const QString& path) {
             // Read until nothing comes back, not until atEnd(): a file whose size the system
             // does not report would otherwise read as empty instead of failing.
             for (;;) {
-                QByteArray raw = file.readLine();
+                const QByteArray raw = file.readLine();
                 if (raw.isEmpty())
                     break;
-                while (raw.endsWith('\n') || raw.endsWith('\r'))
-                    raw.chop(1);
-                const QString line = QString::fromLocal8Bit(raw);
+                const QString line = review::logLineText(raw);
                 if (isListed(line))
                     lines.append(line);
             }
@@ -165,7 +161,7 @@ void LogView::lstLog_Click() {
 void LogView::lstLog_DblClick() {
     lstLog_Click();
     const QListWidgetItem* item = lstLog->currentItem();
-    if (item && item->text().contains(kMarker))
+    if (item && review::isRunLogLine(item->text()))
         cmdView_Click();
 }
 

@@ -1,5 +1,6 @@
 #include "platform/av/AvCaptureControl.h"
 
+#include "media/AviInfo.h"
 #include "platform/av/AlsaDevices.h"
 #include "platform/av/CaptureDialogWidget.h"
 #include "platform/av/Codecs.h"
@@ -806,6 +807,19 @@ void AvCaptureControl::StopCapture() {
 
 void AvCaptureControl::finishRecording(const QString& warning) {
     m_lastCounters = m_engine->counters();
+    if (!warning.isEmpty()) {
+        // Ended by a failure (a full disk, a lost device): pictures counted on capture may never
+        // have reached the file. The count is what the file holds, so that the review screen
+        // never takes frames past its end for part of the run.
+        media::FileSource file;
+        media::AviFileInfo info;
+        if (file.open(m_streamFile) == 0 &&
+            media::parseAviInfo(file, false, info) == media::AviReadStatus::Ok)
+            m_lastCounters.framesCaptured =
+                std::min<qint64>(m_lastCounters.framesCaptured, info.dwLength);
+        else
+            m_lastCounters.framesCaptured = 0;
+    }
     m_recording = false;
     m_statusTimer.stop();
     if (!warning.isEmpty())

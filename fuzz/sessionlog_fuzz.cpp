@@ -1,0 +1,27 @@
+// libFuzzer target for the session log reader of the log viewer: any file content must end
+// without a crash; no listed line holds "Skivane" or a line end, and a run line's video path is
+// the text after "File: ".
+#include "review/LogLineRules.h"
+
+#include <QByteArray>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const QByteArray bytes =
+        QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    const QStringList lines = review::listedLogLines(bytes);
+    if (lines.size() > bytes.count('\n') + 1)
+        std::abort();
+    for (const QString& line : lines) {
+        if (line.contains(QStringLiteral("Skivane")) || line.contains(QLatin1Char('\n')))
+            std::abort();
+        const QString video = review::logLineVideoFile(line);
+        if (!review::isRunLogLine(line) && !video.isEmpty())
+            std::abort();
+        if (video.size() > line.size())
+            std::abort();
+    }
+    return 0;
+}

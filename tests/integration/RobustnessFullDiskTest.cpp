@@ -1,0 +1,87 @@
+// The disk filling up in the middle of a run recorded through the Capture screen: the recording
+// ends by itself with a warning naming the file, the screen hands over what was recorded, and
+// the review screen plays it.
+#include "CaptureFileReader.h"
+#include "CaptureTestSupport.h"
+
+#include "app/Program.h"
+#include "capture/PreviewForm.h"
+#include "review/frmSetStart.h"
+#include "setup/MainForm.h"
+#include "support/RealProgramEnv.h"
+
+#include <QComboBox>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QTextEdit>
+#include <QTimer>
+#include <QtCore/qtestsupport_core.h>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+using testsupport::RealProgramEnv;
+
+TEST(Robustness, FullDiskDuringACaptureScreenRecording) {
+    RealProgramEnv env;
+    env.chooseTestCamera();
+    env.storeVideoDir();
+    env.screens.start();
+    ASSERT_TRUE(env.realControl.Connected());
+    env.setup().CompressionCombo->setCurrentIndex(0); // no compression: the limit comes at once
+    env.setup().CompressionCombo_Click();
+    env.setup().EdtRate->setText("25");
+    env.setup().cmdGoCapture_Click();
+    QCoreApplication::processEvents();
+    PreviewForm& form = env.capture();
+    ASSERT_TRUE(form.isVisible());
+    form.txtSkierName->setText("Ann");
+    env.dialogs.clear();
+
+    // A file size limit stands in for a full disk: writes beyond it fail (EFBIG).
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 900 * 1024;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    form.cmdStartCapture_Click();
+    form.Timer40->stop();
+    const bool started = env.realControl.recording();
+    if (started)
+        form.cmdStartTimer_Click();
+    form.passTimer->stop();
+    const bool ended = capture_test::waitUntil([&] { return !env.realControl.recording(); });
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    ASSERT_TRUE(started) << env.dialogs.texts().join('|').toStdString();
+    ASSERT_TRUE(ended) << "the recording went on after the disk was full";
+    QCoreApplication::processEvents();
+
+    const QString file = env.videoDir() + "/Annpass1.avi";
+    ASSERT_EQ(env.dialogs.boxes.size(), 1u) << env.dialogs.texts().join('|').toStdString();
+    EXPECT_TRUE(env.dialogs.boxes[0].text.startsWith("Warning: "));
+    EXPECT_TRUE(env.dialogs.boxes[0].text.contains("Annpass1.avi"))
+        << env.dialogs.boxes[0].text.toStdString();
+    env.dialogs.clear();
+
+    // The operator ends the run (ESC) as ever: the review screen gets what is on disk.
+    form.cmdEndCapture_Click();
+    EXPECT_TRUE(env.dialogs.boxes.empty()) << env.dialogs.texts().join('|').toStdString();
+    EXPECT_FALSE(form.isVisible());
+    frmSetStart& review = env.timer();
+    EXPECT_EQ(review.Text6->toPlainText(), file);
+    const capture_test::Recording r = capture_test::readRecording(file);
+    ASSERT_TRUE(r.opened) << r.error.toStdString();
+    ASSERT_GE(r.numbers.size(), 2u);
+    for (size_t i = 0; i < r.numbers.size(); ++i)
+        ASSERT_EQ(r.numbers[i], static_cast<int>(i)) << "picture " << i;
+    EXPECT_EQ(app::program().CapturedFrameCount, static_cast<qint16>(r.numbers.size()))
+        << "the frame count handed to the review screen is what the file holds";
+    const int last = static_cast<int>(r.numbers.size()) - 1;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return app::program().NavigationSource.isEmpty(); }));
+    ASSERT_NE(env.player(), nullptr);
+    // The review screen shows the file's last picture.
+    review.MediaPlayer1->setPlayerPosition(last);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return env.player()->shownFrame() == last; }, 15000));
+}
