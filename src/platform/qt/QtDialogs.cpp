@@ -34,15 +34,15 @@ QString titleOrDefault(const QString& title) {
 
 } // namespace
 
-Answer QtDialogs::message(const MessageBoxSpec& spec) {
+Answer QtDialogs::message(const MessageBoxSpec& request) {
     QMessageBox box(QApplication::activeWindow());
-    box.setWindowTitle(titleOrDefault(spec.title));
-    box.setText(spec.text);
-    box.setIcon(qtIcon(spec.icon));
-    if (spec.buttons == Buttons::YesNo) {
+    box.setWindowTitle(titleOrDefault(request.title));
+    box.setText(request.text);
+    box.setIcon(qtIcon(request.icon));
+    if (request.buttons == Buttons::YesNo) {
         QPushButton* yes = box.addButton(QMessageBox::Yes);
         QPushButton* no = box.addButton(QMessageBox::No);
-        box.setDefaultButton(spec.defaultButton == Answer::Yes ? yes : no);
+        box.setDefaultButton(request.defaultButton == Answer::Yes ? yes : no);
         box.setEscapeButton(no);
         box.exec();
         return box.clickedButton() == yes ? Answer::Yes : Answer::No;
