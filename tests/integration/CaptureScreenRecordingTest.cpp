@@ -20,8 +20,8 @@
 #include <gtest/gtest.h>
 
 TEST(CaptureScreenRecording, RealRunFromTheTestCameraIsHandedOverFrameExact) {
+    av::AvCaptureControl control; // outlives the screens, as in main.cpp
     testsupport::TestEnv env;
-    av::AvCaptureControl control;
     control.setDeviceEventSource(nullptr); // no hot-plug from this machine during the run
     env.services.capture = &control;
     env.services.makePlayer = [](QWidget* parent) { return new av::AvPlayer(parent); };
