@@ -1,5 +1,7 @@
 #include "platform/av/PlayerPictureWidget.h"
 
+#include "platform/av/FitRect.h"
+
 #include <QKeyEvent>
 #include <QPainter>
 
@@ -16,11 +18,7 @@ void PlayerPictureWidget::setPicture(const QImage& picture) {
 }
 
 QRect PlayerPictureWidget::pictureRect() const {
-    if (m_picture.isNull())
-        return {};
-    QSize size = m_picture.size();
-    size.scale(this->size(), Qt::KeepAspectRatio);
-    return QRect(QPoint((width() - size.width()) / 2, (height() - size.height()) / 2), size);
+    return fittedRect(m_picture.size(), size());
 }
 
 void PlayerPictureWidget::paintEvent(QPaintEvent*) {

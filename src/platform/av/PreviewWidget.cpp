@@ -1,5 +1,7 @@
 #include "platform/av/PreviewWidget.h"
 
+#include "platform/av/FitRect.h"
+
 #include <QPainter>
 #include <QResizeEvent>
 
@@ -21,11 +23,8 @@ void PreviewWidget::paintEvent(QPaintEvent*) {
     p.fillRect(rect(), Qt::black);
     if (m_frame.isNull())
         return;
-    QSize fitted = m_frame.size().scaled(size(), Qt::KeepAspectRatio);
-    QRect target(QPoint(0, 0), fitted);
-    target.moveCenter(rect().center());
     p.setRenderHint(QPainter::SmoothPixmapTransform);
-    p.drawImage(target, m_frame);
+    p.drawImage(fittedRect(m_frame.size(), size()), m_frame);
 }
 
 void PreviewWidget::resizeEvent(QResizeEvent* event) {
