@@ -102,6 +102,37 @@ TEST(CaptureRecording, EveryCompressorWritesDecodableFrames) {
     }
 }
 
+TEST(CaptureRecording, CompressorQualityReachesTheFile) {
+    TestCameraRig rig;
+    rig.ctl.setAudioDeviceIndex(-1);
+    rig.ctl.setVideoResolution(1); // 640x480: enough detail for the quantiser to show
+    // Motion JPEG and MPEG-4 take a fixed quantiser from the quality; H.264 (a rate factor)
+    // is left out: its size hardly moves on a still test picture.
+    for (const char* codec : {"Motion JPEG", "MPEG-4 Part 2"}) {
+        int index = -1;
+        for (int v = 0; v < rig.ctl.VideoCompressorCount(); ++v)
+            if (rig.ctl.VideoCompressorName(v) == codec)
+                index = v;
+        if (index < 0)
+            continue;
+        SCOPED_TRACE(codec);
+        rig.ctl.setVideoCompressor(index);
+        qint64 sizes[2] = {};
+        const int qualities[2] = {95, 20};
+        for (int i = 0; i < 2; ++i) {
+            rig.ctl.setCompressorQuality(qualities[i]);
+            const QString name = QStringLiteral("%1-q%2.avi").arg(index).arg(qualities[i]);
+            rig.record(name, 10, 1);
+            const Recording r = readRecording(rig.path(name));
+            ASSERT_TRUE(r.opened);
+            ASSERT_EQ(r.numbers.size(), 10u); // still readable at the low quality
+            sizes[i] = QFileInfo(rig.path(name)).size();
+        }
+        EXPECT_LT(sizes[1] * 5, sizes[0] * 4)
+            << "quality 95: " << sizes[0] << " bytes, quality 20: " << sizes[1] << " bytes";
+    }
+}
+
 TEST(CaptureRecording, DroppedFramesAreGapsInTheFileAndCounted) {
     TestCameraRig rig;
     // 1920x1080 32-bit pictures at 120 per second through a lossless compressor: the recording

@@ -312,7 +312,12 @@ bool AviWriter::drain(AVCodecContext* enc, AVStream* stream) {
     }
 }
 
-bool AviWriter::sendVideo(const AVFrame* frame) {
+bool AviWriter::sendVideo(AVFrame* frame) {
+    // A fixed-quantiser encoder (Motion JPEG, MPEG-4) takes its quantiser from each picture,
+    // not from the context: without this every picture is coded at the finest one, whatever
+    // quality was chosen.
+    if (m_video->flags & AV_CODEC_FLAG_QSCALE)
+        frame->quality = m_video->global_quality;
     int rc = avcodec_send_frame(m_video.get(), frame);
     if (rc < 0 && rc != AVERROR_EOF)
         return fail(QStringLiteral("Compressing failed"), rc);

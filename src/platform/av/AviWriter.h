@@ -53,7 +53,7 @@ private:
     struct Output;
     void openVideo();
     void openAudio();
-    bool sendVideo(const AVFrame* frame);
+    bool sendVideo(AVFrame* frame);
     bool sendAudio(bool flush);
     bool drain(AVCodecContext* enc, AVStream* stream);
     bool fail(const QString& what, int code);
