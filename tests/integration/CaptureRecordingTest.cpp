@@ -67,6 +67,33 @@ TEST(CaptureRecording, EveryFrameInOrderWithSoundOfTheSameLength) {
     EXPECT_LE(onsets[1], 22052);
 }
 
+TEST(CaptureRecording, SoundStaysInStepWithThePicturesOverAMinute) {
+    // 11025 Hz at 30 frames a second is 367.5 samples a frame: a rounding that piled up would
+    // move the sound against the pictures as the minute goes on.
+    TestCameraRig rig;
+    rig.ctl.setVideoCompressor(0);
+    rig.ctl.setAudioSampleRate(11025);
+    rig.ctl.setAudioBitsPerSample(16);
+    rig.ctl.setAudioChannels(1);
+    rig.record("minute.avi", 30, 60);
+    EXPECT_EQ(rig.ctl.FramesCaptured(), 1800);
+    EXPECT_EQ(rig.ctl.FramesDropped(), 0);
+
+    const Recording r = readRecording(rig.path("minute.avi"));
+    ASSERT_TRUE(r.opened) << r.error.toStdString();
+    EXPECT_EQ(r.headerFrames, 1800);
+    ASSERT_EQ(r.numbers.size(), 1800u);
+    EXPECT_EQ(r.numbers.back(), 1799);
+    EXPECT_EQ(int64_t(r.sound.size()), 60 * 11025);
+    // Every second the tone turns loud with the second's first picture, to the sample.
+    const auto onsets = loudOnsets(r.sound, 11025);
+    ASSERT_EQ(onsets.size(), 60u);
+    for (int k = 0; k < 60; ++k) {
+        EXPECT_GE(onsets[size_t(k)], int64_t(k) * 11025) << "second " << k;
+        EXPECT_LE(onsets[size_t(k)], int64_t(k) * 11025 + 2) << "second " << k;
+    }
+}
+
 TEST(CaptureRecording, EveryCompressorWritesDecodableFrames) {
     TestCameraRig rig;
     const int video = rig.ctl.VideoCompressorCount();

@@ -5,7 +5,9 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -30,12 +32,16 @@ inline void listen(av::AvCaptureControl& ctl, Events& events) {
                      [&events](int, const QString& text) { events.warnings.push_back(text); });
 }
 
-// Runs the event loop until `done` or `ms` have passed; returns `done()`.
+// Runs the event loop until `done` or `ms` have passed; returns `done()`. The loop sleeps
+// between events (looking again every 10 ms), leaving the cores to the recording threads.
 inline bool waitUntil(const std::function<bool()>& done, int ms = 20000) {
     QElapsedTimer t;
     t.start();
-    while (!done() && t.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    while (!done() && t.elapsed() < ms) {
+        QEventLoop loop;
+        QTimer::singleShot(10, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
     return done();
 }
 
