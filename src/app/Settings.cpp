@@ -50,7 +50,7 @@ void write(platform::SettingsStore& store, const QString& key, const QString& va
 
 namespace {
 platform::Answer ask(platform::Dialogs& dialogs, const QString& text) {
-    return dialogs.message(platform::MessageBoxSpec{
+    return dialogs.message(platform::MessageBoxRequest{
         text, QStringLiteral("Emergency Parameter Reset"), platform::Buttons::YesNo,
         platform::Icon::Question, platform::Answer::No});
 }

@@ -94,7 +94,7 @@ qint64 msSinceProcessStart() {
 class DefaultAnswerDialogs : public platform::Dialogs {
 public:
     using Dialogs::message;
-    platform::Answer message(const platform::MessageBoxSpec& box) override {
+    platform::Answer message(const platform::MessageBoxRequest& box) override {
         return box.defaultButton;
     }
     QString inputBox(const QString&, const QString& title, const QString&) override {

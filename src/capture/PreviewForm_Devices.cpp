@@ -18,7 +18,7 @@ namespace {
 const QString kNoDevices = QStringLiteral("No Capture Devices");
 
 bool askToUse(platform::Dialogs& dialogs, const QString& name) {
-    const platform::Answer answer = dialogs.message(platform::MessageBoxSpec{
+    const platform::Answer answer = dialogs.message(platform::MessageBoxRequest{
         name + QStringLiteral(" is plugged into your computer. Do you want to use it?"),
         platform::kAppTitle, platform::Buttons::YesNo, platform::Icon::None,
         platform::Answer::Yes});

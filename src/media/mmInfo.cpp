@@ -12,10 +12,10 @@ namespace media {
 
 namespace {
 
-platform::MessageBoxSpec stopBox(const QString& text, const QString& path) {
-    return platform::MessageBoxSpec{text + QStringLiteral("\r\n") + path, platform::kAppTitle,
-                                    platform::Buttons::Ok, platform::Icon::Stop,
-                                    platform::Answer::Ok};
+platform::MessageBoxRequest stopBox(const QString& text, const QString& path) {
+    return platform::MessageBoxRequest{text + QStringLiteral("\r\n") + path, platform::kAppTitle,
+                                       platform::Buttons::Ok, platform::Icon::Stop,
+                                       platform::Answer::Ok};
 }
 
 // Whether we could open the file for writing (the "can write" capability).
@@ -45,13 +45,13 @@ bool flagsBit(const QString& path, platform::Dialogs& dialogs, std::uint32_t bit
 
 } // namespace
 
-platform::MessageBoxSpec openFailureBox(int error, const QString& path) {
+platform::MessageBoxRequest openFailureBox(int error, const QString& path) {
     // A file another program holds open without sharing is refused for lack of access.
     if (error == EACCES || error == EPERM || error == EBUSY || error == ETXTBSY || error == EAGAIN)
         return stopBox(QStringLiteral("File is locked - cannot access:"), path);
-    return platform::MessageBoxSpec{QString::fromLocal8Bit(std::strerror(error)),
-                                    platform::kAppTitle, platform::Buttons::Ok,
-                                    platform::Icon::Information, platform::Answer::Ok};
+    return platform::MessageBoxRequest{QString::fromLocal8Bit(std::strerror(error)),
+                                       platform::kAppTitle, platform::Buttons::Ok,
+                                       platform::Icon::Information, platform::Answer::Ok};
 }
 
 bool IsAviFile(const QString& path, platform::Dialogs& dialogs) {

@@ -44,6 +44,6 @@ bool AviWasCaptureFile(const QString& path, platform::Dialogs& dialogs);
 bool AviIsCopyrighted(const QString& path, platform::Dialogs& dialogs);
 
 // The message box for a failure to open `path` for reading with the system error `error`.
-platform::MessageBoxSpec openFailureBox(int error, const QString& path);
+platform::MessageBoxRequest openFailureBox(int error, const QString& path);
 
 } // namespace media

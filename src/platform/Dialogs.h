@@ -12,7 +12,7 @@ enum class Answer { Ok, Yes, No };
 // The title every message box shows when its text names none.
 inline const QString kAppTitle = QStringLiteral("Grabora Demo");
 
-struct MessageBoxSpec {
+struct MessageBoxRequest {
     QString text;
     QString title = kAppTitle;
     Buttons buttons = Buttons::Ok;
@@ -25,7 +25,7 @@ public:
     virtual ~Dialogs() = default;
 
     // Modal message box; returns the button pressed.
-    virtual Answer message(const MessageBoxSpec& box) = 0;
+    virtual Answer message(const MessageBoxRequest& box) = 0;
 
     // Modal input box with a prompt, a title and a preset answer; Cancel gives an empty text.
     virtual QString inputBox(const QString& prompt, const QString& title,
@@ -39,7 +39,7 @@ public:
 
     // Convenience for the common OK box.
     Answer message(const QString& text, const QString& title = kAppTitle, Icon icon = Icon::None) {
-        return message(MessageBoxSpec{text, title, Buttons::Ok, icon, Answer::Ok});
+        return message(MessageBoxRequest{text, title, Buttons::Ok, icon, Answer::Ok});
     }
 };
 

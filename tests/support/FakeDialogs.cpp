@@ -2,7 +2,7 @@
 
 namespace testsupport {
 
-platform::Answer FakeDialogs::message(const platform::MessageBoxSpec& box) {
+platform::Answer FakeDialogs::message(const platform::MessageBoxRequest& box) {
     boxes.push_back(box);
     if (answers.empty())
         return box.defaultButton;

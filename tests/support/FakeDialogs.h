@@ -27,7 +27,7 @@ class FakeDialogs : public platform::Dialogs {
 public:
     using platform::Dialogs::message;
 
-    platform::Answer message(const platform::MessageBoxSpec& box) override;
+    platform::Answer message(const platform::MessageBoxRequest& box) override;
     QString inputBox(const QString& prompt, const QString& title, const QString& preset) override;
     QString openFile(const QString& initialFolder, const QString& filter,
                      const QString& title) override;
@@ -38,7 +38,7 @@ public:
     std::deque<QString> files;
 
     // What was shown, in order.
-    std::vector<platform::MessageBoxSpec> boxes;
+    std::vector<platform::MessageBoxRequest> boxes;
     std::vector<InputBoxCall> inputCalls;
     std::vector<OpenFileCall> fileCalls;
 

@@ -161,14 +161,14 @@ inline bool writeFile(const QString& path, const std::string& bytes) {
 class RecordingDialogs : public platform::Dialogs {
 public:
     using platform::Dialogs::message;
-    platform::Answer message(const platform::MessageBoxSpec& box) override {
+    platform::Answer message(const platform::MessageBoxRequest& box) override {
         boxes.push_back(box);
         return box.defaultButton;
     }
     QString inputBox(const QString&, const QString&, const QString&) override { return {}; }
     QString openFile(const QString&, const QString&, const QString&) override { return {}; }
 
-    std::vector<platform::MessageBoxSpec> boxes;
+    std::vector<platform::MessageBoxRequest> boxes;
 };
 
 } // namespace avitest

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-platform::Answer StderrDialogs::message(const platform::MessageBoxSpec& box) {
+platform::Answer StderrDialogs::message(const platform::MessageBoxRequest& box) {
     ++m_shown;
     // The box's lines end in CR LF; a terminal wants LF alone.
     QString text = box.text;

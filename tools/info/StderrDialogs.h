@@ -8,7 +8,7 @@ class StderrDialogs : public platform::Dialogs {
 public:
     using platform::Dialogs::message;
 
-    platform::Answer message(const platform::MessageBoxSpec& box) override;
+    platform::Answer message(const platform::MessageBoxRequest& box) override;
     QString inputBox(const QString& prompt, const QString& title, const QString& preset) override;
     QString openFile(const QString& initialFolder, const QString& filter,
                      const QString& title) override;

@@ -34,7 +34,7 @@ QString titleOrDefault(const QString& title) {
 
 } // namespace
 
-Answer QtDialogs::message(const MessageBoxSpec& request) {
+Answer QtDialogs::message(const MessageBoxRequest& request) {
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(titleOrDefault(request.title));
     box.setText(request.text);

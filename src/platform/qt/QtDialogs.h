@@ -9,7 +9,7 @@ class QtDialogs : public Dialogs {
 public:
     using Dialogs::message;
 
-    Answer message(const MessageBoxSpec& box) override;
+    Answer message(const MessageBoxRequest& box) override;
     QString inputBox(const QString& prompt, const QString& title, const QString& preset) override;
     QString openFile(const QString& initialFolder, const QString& filter,
                      const QString& title) override;
