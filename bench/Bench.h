@@ -3,7 +3,9 @@
 // "RESULT <name> key=value ..." with its figures and the ratio to a reference measured in the
 // same run.
 #include <QStringList>
+#include <algorithm>
 #include <functional>
+#include <vector>
 
 namespace bench {
 
@@ -13,5 +15,14 @@ using BenchFn = std::function<int(const QStringList& args)>;
 struct Registration {
     Registration(const char* name, const char* help, BenchFn fn);
 };
+
+// The median of a set of timings (the mean of the middle two for an even count); 0 when empty.
+inline double median(std::vector<double> v) {
+    if (v.empty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
 
 } // namespace bench

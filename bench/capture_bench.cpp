@@ -16,7 +16,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <algorithm>
 #include <cstdio>
 
 extern "C" {
@@ -125,11 +124,6 @@ double ffmpegSeconds(const QString& raw, const QString& out, QSize size) {
     return t.nsecsElapsed() / 1e9;
 }
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
-}
-
 int run(const QStringList& args) {
     // Frames per size: whole seconds of the 30 fps clock (the recording ends at its time limit).
     const int seconds = std::max(1, argValue(args, "frames", 300) / kFps);
@@ -170,8 +164,8 @@ int run(const QStringList& args) {
             QFile::remove(refOut);
         }
         QFile::remove(raw);
-        r.ours = median(ours);
-        r.ref = median(ref);
+        r.ours = bench::median(ours);
+        r.ref = bench::median(ref);
         std::printf("%s: %d frames, median of %d: ours %.1f fps, ffmpeg %.1f fps, ratio %.3f\n",
                     tag.toUtf8().constData(), frames, runs, r.ours, r.ref, r.ours / r.ref);
         std::fflush(stdout);

@@ -32,14 +32,6 @@ namespace {
 
 constexpr int kTimeoutMs = 30000;
 
-double median(std::vector<double> v) {
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
 struct Run {
     double wallMs = 0;         // QProcess::start to the line read
     long long reportedMs = -1; // the program's own figure (process start to shown), if any
@@ -154,11 +146,11 @@ int startupBench(const QStringList& args) {
         std::printf("run %d: skivane %7.1f ms (own figure %lld ms) | reference %7.1f ms\n", i + 1,
                     r->wallMs, r->reportedMs, ref->wallMs);
     }
-    const double m = median(ours);
-    const double r = median(reference);
+    const double m = bench::median(ours);
+    const double r = bench::median(reference);
     std::printf("skivane to Setup shown: median %.1f ms of %d runs (its own figure from process "
                 "start: median %.0f ms)\n",
-                m, runs, median(reported));
+                m, runs, bench::median(reported));
     std::printf("reference, empty Qt window shown: median %.1f ms\n", r);
     std::printf("goal: under 500 ms: %s\n", m < 500 ? "met" : "not met");
     std::printf("RESULT startup median_ms=%.1f reference_ms=%.1f ratio=%.2f\n", m, r,
