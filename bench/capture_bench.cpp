@@ -35,12 +35,9 @@ int argValue(const QStringList& args, const QString& key, int fallback) {
 
 struct Recorder {
     av::AvCaptureControl ctl;
-    bool ended = false;
     QString warning;
     Recorder() {
         ctl.setDeviceEventSource(nullptr);
-        QObject::connect(&ctl, &platform::CaptureControl::CaptureStatus, &ctl,
-                         [this](int code, const QString&) { ended = ended || code == 301; });
         QObject::connect(&ctl, &platform::CaptureControl::WarningMessage, &ctl,
                          [this](int, const QString& w) { warning = w; });
         ctl.Connect(ctl.testCameraIndex());
@@ -51,17 +48,19 @@ struct Recorder {
     }
     // Records until the time limit; returns the wall time in seconds.
     double record(const QString& path, int sizeIndex, int seconds, bool paced) {
-        ended = false;
         ctl.setVideoResolution(sizeIndex);
         ctl.setTestCameraPacing(paced);
         ctl.setTimeLimit(seconds);
         ctl.setStreamFileName(path);
         // Waits in an event loop that sleeps: a polling loop would take a core from the encoder.
         QEventLoop loop;
+        bool ended = false;
         QObject::connect(&ctl, &platform::CaptureControl::CaptureStatus, &loop,
-                         [&loop](int code, const QString&) {
-                             if (code == 301)
+                         [&](int code, const QString&) {
+                             if (code == 301) {
+                                 ended = true;
                                  loop.quit();
+                             }
                          });
         QElapsedTimer t;
         t.start();
