@@ -4,10 +4,8 @@
 #include "platform/av/AvCaptureControl.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QTemporaryDir>
-#include <QTimer>
+#include <QtCore/qtestsupport_core.h>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -32,17 +30,10 @@ inline void listen(av::AvCaptureControl& ctl, Events& events) {
                      [&events](int, const QString& text) { events.warnings.push_back(text); });
 }
 
-// Runs the event loop until `done` or `ms` have passed; returns `done()`. The loop sleeps
-// between events (looking again every 10 ms), leaving the cores to the recording threads.
+// Runs the event loop until `done` or `ms` have passed; returns `done()`. Qt's wait sleeps
+// between events, leaving the cores to the recording threads.
 inline bool waitUntil(const std::function<bool()>& done, int ms = 20000) {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms) {
-        QEventLoop loop;
-        QTimer::singleShot(10, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return done();
+    return QTest::qWaitFor(done, ms);
 }
 
 // A control on the test camera, 320x240, unpaced, the test tone as sound source.
