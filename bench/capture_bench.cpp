@@ -6,9 +6,9 @@
 // dropped.
 #include "Bench.h"
 
-#include "platform/av/AvCaptureControl.h"
-#include "platform/av/Codecs.h"
-#include "platform/av/TestCamera.h"
+#include "ui/adapters/AvCaptureControl.h"
+#include "core/engine/Codecs.h"
+#include "core/engine/TestCamera.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -8,8 +8,8 @@
 // second, the rate of a held arrow key, so the player has the idle time it has in real use.
 #include "Bench.h"
 
-#include "platform/av/AvPlayer.h"
-#include "platform/av/FrameDecoder.h"
+#include "ui/adapters/AvPlayer.h"
+#include "core/engine/FrameDecoder.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>

@@ -12,8 +12,8 @@
 // is exposed. Program and reference runs alternate so that a change in machine load hits both.
 #include "Bench.h"
 
-#include "app/Settings.h"
-#include "platform/qt/IniSettingsStore.h"
+#include "core/app/Settings.h"
+#include "ui/adapters/IniSettingsStore.h"
 
 #include <QCoreApplication>
 #include <QDir>

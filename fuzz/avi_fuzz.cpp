@@ -1,6 +1,6 @@
 // libFuzzer target for the AVI header reader: any bytes give a status and, on success, a filled
 // record, without reading outside the input, hanging or leaking.
-#include "media/AviInfo.h"
+#include "core/media/AviInfo.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // libFuzzer target for the ".info" reader: any line must end without a crash and give a finite
 // start frame; a line the program writes reads back as the frame it holds.
-#include "review/RunInfo.h"
+#include "core/run/RunInfo.h"
 
 #include <QByteArray>
 #include <cmath>

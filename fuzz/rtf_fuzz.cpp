@@ -1,6 +1,6 @@
 // libFuzzer target for the RTF reader: any input must end without a crash, a hang or a leak,
 // and the text must never be longer than the input.
-#include "platform/RichText.h"
+#include "core/media/RichText.h"
 
 #include <QByteArray>
 #include <QTextDocument>

@@ -1,7 +1,7 @@
 // libFuzzer target for the session log reader of the log viewer: any file content must end
 // without a crash; no listed line holds "Skivane" or a line end, and a run line's video path is
 // the text after "File: ".
-#include "review/LogLineRules.h"
+#include "core/run/LogLineRules.h"
 
 #include <QByteArray>
 #include <cstddef>

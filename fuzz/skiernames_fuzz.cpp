@@ -1,6 +1,6 @@
 // libFuzzer target for the skier list reader: any file content must end without a crash, and
 // no entry may be empty or hold a comma or a line end (each would split the list again).
-#include "capture/RunNaming.h"
+#include "core/run/RunNaming.h"
 
 #include <QByteArray>
 #include <cstddef>

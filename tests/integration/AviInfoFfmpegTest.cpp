@@ -1,6 +1,6 @@
 // AVI inspection of real files written by the ffmpeg program, and the skivane-info tool.
-#include "media/FileInfoLines.h"
-#include "media/mmInfo.h"
+#include "core/media/FileInfoLines.h"
+#include "core/media/mmInfo.h"
 #include "support/FakeDialogs.h"
 
 #include <QFile>

@@ -2,8 +2,8 @@
 #include "CaptureFileReader.h"
 #include "CaptureTestSupport.h"
 
-#include "platform/av/CaptureDialogWidget.h"
-#include "platform/av/PreviewWidget.h"
+#include "ui/widgets/CaptureDialogWidget.h"
+#include "ui/widgets/PreviewWidget.h"
 
 #include <QApplication>
 #include <QSlider>

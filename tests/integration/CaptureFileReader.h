@@ -1,8 +1,8 @@
 #pragma once
 // Reads a recording back with libavformat/libavcodec for the capture tests: what the AVI headers
 // say, the frame number drawn in every decoded picture, and the decoded sound.
-#include "platform/av/AvPtr.h"
-#include "platform/av/FramePattern.h"
+#include "core/engine/AvPtr.h"
+#include "core/engine/FramePattern.h"
 
 #include <QImage>
 #include <QString>

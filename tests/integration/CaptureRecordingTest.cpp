@@ -2,8 +2,8 @@
 #include "CaptureFileReader.h"
 #include "CaptureTestSupport.h"
 
-#include "platform/av/Codecs.h"
-#include "platform/av/TestCamera.h"
+#include "core/engine/Codecs.h"
+#include "core/engine/TestCamera.h"
 
 #include <QFileInfo>
 #include <cmath>

@@ -3,11 +3,11 @@
 #include "CaptureFileReader.h"
 #include "CaptureTestSupport.h"
 
-#include "app/Program.h"
-#include "capture/PreviewForm.h"
-#include "platform/av/AvPlayer.h"
-#include "review/frmSetStart.h"
-#include "setup/MainForm.h"
+#include "core/app/Program.h"
+#include "ui/screens/capture/PreviewForm.h"
+#include "ui/adapters/AvPlayer.h"
+#include "ui/screens/review/frmSetStart.h"
+#include "ui/screens/setup/MainForm.h"
 #include "support/TestEnv.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 #pragma once
 // Shared set-up of the capture tests: a control connected to the test camera, recording into a
 // temporary folder, and a way to wait for its events.
-#include "platform/av/AvCaptureControl.h"
+#include "ui/adapters/AvCaptureControl.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>

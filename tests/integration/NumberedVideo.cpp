@@ -1,6 +1,6 @@
 #include "NumberedVideo.h"
 
-#include "platform/av/FramePattern.h"
+#include "core/engine/FramePattern.h"
 
 #include <QFile>
 #include <QProcess>

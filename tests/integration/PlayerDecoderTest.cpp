@@ -1,8 +1,8 @@
 // The frame decoder on real files written by the ffmpeg program: every codec the recorder
 // writes, positions forward and backward, cut-off recordings and files that are not video.
 #include "NumberedVideo.h"
-#include "platform/av/FrameDecoder.h"
-#include "platform/av/FramePattern.h"
+#include "core/engine/FrameDecoder.h"
+#include "core/engine/FramePattern.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,9 +1,9 @@
 // The player widget as the review screen uses it: real files written by the ffmpeg program,
 // decoded on the player's worker thread, pictures checked by the frame number they carry.
 #include "NumberedVideo.h"
-#include "platform/av/AvPlayer.h"
-#include "platform/av/FramePattern.h"
-#include "platform/av/PlayerPictureWidget.h"
+#include "ui/adapters/AvPlayer.h"
+#include "core/engine/FramePattern.h"
+#include "ui/widgets/PlayerPictureWidget.h"
 
 #include <QAbstractButton>
 #include <QAbstractSlider>

@@ -2,11 +2,11 @@
 // check that the end frame written to the session log is the frame the replay ends on, read from
 // the number the test camera burned into each picture.
 #include "CaptureTestSupport.h"
-#include "app/Program.h"
-#include "platform/av/AvPlayer.h"
-#include "platform/av/FramePattern.h"
-#include "review/frmSetStart.h"
-#include "setup/MainForm.h"
+#include "core/app/Program.h"
+#include "ui/adapters/AvPlayer.h"
+#include "core/engine/FramePattern.h"
+#include "ui/screens/review/frmSetStart.h"
+#include "ui/screens/setup/MainForm.h"
 #include "support/TestEnv.h"
 
 #include <QFile>

@@ -3,12 +3,12 @@
 // nothing crashes.
 #include "CaptureTestSupport.h"
 
-#include "app/Program.h"
-#include "app/SessionLog.h"
-#include "capture/PreviewForm.h"
-#include "review/frmSetStart.h"
-#include "screens/LogView.h"
-#include "setup/MainForm.h"
+#include "core/app/Program.h"
+#include "core/app/SessionLog.h"
+#include "ui/screens/capture/PreviewForm.h"
+#include "ui/screens/review/frmSetStart.h"
+#include "ui/screens/LogView.h"
+#include "ui/screens/setup/MainForm.h"
 #include "support/RealProgramEnv.h"
 
 #include <QDir>

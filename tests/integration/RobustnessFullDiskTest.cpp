@@ -4,10 +4,10 @@
 #include "CaptureFileReader.h"
 #include "CaptureTestSupport.h"
 
-#include "app/Program.h"
-#include "capture/PreviewForm.h"
-#include "review/frmSetStart.h"
-#include "setup/MainForm.h"
+#include "core/app/Program.h"
+#include "ui/screens/capture/PreviewForm.h"
+#include "ui/screens/review/frmSetStart.h"
+#include "ui/screens/setup/MainForm.h"
 #include "support/RealProgramEnv.h"
 
 #include <QComboBox>

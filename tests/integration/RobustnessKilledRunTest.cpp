@@ -3,12 +3,12 @@
 #include "CaptureFileReader.h"
 #include "CaptureTestSupport.h"
 
-#include "app/Program.h"
-#include "app/SessionLog.h"
-#include "app/TextNumbers.h"
-#include "capture/PreviewForm.h"
-#include "review/frmSetStart.h"
-#include "setup/MainForm.h"
+#include "core/app/Program.h"
+#include "core/app/SessionLog.h"
+#include "core/app/TextNumbers.h"
+#include "ui/screens/capture/PreviewForm.h"
+#include "ui/screens/review/frmSetStart.h"
+#include "ui/screens/setup/MainForm.h"
 #include "support/RealProgramEnv.h"
 
 #include <QFile>

@@ -1,7 +1,7 @@
 #pragma once
 // A player that records what the review screen asks of it; stands in where a test checks the
 // screen's calls rather than the picture. Positions behave as frame numbers.
-#include "platform/MediaPlayer.h"
+#include "core/ports/MediaPlayer.h"
 
 #include <QStringList>
 

@@ -1,10 +1,10 @@
 // The log viewer: which lines it lists, the path it takes from a line, other log files, the
 // sideways scrolling, and the hand-over to the review screen.
-#include "screens/LogView.h"
+#include "ui/screens/LogView.h"
 #include "FakePlayerForReview.h"
-#include "app/Program.h"
-#include "review/frmSetStart.h"
-#include "setup/MainForm.h"
+#include "core/app/Program.h"
+#include "ui/screens/review/frmSetStart.h"
+#include "ui/screens/setup/MainForm.h"
 #include "support/TestEnv.h"
 
 #include <QCoreApplication>

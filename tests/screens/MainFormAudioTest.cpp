@@ -1,6 +1,6 @@
 // Audio: device, format list, compressor and Listen.
-#include "setup/AudioFormat.h"
-#include "setup/MainForm.h"
+#include "core/run/AudioFormat.h"
+#include "ui/screens/setup/MainForm.h"
 #include "support/TestEnv.h"
 
 #include <QCheckBox>

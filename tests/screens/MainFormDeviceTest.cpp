@@ -1,7 +1,7 @@
 // The video device panel: connect routine, disconnect, the list handlers and their error boxes,
 // video dialog, compression and frame rate.
-#include "capture/PreviewForm.h"
-#include "setup/MainForm.h"
+#include "ui/screens/capture/PreviewForm.h"
+#include "ui/screens/setup/MainForm.h"
 #include "support/TestEnv.h"
 
 #include <QComboBox>

@@ -1,6 +1,6 @@
 // Import of the skier names file.
-#include "capture/PreviewForm.h"
-#include "setup/MainForm.h"
+#include "ui/screens/capture/PreviewForm.h"
+#include "ui/screens/setup/MainForm.h"
 #include "support/TestEnv.h"
 
 #include <QFile>

@@ -1,5 +1,5 @@
 // Copying the stream options to the capture control before a recording.
-#include "setup/MainForm.h"
+#include "ui/screens/setup/MainForm.h"
 #include "support/TestEnv.h"
 
 #include <QComboBox>

@@ -1,6 +1,6 @@
 // The settings store on its INI file and the read rules on top of it.
-#include "app/Settings.h"
-#include "platform/qt/IniSettingsStore.h"
+#include "core/app/Settings.h"
+#include "ui/adapters/IniSettingsStore.h"
 #include "support/FakeDialogs.h"
 
 #include <QFile>

@@ -2,7 +2,7 @@
 // and audio lists follow, the question to switch devices, and the lost-connection check.
 #include "PreviewFormTestFixture.h"
 
-#include "platform/ControlError.h"
+#include "core/ports/ControlError.h"
 
 #include <QComboBox>
 

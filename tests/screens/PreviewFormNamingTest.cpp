@@ -2,7 +2,7 @@
 // the arrival check with its pass advance and warnings, and the "X" rule at Start Recording.
 #include "PreviewFormTestFixture.h"
 
-#include "capture/RunNaming.h"
+#include "core/run/RunNaming.h"
 
 #include <QFile>
 

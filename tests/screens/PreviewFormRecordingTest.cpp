@@ -2,8 +2,8 @@
 // of Tricks, time-out, ESC, the hand-over to the Timer & Review screen and the error boxes.
 #include "PreviewFormTestFixture.h"
 
-#include "platform/ControlError.h"
-#include "review/frmSetStart.h"
+#include "core/ports/ControlError.h"
+#include "ui/screens/review/frmSetStart.h"
 
 #include <QAction>
 #include <QApplication>

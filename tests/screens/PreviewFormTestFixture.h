@@ -3,10 +3,10 @@
 // capture control (connected to its one camera), scripted dialogs and a sound that only
 // remembers what it was asked to play.
 #include "FakePlayerForReview.h"
-#include "app/Program.h"
-#include "capture/PreviewForm.h"
-#include "review/frmSetStart.h"
-#include "setup/MainForm.h"
+#include "core/app/Program.h"
+#include "ui/screens/capture/PreviewForm.h"
+#include "ui/screens/review/frmSetStart.h"
+#include "ui/screens/setup/MainForm.h"
 #include "support/TestEnv.h"
 
 #include <QCheckBox>

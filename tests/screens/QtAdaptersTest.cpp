@@ -1,6 +1,6 @@
 // The Qt adapters that need no person at the screen: file-dialog filters and disk space.
-#include "platform/qt/QtDialogs.h"
-#include "platform/qt/SystemDiskSpace.h"
+#include "ui/adapters/QtDialogs.h"
+#include "ui/adapters/SystemDiskSpace.h"
 
 #include <QDir>
 #include <QStorageInfo>

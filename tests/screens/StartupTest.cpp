@@ -1,8 +1,8 @@
 // The program's start as main.cpp wires it, and the way from the Setup menu to the manual.
-#include "capture/PreviewForm.h"
-#include "platform/qt/NoDeviceCaptureControl.h"
-#include "screens/frmManual.h"
-#include "setup/MainForm.h"
+#include "ui/screens/capture/PreviewForm.h"
+#include "support/NoDeviceCaptureControl.h"
+#include "ui/screens/frmManual.h"
+#include "ui/screens/setup/MainForm.h"
 #include "support/TestEnv.h"
 
 #include <QAction>

@@ -1,9 +1,9 @@
-#include "screens/frmManual.h"
+#include "ui/screens/frmManual.h"
 
-#include "app/Twips.h"
-#include "platform/Services.h"
-#include "screens/Screens.h"
-#include "setup/MainForm.h"
+#include "core/app/Twips.h"
+#include "core/ports/Services.h"
+#include "ui/screens/Screens.h"
+#include "ui/screens/setup/MainForm.h"
 #include "support/FakeDialogs.h"
 
 #include <QDir>

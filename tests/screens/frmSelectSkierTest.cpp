@@ -2,7 +2,7 @@
 // blocking it, a double-click writes the name, "No Selection" leaves everything as it was.
 #include "PreviewFormTestFixture.h"
 
-#include "screens/frmSelectSkier.h"
+#include "ui/screens/frmSelectSkier.h"
 
 #include <QDir>
 #include <QGuiApplication>

@@ -2,10 +2,10 @@
 // The review screen in a test environment: a temporary video folder, the day's log name, the
 // scripted dialogs, scripted free space and a recording player.
 #include "FakePlayerForReview.h"
-#include "app/Program.h"
-#include "capture/PreviewForm.h"
-#include "review/frmSetStart.h"
-#include "setup/MainForm.h"
+#include "core/app/Program.h"
+#include "ui/screens/capture/PreviewForm.h"
+#include "ui/screens/review/frmSetStart.h"
+#include "ui/screens/setup/MainForm.h"
 #include "support/TestEnv.h"
 
 #include <QCheckBox>

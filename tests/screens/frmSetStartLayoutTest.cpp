@@ -1,8 +1,8 @@
 // The review screen's controls, its load, browsing for a run, and the free-space read-out.
 #include "frmSetStartFixture.h"
 
-#include "app/Twips.h"
-#include "screens/LogView.h"
+#include "core/app/Twips.h"
+#include "ui/screens/LogView.h"
 
 #include <QLabel>
 #include <QListWidget>

@@ -7,7 +7,7 @@
 //   cap.failOn["setVideoResolution"] = platform::ControlError{0x80040001, "Invalid index"};
 //   cap.dialogScripts[35] = [](FakeCaptureControl& c) { c.device().resolution = 1; };
 //   ... cap.calls.contains("Connect(0)") ...
-#include "platform/CaptureControl.h"
+#include "core/ports/CaptureControl.h"
 
 #include <QPointer>
 #include <QSet>

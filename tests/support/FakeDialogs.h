@@ -3,7 +3,7 @@
 // title, buttons, icon and default button; answers are taken from queues in order. A box
 // shown with no scripted answer gets the default button (message) or an empty text (input,
 // open-file), so an unexpected box never hangs a test; tests assert the recorded boxes.
-#include "platform/Dialogs.h"
+#include "core/ports/Dialogs.h"
 
 #include <QStringList>
 #include <deque>

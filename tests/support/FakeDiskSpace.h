@@ -1,6 +1,6 @@
 #pragma once
 // Free disk space with scripted numbers (a test cannot fill a disk). Records the paths asked.
-#include "platform/DiskSpace.h"
+#include "core/ports/DiskSpace.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
 #pragma once
 // A sound output that plays nothing and remembers the file names it was asked to play.
-#include "platform/Sound.h"
+#include "core/ports/Sound.h"
 
 #include <QStringList>
 

@@ -1,12 +1,12 @@
 #include "support/TestEnv.h"
 
-#include "app/Program.h"
-#include "capture/PreviewForm.h"
-#include "review/frmSetStart.h"
-#include "setup/MainForm.h"
+#include "core/app/Program.h"
+#include "ui/screens/capture/PreviewForm.h"
+#include "ui/screens/review/frmSetStart.h"
+#include "ui/screens/setup/MainForm.h"
 
-#if __has_include("platform/av/AvPlayer.h")
-#include "platform/av/AvPlayer.h"
+#if __has_include("ui/adapters/AvPlayer.h")
+#include "ui/adapters/AvPlayer.h"
 #define SKIVANE_TESTENV_PLAYER 1
 #endif
 

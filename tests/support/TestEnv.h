@@ -9,9 +9,9 @@
 //
 // The settings store is the real INI store on env.iniPath(). The clock is fixed (env.clock,
 // settable). env.services.makePlayer makes the real player; a test may set another.
-#include "platform/Services.h"
-#include "platform/qt/IniSettingsStore.h"
-#include "screens/Screens.h"
+#include "core/ports/Services.h"
+#include "ui/adapters/IniSettingsStore.h"
+#include "ui/screens/Screens.h"
 #include "support/FakeCaptureControl.h"
 #include "support/FakeDialogs.h"
 #include "support/FakeDiskSpace.h"

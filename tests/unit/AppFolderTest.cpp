@@ -1,4 +1,4 @@
-#include "app/AppFolder.h"
+#include "core/app/AppFolder.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 // The mmInfo procedures on hand-built AVI files written to a temporary folder.
 #include "AviTestBuilder.h"
-#include "media/FileInfoLines.h"
-#include "media/mmInfo.h"
+#include "core/media/FileInfoLines.h"
+#include "core/media/mmInfo.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -1,7 +1,7 @@
 // Malformed AVI files: every one gives a result (success or a refusal), within the file's bytes
 // and in bounded time. Run under the sanitizers, these also prove no read goes out of bounds.
 #include "AviTestBuilder.h"
-#include "media/AviInfo.h"
+#include "core/media/AviInfo.h"
 
 #include <gtest/gtest.h>
 #include <random>

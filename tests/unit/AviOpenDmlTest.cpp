@@ -2,7 +2,7 @@
 // on disk) and a RIFF 'AVIX' extension after it, with a super index in the stream header list
 // and standard indexes ('ix00') in each movie list.
 #include "AviTestBuilder.h"
-#include "media/mmInfo.h"
+#include "core/media/mmInfo.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

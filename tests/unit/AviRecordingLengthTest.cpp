@@ -1,6 +1,6 @@
 // Length of recordings whose headers do not hold it: counted from the video chunks.
 #include "AviTestBuilder.h"
-#include "media/AviInfo.h"
+#include "core/media/AviInfo.h"
 
 #include <gtest/gtest.h>
 

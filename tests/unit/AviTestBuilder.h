@@ -1,7 +1,7 @@
 #pragma once
 // Hand-built AVI byte layouts for the inspection tests: RIFF 'AVI ' with LIST hdrl (avih, one
 // strl per stream, optional odml/dmlh), LIST movi with the frame chunks, and an optional idx1.
-#include "platform/Dialogs.h"
+#include "core/ports/Dialogs.h"
 
 #include <QByteArray>
 #include <QFile>

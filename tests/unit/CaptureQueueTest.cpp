@@ -1,5 +1,5 @@
-#include "platform/av/AlsaDevices.h"
-#include "platform/av/CaptureEngine.h"
+#include "core/engine/AlsaDevices.h"
+#include "core/engine/CaptureEngine.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
 // The decoded-frame window: bounded in bytes, dropping the pictures farthest from the position.
-#include "platform/av/FrameCache.h"
+#include "core/engine/FrameCache.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/av/FramePattern.h"
+#include "core/engine/FramePattern.h"
 
 #include <QBuffer>
 #include <QPainter>

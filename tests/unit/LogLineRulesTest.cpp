@@ -1,5 +1,5 @@
 // The log viewer's reading of a session log, on raw file contents.
-#include "review/LogLineRules.h"
+#include "core/run/LogLineRules.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "review/ReplayTiming.h"
+#include "core/run/ReplayTiming.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "review/PassTiming.h"
+#include "core/run/PassTiming.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/RichText.h"
+#include "core/media/RichText.h"
 
 #include <QFile>
 #include <QTextBlock>

@@ -1,4 +1,4 @@
-#include "media/RiffReader.h"
+#include "core/media/RiffReader.h"
 #include "AviTestBuilder.h"
 
 #include <QTemporaryDir>

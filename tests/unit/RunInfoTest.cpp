@@ -1,4 +1,4 @@
-#include "review/RunInfo.h"
+#include "core/run/RunInfo.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 // Run naming: characters a skier name may hold, the run file name, the pass advance, the "X"
 // rule and the skier list file.
-#include "capture/RunNaming.h"
-#include "app/Paths.h"
+#include "core/run/RunNaming.h"
+#include "core/app/Paths.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "app/SessionLog.h"
-#include "app/Program.h"
+#include "core/app/SessionLog.h"
+#include "core/app/Program.h"
 
 #include <QDir>
 #include <QFile>

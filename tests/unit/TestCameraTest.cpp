@@ -1,6 +1,6 @@
-#include "platform/av/TestCamera.h"
-#include "platform/av/FrameCanvas.h"
-#include "platform/av/FramePattern.h"
+#include "core/engine/TestCamera.h"
+#include "core/engine/FrameCanvas.h"
+#include "core/engine/FramePattern.h"
 
 #include <gtest/gtest.h>
 

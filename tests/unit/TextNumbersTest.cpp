@@ -1,4 +1,4 @@
-#include "app/TextNumbers.h"
+#include "core/app/TextNumbers.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // Dialogs for a command-line tool: each message box's text goes to standard error (with its
 // title), and the box counts as answered with its default button. Input and file boxes, which
 // the tool never needs, answer empty.
-#include "platform/Dialogs.h"
+#include "core/ports/Dialogs.h"
 
 class StderrDialogs : public platform::Dialogs {
 public:

@@ -3,8 +3,8 @@
 // Messages the program would show in boxes go to standard error. Exit status: 0 when every file
 // is an AVI file whose information could be read, 1 otherwise, 2 without a file argument.
 #include "StderrDialogs.h"
-#include "media/FileInfoLines.h"
-#include "media/mmInfo.h"
+#include "core/media/FileInfoLines.h"
+#include "core/media/mmInfo.h"
 
 #include <QCoreApplication>
 #include <QStringList>

@@ -1,0 +1,10 @@
+#include "core/app/Program.h"
+
+namespace app {
+
+ProgramValues& program() {
+    static ProgramValues values;
+    return values;
+}
+
+} // namespace app

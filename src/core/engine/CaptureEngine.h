@@ -1,0 +1,137 @@
+#pragma once
+// The capture pipeline of one session (live picture, and a recording when a writer is given):
+// a device thread reads the source and never waits for the recording thread; a bounded queue
+// between them drops (and counts) pictures when the recording falls behind; the recording thread
+// applies the effect, makes the live pictures and writes the file.
+#include "core/engine/AviWriter.h"
+#include "core/engine/CaptureSources.h"
+
+#include <QImage>
+#include <QSize>
+#include <QString>
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+namespace av {
+
+struct CaptureItem {
+    FramePtr video;             // null: sound alone
+    std::vector<int16_t> audio; // interleaved signed 16-bit sample frames
+};
+
+// Bounded by pictures: a full queue refuses a picture, its sound is still taken (sound is small;
+// it has its own, larger bound).
+class CaptureQueue {
+public:
+    explicit CaptureQueue(int maxPictures) : m_maxPictures(maxPictures) {}
+    // Takes the item when there is room for its picture; otherwise leaves it untouched.
+    bool tryPush(CaptureItem& item);
+    // Waits for room (the unpaced test camera); false when stopped or closed.
+    bool pushWait(CaptureItem& item, std::stop_token stop);
+    // Sound alone; dropped when the sound bound is reached (returns false).
+    bool pushAudio(std::vector<int16_t> audio);
+    // Blocks until an item is there or the queue is closed and empty.
+    std::optional<CaptureItem> pop();
+    void close();
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable_any m_changed;
+    std::deque<CaptureItem> m_items;
+    int m_pictures = 0;
+    int m_maxPictures;
+    bool m_closed = false;
+};
+
+enum class SoundSource { None, TestTone, Device };
+
+struct SessionConfig {
+    std::unique_ptr<VideoSource> video;
+    int fps = 30;
+    bool paced = true;      // false: the device waits for room (unpaced test camera)
+    int64_t frameLimit = 0; // pictures on the frame clock; 0 = no limit
+    SoundSource sound = SoundSource::None;
+    std::unique_ptr<AlsaSource> soundDevice; // with SoundSource::Device
+    int sampleRate = 44100;
+    int channels = 2;
+    std::unique_ptr<AviWriter> writer; // null: live picture only
+    std::shared_ptr<LiveSettings> live;
+    // Hears the sound (after the input gain), on the recording thread; empty: nobody listens.
+    std::function<void(const std::vector<int16_t>&)> listen;
+};
+
+struct CaptureCounters {
+    int64_t framesCaptured = 0;
+    int64_t framesDropped = 0;
+    int64_t samplesCaptured = 0;
+    int64_t clockFrames = 0; // frames on the frame clock so far (captured + dropped)
+};
+
+class CaptureEngine {
+public:
+    // Called on the recording thread: a live picture (RGB32, fitted to the preview size).
+    using PreviewFn = std::function<void(QImage)>;
+    // Called on the recording thread when a session ended by itself (time limit reached, device
+    // or disk failure), with the reason for a warning (empty at the time limit) and the session.
+    using EndedFn = std::function<void(int session, QString warning)>;
+
+    CaptureEngine(PreviewFn preview, EndedFn ended);
+    ~CaptureEngine();
+
+    // Starts a session; returns its number. GUI thread.
+    int start(SessionConfig config);
+    // Stops the device, writes what is queued, closes the file and returns the reason the
+    // session failed, if it did. Does nothing when idle. GUI thread.
+    QString stop();
+    bool running() const { return m_running; }
+    bool recording() const { return m_running && m_recording; }
+    int session() const { return m_session; }
+
+    // Size of the live pictures (fitted inside, aspect kept); empty: none. Any thread.
+    void setPreviewSize(QSize size);
+    // The GUI has shown the last live picture: the next one may be made. Any thread.
+    void previewShown() { m_previewPending = false; }
+
+    CaptureCounters counters() const;
+
+private:
+    void deviceLoop(std::stop_token stop);
+    void soundLoop(std::stop_token stop);
+    void recordLoop();
+    void makePreview(const AVFrame* frame);
+    void endSession(const QString& warning);
+
+    PreviewFn m_preview;
+    EndedFn m_ended;
+    SessionConfig m_config;
+    std::unique_ptr<CaptureQueue> m_queue;
+    // Plain threads with their own stop sources, so that any thread may ask the device to stop
+    // while the GUI thread joins it.
+    std::thread m_device;
+    std::thread m_soundThread;
+    std::thread m_record;
+    std::stop_source m_deviceStop;
+    std::stop_source m_soundStop;
+    bool m_running = false;
+    bool m_recording = false;
+    int m_session = 0;
+    std::atomic<bool> m_stopping{false};
+    std::atomic<bool> m_previewPending{false};
+    std::atomic<int> m_previewW{0};
+    std::atomic<int> m_previewH{0};
+    std::atomic<int64_t> m_captured{0};
+    std::atomic<int64_t> m_dropped{0};
+    std::atomic<int64_t> m_samples{0};
+    std::atomic<int64_t> m_clock{0};
+    std::mutex m_warningMutex;
+    QString m_warning;   // first failure of the session
+    SwsPtr m_previewSws; // recording thread only
+};
+
+} // namespace av

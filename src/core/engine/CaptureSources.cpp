@@ -1,0 +1,258 @@
+#include "core/engine/CaptureSources.h"
+
+#include "core/ports/ControlError.h"
+
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+extern "C" {
+#include <libavdevice/avdevice.h>
+#include <libavutil/dict.h>
+}
+
+namespace av {
+
+using platform::ControlError;
+namespace errors = platform::errors;
+
+void registerDevices() {
+    static std::once_flag once;
+    std::call_once(once, [] { avdevice_register_all(); });
+}
+
+namespace {
+
+struct DictFree {
+    void operator()(AVDictionary* d) const { av_dict_free(&d); }
+};
+
+// V4L2 fourcc names as V4l2Device lists them, to libavdevice's input_format names.
+QString libavInputFormat(const QString& fourcc) {
+    if (fourcc == "MJPG" || fourcc == "JPEG")
+        return QStringLiteral("mjpeg");
+    if (fourcc == "H264")
+        return QStringLiteral("h264");
+    if (fourcc == "YUYV")
+        return QStringLiteral("yuyv422");
+    if (fourcc == "UYVY")
+        return QStringLiteral("uyvy422");
+    if (fourcc == "YU12")
+        return QStringLiteral("yuv420p");
+    if (fourcc == "NV12")
+        return QStringLiteral("nv12");
+    if (fourcc == "RGB3")
+        return QStringLiteral("rgb24");
+    if (fourcc == "BGR3")
+        return QStringLiteral("bgr24");
+    if (fourcc == "GREY")
+        return QStringLiteral("gray");
+    return fourcc.toLower();
+}
+
+} // namespace
+
+TestCameraSource::TestCameraSource(QSize size, AVPixelFormat format, int fps, bool paced,
+                                   std::shared_ptr<LiveSettings> live)
+    : m_picture(size, format), m_fps(fps), m_paced(paced), m_live(std::move(live)) {
+    // The background takes a while at 1920x1080: drawn now, not on the first frame's time.
+    m_picture.render(0, m_live->channel.load(), m_live->look());
+}
+
+FramePtr TestCameraSource::read(std::stop_token stop) {
+    if (stop.stop_requested())
+        return nullptr;
+    if (m_next == 0)
+        m_start = std::chrono::steady_clock::now();
+    if (m_paced) {
+        // A frame whose time has passed by more than a frame is skipped, as a real camera
+        // skips what nobody read: the clock, not the reader, sets the frame numbers.
+        const auto now = std::chrono::steady_clock::now();
+        const int64_t late =
+            std::chrono::duration_cast<std::chrono::microseconds>(now - m_start).count() * m_fps /
+            1000000;
+        if (late > m_next + 1)
+            m_next = late;
+        const auto due = m_start + std::chrono::microseconds(m_next * 1000000 / m_fps);
+        std::mutex m;
+        std::condition_variable_any cv;
+        std::unique_lock lock(m);
+        cv.wait_until(lock, stop, due, [] { return false; });
+        if (stop.stop_requested())
+            return nullptr;
+    }
+    FramePtr f = m_picture.render(m_next, m_live->channel.load(), m_live->look());
+    ++m_next;
+    return f;
+}
+
+int V4l2Source::interrupted(void* opaque) {
+    return static_cast<V4l2Source*>(opaque)->m_stop.stop_requested() ? 1 : 0;
+}
+
+V4l2Source::V4l2Source(const QString& devnode, QSize size, const QString& pixelFormat, int input,
+                       int fps)
+    : m_size(size), m_fps(fps) {
+    registerDevices();
+    const AVInputFormat* v4l2 = av_find_input_format("video4linux2");
+    if (!v4l2)
+        throw ControlError(errors::kDeviceOpenFailed,
+                           QStringLiteral("This FFmpeg has no video4linux2 input"));
+    AVDictionary* opts = nullptr;
+    av_dict_set(&opts, "video_size",
+                QStringLiteral("%1x%2").arg(size.width()).arg(size.height()).toUtf8().constData(),
+                0);
+    av_dict_set(&opts, "framerate", QByteArray::number(fps).constData(), 0);
+    if (!pixelFormat.isEmpty())
+        av_dict_set(&opts, "input_format", libavInputFormat(pixelFormat).toUtf8().constData(), 0);
+    if (input >= 0)
+        av_dict_set(&opts, "channel", QByteArray::number(input).constData(), 0);
+    std::unique_ptr<AVDictionary, DictFree> optsOwner(opts);
+    AVFormatContext* ctx = avformat_alloc_context();
+    ctx->interrupt_callback = AVIOInterruptCB{&V4l2Source::interrupted, this};
+    // Non-blocking reads: a camera that stalls can neither hang a stop nor the opening.
+    ctx->flags |= AVFMT_FLAG_NONBLOCK;
+    AVDictionary* o = optsOwner.release();
+    int rc = avformat_open_input(&ctx, devnode.toLocal8Bit().constData(), v4l2, &o);
+    optsOwner.reset(o);
+    if (rc < 0) // avformat_open_input frees the context on failure
+        throw ControlError(errors::kDeviceOpenFailed,
+                           QStringLiteral("Cannot open %1: %2").arg(devnode, avError(rc)));
+    m_input.reset(ctx);
+    if (ctx->nb_streams < 1)
+        throw ControlError(errors::kDeviceOpenFailed,
+                           QStringLiteral("%1 has no picture").arg(devnode));
+    const AVStream* st = ctx->streams[0];
+    m_timeBase = st->time_base;
+    const AVCodec* codec = avcodec_find_decoder(st->codecpar->codec_id);
+    if (!codec)
+        throw ControlError(errors::kDeviceOpenFailed,
+                           QStringLiteral("No decoder for the pictures of %1").arg(devnode));
+    m_decoder.reset(avcodec_alloc_context3(codec));
+    avcodec_parameters_to_context(m_decoder.get(), st->codecpar);
+    rc = avcodec_open2(m_decoder.get(), codec, nullptr);
+    if (rc < 0)
+        throw ControlError(errors::kDeviceOpenFailed,
+                           QStringLiteral("Cannot decode %1: %2").arg(devnode, avError(rc)));
+    m_size = QSize(st->codecpar->width, st->codecpar->height);
+    m_packet = makePacket();
+    // The decoded format (Motion JPEG, H.264 cameras) is known for sure only from a picture:
+    // read the first one now; it is the first one read() gives.
+    m_pending = read(std::stop_token());
+    if (!m_pending)
+        throw ControlError(errors::kDeviceOpenFailed,
+                           QStringLiteral("%1 gives no pictures: %2").arg(devnode, m_error));
+    m_format = AVPixelFormat(m_pending->format);
+    m_size = QSize(m_pending->width, m_pending->height);
+}
+
+FramePtr V4l2Source::read(std::stop_token stop) {
+    m_stop = stop;
+    if (m_pending)
+        return std::move(m_pending);
+    for (;;) {
+        if (stop.stop_requested())
+            return nullptr;
+        FramePtr f = makeFrame();
+        int rc = avcodec_receive_frame(m_decoder.get(), f.get());
+        if (rc >= 0) {
+            if (m_format != AV_PIX_FMT_NONE &&
+                (f->format != m_format || f->width != m_size.width() ||
+                 f->height != m_size.height())) {
+                m_error = QStringLiteral("The camera changed its picture format");
+                return nullptr;
+            }
+            const int64_t ts = f->best_effort_timestamp;
+            int64_t index = m_last + 1;
+            if (ts != AV_NOPTS_VALUE) {
+                if (m_firstPts == AV_NOPTS_VALUE)
+                    m_firstPts = ts;
+                index = av_rescale_q_rnd(ts - m_firstPts, m_timeBase, AVRational{1, m_fps},
+                                         AV_ROUND_NEAR_INF);
+                if (index <= m_last)
+                    index = m_last + 1;
+            }
+            m_last = index;
+            f->pts = index;
+            return f;
+        }
+        if (rc != AVERROR(EAGAIN)) {
+            m_error =
+                QStringLiteral("The camera's pictures cannot be decoded: %1").arg(avError(rc));
+            return nullptr;
+        }
+        rc = av_read_frame(m_input.get(), m_packet.get());
+        if (rc == AVERROR(EAGAIN)) {
+            const auto now = std::chrono::steady_clock::now();
+            if (m_waitingSince == std::chrono::steady_clock::time_point())
+                m_waitingSince = now;
+            if (now - m_waitingSince > std::chrono::seconds(5)) {
+                m_error = QStringLiteral("The camera has delivered no picture for 5 seconds");
+                return nullptr;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            continue;
+        }
+        m_waitingSince = {};
+        if (rc < 0) {
+            if (!stop.stop_requested())
+                m_error =
+                    QStringLiteral("The camera stopped delivering pictures (%1)").arg(avError(rc));
+            return nullptr;
+        }
+        rc = avcodec_send_packet(m_decoder.get(), m_packet.get());
+        av_packet_unref(m_packet.get());
+        if (rc < 0 && rc != AVERROR(EAGAIN) && rc != AVERROR_INVALIDDATA) {
+            m_error =
+                QStringLiteral("The camera's pictures cannot be decoded: %1").arg(avError(rc));
+            return nullptr;
+        }
+    }
+}
+
+int AlsaSource::interrupted(void* opaque) {
+    return static_cast<AlsaSource*>(opaque)->m_stop.stop_requested() ? 1 : 0;
+}
+
+AlsaSource::AlsaSource(const QString& alsaName, int rate, int channels) : m_channels(channels) {
+    registerDevices();
+    const AVInputFormat* alsa = av_find_input_format("alsa");
+    if (!alsa)
+        throw ControlError(errors::kDeviceOpenFailed,
+                           QStringLiteral("This FFmpeg has no ALSA input"));
+    AVDictionary* opts = nullptr;
+    av_dict_set(&opts, "sample_rate", QByteArray::number(rate).constData(), 0);
+    av_dict_set(&opts, "channels", QByteArray::number(channels).constData(), 0);
+    AVFormatContext* ctx = avformat_alloc_context();
+    ctx->interrupt_callback = AVIOInterruptCB{&AlsaSource::interrupted, this};
+    int rc = avformat_open_input(&ctx, alsaName.toLocal8Bit().constData(), alsa, &opts);
+    av_dict_free(&opts);
+    if (rc < 0)
+        throw ControlError(
+            errors::kDeviceOpenFailed,
+            QStringLiteral("Cannot open the sound source %1: %2").arg(alsaName, avError(rc)));
+    m_input.reset(ctx);
+    if (ctx->nb_streams < 1 || ctx->streams[0]->codecpar->codec_id != AV_CODEC_ID_PCM_S16LE)
+        throw ControlError(
+            errors::kDeviceOpenFailed,
+            QStringLiteral("The sound source %1 gives no 16-bit sound").arg(alsaName));
+    m_packet = makePacket();
+}
+
+std::vector<int16_t> AlsaSource::read(std::stop_token stop) {
+    m_stop = stop;
+    std::vector<int16_t> out;
+    const int rc = av_read_frame(m_input.get(), m_packet.get());
+    if (rc < 0) {
+        if (!stop.stop_requested())
+            m_error = QStringLiteral("The sound source stopped (%1)").arg(avError(rc));
+        return out;
+    }
+    const int samples = m_packet->size / int(sizeof(int16_t));
+    out.assign(reinterpret_cast<const int16_t*>(m_packet->data),
+               reinterpret_cast<const int16_t*>(m_packet->data) + samples);
+    av_packet_unref(m_packet.get());
+    return out;
+}
+
+} // namespace av

@@ -1,0 +1,139 @@
+#pragma once
+// Where pictures and sound come from: the test camera, a V4L2 camera or an ALSA sound source.
+// A source is opened on the GUI thread (so that a device that cannot be opened is reported at
+// once) and then read on the device thread only.
+#include "core/engine/AvPtr.h"
+#include "core/engine/Effects.h"
+#include "core/engine/TestCamera.h"
+
+#include <QSize>
+#include <QString>
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <stop_token>
+#include <vector>
+
+namespace av {
+
+// Settings that change while pictures flow: read by the device and recording threads, written
+// by the GUI thread.
+class LiveSettings {
+public:
+    std::atomic<int> channel{kTestChannelMin};
+    std::atomic<int> gainPercent{100}; // sound input gain
+
+    TestCameraLook look() const {
+        std::lock_guard lock(m_mutex);
+        return m_look;
+    }
+    void setLook(const TestCameraLook& look) {
+        std::lock_guard lock(m_mutex);
+        m_look = look;
+    }
+    EffectChoice effect(int* generation) const {
+        std::lock_guard lock(m_mutex);
+        *generation = m_effectGeneration;
+        return m_effect;
+    }
+    void setEffect(const EffectChoice& effect) {
+        std::lock_guard lock(m_mutex);
+        m_effect = effect;
+        ++m_effectGeneration;
+    }
+    int effectGeneration() const {
+        std::lock_guard lock(m_mutex);
+        return m_effectGeneration;
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    TestCameraLook m_look;
+    EffectChoice m_effect;
+    int m_effectGeneration = 0;
+};
+
+class VideoSource {
+public:
+    virtual ~VideoSource() = default;
+    virtual QSize size() const = 0;
+    virtual AVPixelFormat format() const = 0;
+    // The next picture, its pts its number on the frame clock (counted from 0 at the first
+    // read; a number left out is a frame the device skipped). nullptr when the stop was requested
+    // or the device failed (then error() says why). Runs on the device thread.
+    virtual FramePtr read(std::stop_token stop) = 0;
+    virtual QString error() const = 0;
+};
+
+// The test camera. Paced: one frame per 1/fps of real time. Unpaced: frames as fast as they are
+// taken (tests and benchmarks).
+class TestCameraSource final : public VideoSource {
+public:
+    TestCameraSource(QSize size, AVPixelFormat format, int fps, bool paced,
+                     std::shared_ptr<LiveSettings> live);
+    QSize size() const override { return m_picture.size(); }
+    AVPixelFormat format() const override { return m_picture.format(); }
+    FramePtr read(std::stop_token stop) override;
+    QString error() const override { return {}; }
+
+private:
+    TestCameraPicture m_picture;
+    int m_fps;
+    bool m_paced;
+    std::shared_ptr<LiveSettings> m_live;
+    int64_t m_next = 0;
+    std::chrono::steady_clock::time_point m_start;
+};
+
+// A V4L2 camera read through libavdevice (raw or Motion JPEG pictures, decoded).
+class V4l2Source final : public VideoSource {
+public:
+    // Throws platform::ControlError(kDeviceOpenFailed) when the device cannot be opened with
+    // these settings. `pixelFormat` is a V4L2 fourcc name as listed by V4l2Device ("YUYV",
+    // "MJPG", ...).
+    V4l2Source(const QString& devnode, QSize size, const QString& pixelFormat, int input, int fps);
+    QSize size() const override { return m_size; }
+    AVPixelFormat format() const override { return m_format; }
+    FramePtr read(std::stop_token stop) override;
+    QString error() const override { return m_error; }
+
+private:
+    static int interrupted(void* opaque);
+    std::stop_token m_stop;
+    InputFormatPtr m_input;
+    CodecContextPtr m_decoder;
+    PacketPtr m_packet;
+    FramePtr m_pending;                                   // the first picture, read while opening
+    std::chrono::steady_clock::time_point m_waitingSince; // no picture since
+    QSize m_size;
+    AVPixelFormat m_format = AV_PIX_FMT_NONE;
+    int m_fps;
+    int64_t m_firstPts = AV_NOPTS_VALUE;
+    int64_t m_last = -1;
+    AVRational m_timeBase{1, 1000000};
+    QString m_error;
+};
+
+// An ALSA capture source read through libavdevice: signed 16-bit interleaved sound.
+class AlsaSource {
+public:
+    // Throws platform::ControlError(kDeviceOpenFailed).
+    AlsaSource(const QString& alsaName, int rate, int channels);
+    // The next block of sample frames; empty at a failure (error()). Runs on the sound thread.
+    std::vector<int16_t> read(std::stop_token stop);
+    QString error() const { return m_error; }
+    int channels() const { return m_channels; }
+
+private:
+    static int interrupted(void* opaque);
+    std::stop_token m_stop;
+    InputFormatPtr m_input;
+    PacketPtr m_packet;
+    int m_channels;
+    QString m_error;
+};
+
+// Opens libavdevice's inputs once.
+void registerDevices();
+
+} // namespace av

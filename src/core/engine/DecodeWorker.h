@@ -1,0 +1,79 @@
+#pragma once
+// The player's decoding, on its own thread. The user-interface thread asks for a file and for
+// positions; a burst of positions coalesces into the last one asked for, so a held arrow key
+// never queues work. Pictures come back as QImage through queued signals. While idle the
+// worker decodes a little ahead in the direction the operator moves, into the frame cache.
+#include "core/engine/FrameCache.h"
+#include "core/engine/FrameDecoder.h"
+
+#include <QImage>
+#include <QMutex>
+#include <QObject>
+#include <QSize>
+#include <QString>
+#include <atomic>
+#include <optional>
+
+namespace av {
+
+class DecodeWorker : public QObject {
+    Q_OBJECT
+public:
+    explicit DecodeWorker(std::size_t cacheBytes = 256u << 20);
+
+    // Any thread. Each open starts a new generation; results carry the generation they were
+    // made for, so a caller drops pictures of a file it no longer shows. Opening also asks
+    // for frame 0. An empty path closes the file.
+    void requestOpen(quint64 generation, const QString& path);
+    // Any thread. Frame positions beyond the file are clamped to it.
+    void requestFrame(quint64 generation, int frame);
+    // Any thread: abandons work at the next frame, before the thread is stopped.
+    void stop() { m_stop = true; }
+
+signals:
+    // ok false: the file could not be opened (the player stays empty).
+    void opened(quint64 generation, bool ok, int frameCount, int rateNum, int rateDen, QSize size);
+    // `frame` is the position served (the request clamped to the file); the picture is that
+    // frame's, or the nearest one before it when the frame has no picture of its own.
+    void frameReady(quint64 generation, int frame, QImage picture);
+    // Every picture the worker keeps in its window (decoded on the way or ahead of the
+    // operator), so that the user-interface thread can keep the same window and show a step
+    // without a round trip. The pictures are shared, not copied.
+    void frameDecoded(quint64 generation, int frame, QImage picture);
+
+private:
+    struct Pending {
+        bool open = false;
+        QString path;
+        int frame = -1;
+        quint64 generation = 0;
+    };
+    // Worker thread.
+    void process();
+    void serve(int frame);
+    void prefetchStep();
+    void schedulePrefetch();
+    void show(int frame);
+    void keepGap(int frame);
+    void keep(int frame, const QImage& picture, int around);
+    std::optional<int> pendingFrame(); // a newer position asked for, without an open
+    bool wanted(int index) const;
+    void post(); // caller holds m_mutex
+
+    QMutex m_mutex;
+    Pending m_pending;
+    bool m_posted = false;
+    std::atomic<bool> m_stop{false};
+
+    // Worker thread only.
+    FrameDecoder m_decoder;
+    FrameCache m_cache;
+    quint64 m_generation = 0;
+    int m_shown = -1;
+    int m_direction = 1;
+    int m_capacity = 2;
+    bool m_prefetchPosted = false;
+    int m_prefetchSeeks = 0;
+};
+
+} // namespace av

@@ -1,0 +1,362 @@
+#include "core/engine/FrameDecoder.h"
+
+#include <algorithm>
+
+extern "C" {
+#include <libavutil/imgutils.h>
+}
+
+namespace av {
+
+namespace {
+// A frame rate is usable when it is positive and not absurd (above 1000 frames per second
+// a container is lying).
+bool usableRate(AVRational r) {
+    return r.num > 0 && r.den > 0 && av_cmp_q(r, AVRational{1000, 1}) <= 0;
+}
+} // namespace
+
+double FrameDecoder::framesPerSecond() const {
+    return m_rate.num > 0 && m_rate.den > 0 ? av_q2d(m_rate) : 0.0;
+}
+
+QString FrameDecoder::codecName() const {
+    return m_codec && m_codec->codec ? QString::fromLatin1(m_codec->codec->name) : QString();
+}
+
+void FrameDecoder::close() {
+    m_sws.reset();
+    m_frame.reset();
+    m_prev.reset();
+    m_pkt.reset();
+    m_codec.reset();
+    m_fmt.reset();
+    m_stream = -1;
+    m_slots.clear();
+    m_keys.clear();
+    m_scanned = false;
+    m_positioned = false;
+    m_draining = false;
+    m_lastIndex = -1;
+    m_prevIndex = -1;
+    m_haveFrame = false;
+    m_size = {};
+}
+
+bool FrameDecoder::open(const QString& path) {
+    close();
+    m_error.clear();
+    AVFormatContext* raw = nullptr;
+    int rc = avformat_open_input(&raw, path.toUtf8().constData(), nullptr, nullptr);
+    if (rc < 0) {
+        m_error = avError(rc);
+        return false;
+    }
+    m_fmt.reset(raw);
+    // The index the file itself holds is loaded by the open. Entries that appear later were
+    // added while reading and are not trusted: such a file is scanned from its start.
+    bool fileIndexed = false;
+    for (unsigned i = 0; i < m_fmt->nb_streams; ++i)
+        fileIndexed = fileIndexed || avformat_index_get_entries_count(m_fmt->streams[i]) > 0;
+    rc = avformat_find_stream_info(m_fmt.get(), nullptr);
+    if (rc < 0) {
+        m_error = avError(rc);
+        close();
+        return false;
+    }
+    const AVCodec* decoder = nullptr;
+    m_stream = av_find_best_stream(m_fmt.get(), AVMEDIA_TYPE_VIDEO, -1, -1, &decoder, 0);
+    if (m_stream < 0 || !decoder) {
+        m_error = m_stream < 0 ? avError(m_stream) : QStringLiteral("no decoder");
+        close();
+        return false;
+    }
+    // Only the video is read here; audio and other streams are skipped by the demuxer.
+    for (unsigned i = 0; i < m_fmt->nb_streams; ++i)
+        if (static_cast<int>(i) != m_stream)
+            m_fmt->streams[i]->discard = AVDISCARD_ALL;
+    AVStream* st = m_fmt->streams[m_stream];
+    m_codec.reset(avcodec_alloc_context3(decoder));
+    if (!m_codec || avcodec_parameters_to_context(m_codec.get(), st->codecpar) < 0) {
+        m_error = QStringLiteral("cannot set up the decoder");
+        close();
+        return false;
+    }
+    m_codec->thread_count = 0; // as many as the machine has
+    m_codec->pkt_timebase = st->time_base;
+    rc = avcodec_open2(m_codec.get(), decoder, nullptr);
+    if (rc < 0) {
+        m_error = avError(rc);
+        close();
+        return false;
+    }
+    m_timeBase = st->time_base;
+    m_rate = av_guess_frame_rate(m_fmt.get(), st, nullptr);
+    if (!usableRate(m_rate))
+        m_rate = usableRate(av_inv_q(m_timeBase)) ? av_inv_q(m_timeBase) : AVRational{25, 1};
+    m_size = QSize(st->codecpar->width, st->codecpar->height);
+    // A stream that reorders pictures (B-frames) carries no presentation times in AVI: its
+    // pictures are numbered by counting from the key frame.
+    m_reorders = st->codecpar->video_delay > 0 || m_codec->has_b_frames > 0;
+    m_pkt = makePacket();
+    m_frame = makeFrame();
+    m_prev = makeFrame();
+    if (!m_pkt || !m_frame || !m_prev) {
+        m_error = QStringLiteral("out of memory");
+        close();
+        return false;
+    }
+    buildIndex(fileIndexed);
+    if (m_slots.empty()) {
+        m_error = QStringLiteral("no video frames");
+        close();
+        return false;
+    }
+    return true;
+}
+
+int FrameDecoder::slotOfTs(int64_t ts) const {
+    const int64_t s = av_rescale_q(ts - m_firstTs, m_timeBase, av_inv_q(m_rate));
+    return static_cast<int>(std::clamp<int64_t>(s, -1, 0x7fffffff));
+}
+
+void FrameDecoder::buildIndex(bool fileIndexed) {
+    AVStream* st = m_fmt->streams[m_stream];
+    struct Entry {
+        int64_t ts;
+        bool key;
+    };
+    std::vector<Entry> entries;
+    const int count = fileIndexed ? avformat_index_get_entries_count(st) : 0;
+    entries.reserve(count > 0 ? count : 0);
+    for (int i = 0; i < count; ++i) {
+        const AVIndexEntry* e = avformat_index_get_entry(st, i);
+        if (!e || (e->flags & AVINDEX_DISCARD_FRAME))
+            continue;
+        entries.push_back({e->timestamp, (e->flags & AVINDEX_KEYFRAME) != 0});
+    }
+    // The packets after the last index entry (all of them when the index is missing) are
+    // found by reading the file on from there.
+    const int64_t fileSize = m_fmt->pb ? avio_size(m_fmt->pb) : -1;
+    int64_t lastTs = AV_NOPTS_VALUE;
+    if (!entries.empty()) {
+        lastTs = entries.back().ts;
+        if (av_seek_frame(m_fmt.get(), m_stream, lastTs, AVSEEK_FLAG_BACKWARD) < 0)
+            lastTs = AV_NOPTS_VALUE, entries.clear();
+    }
+    // The AVI demuxer reports a packet at its data but seeks to its chunk header, 8 bytes before.
+    const int64_t posShift = qstrcmp(m_fmt->iformat->name, "avi") == 0 ? 8 : 0;
+    int added = 0;
+    for (;;) {
+        const int rc = av_read_frame(m_fmt.get(), m_pkt.get());
+        if (rc == AVERROR(EAGAIN))
+            continue;
+        if (rc < 0)
+            break;
+        const bool mine = m_pkt->stream_index == m_stream;
+        const int64_t ts = m_pkt->dts != AV_NOPTS_VALUE ? m_pkt->dts : m_pkt->pts;
+        // A packet cut off by the end of the file is not a frame.
+        const bool whole = !(m_pkt->flags & AV_PKT_FLAG_CORRUPT) &&
+                           (fileSize < 0 || m_pkt->pos < 0 || m_pkt->pos + m_pkt->size <= fileSize);
+        if (mine && ts != AV_NOPTS_VALUE && whole && (lastTs == AV_NOPTS_VALUE || ts > lastTs)) {
+            const bool key = (m_pkt->flags & AV_PKT_FLAG_KEY) != 0;
+            entries.push_back({ts, key});
+            lastTs = ts;
+            if (m_pkt->pos >= posShift)
+                av_add_index_entry(st, m_pkt->pos - posShift, ts, m_pkt->size, 0,
+                                   key ? AVINDEX_KEYFRAME : 0);
+            ++added;
+        }
+        av_packet_unref(m_pkt.get());
+    }
+    m_scanned = added > 1;
+    if (entries.empty())
+        return;
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const Entry& a, const Entry& b) { return a.ts < b.ts; });
+    m_firstTs = entries.front().ts;
+    const int last = slotOfTs(entries.back().ts);
+    if (last < 0 || last >= 0x8000 * 64)
+        return; // absurd time stamps: no usable index
+    m_slots.assign(static_cast<size_t>(last) + 1, Slot{});
+    for (size_t i = 0; i < m_slots.size(); ++i)
+        m_slots[i].ts =
+            m_firstTs + av_rescale_q(static_cast<int64_t>(i), av_inv_q(m_rate), m_timeBase);
+    for (const Entry& e : entries) {
+        const int s = slotOfTs(e.ts);
+        if (s >= 0 && s < frameCount()) {
+            m_slots[s].ts = e.ts;
+            m_slots[s].key = m_slots[s].key || e.key;
+        }
+    }
+    m_slots[0].key = true; // decoding always may start at the beginning
+    for (int i = 0; i < frameCount(); ++i)
+        if (m_slots[i].key)
+            m_keys.push_back(i);
+}
+
+int FrameDecoder::keyFrameAtOrBefore(int n) const {
+    auto it = std::upper_bound(m_keys.begin(), m_keys.end(), n);
+    return it == m_keys.begin() ? 0 : *(it - 1);
+}
+
+bool FrameDecoder::canContinueTo(int n) const {
+    if (!m_positioned || m_draining)
+        return false;
+    const int current = m_lastIndex >= 0 ? m_lastIndex : m_seekSlot - 1;
+    return n > current && keyFrameAtOrBefore(n) <= current + 1;
+}
+
+bool FrameDecoder::seekToKeyFor(int n) {
+    if (!isOpen())
+        return false;
+    int k = keyFrameAtOrBefore(std::clamp(n, 0, frameCount() - 1));
+    avcodec_flush_buffers(m_codec.get());
+    int rc = av_seek_frame(m_fmt.get(), m_stream, m_slots[k].ts, AVSEEK_FLAG_BACKWARD);
+    if (rc < 0) {
+        k = 0;
+        rc = av_seek_frame(m_fmt.get(), m_stream, m_slots[0].ts, AVSEEK_FLAG_BACKWARD);
+        if (rc < 0)
+            rc = avformat_seek_file(m_fmt.get(), -1, INT64_MIN, 0, INT64_MAX, 0);
+    }
+    m_positioned = rc >= 0;
+    m_draining = false;
+    m_seekSlot = k;
+    m_awaitKey = true;
+    m_baseTs = AV_NOPTS_VALUE;
+    m_lastIndex = -1;
+    m_prevIndex = -1;
+    m_haveFrame = false;
+    av_frame_unref(m_frame.get());
+    av_frame_unref(m_prev.get());
+    return m_positioned;
+}
+
+// Reads the next packet of the video stream into m_pkt; false at the end of the file.
+bool FrameDecoder::readPacket() {
+    for (;;) {
+        const int rc = av_read_frame(m_fmt.get(), m_pkt.get());
+        if (rc == AVERROR(EAGAIN))
+            continue;
+        if (rc < 0)
+            return false;
+        if (m_pkt->stream_index != m_stream) {
+            av_packet_unref(m_pkt.get());
+            continue;
+        }
+        if (m_awaitKey) {
+            // Decoding starts at a key packet; where it really landed numbers the pictures.
+            if (!(m_pkt->flags & AV_PKT_FLAG_KEY)) {
+                av_packet_unref(m_pkt.get());
+                continue;
+            }
+            const int64_t ts = m_pkt->dts != AV_NOPTS_VALUE ? m_pkt->dts : m_pkt->pts;
+            if (ts != AV_NOPTS_VALUE) {
+                const int s = slotOfTs(ts);
+                if (s >= 0 && s < frameCount())
+                    m_seekSlot = s;
+            }
+            m_awaitKey = false;
+        }
+        return true;
+    }
+}
+
+std::optional<int> FrameDecoder::decodeNext() {
+    if (!isOpen())
+        return std::nullopt;
+    if (!m_positioned && !seekToKeyFor(m_lastIndex + 1))
+        return std::nullopt;
+    if (m_haveFrame) {
+        av_frame_unref(m_prev.get());
+        av_frame_move_ref(m_prev.get(), m_frame.get());
+        m_prevIndex = m_lastIndex;
+        m_haveFrame = false;
+    }
+    for (;;) {
+        int rc = avcodec_receive_frame(m_codec.get(), m_frame.get());
+        if (rc == 0) {
+            const int64_t be = m_frame->best_effort_timestamp;
+            int idx;
+            if (m_lastIndex < 0) {
+                idx = m_seekSlot;
+                m_baseTs = be;
+            } else if (!m_reorders && be != AV_NOPTS_VALUE && m_baseTs != AV_NOPTS_VALUE) {
+                idx = m_seekSlot + static_cast<int>(std::clamp<int64_t>(
+                                       av_rescale_q(be - m_baseTs, m_timeBase, av_inv_q(m_rate)), 0,
+                                       0x7fffffff - m_seekSlot));
+                if (idx <= m_lastIndex)
+                    idx = m_lastIndex + 1;
+            } else {
+                idx = m_lastIndex + 1;
+            }
+            m_lastIndex = idx;
+            m_haveFrame = true;
+            return idx;
+        }
+        if (rc != AVERROR(EAGAIN) || m_draining) {
+            // End of the stream (or a decoder that gave up): the last picture stays current.
+            m_positioned = false;
+            if (m_prevIndex >= 0) {
+                av_frame_unref(m_frame.get());
+                av_frame_move_ref(m_frame.get(), m_prev.get());
+                m_haveFrame = true;
+                m_lastIndex = m_prevIndex;
+                m_prevIndex = -1;
+            }
+            return std::nullopt;
+        }
+        if (!readPacket()) {
+            m_draining = true;
+            avcodec_send_packet(m_codec.get(), nullptr);
+            continue;
+        }
+        rc = avcodec_send_packet(m_codec.get(), m_pkt.get());
+        av_packet_unref(m_pkt.get());
+        (void)rc; // a damaged packet is skipped; the next one may decode
+    }
+}
+
+QImage FrameDecoder::toImage(const AVFrame* f) {
+    if (!f || f->width <= 0 || f->height <= 0 || f->format < 0)
+        return {};
+    m_sws.reset(sws_getCachedContext(m_sws.release(), f->width, f->height,
+                                     static_cast<AVPixelFormat>(f->format), f->width, f->height,
+                                     AV_PIX_FMT_RGB32, SWS_BILINEAR, nullptr, nullptr, nullptr));
+    if (!m_sws)
+        return {};
+    QImage img(f->width, f->height, QImage::Format_RGB32);
+    if (img.isNull())
+        return {};
+    uint8_t* dst[4] = {img.bits(), nullptr, nullptr, nullptr};
+    int dstStride[4] = {static_cast<int>(img.bytesPerLine()), 0, 0, 0};
+    const int rows = sws_scale(m_sws.get(), f->data, f->linesize, 0, f->height, dst, dstStride);
+    if (rows != f->height)
+        return {};
+    return img;
+}
+
+QImage FrameDecoder::currentImage() {
+    return m_haveFrame ? toImage(m_frame.get()) : QImage();
+}
+
+QImage FrameDecoder::frameAt(int n) {
+    if (!isOpen())
+        return {};
+    n = std::clamp(n, 0, frameCount() - 1);
+    if (m_haveFrame && m_lastIndex == n)
+        return currentImage();
+    if (!canContinueTo(n))
+        seekToKeyFor(n);
+    for (;;) {
+        const std::optional<int> idx = decodeNext();
+        if (!idx)
+            return m_haveFrame && m_lastIndex <= n ? currentImage() : QImage();
+        if (*idx == n)
+            return currentImage();
+        if (*idx > n) // frame n has no picture of its own: the one before stands for it
+            return m_prevIndex >= 0 ? toImage(m_prev.get()) : currentImage();
+    }
+}
+
+} // namespace av

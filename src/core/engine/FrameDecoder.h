@@ -1,0 +1,96 @@
+#pragma once
+// Frame-exact video decoding of one file. Frame n is the n-th picture of the file in display
+// order, counted from 0. Frames are identified by integer indices only: a packet's slot is its
+// time stamp converted to frames with av_rescale_q, and the pictures that come out of the decoder
+// after a seek to the key frame of slot k are numbered from k on.
+//
+// Not thread-safe: one thread (the decode worker) owns an instance.
+#include "core/engine/AvPtr.h"
+
+#include <QImage>
+#include <QSize>
+#include <QString>
+#include <optional>
+#include <vector>
+
+namespace av {
+
+class FrameDecoder {
+public:
+    FrameDecoder() = default;
+    FrameDecoder(const FrameDecoder&) = delete;
+    FrameDecoder& operator=(const FrameDecoder&) = delete;
+
+    // Opens the file and builds the frame index. A file without an index (a recording cut off
+    // before its index was written) is scanned so that it plays up to its last frame. Returns
+    // false, with the reason in error(), when the file has no decodable video.
+    bool open(const QString& path);
+    void close();
+    bool isOpen() const { return m_codec != nullptr; }
+    QString error() const { return m_error; }
+
+    int frameCount() const { return static_cast<int>(m_slots.size()); }
+    AVRational frameRate() const { return m_rate; } // frames per second
+    double framesPerSecond() const;
+    QSize frameSize() const { return m_size; }
+    QString codecName() const;
+    // True when the index had to be (partly) rebuilt by reading the file.
+    bool indexWasScanned() const { return m_scanned; }
+
+    // The key frame at or before frame n (0 when there is none).
+    int keyFrameAtOrBefore(int n) const;
+    // True when frame n is reached by decoding on from the current decoder position, without a
+    // seek costing more than that.
+    bool canContinueTo(int n) const;
+    // Positions the decoder on the key frame at or before n; the next decodeNext() returns it.
+    bool seekToKeyFor(int n);
+    // Decodes the next picture; returns its frame index, or nothing at the end of the file.
+    std::optional<int> decodeNext();
+    // Index of the picture last returned by decodeNext() (-1 after a seek or at open).
+    int lastIndex() const { return m_lastIndex; }
+    // The picture last decoded, as an RGB32 image (null when there is none).
+    QImage currentImage();
+
+    // Convenience for tools and tests: the picture of frame n (clamped to the file), or the
+    // nearest decodable picture before it. Null when nothing can be decoded.
+    QImage frameAt(int n);
+
+private:
+    struct Slot {
+        int64_t ts = 0; // time stamp in the stream time base
+        bool key = false;
+    };
+    void buildIndex(bool fileIndexed);
+    QImage toImage(const AVFrame* f);
+    int slotOfTs(int64_t ts) const;
+    bool readPacket();
+
+    InputFormatPtr m_fmt;
+    CodecContextPtr m_codec;
+    PacketPtr m_pkt;
+    FramePtr m_frame;
+    FramePtr m_prev; // the picture before m_frame, for frames that have no picture of their own
+    SwsPtr m_sws;
+    int m_stream = -1;
+    AVRational m_timeBase{1, 1};
+    AVRational m_rate{0, 1};
+    QSize m_size;
+    int64_t m_firstTs = 0;
+    std::vector<Slot> m_slots; // one per frame, in order
+    std::vector<int> m_keys;   // indices of key frames, ascending
+    bool m_scanned = false;
+    bool m_reorders = false;
+    QString m_error;
+
+    // Decoder state after a seek: pictures are numbered from m_seekSlot on.
+    bool m_positioned = false; // a seek was made and the decoder is usable
+    bool m_draining = false;   // end of file reached, decoder being drained
+    int m_seekSlot = 0;
+    bool m_awaitKey = false; // after a seek, packets before the first key packet are skipped
+    int64_t m_baseTs = AV_NOPTS_VALUE; // best-effort time stamp of the first picture after a seek
+    int m_lastIndex = -1;
+    int m_prevIndex = -1;
+    bool m_haveFrame = false;
+};
+
+} // namespace av

@@ -1,0 +1,128 @@
+#include "core/media/RiffReader.h"
+
+#include <QFile>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace media {
+
+bool MemorySource::readAt(std::uint64_t offset, void* dst, std::size_t n) {
+    if (offset > m_size || n > m_size - offset)
+        return false;
+    if (n != 0)
+        std::memcpy(dst, m_data + offset, n);
+    return true;
+}
+
+FileSource::~FileSource() {
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+int FileSource::open(const QString& path) {
+    const QByteArray native = QFile::encodeName(path);
+    if (native.isEmpty() || native.contains('\0'))
+        return ENOENT;
+    int fd = -1;
+    do {
+        fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        return errno;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        const int err = errno;
+        ::close(fd);
+        return err;
+    }
+    if (S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        return EISDIR;
+    }
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = fd;
+    m_size = st.st_size > 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+    m_cache = std::make_unique<unsigned char[]>(kBlock);
+    m_cacheLength = 0;
+    return 0;
+}
+
+namespace {
+// Reads exactly n bytes at offset; false on a short read or an error.
+bool preadAll(int fd, std::uint64_t offset, unsigned char* dst, std::size_t n) {
+    while (n > 0) {
+        const ssize_t got = ::pread(fd, dst, n, static_cast<off_t>(offset));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return false;
+        dst += got;
+        offset += static_cast<std::uint64_t>(got);
+        n -= static_cast<std::size_t>(got);
+    }
+    return true;
+}
+} // namespace
+
+bool FileSource::readAt(std::uint64_t offset, void* dst, std::size_t n) {
+    if (m_fd < 0 || offset > m_size || n > m_size - offset)
+        return false;
+    auto* out = static_cast<unsigned char*>(dst);
+    if (n > kBlock / 2)
+        return preadAll(m_fd, offset, out, n);
+    const bool cached =
+        m_cacheLength > 0 && offset >= m_cacheOffset && offset + n <= m_cacheOffset + m_cacheLength;
+    if (!cached) {
+        const std::size_t want =
+            static_cast<std::size_t>(std::min<std::uint64_t>(kBlock, m_size - offset));
+        m_cacheLength = 0;
+        if (!preadAll(m_fd, offset, m_cache.get(), want))
+            return false;
+        m_cacheOffset = offset;
+        m_cacheLength = want;
+    }
+    std::memcpy(out, m_cache.get() + (offset - m_cacheOffset), n);
+    return true;
+}
+
+ChunkWalker::ChunkWalker(ByteSource& source, std::uint64_t begin, std::uint64_t end, int maxChunks)
+    : m_source(source), m_pos(begin), m_end(std::min(end, source.size())), m_left(maxChunks) {}
+
+bool ChunkWalker::next(Chunk& chunk) {
+    if (m_pos >= m_end || m_end - m_pos < 8)
+        return false;
+    if (m_left <= 0) {
+        m_capped = true;
+        return false;
+    }
+    --m_left;
+    ++m_used;
+    unsigned char head[12];
+    if (!m_source.readAt(m_pos, head, 8))
+        return false;
+    chunk = Chunk{};
+    chunk.id = le32(head);
+    chunk.size = le32(head + 4);
+    chunk.offset = m_pos;
+    // A size of 0 is what some writers leave in a list they never closed; its type still names it.
+    if ((chunk.id == fourcc("RIFF") || chunk.id == fourcc("LIST")) &&
+        (chunk.size >= 4 || chunk.size == 0) && m_end - m_pos >= 12 &&
+        m_source.readAt(m_pos + 8, head + 8, 4))
+        chunk.listType = le32(head + 8);
+    const std::uint64_t padded = chunk.declaredEnd() + (chunk.size & 1u);
+    chunk.truncated = chunk.declaredEnd() > m_end;
+    // A body that runs past the end ends the walk; the pad byte of the last chunk may be missing.
+    m_pos = chunk.truncated ? m_end : padded;
+    return true;
+}
+
+std::uint64_t clampedEnd(const Chunk& chunk, std::uint64_t limit) {
+    return std::min<std::uint64_t>(chunk.declaredEnd(), limit);
+}
+
+} // namespace media

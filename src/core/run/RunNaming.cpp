@@ -1,0 +1,149 @@
+#include "core/run/RunNaming.h"
+
+#include "core/app/Paths.h"
+#include "core/app/TextNumbers.h"
+
+namespace capture {
+
+bool isForbiddenPathChar(QChar c) {
+    const char16_t u = c.unicode();
+    if (u < 0x20 || u == 0x7f)
+        return true;
+    switch (u) {
+    case u'/':
+    case u'\\':
+    case u':':
+    case u'*':
+    case u'?':
+    case u'"':
+    case u'<':
+    case u'>':
+    case u'|':
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isForbiddenNameChar(QChar c) {
+    return c == u',' || isForbiddenPathChar(c);
+}
+
+namespace {
+std::optional<QChar> firstMatching(const QString& text, bool (*forbidden)(QChar)) {
+    for (const QChar c : text)
+        if (forbidden(c))
+            return c;
+    return std::nullopt;
+}
+} // namespace
+
+std::optional<QChar> firstForbiddenNameChar(const QString& text) {
+    return firstMatching(text, isForbiddenNameChar);
+}
+
+std::optional<QChar> firstForbiddenPathChar(const QString& text) {
+    return firstMatching(text, isForbiddenPathChar);
+}
+
+QString replacedBySpace(const QString& text, QChar c) {
+    QString out = text;
+    out.replace(c, QChar(u' '));
+    return out;
+}
+
+QString inputErrorText(QChar c) {
+    const char16_t u = c.unicode();
+    if (u < 0x20 || u == 0x7f)
+        return QStringLiteral("Sorry, you cannot use the control character %1 in this box")
+            .arg(static_cast<int>(u));
+    return QStringLiteral("Sorry, you cannot use the \"") + c +
+           QStringLiteral("\" character in this box");
+}
+
+QString trimSpaces(const QString& text) {
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text[first] == u' ')
+        ++first;
+    while (last > first && text[last - 1] == u' ')
+        --last;
+    return text.mid(first, last - first);
+}
+
+QString composeCaptureFileName(const QString& folder, const QString& skier,
+                               const QString& passText) {
+    return app::joinPath(folder, skier + QStringLiteral("pass") + trimSpaces(passText) +
+                                     QStringLiteral(".avi"));
+}
+
+QString nextPassText(const QString& passText) {
+    return app::SignedNumberText(app::numericValue(passText) + 1.0);
+}
+
+PassAdvance advancePastExisting(const QString& folder, const QString& skier,
+                                const QString& passText, const FileTest& exists) {
+    PassAdvance r{passText, composeCaptureFileName(folder, skier, passText), false};
+    while (exists(r.fileName)) {
+        const QString next = nextPassText(r.passText);
+        if (next == r.passText) // a pass too large to count on; stop rather than loop
+            break;
+        r.passText = next;
+        r.changed = true;
+        r.fileName = composeCaptureFileName(folder, skier, r.passText);
+    }
+    return r;
+}
+
+FreeName freeNameForRecording(const QString& folder, const QString& skier, const QString& passText,
+                              const FileTest& exists) {
+    FreeName r{skier, passText, composeCaptureFileName(folder, skier, passText), false};
+    while (exists(r.fileName)) {
+        r.skier += u'X';
+        r.passText = QStringLiteral("1");
+        r.changed = true;
+        r.fileName = composeCaptureFileName(folder, r.skier, r.passText);
+    }
+    return r;
+}
+
+QString nameChangedWarning(const QString& newSkier) {
+    return QStringLiteral("WARNING! Skier Name has been changed to ") + newSkier +
+           QStringLiteral(" to prevent duplicate files");
+}
+
+QString skierListEntry(const QString& line) {
+    QString out = line;
+    out.replace(u',', u' ');
+    return out;
+}
+
+namespace {
+// Splits 8-bit text into lines ended by LF or CR LF; a last line without an end counts.
+QList<QByteArray> lines(const QByteArray& data) {
+    QList<QByteArray> out = data.split('\n');
+    if (!out.isEmpty() && out.back().isEmpty())
+        out.pop_back(); // the end of the last line, not an empty line
+    for (QByteArray& l : out)
+        if (l.endsWith('\r'))
+            l.chop(1);
+    return out;
+}
+} // namespace
+
+QStringList skierListFromText(const QByteArray& fileContents) {
+    QStringList names;
+    for (const QByteArray& l : lines(fileContents))
+        if (!l.isEmpty())
+            names.append(skierListEntry(QString::fromLocal8Bit(l)));
+    return names;
+}
+
+QString firstSkierName(const QByteArray& fileContents) {
+    const QList<QByteArray> all = lines(fileContents);
+    if (all.isEmpty())
+        return QString();
+    return skierListEntry(QString::fromLocal8Bit(all.front()));
+}
+
+} // namespace capture

@@ -1,0 +1,93 @@
+#include "ui/adapters/QtDialogs.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStringList>
+
+namespace platform {
+
+namespace {
+
+QMessageBox::Icon qtIcon(Icon icon) {
+    switch (icon) {
+    case Icon::Information:
+        return QMessageBox::Information;
+    case Icon::Exclamation:
+        return QMessageBox::Warning;
+    case Icon::Question:
+        return QMessageBox::Question;
+    case Icon::Stop:
+        return QMessageBox::Critical;
+    case Icon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QString titleOrDefault(const QString& title) {
+    return title.isEmpty() ? kAppTitle : title;
+}
+
+} // namespace
+
+Answer QtDialogs::message(const MessageBoxRequest& request) {
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(titleOrDefault(request.title));
+    box.setText(request.text);
+    box.setIcon(qtIcon(request.icon));
+    if (request.buttons == Buttons::YesNo) {
+        QPushButton* yes = box.addButton(QMessageBox::Yes);
+        QPushButton* no = box.addButton(QMessageBox::No);
+        box.setDefaultButton(request.defaultButton == Answer::Yes ? yes : no);
+        box.setEscapeButton(no);
+        box.exec();
+        return box.clickedButton() == yes ? Answer::Yes : Answer::No;
+    }
+    QPushButton* ok = box.addButton(QMessageBox::Ok);
+    box.setDefaultButton(ok);
+    box.setEscapeButton(ok);
+    box.exec();
+    return Answer::Ok;
+}
+
+QString QtDialogs::inputBox(const QString& prompt, const QString& title, const QString& preset) {
+    QInputDialog dlg(QApplication::activeWindow());
+    dlg.setInputMode(QInputDialog::TextInput);
+    dlg.setWindowTitle(titleOrDefault(title));
+    dlg.setLabelText(prompt);
+    dlg.setTextValue(preset);
+    if (dlg.exec() != QDialog::Accepted)
+        return QString();
+    return dlg.textValue();
+}
+
+QString QtDialogs::openFile(const QString& initialFolder, const QString& filter,
+                            const QString& title) {
+    const QString path = QFileDialog::getOpenFileName(
+        QApplication::activeWindow(), title.isEmpty() ? QStringLiteral("Open") : title,
+        initialFolder, toQtFilter(filter));
+    return path.isEmpty() ? QString() : QDir::toNativeSeparators(path);
+}
+
+QString QtDialogs::toQtFilter(const QString& filter) {
+    if (filter.trimmed().isEmpty())
+        return QStringLiteral("All files (*)");
+    const QStringList parts = filter.split(u'|');
+    QStringList out;
+    for (qsizetype i = 0; i < parts.size(); i += 2) {
+        const QString desc = parts[i].trimmed();
+        QString pattern = i + 1 < parts.size() ? parts[i + 1].trimmed() : QString();
+        if (pattern.isEmpty())
+            pattern = QStringLiteral("*");
+        pattern.replace(u';', u' ');
+        out << (desc.isEmpty() ? pattern : desc) + QStringLiteral(" (") + pattern +
+                   QStringLiteral(")");
+    }
+    return out.join(QStringLiteral(";;"));
+}
+
+} // namespace platform

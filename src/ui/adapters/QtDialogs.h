@@ -1,0 +1,22 @@
+#pragma once
+// Message boxes, input boxes and open-file dialogs drawn by Qt widgets. Each box is modal and
+// owned by the active window, so it stays above the screen that asked.
+#include "core/ports/Dialogs.h"
+
+namespace platform {
+
+class QtDialogs : public Dialogs {
+public:
+    using Dialogs::message;
+
+    Answer message(const MessageBoxRequest& box) override;
+    QString inputBox(const QString& prompt, const QString& title, const QString& preset) override;
+    QString openFile(const QString& initialFolder, const QString& filter,
+                     const QString& title) override;
+
+    // "description|pattern[|description|pattern...]" to Qt's "description (pattern);;..."
+    // Patterns separated by ";" become Qt's blank-separated list. Empty gives "All files (*)".
+    static QString toQtFilter(const QString& filter);
+};
+
+} // namespace platform

@@ -1,0 +1,81 @@
+// The Capture screen's naming boxes: the change rule, the run file name, the "X" rule and the
+// skier list.
+#include "core/app/FileExist.h"
+#include "core/app/Paths.h"
+#include "core/app/Program.h"
+#include "ui/screens/capture/PreviewForm.h"
+#include "core/run/RunNaming.h"
+#include "core/ports/Dialogs.h"
+#include "core/ports/Services.h"
+#include "ui/screens/Screens.h"
+#include "ui/screens/frmSelectSkier.h"
+
+#include <QLabel>
+#include <QLineEdit>
+
+void PreviewForm::txtSkierName_Change() {
+    txtPass->setText(QStringLiteral("1"));
+    // The name becomes part of the run's path: a comma, a folder separator or a character no
+    // file name may hold is refused and replaced by a space. Putting the text back runs this
+    // rule again, which names the next such character, if any.
+    const QString name = txtSkierName->text();
+    if (const auto bad = capture::firstForbiddenNameChar(name)) {
+        m_screens.services().dialogs->message(capture::inputErrorText(*bad),
+                                              capture::kInputErrorTitle);
+        txtSkierName->setText(capture::replacedBySpace(name, *bad));
+    }
+}
+
+void PreviewForm::txtPass_Change() {
+    // The pass text goes into the run's path too.
+    const QString pass = txtPass->text();
+    if (const auto bad = capture::firstForbiddenPathChar(pass)) {
+        m_screens.services().dialogs->message(capture::inputErrorText(*bad),
+                                              capture::kInputErrorTitle);
+        txtPass->setText(capture::replacedBySpace(pass, *bad));
+    }
+}
+
+void PreviewForm::ComposeCaptureFileName() {
+    QString& folder = app::program().VideoDirectory;
+    folder = app::withoutTrailingSeparator(folder);
+    CaptureFileName =
+        capture::composeCaptureFileName(folder, txtSkierName->text(), txtPass->text());
+}
+
+void PreviewForm::nameForRecording() {
+    ComposeCaptureFileName();
+    const capture::FreeName free = capture::freeNameForRecording(
+        app::program().VideoDirectory, txtSkierName->text(), txtPass->text(), app::FileIsPresent);
+    NameChanged = free.changed ? 1 : 0;
+    if (free.changed) {
+        txtSkierName->setText(free.skier); // the change rule puts the pass back to "1"
+        CaptureFileName = free.fileName;
+        Label4->setText(capture::nameChangedWarning(free.skier));
+        Label4->show();
+    }
+}
+
+void PreviewForm::cmdSelect_Click() {
+    platform::Services& services = m_screens.services();
+    if (!app::FileIsPresent(app::joinPath(services.appDir, capture::kSkierNamesFile))) {
+        services.dialogs->message(QStringLiteral("No file of skier names called SkierNames.txt "
+                                                 "exists in the application directory"));
+        return;
+    }
+    if (m_skierList) { // already open: bring it forward, its list as read when it opened
+        m_skierList->raise();
+        m_skierList->activateWindow();
+        return;
+    }
+    m_skierList = new frmSelectSkier(*this, services);
+    m_skierList->show();
+}
+
+void PreviewForm::txtSkierName_DblClick() {
+    cmdSelect_Click();
+}
+
+frmSelectSkier* PreviewForm::skierList() const {
+    return m_skierList.data();
+}

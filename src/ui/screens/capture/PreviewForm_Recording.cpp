@@ -1,0 +1,256 @@
+// The Capture screen's recording: Start Recording, Start of Tricks, the two one-second
+// countdowns, the end of a recording with its hand-over, and the capture control's status.
+#include "core/app/Paths.h"
+#include "core/app/Program.h"
+#include "core/app/TextNumbers.h"
+#include "ui/screens/capture/PreviewForm.h"
+#include "core/run/RunNaming.h"
+#include "core/ports/CaptureControl.h"
+#include "core/ports/ControlError.h"
+#include "core/ports/Dialogs.h"
+#include "core/ports/Services.h"
+#include "core/ports/Sound.h"
+#include "ui/screens/review/frmSetStart.h"
+#include "ui/screens/Screens.h"
+#include "ui/screens/setup/MainForm.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScopedValueRollback>
+#include <QTextEdit>
+#include <QTimer>
+
+#include <optional>
+
+namespace {
+const QString kNoMark = QStringLiteral(" ");
+constexpr int kTickMs = 1000;
+// Seconds of frames taken as the start when no start was marked.
+constexpr double kUnmarkedStartSeconds = 7.0;
+
+// The busy pointer for the length of a scope, whatever way the scope is left.
+class BusyPointer {
+public:
+    BusyPointer() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyPointer() { restore(); }
+    void restore() {
+        if (m_on)
+            QApplication::restoreOverrideCursor();
+        m_on = false;
+    }
+
+private:
+    bool m_on = true;
+};
+} // namespace
+
+QString PreviewForm::passSeconds() const {
+    return m_screens.setup().cb15->isChecked() ? QStringLiteral("15") : QStringLiteral("20");
+}
+
+void PreviewForm::playSound(const QString& fileName) {
+    m_screens.services().sound->play(app::joinPath(m_screens.services().appDir, fileName));
+}
+
+void PreviewForm::showControlError(const platform::ControlError& e) {
+    m_screens.services().dialogs->message(
+        QStringLiteral("Eror code: ") + app::hexErrorNumber(e.number()) + u' ' + e.description(),
+        QStringLiteral("Error"));
+}
+
+void PreviewForm::setHintFromFrameRate() {
+    app::program().StartFrameHint = app::clampToInt16(
+        app::numericValue(m_screens.setup().EdtRate->text()) * kUnmarkedStartSeconds);
+}
+
+void PreviewForm::cmdStartCapture_Click() {
+    platform::CaptureControl& control = *m_screens.services().capture;
+    BusyPointer busy;
+    try {
+        lblStartFrame->setText(kNoMark);
+        nameForRecording();
+        m_screens.setup().SetCaptureValues();
+        // The control creates the file exclusively: a file that appeared since the name check is
+        // refused with an error, never replaced.
+        control.setStreamFileName(CaptureFileName);
+        control.StartStreamCapture();
+
+        Timer40->setInterval(kTickMs);
+        Timer40->start();
+        captime->setText(QStringLiteral("40"));
+        runTime->setText(passSeconds());
+
+        cmdStartCapture->setEnabled(false);
+        mnuStart->setEnabled(false);
+        cmdStartTimer->setEnabled(true);
+        cmdEndCapture->setEnabled(true);
+        busy.restore();
+        cmdStartTimer->setFocus();
+        cmdGoToTimer->setEnabled(false);
+        cmdGoSetup->setEnabled(false);
+    } catch (const platform::ControlError& e) {
+        busy.restore();
+        showControlError(e);
+    }
+}
+
+void PreviewForm::mnuStart_Click() {
+    // The menu entry follows the button: it cannot start a second recording over a running one.
+    if (!cmdStartCapture->isEnabled())
+        return;
+    cmdStartCapture_Click();
+}
+
+void PreviewForm::cmdStartTimer_Click() {
+    qint64 frames = 0;
+    try {
+        frames = m_screens.services().capture->FramesCaptured();
+    } catch (const platform::ControlError& e) {
+        showControlError(e);
+        return;
+    }
+    lblStartFrame->setText(app::plainNumberText(static_cast<double>(frames)));
+    // 16-bit: a mark beyond 32767 frames (about 18 minutes at 30 fps) is kept at 32767.
+    app::program().StartFrameHint = app::clampToInt16(app::numericValue(lblStartFrame->text()));
+    playSound(QStringLiteral("StartSound.wav"));
+    runTime->setText(passSeconds());
+    passTimer->setInterval(kTickMs);
+    passTimer->start();
+    captime->setText(QStringLiteral("25"));
+}
+
+void PreviewForm::Timer40_Timer() {
+    platform::CaptureControl& control = *m_screens.services().capture;
+    captime->setText(app::SignedNumberText(app::numericValue(captime->text()) - 1.0));
+    if (app::numericValue(captime->text()) == 0.0) {
+        // Time-out: the capture countdown ran out.
+        Timer40->stop();
+        cmdStartCapture->setEnabled(true);
+        mnuStart->setEnabled(true);
+        cmdEndCapture->setEnabled(false);
+        captime->setText(QStringLiteral("40"));
+        runTime->setText(passSeconds());
+        try {
+            control.StopCapture();
+        } catch (const platform::ControlError&) {
+            // The end-of-recording procedure stops once more and reports a failure there.
+        }
+        if (lblStartFrame->text() == kNoMark)
+            setHintFromFrameRate();
+        cmdEndCapture_Click();
+    }
+    try {
+        LblFrame->setText(app::plainNumberText(static_cast<double>(control.FramesCaptured())));
+        LblFrmDrop->setText(app::plainNumberText(static_cast<double>(control.FramesDropped())));
+    } catch (const platform::ControlError&) {
+        // The read-outs keep their last values; the next tick reads again.
+    }
+}
+
+void PreviewForm::passTimer_Timer() {
+    runTime->setText(app::SignedNumberText(app::numericValue(runTime->text()) - 1.0));
+    if (app::numericValue(runTime->text()) == 0.0) {
+        passTimer->stop();
+        playSound(QStringLiteral("StopSound.wav"));
+        // The recording goes on; it ends by ESC or by the capture countdown.
+    }
+}
+
+void PreviewForm::cmdEndCapture_Click() {
+    if (m_ending)
+        return;
+    const QScopedValueRollback<bool> ending(m_ending, true);
+    platform::CaptureControl& control = *m_screens.services().capture;
+    MainForm& setup = m_screens.setup();
+    app::ProgramValues& program = app::program();
+
+    // A failing stop or read is reported once; the recording file stays where it is and the
+    // run is still handed over, so the screen never stays stuck in the recording state.
+    std::optional<platform::ControlError> failure;
+    auto read = [&failure](auto&& operation) -> qint64 {
+        try {
+            return operation();
+        } catch (const platform::ControlError& e) {
+            if (!failure)
+                failure = e;
+            return 0;
+        }
+    };
+    read([&] {
+        control.StopCapture();
+        return qint64(0);
+    });
+    const qint64 frames = read([&] { return control.FramesCaptured(); });
+    const qint64 dropped = read([&] { return control.FramesDropped(); });
+    const qint64 samples = read([&] { return control.SamplesCaptured(); });
+    const qint64 time = read([&] { return control.CaptureTime(); });
+    const qint64 rate = read([&] { return qint64(control.FrameRate()); });
+
+    setup.LblFrames->setText(app::plainNumberText(static_cast<double>(frames)));
+    setup.LblFrmDrop->setText(app::plainNumberText(static_cast<double>(dropped)));
+    setup.LblSamples->setText(app::plainNumberText(static_cast<double>(samples)));
+    setup.LblTime->setText(app::plainNumberText(static_cast<double>(time)));
+
+    cmdStartCapture->setEnabled(true);
+    mnuStart->setEnabled(true);
+    cmdEndCapture->setEnabled(false);
+    cmdStartTimer->setEnabled(false);
+    Timer40->stop();
+    passTimer->stop();
+
+    txtPass->setText(capture::nextPassText(txtPass->text()));
+
+    if (failure)
+        showControlError(*failure);
+
+    frmSetStart& timer = m_screens.timer();
+    timer.Text6->setPlainText(CaptureFileName);
+    program.CapturedFrameRate = static_cast<double>(rate);
+    // 16-bit: a recording beyond 32767 frames is counted as 32767.
+    program.CapturedFrameCount = app::clampToInt16(static_cast<double>(frames));
+
+    cmdGoToTimer->setEnabled(true);
+    cmdGoSetup->setEnabled(true);
+
+    program.NavigationSource = QStringLiteral("Capture");
+    timer.show();
+    hide();
+}
+
+void PreviewForm::Grabora1_CaptureStatus(int code, const QString& text) {
+    MainForm& setup = m_screens.setup();
+    if (code == 301) { // recording ended
+        setup.CmdCap->setText(QStringLiteral("Capture Stream"));
+        return;
+    }
+    if (code == 510) { // counters changed
+        platform::CaptureControl& control = *m_screens.services().capture;
+        try {
+            const qint64 frames = control.FramesCaptured();
+            const qint64 dropped = control.FramesDropped();
+            const qint64 samples = control.SamplesCaptured();
+            const qint64 time = control.CaptureTime();
+            setup.LblFrames->setText(app::plainNumberText(static_cast<double>(frames)));
+            setup.LblFrmDrop->setText(app::plainNumberText(static_cast<double>(dropped)));
+            setup.LblSamples->setText(app::plainNumberText(static_cast<double>(samples)));
+            setup.LblTime->setText(app::plainNumberText(static_cast<double>(time)));
+        } catch (const platform::ControlError&) {
+            // Counters arrive many times a second; the next notification reads them again.
+        }
+    }
+    setup.LblStatus->setText(text);
+    // Let pending screen events (a countdown tick, a key press) run before returning.
+    QCoreApplication::processEvents();
+}
+
+void PreviewForm::Grabora1_StatusMessage(int /*code*/, const QString& text) {
+    m_screens.setup().LblStatus->setText(text);
+}
+
+void PreviewForm::Grabora1_WarningMessage(int /*code*/, const QString& text) {
+    m_screens.services().dialogs->message(QStringLiteral("Warning: ") + text);
+}

@@ -1,0 +1,165 @@
+// Arrival processing: what the screen does in the first step after it is shown, by where the
+// operator came from ("Capture", "View", "Setup"/"CaptureGoToTimer").
+#include "core/app/FileExist.h"
+#include "core/app/Paths.h"
+#include "core/app/Program.h"
+#include "core/app/Twips.h"
+#include "ui/screens/capture/PreviewForm.h"
+#include "core/run/RunNaming.h"
+#include "core/ports/Dialogs.h"
+#include "core/ports/MediaPlayer.h"
+#include "core/ports/Services.h"
+#include "core/run/PassTiming.h"
+#include "core/run/ReviewText.h"
+#include "core/run/RunInfo.h"
+#include "ui/screens/review/frmSetStart.h"
+#include "ui/screens/Screens.h"
+#include "ui/screens/setup/MainForm.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QTextEdit>
+#include <QTimer>
+
+void frmSetStart::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!m_filterInstalled) {
+        qApp->installEventFilter(this);
+        m_filterInstalled = true;
+    }
+    postPaint();
+}
+
+void frmSetStart::postPaint() {
+    // Callers may write NavigationSource right after show(): the arrival runs from the event loop.
+    if (m_paintPosted)
+        return;
+    m_paintPosted = true;
+    QTimer::singleShot(0, this, [this] {
+        m_paintPosted = false;
+        if (isVisible())
+            Form_Paint();
+    });
+}
+
+void frmSetStart::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    if (m_filterInstalled) {
+        qApp->removeEventFilter(this);
+        m_filterInstalled = false;
+    }
+    m_leftDown = m_leftPressed = m_rightDown = m_rightPressed = false;
+}
+
+void frmSetStart::Form_Paint() {
+    Timer2->start();
+    refreshDiskSpace();
+    app::ProgramValues& program = app::program();
+    const QString source = program.NavigationSource;
+    if (source == QStringLiteral("Capture")) {
+        arriveFromCapture();
+    } else if (source == QStringLiteral("Setup") || source == QStringLiteral("CaptureGoToTimer")) {
+        Text6->clear();
+        program.NavigationSource.clear();
+    } else if (source == QStringLiteral("View")) {
+        arriveFromView();
+    }
+    Label9->setVisible(m_screens.setup().cb15->isChecked());
+}
+
+void frmSetStart::arriveFromCapture() {
+    app::ProgramValues& program = app::program();
+    // The Capture screen is hidden by now: ask for the label's own visibility flag.
+    if (!m_screens.capture().Label4->isHidden())
+        renameRun();
+    MediaPlayer1->setPlayerFileName(runPath());
+    playerStopIfLoaded();
+    resetEndControls();
+    Command5->setEnabled(true);
+    cmdMarkStart->setEnabled(true);
+    if (program.StartFrameHint > 0) {
+        startFrame = program.StartFrameHint;
+        MediaPlayer1->setPlayerPosition(startFrame);
+        beforeStartLoop = 0;
+        startTaken = false;
+        Label5->setText(
+            QStringLiteral("Select Start Position using direction buttons and/or slider"));
+        Command7->move(app::twipsToPixels(6480), app::twipsToPixels(3000));
+        Command5->setFocus();
+    }
+    framesPerSecond = program.CapturedFrameRate;
+    fileFrames = program.CapturedFrameCount;
+    computePassFrames();
+    program.NavigationSource.clear();
+}
+
+// The skier's name as the Capture screen's skier box would take it: each character a file name
+// cannot hold is refused with the same box and replaced by a blank.
+QString frmSetStart::askSkierName(const QString& prompt) {
+    platform::Dialogs& dialogs = *m_screens.services().dialogs;
+    const QString preset = m_screens.capture().txtSkierName->text();
+    QString answer = dialogs.inputBox(prompt, review::kFixNameTitle, preset);
+    if (answer.isEmpty())
+        answer = dialogs.inputBox(review::mustInputNamePrompt(), review::kFixNameTitle, preset);
+    while (const auto bad = capture::firstForbiddenNameChar(answer)) {
+        dialogs.message(capture::inputErrorText(*bad), capture::kInputErrorTitle);
+        answer = capture::replacedBySpace(answer, *bad);
+    }
+    return answer;
+}
+
+void frmSetStart::renameRun() {
+    app::ProgramValues& program = app::program();
+    PreviewForm& captureScreen = m_screens.capture();
+    newSkierName = askSkierName(review::fixNamePrompt());
+    const QString oldPath = runPath();
+    program.VideoDirectory = app::withoutTrailingSeparator(program.VideoDirectory);
+    auto pathFor = [&](const QString& skier) {
+        return app::joinPath(program.VideoDirectory, skier + QStringLiteral("pass1.avi"));
+    };
+    QString newPath = pathFor(newSkierName);
+    // Giving the run's present name back ends the questions: that file is the run itself.
+    while (newPath != oldPath && app::FileIsPresent(newPath)) {
+        newSkierName = askSkierName(review::existingFilePrompt());
+        newPath = pathFor(newSkierName);
+    }
+    if (newPath != oldPath) {
+        if (const auto error = review::renameNoReplace(oldPath, newPath)) {
+            // The run stays where it is, under the name the Capture screen gave it.
+            m_screens.services().dialogs->message(
+                QStringLiteral("The run could not be renamed to ") + newPath +
+                    QStringLiteral(" (") + *error + QStringLiteral("). It stays saved as ") +
+                    oldPath,
+                platform::kAppTitle, platform::Icon::Exclamation);
+            return;
+        }
+    }
+    Text6->setPlainText(newPath);
+    captureScreen.txtSkierName->setText(newSkierName);
+    captureScreen.txtPass->setText(QStringLiteral("2"));
+}
+
+void frmSetStart::arriveFromView() {
+    app::ProgramValues& program = app::program();
+    program.NavigationSource.clear();
+    Text6->setPlainText(program.FileToView);
+    const QString path = runPath();
+    MediaPlayer1->setPlayerFileName(path);
+    MediaPlayer1->PlayerStop();
+    showAlreadyMeasuredNotice(path);
+    readFileTiming(path);
+    Command5->setEnabled(true);
+    Command7->setEnabled(false);
+    cmdMarkStart->setEnabled(true);
+    startTaken = false;
+    Label5->setText(QStringLiteral("Select Start Position using direction buttons and/or slider"));
+    resetEndControls();
+    Command1->setEnabled(true);
+    Command4->setEnabled(true);
+    MediaPlayer1->setPlayerSeekEnabled(true);
+    MediaPlayer1->giveFocus();
+}

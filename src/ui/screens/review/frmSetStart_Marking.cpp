@@ -1,0 +1,76 @@
+// Start marking and the pass end: the run entry in the session log and the ".info" companion.
+#include "core/app/Paths.h"
+#include "core/app/Program.h"
+#include "core/app/SessionLog.h"
+#include "core/app/TextNumbers.h"
+#include "core/ports/Dialogs.h"
+#include "core/ports/MediaPlayer.h"
+#include "core/ports/Services.h"
+#include "core/run/PassTiming.h"
+#include "core/run/RunInfo.h"
+#include "ui/screens/review/frmSetStart.h"
+#include "ui/screens/Screens.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+void frmSetStart::computePassFrames() {
+    passFrames = review::passLength(framesPerSecond, barefoot());
+}
+
+void frmSetStart::cmdMarkStart_Click() {
+    startLocked = 1;
+    Command7->setEnabled(true);
+    startFrame = app::clampToInt16(MediaPlayer1->PlayerPosition());
+    cmdMarkStart->hide();
+    startTaken = true;
+    Label5->setText(QStringLiteral("Start Position is now Locked"));
+    computePassFrames();
+    writeRunRecord();
+    Command7->show();
+    cmdPlayAndPause->show();
+    Text7->show();
+    Label2->show();
+    Command1->setEnabled(false);
+    Command4->setEnabled(false);
+    MediaPlayer1->setPlayerSeekEnabled(false);
+    Command7_Click();
+}
+
+// The run entry and the companion file. A file that cannot be written is named in a message;
+// the marking goes on, so the replay of the pass end still runs.
+void frmSetStart::writeRunRecord() {
+    platform::Services& services = m_screens.services();
+    const QString path = runPath();
+    const review::RunName name = review::parseRunName(path);
+    if (!name.standard) {
+        services.dialogs->message(
+            QStringLiteral("Warning, tis is not a  standard SKV file so it will not be saved in "
+                           "the Log for future reference"),
+            platform::kAppTitle, platform::Icon::Exclamation);
+        return;
+    }
+    const app::ProgramValues& program = app::program();
+    const QString logPath = app::joinPath(program.VideoDirectory, program.LogFileName);
+    const QString entry =
+        app::runEntryLine(services.now(), name.skier, name.pass, startFrame, endFrame(), path);
+    if (const auto error = review::appendLine(logPath, entry.toLocal8Bit() + "\r\n"))
+        services.dialogs->message(QStringLiteral("The run could not be written to the session "
+                                                 "log ") +
+                                      logPath + QStringLiteral(": ") + *error,
+                                  platform::kAppTitle, platform::Icon::Exclamation);
+    if (const auto error = review::writeInfoFile(path, startFrame))
+        services.dialogs->message(QStringLiteral("The start frame could not be saved in ") +
+                                      review::infoPath(path) + QStringLiteral(": ") + *error,
+                                  platform::kAppTitle, platform::Icon::Exclamation);
+}
+
+bool frmSetStart::passEndCheck() {
+    const qint32 end = endFrame();
+    if (review::passEndInFile(end, fileFrames))
+        return true;
+    m_screens.services().dialogs->message(review::tooShortMessage(fileFrames, end, barefoot()),
+                                          review::kTooShortTitle);
+    return false;
+}

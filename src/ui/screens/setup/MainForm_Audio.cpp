@@ -1,0 +1,127 @@
+// Audio: the audio device, its format and compressor, and the Listen switch. Nothing of it is
+// stored; each start begins from the control's own values and the first format entry.
+#include "ui/screens/setup/MainForm.h"
+
+#include "core/ports/CaptureControl.h"
+#include "core/ports/ControlError.h"
+#include "core/run/AudioFormat.h"
+#include "ui/widgets/MainFormLists.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+
+using setupui::fillList;
+using setupui::selectEntry;
+
+// Load: the audio device list, the control's device selected.
+void MainForm::fillAudioDevices() {
+    platform::CaptureControl& c = grabora();
+    QStringList devices{QStringLiteral("None")};
+    const int count = c.AudioDeviceCount();
+    for (int i = 0; i < count; ++i)
+        devices << c.AudioDeviceName(i);
+    fillList(AudioDevice, devices);
+    selectEntry(AudioDevice, count > 0 ? c.AudioDeviceIndex() + 1 : 0);
+}
+
+void MainForm::fillAudioCompressors() {
+    platform::CaptureControl& c = grabora();
+    QStringList compressors{QStringLiteral("None")};
+    const int n = c.AudioCompressorCount();
+    for (int i = 0; i < n; ++i)
+        compressors << c.AudioCompressorName(i);
+    fillList(AudioCompr, compressors);
+    selectEntry(AudioCompr, c.AudioCompressor() + 1);
+}
+
+// Load: the Listen switch and the audio format from the control.
+void MainForm::copyAudioSettings() {
+    Check1->setChecked(grabora().Listen());
+    InitAudioSettings();
+}
+
+void MainForm::InitAudioSettings() {
+    platform::CaptureControl& c = grabora();
+    selectEntry(ComboAttrib, 0); // applies the first format when the selection was elsewhere
+    const QString text =
+        setupui::audioFormatText(c.AudioSampleRate(), c.AudioBitsPerSample(), c.AudioChannels());
+    for (int i = 0; i < ComboAttrib->count(); ++i) {
+        if (ComboAttrib->itemText(i).compare(text, Qt::CaseInsensitive) == 0) {
+            selectEntry(ComboAttrib, i);
+            return;
+        }
+    }
+    ComboAttrib->addItem(text);
+    selectEntry(ComboAttrib, ComboAttrib->count() - 1);
+}
+
+void MainForm::EnableAudioConfig() {
+    platform::CaptureControl& c = grabora();
+    const bool usable = AudioDevice->currentIndex() >= 1 && c.Connected();
+    for (QWidget* w : std::initializer_list<QWidget*>{AudioConfig, AttribLabel, ComboAttrib,
+                                                      AudioCompLabel, AudioCompr})
+        w->setEnabled(usable);
+    if (usable)
+        AudioConfig->setEnabled(c.HasDialog(1032));
+}
+
+void MainForm::AudioDevice_Click() {
+    platform::CaptureControl& c = grabora();
+    const int position = AudioDevice->currentIndex();
+    if (position < 0 || position - 1 == c.AudioDeviceIndex())
+        return;
+    c.setAudioDeviceIndex(position - 1);
+    EnableAudioConfig();
+    if (c.Connected())
+        InitAudioSettings();
+}
+
+void MainForm::AudioConfig_Click() {
+    grabora().ShowDialog(1032, QString());
+}
+
+void MainForm::AudioCompr_Click() {
+    platform::CaptureControl& c = grabora();
+    const int position = AudioCompr->currentIndex();
+    if (position < 0 || position - 1 == c.AudioCompressor())
+        return;
+    c.setAudioCompressor(position - 1);
+}
+
+void MainForm::applyAudioFormat(int position) {
+    platform::CaptureControl& c = grabora();
+    const setupui::AudioFormat f =
+        setupui::audioFormatOf(position, ComboAttrib->itemText(position));
+    if (f.sampleRate)
+        c.setAudioSampleRate(*f.sampleRate);
+    c.setAudioChannels(f.channels);
+    c.setAudioBitsPerSample(f.bitsPerSample);
+}
+
+void MainForm::ComboAttrib_Click() {
+    const int position = ComboAttrib->currentIndex();
+    if (position < 0)
+        return;
+    try {
+        applyAudioFormat(position);
+    } catch (const platform::ControlError& e) {
+        // Inside the recovery below a refusal only ends the repetition: the outer call shows
+        // the one box.
+        if (m_attribRecovering)
+            return;
+        m_attribRecovering = true;
+        try {
+            InitAudioSettings(); // the selection shows the control's actual format
+        } catch (const platform::ControlError&) {
+            // The box below reports the refusal; the control could not even be read back.
+        }
+        m_attribRecovering = false;
+        showControlError(QStringLiteral("Eror code: "), e, false);
+    }
+}
+
+void MainForm::Check1_Click() {
+    grabora().setListen(Check1->isChecked());
+}

@@ -1,0 +1,324 @@
+// The video capture device: filling the lists at load, the connect routine, the disconnected
+// state, and the handlers of the device, compressor and frame-rate controls.
+#include "ui/screens/setup/MainForm.h"
+
+#include "core/app/Settings.h"
+#include "core/app/TextNumbers.h"
+#include "ui/screens/capture/PreviewForm.h"
+#include "core/ports/CaptureControl.h"
+#include "core/ports/ControlError.h"
+#include "core/ports/Dialogs.h"
+#include "core/ports/SettingsStore.h"
+#include "ui/screens/Screens.h"
+#include "ui/widgets/MainFormLists.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <limits>
+
+namespace settings = app::settings;
+using setupui::fillList;
+using setupui::selectEntry;
+
+namespace {
+const QString kPreviewOff = QStringLiteral("Preview Off");
+const QString kPreviewOn = QStringLiteral("Preview On");
+
+template <typename Count, typename Name> QStringList names(Count count, Name name) {
+    QStringList out;
+    const int n = count();
+    for (int i = 0; i < n; ++i)
+        out << name(i);
+    return out;
+}
+} // namespace
+
+// Load: the preview caption and the video device list with the stored device selected.
+void MainForm::fillVideoDevices() {
+    platform::CaptureControl& c = grabora();
+    CmdPreview->setText(c.Preview() ? kPreviewOff : kPreviewOn);
+    const int devices = c.VideoDeviceCount();
+    if (devices > 0) {
+        fillList(Combo1,
+                 names([&] { return devices; }, [&](int i) { return c.VideoDeviceName(i); }));
+        selectEntry(Combo1, settings::readListPosition(store(), settings::kDevice, devices, true));
+    } else {
+        fillList(Combo1, {QStringLiteral("No Capture Devices")});
+        selectEntry(Combo1, 0);
+    }
+}
+
+void MainForm::fillVideoCompressors() {
+    platform::CaptureControl& c = grabora();
+    QStringList compressors{QStringLiteral("None")};
+    compressors << names([&] { return c.VideoCompressorCount(); },
+                         [&](int i) { return c.VideoCompressorName(i); });
+    fillList(CompressionCombo, compressors);
+    selectEntry(CompressionCombo, c.VideoCompressor() + 1);
+}
+
+void MainForm::fillEffects() {
+    platform::CaptureControl& c = grabora();
+    const int effects = c.EffectCount(platform::kEffectCategory);
+    QStringList effectNames{QStringLiteral("None")};
+    if (effects < 1) {
+        fillList(Effect, effectNames);
+        selectEntry(Effect, 0);
+        Effect->setEnabled(false);
+    } else {
+        Effect->setEnabled(true);
+        effectNames << names([&] { return effects; },
+                             [&](int i) { return c.EffectName(platform::kEffectCategory, i); });
+        fillList(Effect, effectNames);
+        selectEntry(Effect, c.CurrentEffect(0) + 1);
+    }
+}
+
+void MainForm::CmdConnect_Click() {
+    platform::CaptureControl& c = grabora();
+    try {
+        if (c.VideoDeviceCount() < 1) {
+            dialogs().message(
+                QStringLiteral("No MCI capture devices are installed on this system"));
+            return;
+        }
+        if (!c.Connected()) {
+            const int device = Combo1->currentIndex();
+            setCursor(Qt::WaitCursor);
+            c.Connect(device);
+            unsetCursor();
+            settings::write(store(), settings::kDevice, QString::number(device));
+
+            CmdPreview->setEnabled(true);
+            ResolutionCombo->setEnabled(true);
+            ResolLabel->setEnabled(true);
+            fillList(ResolutionCombo, names([&] { return c.VideoResolutionCount(); },
+                                            [&](int i) { return c.VideoResolutionName(i); }));
+            selectEntry(ResolutionCombo, c.VideoResolution());
+            {
+                const int stored = settings::readListPosition(store(), settings::kVideoResolution,
+                                                              ResolutionCombo->count(), false);
+                if (stored >= 0)
+                    selectEntry(ResolutionCombo, stored);
+            }
+
+            ColorLabel->setEnabled(true);
+            ColorFormatCombo->setEnabled(true);
+            fillList(ColorFormatCombo, names([&] { return c.ColorFormatCount(); },
+                                             [&](int i) { return c.ColorFormatName(i); }));
+            selectEntry(ColorFormatCombo, c.ColorFormat());
+            {
+                const int stored = settings::readListPosition(store(), settings::kColorFormat,
+                                                              ColorFormatCombo->count(), false);
+                if (stored >= 0)
+                    selectEntry(ColorFormatCombo, stored);
+            }
+
+            const int inputs = c.VideoInputCount();
+            if (inputs > 0) {
+                VideoInput->setEnabled(true);
+                InputLabel->setEnabled(true);
+                fillList(VideoInput,
+                         names([&] { return inputs; }, [&](int i) { return c.VideoInputName(i); }));
+                selectEntry(VideoInput, settings::readListPosition(store(), settings::kVideoInput,
+                                                                   inputs, true));
+            } else {
+                VideoInput->setEnabled(false);
+                InputLabel->setEnabled(false);
+            }
+
+            if (c.HasChannels()) {
+                setupui::clearList(Channel);
+                ChannelLabel->setEnabled(true);
+                const int lo = c.ChannelMin();
+                const int hi = c.ChannelMax();
+                QStringList channels;
+                for (int ch = lo; ch <= hi && channels.size() < 10000; ++ch)
+                    channels << QString::number(ch);
+                fillList(Channel, channels);
+                Channel->setEnabled(true);
+                selectEntry(Channel, c.CurrentChannel() - lo);
+            } else {
+                Channel->setEnabled(false);
+                ChannelLabel->setEnabled(false);
+            }
+
+            EdtRate->setText(QString::number(c.FrameRate()));
+            EdtLimit->setText(QString::number(c.TimeLimit()));
+            CmdCap->setEnabled(true);
+            VideoConfig->setEnabled(c.HasDialog(35));
+            CmdConnect->setText(QStringLiteral("Disconnect"));
+
+            InitAudioSettings();
+
+            if (CmdPreview->text() == kPreviewOff) {
+                c.setPreview(true);
+                m_screens.capture().show();
+            }
+        } else {
+            c.Disconnect();
+            OnDisconnect();
+        }
+        if (CaptureType->currentIndex() == 1) {
+            EnableAudioConfig();
+            EnableVideoCompressionConfig();
+        }
+    } catch (const platform::ControlError& e) {
+        unsetCursor();
+        showControlError(QStringLiteral("Eror code: "), e, true);
+    }
+}
+
+void MainForm::OnDisconnect() {
+    CmdConnect->setText(QStringLiteral("Connect"));
+    CmdCap->setEnabled(false);
+    CmdPreview->setEnabled(false);
+    ResolLabel->setEnabled(false);
+    setupui::clearList(ResolutionCombo);
+    ResolutionCombo->setEnabled(false);
+    setupui::clearList(ColorFormatCombo);
+    ColorFormatCombo->setEnabled(false);
+    ColorLabel->setEnabled(false);
+    VideoConfig->setEnabled(false);
+    m_screens.capture().hide();
+    Channel->setEnabled(false);
+    ChannelLabel->setEnabled(false);
+    VideoInput->setEnabled(false);
+    InputLabel->setEnabled(false);
+    setupui::clearList(Channel);
+    setupui::clearList(VideoInput);
+}
+
+void MainForm::EnableVideoCompressionConfig() {
+    platform::CaptureControl& c = grabora();
+    if (CompressionCombo->currentIndex() >= 1 && c.Connected())
+        ComprConfig->setEnabled(c.HasDialog(256));
+    else
+        ComprConfig->setEnabled(false);
+}
+
+namespace {
+// The list family: write the position to the control and store it, only when it differs from
+// the control's current value (so selections made to mirror the control store nothing).
+template <typename Get, typename Set>
+void applyListChoice(int position, Get get, Set set, platform::SettingsStore& store,
+                     const QString& key) {
+    if (position < 0 || position == get())
+        return;
+    set(position);
+    store.WriteSetting(key, QString::number(position));
+}
+} // namespace
+
+void MainForm::ResolutionCombo_Click() {
+    platform::CaptureControl& c = grabora();
+    try {
+        applyListChoice(
+            ResolutionCombo->currentIndex(), [&] { return c.VideoResolution(); },
+            [&](int i) { c.setVideoResolution(i); }, store(), settings::kVideoResolutionWritten);
+    } catch (const platform::ControlError& e) {
+        showControlError(QStringLiteral("Eror code: "), e, false);
+    }
+}
+
+void MainForm::ColorFormatCombo_Click() {
+    platform::CaptureControl& c = grabora();
+    try {
+        applyListChoice(
+            ColorFormatCombo->currentIndex(), [&] { return c.ColorFormat(); },
+            [&](int i) { c.setColorFormat(i); }, store(), settings::kColorFormat);
+    } catch (const platform::ControlError& e) {
+        showControlError(QStringLiteral("Eror code: "), e, false);
+    }
+}
+
+void MainForm::VideoInput_Click() {
+    platform::CaptureControl& c = grabora();
+    try {
+        applyListChoice(
+            VideoInput->currentIndex(), [&] { return c.VideoInputIndex(); },
+            [&](int i) { c.setVideoInputIndex(i); }, store(), settings::kVideoInput);
+    } catch (const platform::ControlError& e) {
+        showControlError(QStringLiteral("Eror code: "), e, false);
+    }
+}
+
+void MainForm::Channel_Click() {
+    platform::CaptureControl& c = grabora();
+    try {
+        const int position = Channel->currentIndex();
+        if (position < 0)
+            return;
+        const int channel = position + c.ChannelMin();
+        if (channel != c.CurrentChannel())
+            c.setCurrentChannel(channel);
+    } catch (const platform::ControlError& e) {
+        showControlError(QStringLiteral("Error code: "), e, false);
+    }
+}
+
+void MainForm::Effect_Click() {
+    platform::CaptureControl& c = grabora();
+    try {
+        const int position = Effect->currentIndex();
+        if (position < 0)
+            return;
+        int effect = -1;
+        if (position > 0) {
+            const QString name = Effect->itemText(position);
+            effect = c.FindEffect(platform::kEffectCategory, name);
+            if (effect < 0) {
+                dialogs().message(QStringLiteral("Cannot find ") + name +
+                                  QStringLiteral(" effect"));
+                selectEntry(Effect, 0); // its handler removes the effect
+                return;
+            }
+        }
+        c.SetEffect(0, platform::kEffectCategory, effect);
+    } catch (const platform::ControlError& e) {
+        showControlError(QStringLiteral("Eror code: "), e, false);
+    }
+}
+
+void MainForm::VideoConfig_Click() {
+    platform::CaptureControl& c = grabora();
+    if (c.HasDialog(35)) {
+        const int code = 35 + (Effect->currentIndex() > 0 ? 4096 : 0);
+        c.ShowDialog(code, QString());
+    }
+    // Show what the dialog changed; the handlers find the control equal and store nothing.
+    selectEntry(ColorFormatCombo, c.ColorFormat());
+    selectEntry(ResolutionCombo, c.VideoResolution());
+    if (c.HasChannels())
+        selectEntry(Channel, c.CurrentChannel() - c.ChannelMin());
+    if (c.VideoInputCount() > 0)
+        selectEntry(VideoInput, c.VideoInputIndex());
+}
+
+void MainForm::CompressionCombo_Click() {
+    platform::CaptureControl& c = grabora();
+    const int position = CompressionCombo->currentIndex();
+    if (position < 0 || position - 1 == c.VideoCompressor())
+        return;
+    c.setVideoCompressor(position - 1);
+    EnableVideoCompressionConfig();
+    settings::write(store(), settings::kCompression, QString::number(position));
+}
+
+void MainForm::ComprConfig_Click() {
+    grabora().ShowDialog(256, QString());
+}
+
+void MainForm::EdtRate_Change() {
+    const QString text = EdtRate->text();
+    settings::write(store(), settings::kFrameRate, text);
+    // Leading number, a half to the even neighbour; beyond the int range is clamped (the
+    // control refuses what it cannot use).
+    const double r = app::roundHalfEven(app::numericValue(text));
+    const double lo = std::numeric_limits<int>::min();
+    const double hi = std::numeric_limits<int>::max();
+    grabora().setFrameRate(static_cast<int>(r < lo ? lo : (r > hi ? hi : r)));
+    UpdateConfigLabel();
+}

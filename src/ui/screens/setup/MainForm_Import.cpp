@@ -1,0 +1,102 @@
+// Import of the skier names file: any text or rich-text file becomes SkierNames.txt in the
+// application folder (one name per line), and its first name goes to the Capture screen.
+#include "ui/screens/setup/MainForm.h"
+
+#include "core/app/Paths.h"
+#include "ui/screens/capture/PreviewForm.h"
+#include "core/ports/Dialogs.h"
+#include "core/media/RichText.h"
+#include "core/ports/Services.h"
+#include "ui/screens/Screens.h"
+
+#include <QFile>
+#include <QLineEdit>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QTextEdit>
+
+namespace {
+
+const QString kImportTitle = QStringLiteral("Skivane Alert");
+
+// Plain text lines, ended by CR LF.
+QByteArray skierListBytes(const QString& text) {
+    static const QRegularExpression lineEnd(QStringLiteral("\r\n|\r|\n"));
+    QStringList lines = text.split(lineEnd);
+    while (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    QByteArray out;
+    for (const QString& line : lines)
+        out += line.toLocal8Bit() + QByteArrayLiteral("\r\n");
+    return out;
+}
+
+QString firstLine(const QByteArray& bytes) {
+    qsizetype end = bytes.indexOf('\n');
+    QByteArray line = end < 0 ? bytes : bytes.left(end);
+    if (line.endsWith('\r'))
+        line.chop(1);
+    return QString::fromLocal8Bit(line);
+}
+
+} // namespace
+
+void MainForm::cmdImport_Click() {
+    const QString path = dialogs().openFile(services().appDir, QString(), QString());
+    if (path.isEmpty())
+        return; // cancelled
+
+    QFile source(path);
+    if (!source.open(QIODevice::ReadOnly)) {
+        dialogs().message(QStringLiteral("The skier names file could not be read: ") + path +
+                              QStringLiteral(" (") + source.errorString() + QStringLiteral(")"),
+                          kImportTitle, platform::Icon::Exclamation);
+        return;
+    }
+    const QByteArray data = source.readAll();
+    if (source.error() != QFileDevice::NoError) {
+        dialogs().message(QStringLiteral("The skier names file could not be read: ") + path +
+                              QStringLiteral(" (") + source.errorString() + QStringLiteral(")"),
+                          kImportTitle, platform::Icon::Exclamation);
+        return;
+    }
+    source.close();
+
+    bool ok = false;
+    const QString text = platform::rtfToPlainText(data, &ok);
+    if (!ok) {
+        dialogs().message(QStringLiteral("The skier names file could not be read as text: ") + path,
+                          kImportTitle, platform::Icon::Exclamation);
+        return;
+    }
+    RichTextBox1->setPlainText(text);
+    const QByteArray bytes = skierListBytes(text);
+    if (bytes.trimmed().isEmpty()) {
+        dialogs().message(QStringLiteral("The skier names file holds no names; nothing was "
+                                         "imported: ") +
+                              path,
+                          kImportTitle, platform::Icon::Exclamation);
+        return;
+    }
+
+    // Replaces the list only once the new one is complete on disk.
+    const QString listPath = app::joinPath(services().appDir, QStringLiteral("SkierNames.txt"));
+    QSaveFile list(listPath);
+    if (!list.open(QIODevice::WriteOnly) || list.write(bytes) != bytes.size() || !list.commit()) {
+        dialogs().message(QStringLiteral("The skier list could not be written: ") + listPath +
+                              QStringLiteral(" (") + list.errorString() + QStringLiteral(")"),
+                          kImportTitle, platform::Icon::Exclamation);
+        return;
+    }
+
+    QFile written(listPath);
+    if (!written.open(QIODevice::ReadOnly))
+        return;
+    QString name = firstLine(written.readLine());
+    written.close();
+    // One comma at a time, left to right.
+    for (qsizetype comma = name.indexOf(QLatin1Char(',')); comma >= 0;
+         comma = name.indexOf(QLatin1Char(',')))
+        name = name.left(comma) + QLatin1Char(' ') + name.mid(comma + 1);
+    m_screens.capture().txtSkierName->setText(name);
+}

@@ -1,0 +1,80 @@
+// The Setup screen's way out: the two navigation buttons, the menu and the placement of the
+// Capture screen beside this one.
+#include "ui/screens/setup/MainForm.h"
+
+#include "core/app/FileExist.h"
+#include "core/app/Program.h"
+#include "ui/screens/capture/PreviewForm.h"
+#include "core/ports/CaptureControl.h"
+#include "core/ports/Dialogs.h"
+#include "core/ports/Services.h"
+#include "ui/screens/review/frmSetStart.h"
+#include "ui/screens/Screens.h"
+#include "ui/screens/frmManual.h"
+#include "core/run/Placement.h"
+
+#include <QGuiApplication>
+#include <QLayout>
+#include <QLineEdit>
+#include <QScreen>
+
+namespace {
+
+// Both navigation buttons need the video folder: the session log is written there.
+bool videoFolderExists(const QLineEdit* txtVideoDir, platform::Dialogs& dialogs) {
+    if (app::PathExists(txtVideoDir->text(), 1))
+        return true;
+    dialogs.message(QStringLiteral("The Log File Folder you specified does not exist. ") +
+                        QStringLiteral("Please change it to a Folder that does exist."),
+                    QStringLiteral("Path Error"), platform::Icon::Exclamation);
+    return false;
+}
+
+} // namespace
+
+void MainForm::cmdGoCapture_Click() {
+    if (!videoFolderExists(txtVideoDir, dialogs()))
+        return;
+    m_screens.capture().show();
+    grabora().setPreview(true);
+    app::program().NavigationSource = QStringLiteral("Setup");
+    hide();
+}
+
+void MainForm::cmdGoTimer_Click() {
+    if (!videoFolderExists(txtVideoDir, dialogs()))
+        return;
+    m_screens.timer().show();
+    app::program().NavigationSource = QStringLiteral("Setup");
+    grabora().setPreview(true);
+    hide();
+}
+
+void MainForm::mnuViewLog_Click() {
+    m_screens.showLogView(this);
+}
+
+void MainForm::munManual_Click() {
+    m_screens.manual().show();
+    hide();
+}
+
+void MainForm::mnuExit_Click() {
+    if (services().endProgram)
+        services().endProgram();
+}
+
+void MainForm::PlaceCaptureScreen() {
+    PreviewForm& capture = m_screens.capture();
+    // Sizes are known before the first show only once the layouts have run.
+    if (layout())
+        layout()->activate();
+    if (capture.layout())
+        capture.layout()->activate();
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    const setupui::Placement p =
+        setupui::placeBeside(frameGeometry(), capture.frameGeometry().size(), area);
+    move(p.setup);
+    capture.move(p.capture);
+}
