@@ -4,12 +4,19 @@
 #include "core/ports/MediaPlayer.h"
 
 #include <QStringList>
+#include <QWidget>
 
 namespace reviewtest {
 
-class FakePlayer : public platform::MediaPlayer {
+class FakePlayer : public QWidget, public platform::MediaPlayer {
+    Q_OBJECT
 public:
-    using platform::MediaPlayer::MediaPlayer;
+    using QWidget::QWidget;
+
+    QWidget* view() override { return this; }
+    void onPlayerKey(KeyHandler handler) override {
+        connect(this, &FakePlayer::PlayerKey, this, std::move(handler));
+    }
 
     void setPlayerFileName(const QString& path) override {
         fileName = path;
@@ -55,6 +62,9 @@ public:
     int plays = 0;
     int focusCalls = 0;
     QStringList calls;
+
+signals:
+    void PlayerKey(int keyCode, int shift);
 };
 
 } // namespace reviewtest

@@ -21,8 +21,8 @@ template <typename W> W* find(QWidget& screen, const char* name) {
 TEST_F(ReviewScreen, ControlsStandWhereDesignedAndTheHiddenOnesAreHidden) {
     frmSetStart& s = screen();
     EXPECT_EQ(s.windowTitle(), "Skivane 2004 Timer & Review Screen");
-    EXPECT_EQ(s.MediaPlayer1->geometry(), app::twips(240, 360, 5775, 5415));
-    EXPECT_EQ(s.MediaPlayer1->objectName(), "MediaPlayer1");
+    EXPECT_EQ(s.MediaPlayer1->view()->geometry(), app::twips(240, 360, 5775, 5415));
+    EXPECT_EQ(s.MediaPlayer1->view()->objectName(), "MediaPlayer1");
     EXPECT_EQ(find<QPushButton>(s, "cmdMarkStart")->geometry(), app::twips(6480, 3000, 1695, 495));
     EXPECT_EQ(find<QTextEdit>(s, "Text6"), s.Text6);
     EXPECT_EQ(s.Text6->geometry(), app::twips(6360, 480, 3255, 975));

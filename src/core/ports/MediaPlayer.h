@@ -1,15 +1,21 @@
 #pragma once
 // The frame-exact video player of the Timer & Review screen (placed as MediaPlayer1).
 // Positions are frame numbers: position n shows frame n of the file, counted from 0.
-#include <QWidget>
+// The player draws itself: view() is its widget, which the review screen places and which its
+// parent widget owns (and with it the player).
+#include <QString>
+#include <functional>
+
+class QWidget;
 
 namespace platform {
 
-class MediaPlayer : public QWidget {
-    Q_OBJECT
+class MediaPlayer {
 public:
-    using QWidget::QWidget;
-    ~MediaPlayer() override = default;
+    virtual ~MediaPlayer() = default;
+
+    // The player's picture, read-out, slider and step buttons.
+    virtual QWidget* view() = 0;
 
     // Opens the file; the position goes to frame 0. An empty or unreadable file leaves the
     // player empty.
@@ -28,10 +34,10 @@ public:
     // Gives the player the keyboard focus.
     virtual void giveFocus() = 0;
 
-signals:
-    // A key pressed while the player has the focus, with Windows virtual-key numbers
-    // (100 numeric keypad 4, 102 numeric keypad 6).
-    void PlayerKey(int keyCode, int shift);
+    // The PlayerKey event: a key pressed while the player has the focus, with Windows
+    // virtual-key numbers (100 numeric keypad 4, 102 numeric keypad 6). Called on the GUI thread.
+    using KeyHandler = std::function<void(int keyCode, int shift)>;
+    virtual void onPlayerKey(KeyHandler handler) = 0;
 };
 
 } // namespace platform

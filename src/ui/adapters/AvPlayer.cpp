@@ -113,7 +113,7 @@ private:
     bool m_playing = false;
 };
 
-AvPlayer::AvPlayer(QWidget* parent) : platform::MediaPlayer(parent) {
+AvPlayer::AvPlayer(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("MediaPlayer1"));
     setFocusPolicy(Qt::StrongFocus);
 
@@ -327,6 +327,10 @@ void AvPlayer::playTick() {
     }
     if (due != m_position)
         requestFrame(static_cast<int>(due));
+}
+
+void AvPlayer::onPlayerKey(KeyHandler handler) {
+    connect(this, &AvPlayer::PlayerKey, this, std::move(handler));
 }
 
 void AvPlayer::giveFocus() {

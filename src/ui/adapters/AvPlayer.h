@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QThread>
 #include <QTimer>
+#include <QWidget>
 #include <memory>
 
 class QLabel;
@@ -21,7 +22,7 @@ class DecodeWorker;
 class PlayerPictureWidget;
 class PlayerAudio;
 
-class AvPlayer : public platform::MediaPlayer {
+class AvPlayer : public QWidget, public platform::MediaPlayer {
     Q_OBJECT
 public:
     explicit AvPlayer(QWidget* parent = nullptr);
@@ -42,6 +43,8 @@ public:
     void PlayerPlay() override;
     void PlayerStop() override;
     void giveFocus() override;
+    QWidget* view() override { return this; }
+    void onPlayerKey(KeyHandler handler) override;
 
     // Frames of the open file; 0 when nothing is open, -1 while the file is being opened.
     int frameCount() const { return m_frameCount; }
@@ -59,6 +62,8 @@ public:
     static int virtualKey(int qtKey, Qt::KeyboardModifiers modifiers);
 
 signals:
+    // The PlayerKey event as a signal (see onPlayerKey).
+    void PlayerKey(int keyCode, int shift);
     // A picture arrived on the screen; `frame` is the frame it shows.
     void frameShown(int frame);
     // The file was opened (ok) or could not be opened.

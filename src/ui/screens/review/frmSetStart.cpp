@@ -40,9 +40,11 @@ QFont screenFont(double points, bool bold = false) {
 
 // The player when none is wired in (a test of another screen that only passes through this one):
 // it keeps the values it is given and shows nothing, so the screen still works without video.
-class NoVideoPlayer : public platform::MediaPlayer {
+class NoVideoPlayer : public QWidget, public platform::MediaPlayer {
 public:
-    using platform::MediaPlayer::MediaPlayer;
+    using QWidget::QWidget;
+    QWidget* view() override { return this; }
+    void onPlayerKey(KeyHandler) override {}
     void setPlayerFileName(const QString& path) override {
         m_path = path;
         m_position = 0;
@@ -92,7 +94,7 @@ void frmSetStart::createControls() {
     using app::twips;
     const auto& makePlayer = m_screens.services().makePlayer;
     MediaPlayer1 = makePlayer ? makePlayer(this) : new NoVideoPlayer(this);
-    place(MediaPlayer1, "MediaPlayer1", twips(240, 360, 5775, 5415));
+    place(MediaPlayer1->view(), "MediaPlayer1", twips(240, 360, 5775, 5415));
 
     Label3 = place(new QLabel(QStringLiteral("Browse for File to View ->"), this), "Label3",
                    twips(6360, 240, 2775, 375));
@@ -182,8 +184,7 @@ void frmSetStart::connectHandlers() {
     connect(Text7, &QLineEdit::textChanged, this, [this] { Text7_Change(); });
     connect(cbFullScreen, &QCheckBox::toggled, this, [this] { cbFullScreen_Click(); });
     connect(cbPlayAfter, &QCheckBox::toggled, this, [this] { cbPlayAfter_Click(); });
-    connect(MediaPlayer1, &platform::MediaPlayer::PlayerKey, this,
-            [this](int key, int shift) { MediaPlayer1_KeyDown(key, shift); });
+    MediaPlayer1->onPlayerKey([this](int key, int shift) { MediaPlayer1_KeyDown(key, shift); });
 }
 
 void frmSetStart::Form_Load() {
