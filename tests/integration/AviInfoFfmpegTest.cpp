@@ -1,6 +1,8 @@
 // AVI inspection of real files written by the ffmpeg program, and the skivane-info tool.
 #include "core/media/FileInfoLines.h"
+#include "core/media/RunFacts.h"
 #include "core/media/mmInfo.h"
+#include "core/run/DayExport.h"
 #include "support/FakeDialogs.h"
 
 #include <QFile>
@@ -160,4 +162,39 @@ TEST_F(AviInfoFfmpegTest, SkivaneInfoPrintsTheFileInformationLines) {
     EXPECT_EQ(p.exitCode(), 1);
     EXPECT_TRUE(QString::fromLocal8Bit(p.readAllStandardError())
                     .contains("File does not exist:\n" + missing));
+}
+
+TEST_F(AviInfoFfmpegTest, SkivaneInfoExportsTheDayAsTheLogViewerDoes) {
+    const QString tool = QStringLiteral(SKIVANE_BINARY_DIR "/skivane-info");
+    if (!QFile::exists(tool))
+        GTEST_SKIP() << "skivane-info is not built in " SKIVANE_BINARY_DIR;
+    // A 25 fps run marked as a barefoot pass (375 frames), and a run whose video is gone.
+    const QString path = make("Annpass1.avi", "testsrc=size=160x120:r=25",
+                              {"-frames:v", "10", "-c:v", "mjpeg"});
+    ASSERT_FALSE(path.isEmpty());
+    const QByteArray log = "01-18-200520:24:14Skivane Session started  \r\n"
+                           "01-18-200520:31:07Skier: AnnPass: 1Start:  12End:  387File: " +
+                           path.toLocal8Bit() +
+                           "\r\n"
+                           "01-18-200520:32:00Skier: BoPass: 1Start:  1End:  600File: " +
+                           dir.filePath("Bopass1.avi").toLocal8Bit() + "\r\n";
+    const QString logPath = dir.filePath("SkivaneLog011805.txt");
+    {
+        QFile f(logPath);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(log);
+    }
+    QProcess p;
+    p.start(tool, {"--export-day", logPath});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    EXPECT_EQ(p.exitCode(), 0);
+    const QByteArray csv = p.readAllStandardOutput();
+    EXPECT_EQ(csv, review::dayCsv(log, media::readRunFacts));
+    EXPECT_TRUE(csv.contains(",25,375,15.00,yes," + path.toUtf8() + ",yes,")) << csv.constData();
+    EXPECT_TRUE(csv.contains(",599,,,")) << csv.constData();
+
+    p.start(tool, {"--export-day", dir.filePath("none.txt")});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    EXPECT_EQ(p.exitCode(), 1);
+    EXPECT_EQ(p.readAllStandardOutput(), QByteArray());
 }

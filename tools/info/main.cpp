@@ -2,13 +2,35 @@
 // screen gathers when it loads a run, one file after the other with an empty line between them.
 // Messages the program would show in boxes go to standard error. Exit status: 0 when every file
 // is an AVI file whose information could be read, 1 otherwise, 2 without a file argument.
+//
+// skivane-info --export-day LOGFILE: writes the day's runs of a session log as CSV to standard
+// output (the same bytes as the log viewer's export). Exit status 1 when the log cannot be read.
 #include "StderrDialogs.h"
 #include "core/media/FileInfoLines.h"
+#include "core/media/RunFacts.h"
 #include "core/media/mmInfo.h"
+#include "core/run/DayExport.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QStringList>
 #include <cstdio>
+
+namespace {
+
+int exportDay(const QString& logPath) {
+    QFile log(logPath);
+    if (!log.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "skivane-info: cannot read %s: %s\n",
+                     logPath.toLocal8Bit().constData(), log.errorString().toLocal8Bit().constData());
+        return 1;
+    }
+    const QByteArray csv = review::dayCsv(log.readAll(), media::readRunFacts);
+    std::fwrite(csv.constData(), 1, static_cast<std::size_t>(csv.size()), stdout);
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -16,8 +38,17 @@ int main(int argc, char** argv) {
     if (files.isEmpty() || files.first() == QLatin1String("--help") ||
         files.first() == QLatin1String("-h")) {
         std::fprintf(stderr, "usage: skivane-info FILE...\n"
-                             "Prints the AVI file information lines of each file.\n");
+                             "       skivane-info --export-day LOGFILE\n"
+                             "Prints the AVI file information lines of each file, or the runs of\n"
+                             "a session log as CSV.\n");
         return 2;
+    }
+    if (files.first() == QLatin1String("--export-day")) {
+        if (files.size() != 2) {
+            std::fprintf(stderr, "usage: skivane-info --export-day LOGFILE\n");
+            return 2;
+        }
+        return exportDay(files.at(1));
     }
     int status = 0;
     bool first = true;
