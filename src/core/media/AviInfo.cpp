@@ -442,8 +442,12 @@ AviReadStatus parseAviInfo(ByteSource& src, bool writable, AviFileInfo& info,
             superIndexesComplete = false;
         }
     }
+    // A recording cut off inside a later RIFF has standard indexes for the RIFFs it closed
+    // only: its super index lists fewer parts than the file has movie lists.
+    const bool superIndexCoversAll =
+        !h.unfinished || (videoIndex != nullptr && videoIndex->entries >= h.movi.size());
     const bool indexPresent =
-        anySuperIndex ? superIndexesComplete
+        anySuperIndex ? superIndexesComplete && superIndexCoversAll
                       : h.haveIdx1 && h.idx1.end - h.idx1.begin >= 16 && h.movi.size() <= 1;
 
     AviFileInfo out;
