@@ -5,7 +5,12 @@
 //
 // skivane-info --export-day LOGFILE: writes the day's runs of a session log as CSV to standard
 // output (the same bytes as the log viewer's export). Exit status 1 when the log cannot be read.
+//
+// skivane-info --repair FILE: writes a repaired copy of a cut-off recording beside it
+// (<run>-repaired.avi: same packets, a proper index and header), prints its path. Exit status 1
+// when no copy was written.
 #include "StderrDialogs.h"
+#include "core/engine/AviRepair.h"
 #include "core/media/FileInfoLines.h"
 #include "core/media/RunFacts.h"
 #include "core/media/mmInfo.h"
@@ -30,6 +35,16 @@ int exportDay(const QString& logPath) {
     return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
+int repair(const QString& run) {
+    const av::RepairResult result = av::repairCopy(run);
+    if (!result.ok) {
+        std::fprintf(stderr, "skivane-info: %s\n", result.error.toLocal8Bit().constData());
+        return 1;
+    }
+    std::printf("%s\n", result.path.toLocal8Bit().constData());
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -39,6 +54,7 @@ int main(int argc, char** argv) {
         files.first() == QLatin1String("-h")) {
         std::fprintf(stderr, "usage: skivane-info FILE...\n"
                              "       skivane-info --export-day LOGFILE\n"
+                             "       skivane-info --repair FILE\n"
                              "Prints the AVI file information lines of each file, or the runs of\n"
                              "a session log as CSV.\n");
         return 2;
@@ -49,6 +65,13 @@ int main(int argc, char** argv) {
             return 2;
         }
         return exportDay(files.at(1));
+    }
+    if (files.first() == QLatin1String("--repair")) {
+        if (files.size() != 2) {
+            std::fprintf(stderr, "usage: skivane-info --repair FILE\n");
+            return 2;
+        }
+        return repair(files.at(1));
     }
     int status = 0;
     bool first = true;
