@@ -1,5 +1,7 @@
 #include "core/engine/FramePattern.h"
 
+#include "core/engine/SegmentText.h"
+
 #include <QPainter>
 #include <algorithm>
 #include <cstdlib>
@@ -56,35 +58,6 @@ std::vector<bool> cellValues(int number) {
     return cells;
 }
 
-// Seven segments a..g of each decimal digit.
-constexpr unsigned char kSegments[10] = {0x3F, 0x06, 0x5B, 0x4F, 0x66,
-                                         0x6D, 0x7D, 0x07, 0x7F, 0x6F};
-
-void addDigits(std::vector<PatternRect>& out, const QString& text, int x, int y, int h) {
-    const int w = evenDown(h / 2);
-    const int t = std::max(2, evenDown(h / 8));
-    const int advance = w + 2 * t;
-    out.push_back({QRect(x - t, y - t, advance * int(text.size()) + t, h + 2 * t), false});
-    for (QChar c : text) {
-        const int d = c.digitValue();
-        const unsigned s = (d >= 0 && d <= 9) ? kSegments[d] : 0x40; // minus sign: segment g
-        const int half = evenDown(h / 2);
-        const QRect seg[7] = {
-            QRect(x, y, w, t),                       // a
-            QRect(x + w - t, y, t, half),            // b
-            QRect(x + w - t, y + half, t, h - half), // c
-            QRect(x, y + h - t, w, t),               // d
-            QRect(x, y + half, t, h - half),         // e
-            QRect(x, y, t, half),                    // f
-            QRect(x, y + half - t / 2, w, t),        // g
-        };
-        for (int i = 0; i < 7; ++i)
-            if (s & (1u << i))
-                out.push_back({seg[i], true});
-        x += advance;
-    }
-}
-
 int meanLuma(const QImage& image, const QRect& r) {
     long sum = 0;
     long n = 0;
@@ -110,7 +83,9 @@ std::vector<PatternRect> frameNumberRects(QSize size, int number) {
     for (int i = 0; i < kCells; ++i)
         out.push_back({QRect(g.x0 + i * g.cellW, g.y0, g.cellW, g.cellH), cells[i]});
     const int digitH = evenDown(g.cellH * 3 / 2);
-    addDigits(out, QString::number(number), g.x0 + pad, g.y0 + g.cellH + 3 * pad, digitH);
+    for (const SegmentRect& r :
+         segmentTextRects(QString::number(number), g.x0 + pad, g.y0 + g.cellH + 3 * pad, digitH))
+        out.push_back({r.rect, r.lit});
     return out;
 }
 

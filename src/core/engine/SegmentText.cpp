@@ -1,0 +1,137 @@
+#include "core/engine/SegmentText.h"
+
+#include <algorithm>
+
+namespace av {
+
+namespace {
+
+int evenDown(int v) {
+    return v & ~1;
+}
+
+// Segments a..g as bits 0..6.
+unsigned segmentsOf(QChar c) {
+    static constexpr unsigned char kDigits[10] = {0x3F, 0x06, 0x5B, 0x4F, 0x66,
+                                                  0x6D, 0x7D, 0x07, 0x7F, 0x6F};
+    const int d = c.digitValue();
+    if (d >= 0 && d <= 9)
+        return kDigits[d];
+    switch (c.unicode()) {
+    case ' ':
+        return 0;
+    case 'E':
+        return 0x79;
+    case 'n':
+        return 0x54;
+    case 'd':
+        return 0x5E;
+    case 'F':
+        return 0x71;
+    case 'r':
+        return 0x50;
+    default:
+        return 0x40; // minus sign: segment g
+    }
+}
+
+struct Metrics {
+    int w = 0;       // character width
+    int t = 0;       // segment thickness
+    int advance = 0; // character cell
+    int dot = 0;     // cell of a '.'
+};
+
+Metrics metrics(int h) {
+    Metrics m;
+    m.w = evenDown(h / 2);
+    m.t = std::max(2, evenDown(h / 8));
+    m.advance = m.w + 2 * m.t;
+    m.dot = 3 * m.t;
+    return m;
+}
+
+// The seven segments of a character cell at (x, y), whether lit or not.
+void cellSegments(QRect (&seg)[7], int x, int y, int h, const Metrics& m) {
+    const int w = m.w, t = m.t, half = evenDown(h / 2);
+    seg[0] = QRect(x, y, w, t);                       // a
+    seg[1] = QRect(x + w - t, y, t, half);            // b
+    seg[2] = QRect(x + w - t, y + half, t, h - half); // c
+    seg[3] = QRect(x, y + h - t, w, t);               // d
+    seg[4] = QRect(x, y + half, t, h - half);         // e
+    seg[5] = QRect(x, y, t, half);                    // f
+    seg[6] = QRect(x, y + half - t / 2, w, t);        // g
+}
+
+int meanLuma(const QImage& image, const QRect& r) {
+    const QRect inside = r.intersected(image.rect());
+    long sum = 0, n = 0;
+    for (int y = inside.top(); y <= inside.bottom(); ++y)
+        for (int x = inside.left(); x <= inside.right(); ++x) {
+            sum += qGray(image.pixel(x, y));
+            ++n;
+        }
+    return n ? int(sum / n) : -1;
+}
+
+// The middle of a segment, away from edges that compression blurs.
+QRect core(const QRect& r) {
+    return r.adjusted(r.width() / 4, r.height() / 4, -r.width() / 4, -r.height() / 4);
+}
+
+} // namespace
+
+int segmentTextWidth(const QString& text, int h) {
+    const Metrics m = metrics(h);
+    int width = m.t;
+    for (QChar c : text)
+        width += c == QLatin1Char('.') ? m.dot : m.advance;
+    return width;
+}
+
+std::vector<SegmentRect> segmentTextRects(const QString& text, int x, int y, int h) {
+    const Metrics m = metrics(h);
+    std::vector<SegmentRect> out;
+    out.push_back({QRect(x - m.t, y - m.t, segmentTextWidth(text, h), h + 2 * m.t), false});
+    for (QChar c : text) {
+        if (c == QLatin1Char('.')) {
+            out.push_back({QRect(x, y + h - m.t, m.t, m.t), true});
+            x += m.dot;
+            continue;
+        }
+        QRect seg[7];
+        cellSegments(seg, x, y, h, m);
+        const unsigned s = segmentsOf(c);
+        for (int i = 0; i < 7; ++i)
+            if (s & (1u << i))
+                out.push_back({seg[i], true});
+        x += m.advance;
+    }
+    return out;
+}
+
+bool showsSegmentText(const QImage& image, const QString& text, int x, int y, int h) {
+    const Metrics m = metrics(h);
+    for (QChar c : text) {
+        if (c == QLatin1Char('.')) {
+            if (meanLuma(image, core(QRect(x, y + h - m.t, m.t, m.t))) < 160)
+                return false;
+            x += m.dot;
+            continue;
+        }
+        QRect seg[7];
+        cellSegments(seg, x, y, h, m);
+        const unsigned s = segmentsOf(c);
+        for (int i = 0; i < 7; ++i) {
+            // Segments overlap at their ends; sampling their middles keeps them apart.
+            const int luma = meanLuma(image, core(seg[i]));
+            const bool lit = (s & (1u << i)) != 0;
+            if (luma < 0 || (lit ? luma < 160 : luma > 96))
+                return false;
+        }
+        x += m.advance;
+    }
+    return true;
+}
+
+} // namespace av
