@@ -1,0 +1,117 @@
+// The pass clip: the timed window with 2 s either side, the pass clock burned in, the run's own
+// frames in order; a cancelled clip leaves nothing behind.
+#include "NumberedVideo.h"
+
+#include "core/engine/FrameDecoder.h"
+#include "core/engine/FramePattern.h"
+#include "core/engine/PassClip.h"
+#include "core/engine/SegmentText.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+// 30 fps numbered video; a barefoot pass of 15 s is 450 frames.
+constexpr int kFrames = 600;
+constexpr int kStart = 70;
+constexpr int kEnd = kStart + 450;
+
+class PassClip : public ::testing::Test {
+protected:
+    void SetUp() override {
+        run = testvideo::makeNumberedVideo(dir.path(), "Annpass1.avi", kFrames,
+                                           {"-c:v", "mjpeg", "-q:v", "3"}, 640, 360);
+        ASSERT_FALSE(run.isEmpty());
+        request.run = run;
+        request.startFrame = kStart;
+        request.endFrame = kEnd;
+        request.passSeconds = 15.0;
+    }
+    bool shows(const QImage& picture, const QString& text, QPoint at) {
+        return av::showsSegmentText(picture, text, at.x(), at.y(),
+                                    av::passClockLayout(picture.size()).height);
+    }
+    QTemporaryDir dir;
+    QString run;
+    av::PassClipRequest request;
+};
+
+TEST_F(PassClip, HoldsTheWindowWithTheClockBurnedIn) {
+    const av::PassClipResult clip = av::writePassClip(request);
+    ASSERT_TRUE(clip.ok) << clip.error.toStdString();
+    EXPECT_EQ(clip.path,
+              dir.filePath(av::passClipUsesH264() ? "Annpass1-pass.mp4" : "Annpass1-pass.avi"));
+    EXPECT_EQ(clip.firstFrame, kStart - 60);
+    EXPECT_EQ(clip.frames, 450 + 2 * 60 + 1);
+
+    av::FrameDecoder decoded;
+    ASSERT_TRUE(decoded.open(clip.path)) << decoded.error().toStdString();
+    EXPECT_EQ(decoded.frameCount(), clip.frames);
+    const av::PassClockLayout at = av::passClockLayout(decoded.frameSize());
+    struct Expect {
+        int runFrame;
+        const char* clock;
+        bool end;
+    };
+    for (const Expect& e : {Expect{kStart - 60, "-2.00", false}, Expect{kStart, "0.00", false},
+                            Expect{kStart + 1, "0.03", false}, Expect{kEnd - 1, "14.97", false},
+                            Expect{kEnd, "15.00", true}, Expect{kEnd + 60, "15.00", true}}) {
+        SCOPED_TRACE(e.runFrame);
+        const QImage picture = decoded.frameAt(e.runFrame - clip.firstFrame);
+        ASSERT_FALSE(picture.isNull());
+        EXPECT_EQ(av::readFrameNumber(picture), e.runFrame); // the run's own picture
+        EXPECT_TRUE(shows(picture, e.clock, at.clock));
+        EXPECT_TRUE(shows(picture, QString::number(e.runFrame), at.frame));
+        EXPECT_EQ(shows(picture, "End", at.end), e.end);
+    }
+
+    // A second clip of the same run gets a name of its own.
+    request.marginFrames = 0;
+    const av::PassClipResult second = av::writePassClip(request);
+    ASSERT_TRUE(second.ok) << second.error.toStdString();
+    EXPECT_TRUE(second.path.contains("-pass-2."));
+    EXPECT_EQ(second.frames, 451);
+    EXPECT_TRUE(QFileInfo::exists(clip.path));
+}
+
+TEST_F(PassClip, CancelOrFailureLeavesNoFile) {
+    int calls = 0;
+    const av::PassClipResult cancelled = av::writePassClip(request, [&](int done, int total) {
+        ++calls;
+        EXPECT_EQ(total, 571);
+        return done < 5;
+    });
+    EXPECT_FALSE(cancelled.ok);
+    EXPECT_TRUE(cancelled.cancelled);
+    EXPECT_EQ(calls, 5);
+
+    request.startFrame = kFrames + 10; // not in the file
+    request.endFrame = request.startFrame + 450;
+    const av::PassClipResult outside = av::writePassClip(request);
+    EXPECT_FALSE(outside.ok);
+    EXPECT_FALSE(outside.error.isEmpty());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"Annpass1.avi"});
+}
+
+TEST(PassClock, TextOfTheClock) {
+    av::PassClipRequest r;
+    r.startFrame = 100;
+    r.endFrame = 699;
+    r.passSeconds = 20.0;
+    struct Case {
+        int frame, num, den;
+        const char* text;
+    };
+    for (const Case& c : {Case{100, 30, 1, "0.00"}, Case{99, 30, 1, "-0.03"},
+                          Case{40, 30, 1, "-2.00"}, Case{698, 30, 1, "19.93"},
+                          // the 30 fps pass is 599 frames: the clock stops at the pass length
+                          Case{699, 30, 1, "20.00"}, Case{750, 30, 1, "20.00"},
+                          Case{130, 30000, 1001, "1.00"}, Case{125, 25, 1, "1.00"}}) {
+        EXPECT_EQ(av::passClockText(c.frame, r, c.num, c.den), c.text) << c.frame;
+    }
+}
+
+} // namespace
