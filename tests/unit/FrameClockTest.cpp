@@ -159,10 +159,10 @@ TEST(FrameClock, SlotsFollowRealTimeWhateverTheCameraDelivers) {
             ASSERT_LE(2 * (d < 0 ? -d : d), __int128(c.timeBase.den) * c.rate.den)
                 << "picture " << k << " in slot " << p.slot;
         }
-        EXPECT_EQ(clock.slots(), c.slots);
+        EXPECT_EQ(clock.slotCount(), c.slots);
         EXPECT_EQ(clock.extras(), c.extras);
         EXPECT_EQ(clock.filledGaps(), c.filled);
         EXPECT_EQ(clock.jumps(), c.jumps);
-        EXPECT_EQ(placed + filled, clock.slots()) << "every slot is a picture or a repeat";
+        EXPECT_EQ(placed + filled, clock.slotCount()) << "every slot is a picture or a repeat";
     }
 }

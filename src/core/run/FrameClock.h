@@ -37,7 +37,7 @@ public:
 
     Placement place(int64_t timestamp);
 
-    int64_t slots() const { return m_next; } // slots handed out so far
+    int64_t slotCount() const { return m_next; } // slots handed out so far
     int64_t extras() const { return m_extras; }
     int64_t filledGaps() const { return m_filled; }
     int64_t jumps() const { return m_jumps; }
