@@ -1,0 +1,74 @@
+#include "core/run/TimingRecord.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace capture;
+
+namespace {
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+TEST(TimingRecord, WrittenAsTheRecordingGoesAndReadBack) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("run.avi.timing");
+    {
+        QFile stale(path); // left by a recording since deleted
+        ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+        stale.write("rubbish\n");
+    }
+    const QDateTime start = QDateTime::fromString("2026-06-01T10:00:00.250Z", Qt::ISODateWithMs);
+    TimingRecordWriter w;
+    ASSERT_TRUE(w.open(path, Fraction{30000, 1001}, start));
+    // A camera running 1 % slow: slot 30 (1.001 s at 29.97) was taken 1.011 s after slot 0.
+    w.time(0, 0);
+    w.note(12, SlotKind::Gap);
+    w.note(13, SlotKind::Gap);
+    w.note(20, SlotKind::Extra);
+    w.time(30, 1011000);
+    w.note(31, SlotKind::Drop);
+    w.note(45, SlotKind::Jump);
+    w.flush();
+
+    // Read while the recording goes on (as after a kill): no end yet.
+    auto r = TimingRecord::parse(readAll(path));
+    ASSERT_TRUE(r.has_value());
+    EXPECT_EQ(r->rate.num, 30000);
+    EXPECT_EQ(r->rate.den, 1001);
+    EXPECT_EQ(r->start, start);
+    EXPECT_EQ(r->end, -1);
+    EXPECT_EQ(r->repeatedSlots(0, 100), 3); // gaps and drops; an extra or a jump repeats nothing
+    EXPECT_EQ(r->repeatedSlots(13, 31), 2);
+    EXPECT_EQ(r->repeatedSlots(14, 30), 0);
+    EXPECT_EQ(r->realDurationUs(0, 30), 1011000);
+    EXPECT_EQ(r->realDurationUs(0, 15), 505500);   // between recorded times: evenly
+    EXPECT_EQ(r->realDurationUs(30, 60), 1001000); // past the last one: at the chosen rate
+
+    w.time(60, 2022000);
+    w.finish(75);
+    r = TimingRecord::parse(readAll(path));
+    ASSERT_TRUE(r.has_value());
+    EXPECT_EQ(r->end, 75);
+    EXPECT_EQ(r->realDurationUs(30, 60), 1011000);
+    EXPECT_EQ(r->realDurationUs(0, 75), 2022000 + 500500);
+}
+
+TEST(TimingRecord, DamagedOrForeignTextNeverMisleads) {
+    const QByteArray head = "skivane-timing 1\nrate 25/1\nstart 2026-06-01T10:00:00.000Z\n";
+    EXPECT_FALSE(TimingRecord::parse("").has_value());
+    EXPECT_FALSE(TimingRecord::parse("RIFF....AVI LIST").has_value());
+    EXPECT_FALSE(TimingRecord::parse("skivane-timing 1\nrate 0/1\n").has_value());
+    // A line cut off mid-write ("4 ga") and lines it does not know are left out.
+    auto r = TimingRecord::parse(head + "3 gap\nx gap\n-2 gap\n9 wobble\n7 time abc\n4 ga");
+    ASSERT_TRUE(r.has_value());
+    ASSERT_EQ(r->notes.size(), 1u);
+    EXPECT_EQ(r->notes[0].first, 3);
+    EXPECT_TRUE(r->times.empty());
+    EXPECT_EQ(r->realDurationUs(0, 25), 1000000); // no recorded time: the chosen rate
+}
