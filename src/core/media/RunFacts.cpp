@@ -2,6 +2,7 @@
 
 #include "core/media/AviInfo.h"
 #include "core/media/RiffReader.h"
+#include "core/run/PassIntegrity.h"
 
 namespace media {
 
@@ -14,6 +15,10 @@ review::RunFacts readRunFacts(const review::LoggedRun& run) {
         facts.rate = info.dwRate;
         facts.scale = info.dwScale;
     }
+    const review::PassWindowCheck check =
+        review::checkPassWindow(run.videoPath, run.startFrame, run.endFrame);
+    if (check.haveRecord)
+        facts.integrity = check.text;
     return facts;
 }
 
