@@ -332,3 +332,16 @@ TEST_F(AviInfoTest, FileInformationLines) {
     EXPECT_EQ(FileInfoLines(path, dialogs), expected);
     EXPECT_TRUE(dialogs.boxes.empty());
 }
+
+TEST_F(AviInfoTest, DamagedFileGivesOneMessageForAllItsLines) {
+    // RIFF AVI whose header list is cut short: every value line falls back, one box says so.
+    const QString path = write(riff("AVI ", chunk("LIST", std::string("hdrl") + "avih")));
+    const QStringList lines = FileInfoLines(path, dialogs);
+    ASSERT_EQ(lines.size(), 19);
+    EXPECT_EQ(lines[1], "File Type: ");
+    EXPECT_EQ(lines[4], "Length: 0 frames");
+    EXPECT_EQ(lines[8], "Compressed: False");
+    EXPECT_EQ(lines[10], "Can Read: False");
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_EQ(dialogs.boxes[0].text, "Unable to read AVI file info from:\r\n" + path);
+}

@@ -11,28 +11,33 @@ QString yesNo(bool value) {
 } // namespace
 
 QStringList FileInfoLines(const QString& path, platform::Dialogs& dialogs) {
+    // One read of the headers for every line: a damaged file gives one message, not one a line.
+    AviFileInfo record;
+    const bool ok = ReadAviInfo(path, record, dialogs);
+    auto number = [&](std::uint32_t value) { return QString::number(ok ? value : 0); };
+    auto caps = [&](std::uint32_t bit) { return yesNo(ok && (record.dwCaps & bit) != 0); };
+    auto flags = [&](std::uint32_t bit) { return yesNo(ok && (record.dwFlags & bit) != 0); };
     QStringList lines;
     lines << QStringLiteral("Filename: ") + path;
-    lines << QStringLiteral("File Type: ") + AviFileType(path, dialogs);
-    lines << QStringLiteral("Height: ") + QString::number(AviHeight(path, dialogs));
-    lines << QStringLiteral("Width: ") + QString::number(AviWidth(path, dialogs));
-    lines << QStringLiteral("Length: ") + QString::number(AviLength(path, dialogs)) +
-                 QStringLiteral(" frames");
-    lines << QStringLiteral("Rate: ") + QString::number(AviFrameRate(path, dialogs)) +
+    lines << QStringLiteral("File Type: ") + (ok ? aviFileTypeText(record) : QString());
+    lines << QStringLiteral("Height: ") + number(record.dwHeight);
+    lines << QStringLiteral("Width: ") + number(record.dwWidth);
+    lines << QStringLiteral("Length: ") + number(record.dwLength) + QStringLiteral(" frames");
+    lines << QStringLiteral("Rate: ") + number(ok ? aviFrameRateOf(record) : 0) +
                  QStringLiteral("fps");
     lines << QString();
     lines << QStringLiteral("=== dwCaps ===");
-    lines << QStringLiteral("Compressed: ") + yesNo(AviIsCompressed(path, dialogs));
-    lines << QStringLiteral("All Key Frames: ") + yesNo(AviAllKeyFrames(path, dialogs));
-    lines << QStringLiteral("Can Read: ") + yesNo(AviCanRead(path, dialogs));
-    lines << QStringLiteral("Can Write: ") + yesNo(AviCanWrite(path, dialogs));
+    lines << QStringLiteral("Compressed: ") + yesNo(ok && (record.dwCaps & kAviNoCompression) == 0);
+    lines << QStringLiteral("All Key Frames: ") + caps(kAviAllKeyFrames);
+    lines << QStringLiteral("Can Read: ") + caps(kAviCanRead);
+    lines << QStringLiteral("Can Write: ") + caps(kAviCanWrite);
     lines << QString();
     lines << QStringLiteral("=== dwFlags ===");
-    lines << QStringLiteral("Contains Copyright Info: ") + yesNo(AviIsCopyrighted(path, dialogs));
-    lines << QStringLiteral("Capture File: ") + yesNo(AviWasCaptureFile(path, dialogs));
-    lines << QStringLiteral("Has Index: ") + yesNo(AviHasIndex(path, dialogs));
-    lines << QStringLiteral("Must Use Index: ") + yesNo(AviMustUseIndex(path, dialogs));
-    lines << QStringLiteral("Interleaved: ") + yesNo(AviIsInterleaved(path, dialogs));
+    lines << QStringLiteral("Contains Copyright Info: ") + flags(kAviCopyrighted);
+    lines << QStringLiteral("Capture File: ") + flags(kAviWasCaptureFile);
+    lines << QStringLiteral("Has Index: ") + flags(kAviHasIndex);
+    lines << QStringLiteral("Must Use Index: ") + flags(kAviMustUseIndex);
+    lines << QStringLiteral("Interleaved: ") + flags(kAviIsInterleaved);
     return lines;
 }
 

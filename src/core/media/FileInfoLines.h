@@ -8,9 +8,9 @@
 
 namespace media {
 
-// The nineteen lines for the file at `path`, in their fixed order. Each value is read by its own
-// procedure (the file is opened once per line); failures show their messages through `dialogs`
-// and give 0, an empty text or False in their line.
+// The nineteen lines for the file at `path`, in their fixed order, from one read of its headers.
+// A file whose headers cannot be read shows one message through `dialogs` (which file, what is
+// wrong) and gives 0, an empty text or False in every value line.
 QStringList FileInfoLines(const QString& path, platform::Dialogs& dialogs);
 
 } // namespace media

@@ -106,12 +106,14 @@ std::uint32_t AviLength(const QString& path, platform::Dialogs& dialogs) {
 }
 
 std::uint32_t AviFrameRate(const QString& path, platform::Dialogs& dialogs) {
-    return fromRecord(path, dialogs, std::uint32_t{0}, [](const AviFileInfo& r) {
-        if (r.dwScale == 0)
-            return std::uint32_t{0};
-        return static_cast<std::uint32_t>(
-            app::roundHalfEven(static_cast<double>(r.dwRate) / static_cast<double>(r.dwScale)));
-    });
+    return fromRecord(path, dialogs, std::uint32_t{0}, aviFrameRateOf);
+}
+
+std::uint32_t aviFrameRateOf(const AviFileInfo& r) {
+    if (r.dwScale == 0)
+        return 0;
+    return static_cast<std::uint32_t>(
+        app::roundHalfEven(static_cast<double>(r.dwRate) / static_cast<double>(r.dwScale)));
 }
 
 QString AviFileType(const QString& path, platform::Dialogs& dialogs) {

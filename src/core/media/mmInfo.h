@@ -31,6 +31,8 @@ std::uint32_t AviHeight(const QString& path, platform::Dialogs& dialogs);
 std::uint32_t AviLength(const QString& path, platform::Dialogs& dialogs);
 // rate / scale rounded to the nearest integer, halves to even; 0 when the scale is 0.
 std::uint32_t AviFrameRate(const QString& path, platform::Dialogs& dialogs);
+// Whole frames per second of a record (rate / scale rounded half-even; 0 without a scale).
+std::uint32_t aviFrameRateOf(const AviFileInfo& record);
 // The file type text up to the first NUL; empty when the 64 characters hold no NUL.
 QString AviFileType(const QString& path, platform::Dialogs& dialogs);
 bool AviIsCompressed(const QString& path, platform::Dialogs& dialogs); // "no compression" clear
