@@ -13,7 +13,7 @@ export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update
 $SUDO apt-get install -y --no-install-recommends \
     cmake g++ make pkg-config ccache \
-    qt6-base-dev qt6-multimedia-dev libqt6multimedia6 qt6-qpa-plugins fonts-dejavu-core \
+    qt6-base-dev qt6-multimedia-dev libqt6multimedia6 qt6-qpa-plugins fonts-dejavu-core fonts-liberation \
     libavdevice-dev libavformat-dev libavcodec-dev libavfilter-dev \
     libswscale-dev libswresample-dev libavutil-dev \
     libudev-dev \
