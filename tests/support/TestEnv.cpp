@@ -1,6 +1,5 @@
 #include "support/TestEnv.h"
 
-#include "core/app/Program.h"
 #include "ui/screens/capture/PreviewForm.h"
 #include "ui/screens/review/frmSetStart.h"
 #include "ui/screens/setup/MainForm.h"
@@ -28,7 +27,6 @@ QString GuardedDialogs::inputBox(const QString& prompt, const QString& title,
 }
 
 TestEnv::TestEnv() : clock(QDate(2005, 1, 18), QTime(20, 24, 14)), screens(services) {
-    app::program() = {};
     QDir(root()).mkpath(QStringLiteral("app"));
     QDir(root()).mkpath(QStringLiteral("videos"));
     settings = std::make_unique<platform::IniSettingsStore>(iniPath());
@@ -49,9 +47,7 @@ TestEnv::TestEnv() : clock(QDate(2005, 1, 18), QTime(20, 24, 14)), screens(servi
     services.now = [this] { return clock; };
 }
 
-TestEnv::~TestEnv() {
-    app::program() = {};
-}
+TestEnv::~TestEnv() = default;
 
 QString TestEnv::appDir() const {
     return root() + QStringLiteral("/app");

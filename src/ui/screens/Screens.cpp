@@ -1,12 +1,17 @@
 #include "ui/screens/Screens.h"
 
-#include "ui/screens/capture/PreviewForm.h"
-#include "ui/screens/review/frmSetStart.h"
+#include "core/ports/Services.h"
 #include "ui/screens/LogView.h"
+#include "ui/screens/capture/PreviewForm.h"
 #include "ui/screens/frmManual.h"
+#include "ui/screens/review/frmSetStart.h"
 #include "ui/screens/setup/MainForm.h"
 
 Screens::Screens(platform::Services& services) : m_services(services) {}
+
+platform::Session& Screens::session() {
+    return m_services.session;
+}
 
 Screens::~Screens() {
     // A log viewer is a child of its owner and goes with it. The Capture screen goes last among

@@ -13,6 +13,7 @@ class frmManual;
 
 namespace platform {
 struct Services;
+struct Session;
 }
 
 class Screens {
@@ -23,6 +24,8 @@ public:
     Screens& operator=(const Screens&) = delete;
 
     platform::Services& services() { return m_services; }
+    // The program-wide values of this run (held by the services).
+    platform::Session& session();
 
     // Creates the Setup screen, runs its load to completion, then shows it.
     void start();

@@ -1,17 +1,17 @@
 // The Capture screen's recording: Start Recording, Start of Tricks, the two one-second
 // countdowns, the end of a recording with its hand-over, and the capture control's status.
 #include "core/app/Paths.h"
-#include "core/app/Program.h"
 #include "core/app/TextNumbers.h"
-#include "ui/screens/capture/PreviewForm.h"
-#include "core/run/RunNaming.h"
 #include "core/ports/CaptureControl.h"
 #include "core/ports/ControlError.h"
 #include "core/ports/Dialogs.h"
 #include "core/ports/Services.h"
+#include "core/ports/Session.h"
 #include "core/ports/Sound.h"
-#include "ui/screens/review/frmSetStart.h"
+#include "core/run/RunNaming.h"
 #include "ui/screens/Screens.h"
+#include "ui/screens/capture/PreviewForm.h"
+#include "ui/screens/review/frmSetStart.h"
 #include "ui/screens/setup/MainForm.h"
 
 #include <QAction>
@@ -63,7 +63,7 @@ void PreviewForm::showControlError(const platform::ControlError& e) {
 }
 
 void PreviewForm::setHintFromFrameRate() {
-    app::program().StartFrameHint = app::clampToInt16(
+    m_screens.session().StartFrameHint = app::clampToInt16(
         app::numericValue(m_screens.setup().EdtRate->text()) * kUnmarkedStartSeconds);
 }
 
@@ -115,7 +115,8 @@ void PreviewForm::cmdStartTimer_Click() {
     }
     lblStartFrame->setText(app::plainNumberText(static_cast<double>(frames)));
     // 16-bit: a mark beyond 32767 frames (about 18 minutes at 30 fps) is kept at 32767.
-    app::program().StartFrameHint = app::clampToInt16(app::numericValue(lblStartFrame->text()));
+    m_screens.session().StartFrameHint =
+        app::clampToInt16(app::numericValue(lblStartFrame->text()));
     playSound(QStringLiteral("StartSound.wav"));
     runTime->setText(passSeconds());
     passTimer->setInterval(kTickMs);
@@ -166,7 +167,7 @@ void PreviewForm::cmdEndCapture_Click() {
     const QScopedValueRollback<bool> ending(m_ending, true);
     platform::CaptureControl& control = *m_screens.services().capture;
     MainForm& setup = m_screens.setup();
-    app::ProgramValues& program = app::program();
+    platform::Session& program = m_screens.session();
 
     // A failing stop or read is reported once; the recording file stays where it is and the
     // run is still handed over, so the screen never stays stuck in the recording state.

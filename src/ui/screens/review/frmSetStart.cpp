@@ -4,20 +4,20 @@
 #include "ui/widgets/WrappingButton.h"
 
 #include "core/app/FileExist.h"
-#include "core/app/Program.h"
 #include "core/app/TextNumbers.h"
 #include "core/app/Twips.h"
-#include "ui/screens/capture/PreviewForm.h"
 #include "core/media/FileInfoLines.h"
 #include "core/media/mmInfo.h"
 #include "core/ports/Dialogs.h"
 #include "core/ports/DiskSpace.h"
 #include "core/ports/MediaPlayer.h"
 #include "core/ports/Services.h"
+#include "core/ports/Session.h"
 #include "core/run/PassTiming.h"
 #include "core/run/ReviewText.h"
 #include "core/run/RunInfo.h"
 #include "ui/screens/Screens.h"
+#include "ui/screens/capture/PreviewForm.h"
 #include "ui/screens/setup/MainForm.h"
 
 #include <QApplication>
@@ -269,7 +269,7 @@ void frmSetStart::Command6_Click() {
 void frmSetStart::BrowseForRun() {
     platform::Dialogs& dialogs = *m_screens.services().dialogs;
     const QString chosen =
-        dialogs.openFile(app::program().VideoDirectory, QStringLiteral("*.avi|*.avi"));
+        dialogs.openFile(m_screens.session().VideoDirectory, QStringLiteral("*.avi|*.avi"));
     if (!chosen.isEmpty()) {
         if (!media::IsAviFile(chosen, dialogs)) {
             dialogs.message(QStringLiteral("Not a valid avi file"), platform::kAppTitle,
@@ -311,14 +311,14 @@ void frmSetStart::cmdGoToCapture_Click() {
     prepareToLeave();
     m_screens.capture().show();
     hide();
-    app::program().NavigationSource = QStringLiteral("Timer");
+    m_screens.session().NavigationSource = QStringLiteral("Timer");
 }
 
 void frmSetStart::cmdGoToSetup_Click() {
     prepareToLeave();
     m_screens.setup().show();
     hide();
-    app::program().NavigationSource = QStringLiteral("Timer");
+    m_screens.session().NavigationSource = QStringLiteral("Timer");
 }
 
 void frmSetStart::cmdViewLog_Click() {

@@ -2,18 +2,18 @@
 // operator came from ("Capture", "View", "Setup"/"CaptureGoToTimer").
 #include "core/app/FileExist.h"
 #include "core/app/Paths.h"
-#include "core/app/Program.h"
 #include "core/app/Twips.h"
-#include "ui/screens/capture/PreviewForm.h"
-#include "core/run/RunNaming.h"
 #include "core/ports/Dialogs.h"
 #include "core/ports/MediaPlayer.h"
 #include "core/ports/Services.h"
+#include "core/ports/Session.h"
 #include "core/run/PassTiming.h"
 #include "core/run/ReviewText.h"
 #include "core/run/RunInfo.h"
-#include "ui/screens/review/frmSetStart.h"
+#include "core/run/RunNaming.h"
 #include "ui/screens/Screens.h"
+#include "ui/screens/capture/PreviewForm.h"
+#include "ui/screens/review/frmSetStart.h"
 #include "ui/screens/setup/MainForm.h"
 
 #include <QApplication>
@@ -58,7 +58,7 @@ void frmSetStart::hideEvent(QHideEvent* event) {
 void frmSetStart::Form_Paint() {
     Timer2->start();
     refreshDiskSpace();
-    app::ProgramValues& program = app::program();
+    platform::Session& program = m_screens.session();
     const QString source = program.NavigationSource;
     if (source == QStringLiteral("Capture")) {
         arriveFromCapture();
@@ -72,7 +72,7 @@ void frmSetStart::Form_Paint() {
 }
 
 void frmSetStart::arriveFromCapture() {
-    app::ProgramValues& program = app::program();
+    platform::Session& program = m_screens.session();
     // The Capture screen is hidden by now: ask for the label's own visibility flag.
     if (!m_screens.capture().Label4->isHidden())
         renameRun();
@@ -113,7 +113,7 @@ QString frmSetStart::askSkierName(const QString& prompt) {
 }
 
 void frmSetStart::renameRun() {
-    app::ProgramValues& program = app::program();
+    platform::Session& program = m_screens.session();
     PreviewForm& captureScreen = m_screens.capture();
     newSkierName = askSkierName(review::fixNamePrompt());
     const QString oldPath = runPath();
@@ -144,7 +144,7 @@ void frmSetStart::renameRun() {
 }
 
 void frmSetStart::arriveFromView() {
-    app::ProgramValues& program = app::program();
+    platform::Session& program = m_screens.session();
     program.NavigationSource.clear();
     Text6->setPlainText(program.FileToView);
     const QString path = runPath();

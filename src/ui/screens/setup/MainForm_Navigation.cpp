@@ -3,15 +3,15 @@
 #include "ui/screens/setup/MainForm.h"
 
 #include "core/app/FileExist.h"
-#include "core/app/Program.h"
-#include "ui/screens/capture/PreviewForm.h"
 #include "core/ports/CaptureControl.h"
 #include "core/ports/Dialogs.h"
 #include "core/ports/Services.h"
-#include "ui/screens/review/frmSetStart.h"
-#include "ui/screens/Screens.h"
-#include "ui/screens/frmManual.h"
+#include "core/ports/Session.h"
 #include "core/run/Placement.h"
+#include "ui/screens/Screens.h"
+#include "ui/screens/capture/PreviewForm.h"
+#include "ui/screens/frmManual.h"
+#include "ui/screens/review/frmSetStart.h"
 
 #include <QGuiApplication>
 #include <QLayout>
@@ -37,7 +37,7 @@ void MainForm::cmdGoCapture_Click() {
         return;
     m_screens.capture().show();
     grabora().setPreview(true);
-    app::program().NavigationSource = QStringLiteral("Setup");
+    m_screens.session().NavigationSource = QStringLiteral("Setup");
     hide();
 }
 
@@ -45,7 +45,7 @@ void MainForm::cmdGoTimer_Click() {
     if (!videoFolderExists(txtVideoDir, dialogs()))
         return;
     m_screens.timer().show();
-    app::program().NavigationSource = QStringLiteral("Setup");
+    m_screens.session().NavigationSource = QStringLiteral("Setup");
     grabora().setPreview(true);
     hide();
 }
