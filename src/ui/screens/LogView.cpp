@@ -11,7 +11,6 @@
 #include "core/run/LogLineRules.h"
 #include "ui/screens/Screens.h"
 #include "ui/screens/review/frmSetStart.h"
-#include "ui/screens/setup/MainForm.h"
 
 #include <QFile>
 #include <QFontMetrics>
@@ -174,7 +173,7 @@ void LogView::cmdView_Click() {
     program.FileToView = file;
     Screens& screens = m_screens;
     close();
-    screens.setup().hide();
+    screens.hideSetup();
     frmSetStart& review = screens.timer();
     review.show();
     // Already shown (the viewer was opened from it): the arrival still has to run.

@@ -62,3 +62,27 @@ LogView& Screens::showLogView(QWidget* owner) {
 LogView* Screens::logView() const {
     return m_logView.data();
 }
+
+void Screens::showSetup() {
+    setup().show();
+}
+
+void Screens::hideSetup() {
+    setup().hide();
+}
+
+void Screens::showCapture() {
+    capture().show();
+}
+
+void Screens::hideCapture() {
+    capture().hide();
+}
+
+void Screens::showTimer() {
+    timer().show();
+}
+
+void Screens::showManual() {
+    manual().show();
+}

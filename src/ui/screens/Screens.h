@@ -45,6 +45,15 @@ public:
     LogView& showLogView(QWidget* owner);
     LogView* logView() const;
 
+    // Navigation for screens that only show or hide another one: the screen is created on first
+    // use, as with the accessors above.
+    void showSetup();
+    void hideSetup();
+    void showCapture();
+    void hideCapture();
+    void showTimer();
+    void showManual();
+
 private:
     platform::Services& m_services;
     std::unique_ptr<MainForm> m_setup;

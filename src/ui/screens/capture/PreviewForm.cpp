@@ -14,8 +14,6 @@
 #include "core/ports/Session.h"
 #include "core/run/RunNaming.h"
 #include "ui/screens/Screens.h"
-#include "ui/screens/review/frmSetStart.h"
-#include "ui/screens/setup/MainForm.h"
 
 #include <QAction>
 #include <QApplication>
@@ -310,11 +308,11 @@ bool PreviewForm::eventFilter(QObject* watched, QEvent* event) {
 void PreviewForm::cmdGoSetup_Click() {
     m_screens.session().NavigationSource = QStringLiteral("Capture");
     hide();
-    m_screens.setup().show();
+    m_screens.showSetup();
 }
 
 void PreviewForm::cmdGoToTimer_Click() {
     hide();
     m_screens.session().NavigationSource = QStringLiteral("CaptureGoToTimer");
-    m_screens.timer().show();
+    m_screens.showTimer();
 }

@@ -13,6 +13,22 @@
 #include <QLabel>
 #include <QLineEdit>
 
+QString PreviewForm::skierName() const {
+    return txtSkierName->text();
+}
+
+void PreviewForm::setSkierName(const QString& name) {
+    txtSkierName->setText(name);
+}
+
+void PreviewForm::setPass(const QString& pass) {
+    txtPass->setText(pass);
+}
+
+bool PreviewForm::nameChangeShown() const {
+    return !Label4->isHidden();
+}
+
 void PreviewForm::txtSkierName_Change() {
     txtPass->setText(QStringLiteral("1"));
     // The name becomes part of the run's path: a comma, a folder separator or a character no

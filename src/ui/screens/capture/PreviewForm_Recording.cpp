@@ -9,6 +9,7 @@
 #include "core/ports/Session.h"
 #include "core/ports/Sound.h"
 #include "core/run/RunNaming.h"
+#include "ui/screens/ControlErrorBox.h"
 #include "ui/screens/Screens.h"
 #include "ui/screens/capture/PreviewForm.h"
 #include "ui/screens/review/frmSetStart.h"
@@ -49,7 +50,7 @@ private:
 } // namespace
 
 QString PreviewForm::passSeconds() const {
-    return m_screens.setup().cb15->isChecked() ? QStringLiteral("15") : QStringLiteral("20");
+    return m_screens.setup().barefoot() ? QStringLiteral("15") : QStringLiteral("20");
 }
 
 void PreviewForm::playSound(const QString& fileName) {
@@ -57,14 +58,12 @@ void PreviewForm::playSound(const QString& fileName) {
 }
 
 void PreviewForm::showControlError(const platform::ControlError& e) {
-    m_screens.services().dialogs->message(
-        QStringLiteral("Eror code: ") + app::hexErrorNumber(e.number()) + u' ' + e.description(),
-        QStringLiteral("Error"));
+    boxes::showControlError(*m_screens.services().dialogs, e, boxes::ErrorNumber::Hexadecimal);
 }
 
 void PreviewForm::setHintFromFrameRate() {
     m_screens.session().StartFrameHint = app::clampToInt16(
-        app::numericValue(m_screens.setup().EdtRate->text()) * kUnmarkedStartSeconds);
+        app::numericValue(m_screens.setup().frameRateText()) * kUnmarkedStartSeconds);
 }
 
 void PreviewForm::cmdStartCapture_Click() {
@@ -191,10 +190,7 @@ void PreviewForm::cmdEndCapture_Click() {
     const qint64 time = read([&] { return control.CaptureTime(); });
     const qint64 rate = read([&] { return qint64(control.FrameRate()); });
 
-    setup.LblFrames->setText(app::plainNumberText(static_cast<double>(frames)));
-    setup.LblFrmDrop->setText(app::plainNumberText(static_cast<double>(dropped)));
-    setup.LblSamples->setText(app::plainNumberText(static_cast<double>(samples)));
-    setup.LblTime->setText(app::plainNumberText(static_cast<double>(time)));
+    setup.showCaptureCounters(frames, dropped, samples, time);
 
     cmdStartCapture->setEnabled(true);
     mnuStart->setEnabled(true);
@@ -209,7 +205,7 @@ void PreviewForm::cmdEndCapture_Click() {
         showControlError(*failure);
 
     frmSetStart& timer = m_screens.timer();
-    timer.Text6->setPlainText(CaptureFileName);
+    timer.setRunPath(CaptureFileName);
     program.CapturedFrameRate = static_cast<double>(rate);
     // 16-bit: a recording beyond 32767 frames is counted as 32767.
     program.CapturedFrameCount = app::clampToInt16(static_cast<double>(frames));
@@ -225,7 +221,7 @@ void PreviewForm::cmdEndCapture_Click() {
 void PreviewForm::Grabora1_CaptureStatus(int code, const QString& text) {
     MainForm& setup = m_screens.setup();
     if (code == 301) { // recording ended
-        setup.CmdCap->setText(QStringLiteral("Capture Stream"));
+        setup.showCaptureEnded();
         return;
     }
     if (code == 510) { // counters changed
@@ -235,21 +231,18 @@ void PreviewForm::Grabora1_CaptureStatus(int code, const QString& text) {
             const qint64 dropped = control.FramesDropped();
             const qint64 samples = control.SamplesCaptured();
             const qint64 time = control.CaptureTime();
-            setup.LblFrames->setText(app::plainNumberText(static_cast<double>(frames)));
-            setup.LblFrmDrop->setText(app::plainNumberText(static_cast<double>(dropped)));
-            setup.LblSamples->setText(app::plainNumberText(static_cast<double>(samples)));
-            setup.LblTime->setText(app::plainNumberText(static_cast<double>(time)));
+            setup.showCaptureCounters(frames, dropped, samples, time);
         } catch (const platform::ControlError&) {
             // Counters arrive many times a second; the next notification reads them again.
         }
     }
-    setup.LblStatus->setText(text);
+    setup.showCaptureStatus(text);
     // Let pending screen events (a countdown tick, a key press) run before returning.
     QCoreApplication::processEvents();
 }
 
 void PreviewForm::Grabora1_StatusMessage(int /*code*/, const QString& text) {
-    m_screens.setup().LblStatus->setText(text);
+    m_screens.setup().showCaptureStatus(text);
 }
 
 void PreviewForm::Grabora1_WarningMessage(int /*code*/, const QString& text) {

@@ -17,7 +17,6 @@
 #include "core/run/ReviewText.h"
 #include "core/run/RunInfo.h"
 #include "ui/screens/Screens.h"
-#include "ui/screens/capture/PreviewForm.h"
 #include "ui/screens/setup/MainForm.h"
 
 #include <QApplication>
@@ -210,8 +209,12 @@ QString frmSetStart::runPath() const {
     return Text6->toPlainText();
 }
 
+void frmSetStart::setRunPath(const QString& path) {
+    Text6->setPlainText(path);
+}
+
 bool frmSetStart::barefoot() const {
-    return m_screens.setup().cb15->isChecked();
+    return m_screens.setup().barefoot();
 }
 
 qint32 frmSetStart::endFrame() const {
@@ -291,7 +294,7 @@ void frmSetStart::BrowseForRun() {
 
 void frmSetStart::refreshDiskSpace() {
     platform::DiskSpace& disk = *m_screens.services().disk;
-    const QString folder = m_screens.setup().txtVideoDir->text();
+    const QString folder = m_screens.setup().videoDirText();
     Label10->setText(QStringLiteral("Disk Space Available ") + disk.volumeName(folder));
     const qint64 mb = review::freeMegabytes(disk.FreeDiskSpace(folder, 0));
     lblDiskSpace->setText(review::diskSpaceText(mb));
@@ -309,14 +312,14 @@ void frmSetStart::prepareToLeave() {
 
 void frmSetStart::cmdGoToCapture_Click() {
     prepareToLeave();
-    m_screens.capture().show();
+    m_screens.showCapture();
     hide();
     m_screens.session().NavigationSource = QStringLiteral("Timer");
 }
 
 void frmSetStart::cmdGoToSetup_Click() {
     prepareToLeave();
-    m_screens.setup().show();
+    m_screens.showSetup();
     hide();
     m_screens.session().NavigationSource = QStringLiteral("Timer");
 }

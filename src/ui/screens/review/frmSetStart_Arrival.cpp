@@ -14,7 +14,6 @@
 #include "ui/screens/Screens.h"
 #include "ui/screens/capture/PreviewForm.h"
 #include "ui/screens/review/frmSetStart.h"
-#include "ui/screens/setup/MainForm.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -68,13 +67,12 @@ void frmSetStart::Form_Paint() {
     } else if (source == QStringLiteral("View")) {
         arriveFromView();
     }
-    Label9->setVisible(m_screens.setup().cb15->isChecked());
+    Label9->setVisible(barefoot());
 }
 
 void frmSetStart::arriveFromCapture() {
     platform::Session& program = m_screens.session();
-    // The Capture screen is hidden by now: ask for the label's own visibility flag.
-    if (!m_screens.capture().Label4->isHidden())
+    if (m_screens.capture().nameChangeShown())
         renameRun();
     MediaPlayer1->setPlayerFileName(runPath());
     playerStopIfLoaded();
@@ -101,7 +99,7 @@ void frmSetStart::arriveFromCapture() {
 // cannot hold is refused with the same box and replaced by a blank.
 QString frmSetStart::askSkierName(const QString& prompt) {
     platform::Dialogs& dialogs = *m_screens.services().dialogs;
-    const QString preset = m_screens.capture().txtSkierName->text();
+    const QString preset = m_screens.capture().skierName();
     QString answer = dialogs.inputBox(prompt, review::kFixNameTitle, preset);
     if (answer.isEmpty())
         answer = dialogs.inputBox(review::mustInputNamePrompt(), review::kFixNameTitle, preset);
@@ -139,8 +137,8 @@ void frmSetStart::renameRun() {
         }
     }
     Text6->setPlainText(newPath);
-    captureScreen.txtSkierName->setText(newSkierName);
-    captureScreen.txtPass->setText(QStringLiteral("2"));
+    captureScreen.setSkierName(newSkierName);
+    captureScreen.setPass(QStringLiteral("2"));
 }
 
 void frmSetStart::arriveFromView() {

@@ -17,6 +17,7 @@
 #include "core/ports/Services.h"
 #include "core/ports/Session.h"
 #include "core/ports/SettingsStore.h"
+#include "ui/screens/ControlErrorBox.h"
 #include "ui/screens/Screens.h"
 #include "ui/widgets/MainFormLists.h"
 
@@ -313,9 +314,8 @@ void MainForm::connectHandlers() {
 }
 
 void MainForm::showControlError(const QString& prefix, const platform::ControlError& e, bool hex) {
-    const QString number = hex ? app::hexErrorNumber(e.number()) : QString::number(e.number());
-    dialogs().message(prefix + number + QLatin1Char(' ') + e.description(),
-                      QStringLiteral("Error"));
+    boxes::showControlError(
+        dialogs(), e, hex ? boxes::ErrorNumber::Hexadecimal : boxes::ErrorNumber::Decimal, prefix);
 }
 
 void MainForm::reportUntrapped(const platform::ControlError& e) {

@@ -10,8 +10,6 @@
 #include "core/run/Placement.h"
 #include "ui/screens/Screens.h"
 #include "ui/screens/capture/PreviewForm.h"
-#include "ui/screens/frmManual.h"
-#include "ui/screens/review/frmSetStart.h"
 
 #include <QGuiApplication>
 #include <QLayout>
@@ -35,7 +33,7 @@ bool videoFolderExists(const QLineEdit* txtVideoDir, platform::Dialogs& dialogs)
 void MainForm::cmdGoCapture_Click() {
     if (!videoFolderExists(txtVideoDir, dialogs()))
         return;
-    m_screens.capture().show();
+    m_screens.showCapture();
     grabora().setPreview(true);
     m_screens.session().NavigationSource = QStringLiteral("Setup");
     hide();
@@ -44,7 +42,7 @@ void MainForm::cmdGoCapture_Click() {
 void MainForm::cmdGoTimer_Click() {
     if (!videoFolderExists(txtVideoDir, dialogs()))
         return;
-    m_screens.timer().show();
+    m_screens.showTimer();
     m_screens.session().NavigationSource = QStringLiteral("Setup");
     grabora().setPreview(true);
     hide();
@@ -55,7 +53,7 @@ void MainForm::mnuViewLog_Click() {
 }
 
 void MainForm::munManual_Click() {
-    m_screens.manual().show();
+    m_screens.showManual();
     hide();
 }
 
