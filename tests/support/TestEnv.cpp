@@ -1,13 +1,9 @@
 #include "support/TestEnv.h"
 
+#include "ui/adapters/AvPlayer.h"
 #include "ui/screens/capture/PreviewForm.h"
 #include "ui/screens/review/frmSetStart.h"
 #include "ui/screens/setup/MainForm.h"
-
-#if __has_include("ui/adapters/AvPlayer.h")
-#include "ui/adapters/AvPlayer.h"
-#define SKIVANE_TESTENV_PLAYER 1
-#endif
 
 #include <QDir>
 #include <QFile>
@@ -38,12 +34,10 @@ TestEnv::TestEnv() : clock(QDate(2005, 1, 18), QTime(20, 24, 14)), screens(servi
     services.disk = &disk;
     services.appDir = appDir();
     services.endProgram = [this] { ++endProgramCalls; };
-#ifdef SKIVANE_TESTENV_PLAYER
     // The real player, as the program has it; a test may put another in its place.
     services.makePlayer = [](QWidget* parent) -> platform::MediaPlayer* {
         return new av::AvPlayer(parent); // owned by its parent widget
     };
-#endif
     services.now = [this] { return clock; };
 }
 

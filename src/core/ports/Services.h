@@ -23,7 +23,7 @@ struct Services {
     CaptureControl* capture = nullptr;
     Sound* sound = nullptr;
     DiskSpace* disk = nullptr;
-    // Creates the Timer & Review screen's player as a child of `parent`.
+    // Creates the Timer & Review screen's player as a child of `parent`; required.
     std::function<MediaPlayer*(QWidget* parent)> makePlayer;
     // The application folder: skier list, sounds, manual. No trailing separator.
     QString appDir;

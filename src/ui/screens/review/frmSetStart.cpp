@@ -37,35 +37,6 @@ QFont screenFont(double points, bool bold = false) {
     return app::designFont(points, bold);
 }
 
-// The player when none is wired in (a test of another screen that only passes through this one):
-// it keeps the values it is given and shows nothing, so the screen still works without video.
-class NoVideoPlayer : public QWidget, public platform::MediaPlayer {
-public:
-    using QWidget::QWidget;
-    QWidget* view() override { return this; }
-    void onPlayerKey(KeyHandler) override {}
-    void setPlayerFileName(const QString& path) override {
-        m_path = path;
-        m_position = 0;
-    }
-    QString PlayerFileName() const override { return m_path; }
-    double PlayerPosition() const override { return m_position; }
-    void setPlayerPosition(double frame) override { m_position = frame; }
-    void setPlayerSelectionStart(double) override {}
-    void setPlayerSelectionEnd(double) override {}
-    int PlayerDisplaySize() const override { return m_size; }
-    void setPlayerDisplaySize(int size) override { m_size = size; }
-    void setPlayerSeekEnabled(bool) override {}
-    void PlayerPlay() override {}
-    void PlayerStop() override {}
-    void giveFocus() override { setFocus(); }
-
-private:
-    QString m_path;
-    double m_position = 0;
-    int m_size = 4;
-};
-
 template <typename W> W* place(W* widget, const char* name, const QRect& rect) {
     widget->setObjectName(QString::fromLatin1(name));
     widget->setGeometry(rect);
@@ -91,8 +62,7 @@ frmSetStart::~frmSetStart() {
 
 void frmSetStart::createControls() {
     using app::twips;
-    const auto& makePlayer = m_screens.services().makePlayer;
-    MediaPlayer1 = makePlayer ? makePlayer(this) : new NoVideoPlayer(this);
+    MediaPlayer1 = m_screens.services().makePlayer(this);
     place(MediaPlayer1->view(), "MediaPlayer1", twips(240, 360, 5775, 5415));
 
     Label3 = place(new QLabel(QStringLiteral("Browse for File to View ->"), this), "Label3",
