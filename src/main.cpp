@@ -16,6 +16,8 @@
 #include "core/app/AppFolder.h"
 #include "core/app/DesignFont.h"
 #include "core/ports/Services.h"
+#include "ui/adapters/AvCaptureControl.h"
+#include "ui/adapters/AvPlayer.h"
 #include "ui/adapters/IniSettingsStore.h"
 #include "ui/adapters/QtDialogs.h"
 #include "ui/adapters/QtSound.h"
@@ -32,19 +34,6 @@
 #include <ctime>
 #include <memory>
 #include <unistd.h>
-
-// The capture control and the player come from the FFmpeg engine when this build has it;
-// without the capture engine the program still starts, with a control that has no devices.
-#if __has_include("ui/adapters/AvCaptureControl.h")
-#include "ui/adapters/AvCaptureControl.h"
-#define SKIVANE_HAVE_AV_CAPTURE 1
-#else
-#include "support/NoDeviceCaptureControl.h"
-#endif
-#if __has_include("ui/adapters/AvPlayer.h")
-#include "ui/adapters/AvPlayer.h"
-#define SKIVANE_HAVE_AV_PLAYER 1
-#endif
 
 namespace {
 
@@ -209,11 +198,7 @@ int main(int argc, char** argv) {
     platform::IniSettingsStore settings;
     platform::QtSound sound;
     platform::SystemDiskSpace disk;
-#ifdef SKIVANE_HAVE_AV_CAPTURE
     av::AvCaptureControl capture;
-#else
-    platform::NoDeviceCaptureControl capture;
-#endif
 
     platform::Services services;
     services.dialogs = &dialogs;
@@ -221,11 +206,9 @@ int main(int argc, char** argv) {
     services.capture = &capture;
     services.sound = &sound;
     services.disk = &disk;
-#ifdef SKIVANE_HAVE_AV_PLAYER
     services.makePlayer = [](QWidget* parent) -> platform::MediaPlayer* {
         return new av::AvPlayer(parent); // owned by its parent widget
     };
-#endif
     services.appDir = appDir;
     services.endProgram = [] { QCoreApplication::exit(0); };
 

@@ -3,7 +3,6 @@
 #include "CaptureFileReader.h"
 #include "CaptureTestSupport.h"
 
-#include "core/app/Program.h"
 #include "ui/screens/capture/PreviewForm.h"
 #include "ui/adapters/AvPlayer.h"
 #include "ui/screens/review/frmSetStart.h"
@@ -49,7 +48,7 @@ TEST(CaptureScreenRecording, RealRunFromTheTestCameraIsHandedOverFrameExact) {
 
     ASSERT_TRUE(capture_test::waitUntil([&] { return control.FramesCaptured() >= 20; }));
     form.cmdStartTimer_Click();
-    const int hint = app::program().StartFrameHint;
+    const int hint = env.session().StartFrameHint;
     EXPECT_GE(hint, 20);
     EXPECT_EQ(form.lblStartFrame->text(), QString::number(hint));
     EXPECT_TRUE(env.sound.played.last().endsWith(QStringLiteral("/StartSound.wav")));
@@ -60,12 +59,12 @@ TEST(CaptureScreenRecording, RealRunFromTheTestCameraIsHandedOverFrameExact) {
     EXPECT_FALSE(control.recording());
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(env.timer().Text6->toPlainText(), file);
-    EXPECT_EQ(app::program().NavigationSource, QStringLiteral("Capture"));
-    EXPECT_EQ(app::program().CapturedFrameRate, 25.0);
+    EXPECT_EQ(env.session().NavigationSource, QStringLiteral("Capture"));
+    EXPECT_EQ(env.session().CapturedFrameRate, 25.0);
     EXPECT_EQ(form.txtPass->text(), QStringLiteral(" 2"));
     EXPECT_TRUE(env.dialogs.texts().isEmpty()) << env.dialogs.texts().join('|').toStdString();
 
-    const int count = app::program().CapturedFrameCount;
+    const int count = env.session().CapturedFrameCount;
     EXPECT_GE(count, hint + 15);
     EXPECT_EQ(env.setup().LblFrames->text(), QString::number(count));
     ASSERT_TRUE(QFileInfo(file).isFile());

@@ -5,7 +5,6 @@
 #include "CaptureFileReader.h"
 #include "CaptureTestSupport.h"
 
-#include "core/app/Program.h"
 #include "core/app/SessionLog.h"
 #include "core/app/TextNumbers.h"
 #include "ui/screens/capture/PreviewForm.h"
@@ -103,7 +102,7 @@ protected:
             capture_test::waitUntil([&] { return env.realControl.FramesCaptured() >= markAt; }));
         form.cmdStartTimer_Click();
         form.passTimer->stop();
-        const int hint = app::program().StartFrameHint;
+        const int hint = env.session().StartFrameHint;
         ASSERT_GE(hint, markAt);
         EXPECT_EQ(form.captime->text(), "25");
         // The whole pass and a little more is recorded before the countdowns run out.
@@ -126,12 +125,12 @@ protected:
     // then marks the start and lets the one-second replay of the pass end run out.
     void markAfterRecording(const QString& skier, const QString& pass, int steps) {
         frmSetStart& r = review();
-        const int hint = app::program().StartFrameHint;
-        const qint16 frames = app::program().CapturedFrameCount;
-        EXPECT_EQ(app::program().CapturedFrameRate, kRate);
+        const int hint = env.session().StartFrameHint;
+        const qint16 frames = env.session().CapturedFrameCount;
+        EXPECT_EQ(env.session().CapturedFrameRate, kRate);
         ASSERT_TRUE(QTest::qWaitFor(
             [&] {
-                return app::program().NavigationSource.isEmpty() && env.player() &&
+                return env.session().NavigationSource.isEmpty() && env.player() &&
                        env.player()->shownFrame() == hint;
             },
             15000))
@@ -160,7 +159,7 @@ protected:
     void backToCapture() {
         review().cmdGoToCapture_Click();
         QCoreApplication::processEvents();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return app::program().NavigationSource.isEmpty(); }));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return env.session().NavigationSource.isEmpty(); }));
         ASSERT_TRUE(capture().isVisible());
     }
 
@@ -279,7 +278,7 @@ TEST_F(EventDay, ADayOfRunsLeavesExactlyTheRightFilesOnDisk) {
     ASSERT_GE(row, 0);
     viewer->lstLog->setCurrentRow(row);
     viewer->lstLog_DblClick();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return app::program().NavigationSource.isEmpty(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return env.session().NavigationSource.isEmpty(); }));
     EXPECT_EQ(review().Text6->toPlainText(), bob1.file);
     ASSERT_EQ(env.dialogs.texts(), QStringList{"File already measured - start frame is " +
                                                app::SignedNumberText(bob1.start)});

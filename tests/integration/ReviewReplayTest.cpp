@@ -2,12 +2,11 @@
 // check that the end frame written to the session log is the frame the replay ends on, read from
 // the number the test camera burned into each picture.
 #include "CaptureTestSupport.h"
-#include "core/app/Program.h"
-#include "ui/adapters/AvPlayer.h"
 #include "core/engine/FramePattern.h"
+#include "support/TestEnv.h"
+#include "ui/adapters/AvPlayer.h"
 #include "ui/screens/review/frmSetStart.h"
 #include "ui/screens/setup/MainForm.h"
-#include "support/TestEnv.h"
 
 #include <QFile>
 #include <QLineEdit>
@@ -52,7 +51,7 @@ TEST(ReviewReplay, TheLoggedEndFrameIsTheFrameTheReplayEndsOn) {
     ASSERT_TRUE(QFile::copy(rig.path("Annpass1.avi"), run));
 
     // The Capture screen's hand-over after "Start of Tricks" at frame 40.
-    app::ProgramValues& program = app::program();
+    platform::Session& program = env.session();
     program.LogFileName = "SkivaneLog011805.txt";
     program.StartFrameHint = 40;
     program.CapturedFrameRate = kRate;

@@ -3,7 +3,6 @@
 // nothing crashes.
 #include "CaptureTestSupport.h"
 
-#include "core/app/Program.h"
 #include "core/app/SessionLog.h"
 #include "ui/screens/capture/PreviewForm.h"
 #include "ui/screens/review/frmSetStart.h"

@@ -4,7 +4,6 @@
 #include "CaptureFileReader.h"
 #include "CaptureTestSupport.h"
 
-#include "core/app/Program.h"
 #include "ui/screens/capture/PreviewForm.h"
 #include "ui/screens/review/frmSetStart.h"
 #include "ui/screens/setup/MainForm.h"
@@ -76,10 +75,10 @@ TEST(Robustness, FullDiskDuringACaptureScreenRecording) {
     ASSERT_GE(r.numbers.size(), 2u);
     for (size_t i = 0; i < r.numbers.size(); ++i)
         ASSERT_EQ(r.numbers[i], static_cast<int>(i)) << "picture " << i;
-    EXPECT_EQ(app::program().CapturedFrameCount, static_cast<qint16>(r.numbers.size()))
+    EXPECT_EQ(env.session().CapturedFrameCount, static_cast<qint16>(r.numbers.size()))
         << "the frame count handed to the review screen is what the file holds";
     const int last = static_cast<int>(r.numbers.size()) - 1;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return app::program().NavigationSource.isEmpty(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return env.session().NavigationSource.isEmpty(); }));
     ASSERT_NE(env.player(), nullptr);
     // The review screen shows the file's last picture.
     review.MediaPlayer1->setPlayerPosition(last);

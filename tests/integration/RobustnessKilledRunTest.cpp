@@ -3,7 +3,6 @@
 #include "CaptureFileReader.h"
 #include "CaptureTestSupport.h"
 
-#include "core/app/Program.h"
 #include "core/app/SessionLog.h"
 #include "core/app/TextNumbers.h"
 #include "ui/screens/capture/PreviewForm.h"

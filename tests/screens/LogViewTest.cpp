@@ -2,10 +2,9 @@
 // sideways scrolling, and the hand-over to the review screen.
 #include "ui/screens/LogView.h"
 #include "FakePlayerForReview.h"
-#include "core/app/Program.h"
+#include "support/TestEnv.h"
 #include "ui/screens/review/frmSetStart.h"
 #include "ui/screens/setup/MainForm.h"
-#include "support/TestEnv.h"
 
 #include <QCoreApplication>
 #include <QLineEdit>
@@ -36,7 +35,7 @@ protected:
             return player;
         };
         env.setup().txtVideoDir->setText(env.videoDir());
-        app::program().LogFileName = QStringLiteral("SkivaneLog011805.txt");
+        env.session().LogFileName = QStringLiteral("SkivaneLog011805.txt");
     }
     QString logPath() const { return env.videoDir() + "/SkivaneLog011805.txt"; }
     LogView& open(QWidget* owner) { return env.screens.showLogView(owner); }
@@ -71,7 +70,7 @@ TEST_F(LogViewer, ListsRunLinesOnlyAndTakesThePathAfterTheFirstMarker) {
     EXPECT_TRUE(v.txtFileToView->toPlainText().isEmpty());
     // With nothing to view the button does nothing.
     v.cmdView_Click();
-    EXPECT_TRUE(app::program().NavigationSource.isEmpty());
+    EXPECT_TRUE(env.session().NavigationSource.isEmpty());
     EXPECT_FALSE(env.screens.timerExists());
     EXPECT_EQ(LogView::videoFileOf("File:"), "");
     // The first marker wins, even one inside the skier's name.
@@ -161,9 +160,9 @@ TEST_F(LogViewer, ViewingAFileHandsItToTheReviewScreen) {
     ASSERT_TRUE(env.screens.timerExists());
     frmSetStart& review = env.timer();
     EXPECT_TRUE(review.isVisible());
-    EXPECT_EQ(app::program().FileToView, "D:\\Runs\\Ann Leepass2.avi");
+    EXPECT_EQ(env.session().FileToView, "D:\\Runs\\Ann Leepass2.avi");
     // The review screen consumed the hand-over.
-    EXPECT_TRUE(app::program().NavigationSource.isEmpty());
+    EXPECT_TRUE(env.session().NavigationSource.isEmpty());
     EXPECT_EQ(review.Text6->toPlainText(), "D:\\Runs\\Ann Leepass2.avi");
 }
 

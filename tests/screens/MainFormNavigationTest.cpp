@@ -1,5 +1,4 @@
 // Leaving the Setup screen: the two navigation buttons, NavigationSource, the menu and ending.
-#include "core/app/Program.h"
 #include "ui/screens/capture/PreviewForm.h"
 #include "ui/screens/review/frmSetStart.h"
 #include "ui/screens/frmManual.h"
@@ -34,7 +33,7 @@ TEST_F(SetupNavigation, ProceedToRecordShowsCaptureWithLivePictureAndHidesSetup)
     setup().cmdGoCapture->click();
     EXPECT_TRUE(env.capture().isVisible());
     EXPECT_FALSE(setup().isVisible());
-    EXPECT_EQ(app::program().NavigationSource, "Setup");
+    EXPECT_EQ(env.session().NavigationSource, "Setup");
     EXPECT_TRUE(env.control.preview);
     EXPECT_TRUE(env.dialogs.boxes.empty());
 }
@@ -45,7 +44,7 @@ TEST_F(SetupNavigation, ViewRecordedRunsShowsTheReviewScreen) {
     ASSERT_TRUE(env.screens.timerExists());
     EXPECT_TRUE(env.timer().isVisible());
     EXPECT_FALSE(setup().isVisible());
-    EXPECT_EQ(app::program().NavigationSource, "Setup");
+    EXPECT_EQ(env.session().NavigationSource, "Setup");
     EXPECT_TRUE(env.control.calls.contains("setPreview(true)"));
 }
 
@@ -53,7 +52,7 @@ TEST_F(SetupNavigation, MissingFolderGivesPathErrorAndStays) {
     ASSERT_TRUE(QDir(env.videoDir()).removeRecursively());
     for (auto handler : {&MainForm::cmdGoCapture_Click, &MainForm::cmdGoTimer_Click}) {
         env.dialogs.clear();
-        app::program().NavigationSource.clear();
+        env.session().NavigationSource.clear();
         (setup().*handler)();
         ASSERT_EQ(env.dialogs.boxes.size(), 1u);
         const auto& box = env.dialogs.boxes[0];
@@ -64,7 +63,7 @@ TEST_F(SetupNavigation, MissingFolderGivesPathErrorAndStays) {
         EXPECT_EQ(box.buttons, platform::Buttons::Ok);
         EXPECT_TRUE(setup().isVisible());
         EXPECT_FALSE(env.capture().isVisible());
-        EXPECT_TRUE(app::program().NavigationSource.isEmpty());
+        EXPECT_TRUE(env.session().NavigationSource.isEmpty());
     }
     EXPECT_FALSE(env.screens.timerExists());
     EXPECT_TRUE(env.control.calls.isEmpty());
@@ -72,17 +71,17 @@ TEST_F(SetupNavigation, MissingFolderGivesPathErrorAndStays) {
 
 TEST_F(SetupNavigation, RepaintEmptiesNavigationSource) {
     setup().cmdGoCapture_Click();
-    EXPECT_EQ(app::program().NavigationSource, "Setup");
+    EXPECT_EQ(env.session().NavigationSource, "Setup");
     // Back from the Capture screen: Setup shown, its first repaint empties the marker.
     env.capture().hide();
-    app::program().NavigationSource = "Capture";
+    env.session().NavigationSource = "Capture";
     setup().show();
     QApplication::processEvents();
-    EXPECT_TRUE(app::program().NavigationSource.isEmpty());
+    EXPECT_TRUE(env.session().NavigationSource.isEmpty());
 
-    app::program().NavigationSource = "Timer";
+    env.session().NavigationSource = "Timer";
     setup().repaint();
-    EXPECT_TRUE(app::program().NavigationSource.isEmpty());
+    EXPECT_TRUE(env.session().NavigationSource.isEmpty());
 }
 
 TEST_F(SetupNavigation, CapturedScreenKeepsItsStateWhileHidden) {

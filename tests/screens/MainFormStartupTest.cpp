@@ -1,6 +1,5 @@
 // Start-up: the load sequence with an empty and with a filled store, the reset questions, the
 // video folder prompts, the session log and the Capture screen's placement.
-#include "core/app/Program.h"
 #include "ui/screens/capture/PreviewForm.h"
 #include "ui/screens/setup/MainForm.h"
 #include "core/run/Placement.h"
@@ -65,8 +64,8 @@ TEST(SetupStartup, EmptyStoreAsksForTheFolderAndStoresWhatWasShown) {
     EXPECT_EQ(env.storedValue("logfile"), "SkivaneLog011805.txt");
     EXPECT_EQ(env.storedValue("barefoot"), "<absent>");
 
-    EXPECT_EQ(app::program().VideoDirectory, env.videoDir());
-    EXPECT_EQ(app::program().LogFileName, "SkivaneLog011805.txt");
+    EXPECT_EQ(env.session().VideoDirectory, env.videoDir());
+    EXPECT_EQ(env.session().LogFileName, "SkivaneLog011805.txt");
     EXPECT_EQ(env.readFile(env.videoDir() + "/SkivaneLog011805.txt"),
               QByteArray("01-18-200520:24:14Skivane Session started  \r\n"));
 
@@ -215,7 +214,7 @@ TEST(SetupStartup, FolderPromptRepeatsUntilAnExistingFolder) {
     EXPECT_EQ(env.dialogs.boxes[1].icon, platform::Icon::None);
     EXPECT_EQ(env.dialogs.boxes[1].buttons, platform::Buttons::Ok);
     // A trailing separator is dropped for the folder, kept in what is shown and stored.
-    EXPECT_EQ(app::program().VideoDirectory, env.videoDir());
+    EXPECT_EQ(env.session().VideoDirectory, env.videoDir());
     EXPECT_EQ(env.setup().lblVideodir->text(), env.videoDir() + "/");
     EXPECT_EQ(env.storedValue("logpath"), env.videoDir() + "/");
     EXPECT_TRUE(QFile::exists(env.videoDir() + "/SkivaneLog011805.txt"));

@@ -1,6 +1,5 @@
 // The Setup screen's own controls: layout, configuration label, show/hide of the configuration,
 // barefoot, pause time and changing the video folder.
-#include "core/app/Program.h"
 #include "core/app/Twips.h"
 #include "ui/screens/setup/MainForm.h"
 #include "support/TestEnv.h"
@@ -140,10 +139,10 @@ TEST_F(SetupView, ChangeDirectoryAcceptsOnlyAnExistingFolder) {
     EXPECT_EQ(env.dialogs.boxes[0].title, "Skivane Alert");
     EXPECT_EQ(env.dialogs.boxes[0].icon, platform::Icon::Exclamation);
     EXPECT_EQ(s().lblVideodir->text(), other + "/");
-    EXPECT_EQ(app::program().VideoDirectory, other);
+    EXPECT_EQ(env.session().VideoDirectory, other);
     EXPECT_EQ(env.storedValue("logpath"), other);
     // The session log keeps its name and gets no new session line.
-    EXPECT_EQ(app::program().LogFileName, "SkivaneLog011805.txt");
+    EXPECT_EQ(env.session().LogFileName, "SkivaneLog011805.txt");
     EXPECT_FALSE(QFile::exists(other + "/SkivaneLog011805.txt"));
 }
 
@@ -151,7 +150,7 @@ TEST_F(SetupView, CancelledChangeDirectoryChangesNothing) {
     s().btnChangeDirectory_Click();
     EXPECT_EQ(env.dialogs.inputCalls.size(), 1u);
     EXPECT_TRUE(env.dialogs.boxes.empty());
-    EXPECT_EQ(app::program().VideoDirectory, env.videoDir());
+    EXPECT_EQ(env.session().VideoDirectory, env.videoDir());
     EXPECT_EQ(s().lblVideodir->text(), env.videoDir());
 }
 

@@ -18,7 +18,7 @@ QString startWithSkierList(const char* list, QStringList* boxes = nullptr) {
     env.screens.start();
     if (boxes)
         *boxes = env.dialogs.texts();
-    EXPECT_EQ(app::program().PaintBusy, 0);
+    EXPECT_EQ(env.session().PaintBusy, 0);
     return env.capture().txtSkierName->text();
 }
 } // namespace
@@ -62,11 +62,11 @@ TEST_F(CaptureScreenTest, CommaAndPathCharactersAreRefusedWithTheirOwnBox) {
 }
 
 TEST_F(CaptureScreenTest, ComposedNameDropsOneTrailingSeparator) {
-    app::program().VideoDirectory = env.videoDir() + QStringLiteral("/");
+    env.session().VideoDirectory = env.videoDir() + QStringLiteral("/");
     form().txtSkierName->setText(QStringLiteral("Ann Lee"));
     form().txtPass->setText(QStringLiteral(" 2"));
     form().ComposeCaptureFileName();
-    EXPECT_EQ(app::program().VideoDirectory, env.videoDir());
+    EXPECT_EQ(env.session().VideoDirectory, env.videoDir());
     EXPECT_EQ(form().CaptureFileName, video(QStringLiteral("Ann Leepass2.avi")));
 }
 
@@ -91,8 +91,8 @@ TEST_F(CaptureScreenTest, ArrivalAdvancesPastExistingPassesWithBothWarnings) {
     EXPECT_EQ(env.dialogs.boxes[1].text, capture::kHighPassText);
     EXPECT_EQ(env.dialogs.boxes[1].title, QStringLiteral("Possible Name Change Warning"));
     EXPECT_EQ(env.dialogs.boxes[1].icon, Icon::Exclamation);
-    EXPECT_TRUE(app::program().NavigationSource.isEmpty());
-    EXPECT_EQ(app::program().PaintBusy, 0);
+    EXPECT_TRUE(env.session().NavigationSource.isEmpty());
+    EXPECT_EQ(env.session().PaintBusy, 0);
     takeBoxes();
 
     // A later repaint without a hand-over changes nothing and shows nothing.
@@ -117,10 +117,10 @@ TEST_F(CaptureScreenTest, ArrivalResetsTheCountdownsOnlyWhenHandedOver) {
     form().runTime->setText(QStringLiteral(" 0"));
     arriveFrom(QStringLiteral("CaptureGoToTimer"));
     EXPECT_EQ(form().captime->text(), QStringLiteral(" 7"));
-    EXPECT_EQ(app::program().NavigationSource, QStringLiteral("CaptureGoToTimer"));
+    EXPECT_EQ(env.session().NavigationSource, QStringLiteral("CaptureGoToTimer"));
 
     setup().cb15->setChecked(true);
-    app::program().NavigationSource = QStringLiteral("Timer");
+    env.session().NavigationSource = QStringLiteral("Timer");
     form().Form_Paint();
     EXPECT_EQ(form().captime->text(), QStringLiteral("40"));
     EXPECT_EQ(form().runTime->text(), QStringLiteral("15"));
@@ -129,11 +129,11 @@ TEST_F(CaptureScreenTest, ArrivalResetsTheCountdownsOnlyWhenHandedOver) {
 TEST_F(CaptureScreenTest, PaintGuardSkipsAnArrivalCheckAlreadyRunning) {
     touchVideo(QStringLiteral("Annpass1.avi"));
     form().txtSkierName->setText(QStringLiteral("Ann"));
-    app::program().PaintBusy = 1;
-    app::program().NavigationSource = QStringLiteral("Setup");
+    env.session().PaintBusy = 1;
+    env.session().NavigationSource = QStringLiteral("Setup");
     form().Form_Paint();
     EXPECT_EQ(form().txtPass->text(), QStringLiteral("1"));
-    EXPECT_EQ(app::program().NavigationSource, QStringLiteral("Setup"));
+    EXPECT_EQ(env.session().NavigationSource, QStringLiteral("Setup"));
 }
 
 TEST_F(CaptureScreenTest, StartRecordingOverAnExistingFileAppendsX) {

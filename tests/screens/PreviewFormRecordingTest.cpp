@@ -56,11 +56,11 @@ protected:
         EXPECT_TRUE(f.cmdGoSetup->isEnabled());
         EXPECT_FALSE(env.control.recording);
         EXPECT_EQ(env.timer().Text6->toPlainText(), path);
-        EXPECT_EQ(app::program().NavigationSource, QStringLiteral("Capture"));
+        EXPECT_EQ(env.session().NavigationSource, QStringLiteral("Capture"));
         EXPECT_TRUE(env.timer().isVisible());
         EXPECT_FALSE(f.isVisible());
-        EXPECT_EQ(app::program().CapturedFrameRate, double(env.control.frameRate));
-        EXPECT_EQ(app::program().CapturedFrameCount, env.control.framesCaptured);
+        EXPECT_EQ(env.session().CapturedFrameRate, double(env.control.frameRate));
+        EXPECT_EQ(env.session().CapturedFrameCount, env.control.framesCaptured);
         EXPECT_EQ(setup().LblFrames->text(), QString::number(env.control.framesCaptured));
     }
 
@@ -102,7 +102,7 @@ TEST_F(RecordingTest, NoMarkTimesOutAfterFortyTicksWithSevenSecondHint) {
     EXPECT_EQ(env.control.stopCount, 0);
     tick();
     EXPECT_EQ(env.control.stopCount, 2); // the time-out stops, then the end procedure again
-    EXPECT_EQ(app::program().StartFrameHint, 210);
+    EXPECT_EQ(env.session().StartFrameHint, 210);
     EXPECT_EQ(form().captime->text(), QStringLiteral("40"));
     EXPECT_EQ(form().LblFrame->text(), QStringLiteral("1200"));
     EXPECT_EQ(form().txtPass->text(), QStringLiteral(" 2"));
@@ -116,7 +116,7 @@ TEST_F(RecordingTest, MarkAtTwelveSecondsRunsThePassAndStopsTwentyFiveLater) {
     tick(12);
     form().cmdStartTimer_Click();
     EXPECT_EQ(form().lblStartFrame->text(), QStringLiteral("360"));
-    EXPECT_EQ(app::program().StartFrameHint, 360);
+    EXPECT_EQ(env.session().StartFrameHint, 360);
     EXPECT_EQ(env.sound.played, QStringList{sound("StartSound.wav")});
     EXPECT_EQ(form().captime->text(), QStringLiteral("25"));
     EXPECT_EQ(form().runTime->text(), QStringLiteral("20"));
@@ -135,7 +135,7 @@ TEST_F(RecordingTest, MarkAtTwelveSecondsRunsThePassAndStopsTwentyFiveLater) {
     EXPECT_TRUE(recordingState());
     EXPECT_EQ(form().captime->text(), QStringLiteral(" 1"));
     tick();
-    EXPECT_EQ(app::program().StartFrameHint, 360);
+    EXPECT_EQ(env.session().StartFrameHint, 360);
     EXPECT_EQ(env.sound.played.size(), 2);
     EXPECT_EQ(env.control.framesCaptured, (12 + 25) * 30);
     expectHandedOver(file);
@@ -150,11 +150,11 @@ TEST_F(RecordingTest, SecondMarkRestartsBothCountdownsBeyondFortySeconds) {
     EXPECT_EQ(form().captime->text(), QStringLiteral("25"));
     EXPECT_EQ(form().runTime->text(), QStringLiteral("20"));
     EXPECT_TRUE(form().passTimer->isActive());
-    EXPECT_EQ(app::program().StartFrameHint, 27 * 30);
+    EXPECT_EQ(env.session().StartFrameHint, 27 * 30);
     tick(24);
     EXPECT_TRUE(recordingState()); // 51 s after the start
     tick();
-    EXPECT_EQ(app::program().StartFrameHint, 27 * 30);
+    EXPECT_EQ(env.session().StartFrameHint, 27 * 30);
     EXPECT_EQ(env.sound.played, (QStringList{sound("StartSound.wav"), sound("StopSound.wav"),
                                              sound("StartSound.wav"), sound("StopSound.wav")}));
     expectHandedOver(file);
@@ -188,7 +188,7 @@ TEST_F(RecordingTest, EscBeforeTheMarkEndsWithSevenSecondHintFromAnyControl) {
     QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     QApplication::sendEvent(form().txtPass, &esc);
     EXPECT_EQ(env.control.stopCount, 1);
-    EXPECT_EQ(app::program().StartFrameHint, 175);
+    EXPECT_EQ(env.session().StartFrameHint, 175);
     EXPECT_EQ(form().captime->text(), QStringLiteral(" 30")); // kept, reset at the next arrival
     EXPECT_EQ(form().txtPass->text(), QStringLiteral(" 2"));
     expectHandedOver(file);
@@ -219,11 +219,11 @@ TEST_F(RecordingTest, SecondEscDuringTheStopEndsTheRunOnlyOnce) {
 }
 
 TEST_F(RecordingTest, EscWhileIdleStopsAndHandsOverTheLastName) {
-    app::program().StartFrameHint = 99;
+    env.session().StartFrameHint = 99;
     form().Form_KeyDown(27, 0);
     EXPECT_EQ(env.control.stopCount, 1);
     EXPECT_EQ(env.control.startCount, 0);
-    EXPECT_EQ(app::program().StartFrameHint, 99); // "0" at load is a mark, not " "
+    EXPECT_EQ(env.session().StartFrameHint, 99); // "0" at load is a mark, not " "
     EXPECT_EQ(form().txtPass->text(), QStringLiteral(" 2"));
     expectHandedOver(file); // composed by the arrival check
     EXPECT_TRUE(takeBoxes().isEmpty());
@@ -288,10 +288,10 @@ TEST_F(RecordingTest, FrameCountsBeyondSixteenBitsAreKeptAtTheTop) {
     env.control.framesCaptured = 40000;
     form().cmdStartTimer_Click();
     EXPECT_EQ(form().lblStartFrame->text(), QStringLiteral("40000"));
-    EXPECT_EQ(app::program().StartFrameHint, 32767);
+    EXPECT_EQ(env.session().StartFrameHint, 32767);
     env.control.framesCaptured = 70000;
     form().Form_KeyDown(27, 0);
-    EXPECT_EQ(app::program().CapturedFrameCount, 32767);
+    EXPECT_EQ(env.session().CapturedFrameCount, 32767);
     EXPECT_EQ(setup().LblFrames->text(), QStringLiteral("70000"));
 }
 
@@ -337,12 +337,12 @@ TEST_F(RecordingTest, ControlNotificationsGoToTheSetupScreen) {
 
 TEST_F(RecordingTest, NavigationButtons) {
     form().cmdGoSetup_Click();
-    EXPECT_EQ(app::program().NavigationSource, QStringLiteral("Capture"));
+    EXPECT_EQ(env.session().NavigationSource, QStringLiteral("Capture"));
     EXPECT_FALSE(form().isVisible());
     EXPECT_TRUE(setup().isVisible());
     form().show();
     form().cmdGoToTimer_Click();
-    EXPECT_EQ(app::program().NavigationSource, QStringLiteral("CaptureGoToTimer"));
+    EXPECT_EQ(env.session().NavigationSource, QStringLiteral("CaptureGoToTimer"));
     EXPECT_FALSE(form().isVisible());
     EXPECT_TRUE(env.timer().isVisible());
 }

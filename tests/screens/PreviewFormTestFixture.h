@@ -3,11 +3,10 @@
 // capture control (connected to its one camera), scripted dialogs and a sound that only
 // remembers what it was asked to play.
 #include "FakePlayerForReview.h"
-#include "core/app/Program.h"
+#include "support/TestEnv.h"
 #include "ui/screens/capture/PreviewForm.h"
 #include "ui/screens/review/frmSetStart.h"
 #include "ui/screens/setup/MainForm.h"
-#include "support/TestEnv.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -56,7 +55,7 @@ protected:
         if (env.screens.timerExists())
             env.timer().hide();
         form().show();
-        app::program().NavigationSource = source;
+        env.session().NavigationSource = source;
         QCoreApplication::processEvents();
     }
 

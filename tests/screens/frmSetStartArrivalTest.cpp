@@ -17,7 +17,7 @@ protected:
         PreviewForm& capture = env.capture();
         capture.txtSkierName->setText(name.left(name.indexOf("pass")));
         capture.Label4->setVisible(nameWasChanged);
-        app::ProgramValues& p = app::program();
+        platform::Session& p = env.session();
         p.StartFrameHint = 212;
         p.CapturedFrameRate = 30;
         p.CapturedFrameCount = 1200;
@@ -46,7 +46,7 @@ TEST_F(Arrival, AfterARecordingTheRunIsLoadedOnItsStartHint) {
     EXPECT_EQ(s.fileFrames, 1200);
     EXPECT_TRUE(s.cmdMarkStart->isEnabled());
     EXPECT_TRUE(s.Command5->isEnabled());
-    EXPECT_TRUE(app::program().NavigationSource.isEmpty());
+    EXPECT_TRUE(env.session().NavigationSource.isEmpty());
     EXPECT_TRUE(env.dialogs.inputCalls.empty());
     EXPECT_TRUE(s.Label9->isHidden());
 
@@ -59,7 +59,7 @@ TEST_F(Arrival, AfterARecordingTheRunIsLoadedOnItsStartHint) {
 TEST_F(Arrival, BarefootPassAndNoHintLeaveTheStartAsItWas) {
     setBarefoot(true);
     recorded("Annpass1.avi", false);
-    app::program().StartFrameHint = 0;
+    env.session().StartFrameHint = 0;
     frmSetStart& s = screen();
     s.startFrame = 77;
     s.startTaken = true;
@@ -169,8 +169,8 @@ TEST_F(Arrival, FromTheLogViewerTheChosenRunIsLoaded) {
     frmSetStart& s = screen();
     s.startLocked = 1;
     s.Command1->setEnabled(false);
-    app::program().FileToView = path;
-    app::program().NavigationSource = "View";
+    env.session().FileToView = path;
+    env.session().NavigationSource = "View";
     showAndArrive();
     EXPECT_EQ(s.Text6->toPlainText(), path);
     EXPECT_EQ(player->fileName, path);
@@ -182,19 +182,19 @@ TEST_F(Arrival, FromTheLogViewerTheChosenRunIsLoaded) {
     EXPECT_TRUE(s.Command1->isEnabled());
     EXPECT_TRUE(s.cmdMarkStart->isEnabled());
     EXPECT_FALSE(s.cmdMarkStart->isHidden());
-    EXPECT_TRUE(app::program().NavigationSource.isEmpty());
+    EXPECT_TRUE(env.session().NavigationSource.isEmpty());
 }
 
 TEST_F(Arrival, FromSetupThePathBoxIsEmptied) {
     frmSetStart& s = screen();
     s.Text6->setPlainText(video("Annpass1.avi"));
-    app::program().NavigationSource = "Setup";
+    env.session().NavigationSource = "Setup";
     showAndArrive();
     EXPECT_TRUE(s.Text6->toPlainText().isEmpty());
-    EXPECT_TRUE(app::program().NavigationSource.isEmpty());
+    EXPECT_TRUE(env.session().NavigationSource.isEmpty());
     s.hide();
     s.Text6->setPlainText(video("Annpass1.avi"));
-    app::program().NavigationSource = "CaptureGoToTimer";
+    env.session().NavigationSource = "CaptureGoToTimer";
     showAndArrive();
     EXPECT_TRUE(s.Text6->toPlainText().isEmpty());
 }

@@ -2,11 +2,10 @@
 // The review screen in a test environment: a temporary video folder, the day's log name, the
 // scripted dialogs, scripted free space and a recording player.
 #include "FakePlayerForReview.h"
-#include "core/app/Program.h"
+#include "support/TestEnv.h"
 #include "ui/screens/capture/PreviewForm.h"
 #include "ui/screens/review/frmSetStart.h"
 #include "ui/screens/setup/MainForm.h"
-#include "support/TestEnv.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -35,7 +34,7 @@ protected:
             return player;
         };
         env.setup().txtVideoDir->setText(env.videoDir());
-        app::program().LogFileName = QStringLiteral("SkivaneLog011805.txt");
+        env.session().LogFileName = QStringLiteral("SkivaneLog011805.txt");
     }
 
     frmSetStart& screen() { return env.timer(); }

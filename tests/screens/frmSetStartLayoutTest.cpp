@@ -141,14 +141,14 @@ TEST_F(ReviewScreen, LeavingShowsTheOtherScreenAndStopsTheKeyPoll) {
     EXPECT_FALSE(s.Timer2->isActive());
     EXPECT_TRUE(s.Command1->isEnabled());
     EXPECT_TRUE(player->seekEnabled);
-    EXPECT_EQ(app::program().NavigationSource, "Timer");
+    EXPECT_EQ(env.session().NavigationSource, "Timer");
 
     showAndArrive();
     EXPECT_TRUE(s.Timer2->isActive());
     s.cmdGoToCapture_Click();
     EXPECT_TRUE(env.capture().isVisible());
     EXPECT_FALSE(s.isVisible());
-    EXPECT_EQ(app::program().NavigationSource, "Timer");
+    EXPECT_EQ(env.session().NavigationSource, "Timer");
 }
 
 TEST_F(ReviewScreen, ViewLogOpensTheViewerOverThisScreen) {

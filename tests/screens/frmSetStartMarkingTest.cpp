@@ -121,7 +121,7 @@ TEST_F(Marking, AnEndBeyondSixteenBitsIsTooShortWithItsRealNumber) {
 TEST_F(Marking, AFolderGoneAfterStartUpIsNamedAndTheReplayStillRuns) {
     const QString path = load("Annpass1.avi", 900, 30);
     // The log's folder no longer exists; the run's own folder does.
-    app::program().VideoDirectory = env.root() + "/gone";
+    env.session().VideoDirectory = env.root() + "/gone";
     player->position = 100;
     screen().cmdMarkStart_Click();
     ASSERT_EQ(env.dialogs.boxes.size(), 1u);

@@ -1,14 +1,9 @@
 #include "support/TestEnv.h"
 
-#include "core/app/Program.h"
+#include "ui/adapters/AvPlayer.h"
 #include "ui/screens/capture/PreviewForm.h"
 #include "ui/screens/review/frmSetStart.h"
 #include "ui/screens/setup/MainForm.h"
-
-#if __has_include("ui/adapters/AvPlayer.h")
-#include "ui/adapters/AvPlayer.h"
-#define SKIVANE_TESTENV_PLAYER 1
-#endif
 
 #include <QDir>
 #include <QFile>
@@ -28,7 +23,6 @@ QString GuardedDialogs::inputBox(const QString& prompt, const QString& title,
 }
 
 TestEnv::TestEnv() : clock(QDate(2005, 1, 18), QTime(20, 24, 14)), screens(services) {
-    app::program() = {};
     QDir(root()).mkpath(QStringLiteral("app"));
     QDir(root()).mkpath(QStringLiteral("videos"));
     settings = std::make_unique<platform::IniSettingsStore>(iniPath());
@@ -40,18 +34,14 @@ TestEnv::TestEnv() : clock(QDate(2005, 1, 18), QTime(20, 24, 14)), screens(servi
     services.disk = &disk;
     services.appDir = appDir();
     services.endProgram = [this] { ++endProgramCalls; };
-#ifdef SKIVANE_TESTENV_PLAYER
     // The real player, as the program has it; a test may put another in its place.
     services.makePlayer = [](QWidget* parent) -> platform::MediaPlayer* {
         return new av::AvPlayer(parent); // owned by its parent widget
     };
-#endif
     services.now = [this] { return clock; };
 }
 
-TestEnv::~TestEnv() {
-    app::program() = {};
-}
+TestEnv::~TestEnv() = default;
 
 QString TestEnv::appDir() const {
     return root() + QStringLiteral("/app");

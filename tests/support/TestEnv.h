@@ -66,6 +66,8 @@ public:
     MainForm& setup();
     PreviewForm& capture();
     frmSetStart& timer();
+    // The program-wide values of this run; fresh for every TestEnv.
+    platform::Session& session() { return services.session; }
 
     QTemporaryDir m_dir; // first: the store below lives in it
     GuardedDialogs dialogs;

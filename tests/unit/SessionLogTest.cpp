@@ -1,5 +1,5 @@
 #include "core/app/SessionLog.h"
-#include "core/app/Program.h"
+#include "core/ports/Session.h"
 
 #include <QDir>
 #include <QFile>
@@ -41,19 +41,18 @@ class SessionLogFile : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
-        app::program() = {};
-        app::program().VideoDirectory = dir.path();
-        app::program().LogFileName = app::logFileNameFor(kStart);
+        session.VideoDirectory = dir.path();
+        session.LogFileName = app::logFileNameFor(kStart);
     }
-    void TearDown() override { app::program() = {}; }
     QString logPath() const { return dir.filePath("SkivaneLog011805.txt"); }
     QTemporaryDir dir;
+    platform::Session session;
 };
 
 TEST_F(SessionLogFile, RunEntryIsAppendedWithCrLfAndExactBytes) {
     ASSERT_TRUE(app::appendLogLine(logPath(), app::sessionLine(kStart)).ok);
     const app::LogWrite w =
-        app::appendRunEntry(kRun, "Ann Lee", "2", 212, 811, "D:\\Runs\\Ann Leepass2.avi");
+        app::appendRunEntry(session, kRun, "Ann Lee", "2", 212, 811, "D:\\Runs\\Ann Leepass2.avi");
     ASSERT_TRUE(w.ok) << w.error.toStdString();
     EXPECT_EQ(readAll(logPath()),
               QByteArray("01-18-200520:24:14Skivane Session started  \r\n"
@@ -62,13 +61,13 @@ TEST_F(SessionLogFile, RunEntryIsAppendedWithCrLfAndExactBytes) {
 }
 
 TEST_F(SessionLogFile, FailedWriteIsReportedNotHidden) {
-    app::program().VideoDirectory = dir.filePath("no-such-folder");
-    const app::LogWrite w = app::appendRunEntry(kRun, "Ann Lee", "2", 212, 811, "x.avi");
+    session.VideoDirectory = dir.filePath("no-such-folder");
+    const app::LogWrite w = app::appendRunEntry(session, kRun, "Ann Lee", "2", 212, 811, "x.avi");
     EXPECT_FALSE(w.ok);
     EXPECT_FALSE(w.error.isEmpty());
 
-    app::program().VideoDirectory.clear();
-    EXPECT_FALSE(app::appendRunEntry(kRun, "Ann Lee", "2", 212, 811, "x.avi").ok);
+    session.VideoDirectory.clear();
+    EXPECT_FALSE(app::appendRunEntry(session, kRun, "Ann Lee", "2", 212, 811, "x.avi").ok);
     EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty());
 }
 

@@ -1,9 +1,9 @@
 #include "core/app/SessionLog.h"
 
 #include "core/app/Paths.h"
-#include "core/app/Program.h"
 #include "core/app/Settings.h"
 #include "core/app/TextNumbers.h"
+#include "core/ports/Session.h"
 #include "core/ports/SettingsStore.h"
 
 #include <QFile>
@@ -64,8 +64,7 @@ LogWrite appendLogLine(const QString& path, const QString& line) {
     return appendBytes(path, line.toLocal8Bit() + QByteArrayLiteral("\r\n"));
 }
 
-LogWrite StartSession(platform::SettingsStore& store, const QDateTime& now) {
-    ProgramValues& p = program();
+LogWrite StartSession(platform::SettingsStore& store, platform::Session& p, const QDateTime& now) {
     p.LogFileName = logFileNameFor(now);
     if (p.VideoDirectory.isEmpty())
         return {};
@@ -76,9 +75,9 @@ LogWrite StartSession(platform::SettingsStore& store, const QDateTime& now) {
     return {};
 }
 
-LogWrite appendRunEntry(const QDateTime& now, const QString& skier, const QString& pass,
-                        int startFrame, int endFrame, const QString& videoPath) {
-    const ProgramValues& p = program();
+LogWrite appendRunEntry(const platform::Session& p, const QDateTime& now, const QString& skier,
+                        const QString& pass, int startFrame, int endFrame,
+                        const QString& videoPath) {
     if (p.VideoDirectory.isEmpty() || p.LogFileName.isEmpty())
         return {false, QStringLiteral("No video folder has been set for the session log.")};
     return appendLogLine(joinPath(p.VideoDirectory, p.LogFileName),

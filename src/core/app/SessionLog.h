@@ -7,6 +7,7 @@
 
 namespace platform {
 class SettingsStore;
+struct Session;
 }
 
 namespace app {
@@ -35,12 +36,14 @@ LogWrite appendBytes(const QString& path, const QByteArray& bytes);
 // appendBytes of `line` in the locale's encoding + CR LF.
 LogWrite appendLogLine(const QString& path, const QString& line);
 
-// Start of a session: sets program().LogFileName from `now`; when program().VideoDirectory is
+// Start of a session: sets the session's LogFileName from `now`; when its VideoDirectory is
 // not empty, appends the session line to the log in that folder and stores "logfile".
-LogWrite StartSession(platform::SettingsStore& store, const QDateTime& now);
+LogWrite StartSession(platform::SettingsStore& store, platform::Session& session,
+                      const QDateTime& now);
 
-// One run entry into the day's log (program().VideoDirectory + program().LogFileName).
-LogWrite appendRunEntry(const QDateTime& now, const QString& skier, const QString& pass,
-                        int startFrame, int endFrame, const QString& videoPath);
+// One run entry into the day's log (the session's VideoDirectory + LogFileName).
+LogWrite appendRunEntry(const platform::Session& session, const QDateTime& now,
+                        const QString& skier, const QString& pass, int startFrame, int endFrame,
+                        const QString& videoPath);
 
 } // namespace app

@@ -1,5 +1,7 @@
 #pragma once
 // The real or test implementations the screens use, picked in one place (main.cpp or a test).
+#include "core/ports/Session.h"
+
 #include <QDateTime>
 #include <QString>
 #include <functional>
@@ -21,7 +23,7 @@ struct Services {
     CaptureControl* capture = nullptr;
     Sound* sound = nullptr;
     DiskSpace* disk = nullptr;
-    // Creates the Timer & Review screen's player as a child of `parent`.
+    // Creates the Timer & Review screen's player as a child of `parent`; required.
     std::function<MediaPlayer*(QWidget* parent)> makePlayer;
     // The application folder: skier list, sounds, manual. No trailing separator.
     QString appDir;
@@ -29,6 +31,8 @@ struct Services {
     std::function<void()> endProgram;
     // The clock of the session log and its file name.
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
+    // The program-wide values of this run.
+    Session session;
 };
 
 } // namespace platform

@@ -4,14 +4,13 @@
 
 #include "core/app/FileExist.h"
 #include "core/app/Paths.h"
-#include "core/app/Program.h"
 #include "core/app/Twips.h"
 #include "core/ports/Dialogs.h"
 #include "core/ports/Services.h"
+#include "core/ports/Session.h"
 #include "core/run/LogLineRules.h"
-#include "ui/screens/review/frmSetStart.h"
 #include "ui/screens/Screens.h"
-#include "ui/screens/setup/MainForm.h"
+#include "ui/screens/review/frmSetStart.h"
 
 #include <QFile>
 #include <QFontMetrics>
@@ -80,7 +79,7 @@ QString LogView::videoFileOf(const QString& line) {
 }
 
 void LogView::Form_Load() {
-    const app::ProgramValues& program = app::program();
+    const platform::Session& program = m_screens.session();
     const QString path = app::joinPath(program.VideoDirectory, program.LogFileName);
     if (app::FileIsPresent(path))
         txtLogFile->setPlainText(path);
@@ -146,7 +145,7 @@ void LogView::setHorizontalExtent() {
 
 void LogView::cmdSelectLogFile_Click() {
     const QString chosen = m_screens.services().dialogs->openFile(
-        app::program().VideoDirectory, QStringLiteral("*.txt|SkivaneLog*.txt"));
+        m_screens.session().VideoDirectory, QStringLiteral("*.txt|SkivaneLog*.txt"));
     if (!chosen.isEmpty())
         m_dialogFileName = chosen;
     txtLogFile->setPlainText(m_dialogFileName);
@@ -169,12 +168,12 @@ void LogView::cmdView_Click() {
     const QString file = txtFileToView->toPlainText();
     if (file.isEmpty())
         return;
-    app::ProgramValues& program = app::program();
+    platform::Session& program = m_screens.session();
     program.NavigationSource = QStringLiteral("View");
     program.FileToView = file;
     Screens& screens = m_screens;
     close();
-    screens.setup().hide();
+    screens.hideSetup();
     frmSetStart& review = screens.timer();
     review.show();
     // Already shown (the viewer was opened from it): the arrival still has to run.

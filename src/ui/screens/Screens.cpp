@@ -1,12 +1,17 @@
 #include "ui/screens/Screens.h"
 
-#include "ui/screens/capture/PreviewForm.h"
-#include "ui/screens/review/frmSetStart.h"
+#include "core/ports/Services.h"
 #include "ui/screens/LogView.h"
+#include "ui/screens/capture/PreviewForm.h"
 #include "ui/screens/frmManual.h"
+#include "ui/screens/review/frmSetStart.h"
 #include "ui/screens/setup/MainForm.h"
 
 Screens::Screens(platform::Services& services) : m_services(services) {}
+
+platform::Session& Screens::session() {
+    return m_services.session;
+}
 
 Screens::~Screens() {
     // A log viewer is a child of its owner and goes with it. The Capture screen goes last among
@@ -56,4 +61,28 @@ LogView& Screens::showLogView(QWidget* owner) {
 
 LogView* Screens::logView() const {
     return m_logView.data();
+}
+
+void Screens::showSetup() {
+    setup().show();
+}
+
+void Screens::hideSetup() {
+    setup().hide();
+}
+
+void Screens::showCapture() {
+    capture().show();
+}
+
+void Screens::hideCapture() {
+    capture().hide();
+}
+
+void Screens::showTimer() {
+    timer().show();
+}
+
+void Screens::showManual() {
+    manual().show();
 }

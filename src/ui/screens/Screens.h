@@ -13,6 +13,7 @@ class frmManual;
 
 namespace platform {
 struct Services;
+struct Session;
 }
 
 class Screens {
@@ -23,6 +24,8 @@ public:
     Screens& operator=(const Screens&) = delete;
 
     platform::Services& services() { return m_services; }
+    // The program-wide values of this run (held by the services).
+    platform::Session& session();
 
     // Creates the Setup screen, runs its load to completion, then shows it.
     void start();
@@ -41,6 +44,15 @@ public:
     // destroys itself when it is left.
     LogView& showLogView(QWidget* owner);
     LogView* logView() const;
+
+    // Navigation for screens that only show or hide another one: the screen is created on first
+    // use, as with the accessors above.
+    void showSetup();
+    void hideSetup();
+    void showCapture();
+    void hideCapture();
+    void showTimer();
+    void showManual();
 
 private:
     platform::Services& m_services;

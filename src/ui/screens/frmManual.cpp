@@ -7,7 +7,6 @@
 #include "core/media/RichText.h"
 #include "core/ports/Services.h"
 #include "ui/screens/Screens.h"
-#include "ui/screens/setup/MainForm.h"
 
 #include <QFile>
 #include <QLabel>
@@ -103,6 +102,6 @@ void frmManual::showProblem(const QString& text) {
 }
 
 void frmManual::cmdDone_Click() {
-    m_screens.setup().show();
+    m_screens.showSetup();
     hide();
 }

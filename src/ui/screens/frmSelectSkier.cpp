@@ -66,7 +66,7 @@ void frmSelectSkier::lstSkiers_DblClick() {
     const QListWidgetItem* item = lstSkiers->currentItem();
     if (!item || !item->isSelected())
         return; // nothing chosen: nothing to write
-    m_owner.txtSkierName->setText(item->text());
+    m_owner.setSkierName(item->text());
     close();
 }
 

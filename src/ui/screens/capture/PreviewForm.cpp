@@ -6,16 +6,14 @@
 
 #include "core/app/FileExist.h"
 #include "core/app/Paths.h"
-#include "core/app/Program.h"
 #include "core/app/TextNumbers.h"
 #include "core/app/Twips.h"
-#include "core/run/RunNaming.h"
 #include "core/ports/CaptureControl.h"
 #include "core/ports/Dialogs.h"
 #include "core/ports/Services.h"
-#include "ui/screens/review/frmSetStart.h"
+#include "core/ports/Session.h"
+#include "core/run/RunNaming.h"
 #include "ui/screens/Screens.h"
-#include "ui/screens/setup/MainForm.h"
 
 #include <QAction>
 #include <QApplication>
@@ -221,7 +219,7 @@ void PreviewForm::Form_Load() {
     } else {
         txtSkierName->setText(QStringLiteral("Skier Name"));
     }
-    app::program().PaintBusy = 0;
+    m_screens.session().PaintBusy = 0;
 }
 
 void PreviewForm::postPaintStep() {
@@ -246,7 +244,7 @@ void PreviewForm::paintEvent(QPaintEvent* event) {
 }
 
 void PreviewForm::Form_Paint() {
-    app::ProgramValues& program = app::program();
+    platform::Session& program = m_screens.session();
     if (program.PaintBusy == 1)
         return;
     program.PaintBusy = 1;
@@ -308,13 +306,13 @@ bool PreviewForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void PreviewForm::cmdGoSetup_Click() {
-    app::program().NavigationSource = QStringLiteral("Capture");
+    m_screens.session().NavigationSource = QStringLiteral("Capture");
     hide();
-    m_screens.setup().show();
+    m_screens.showSetup();
 }
 
 void PreviewForm::cmdGoToTimer_Click() {
     hide();
-    app::program().NavigationSource = QStringLiteral("CaptureGoToTimer");
-    m_screens.timer().show();
+    m_screens.session().NavigationSource = QStringLiteral("CaptureGoToTimer");
+    m_screens.showTimer();
 }

@@ -25,12 +25,19 @@ public:
     explicit PreviewForm(Screens& screens);
     ~PreviewForm() override; // disconnects the capture control
 
-    // Controls read or written by other screens.
+    // Read and written by the other screens.
+    QString skierName() const; // txtSkierName
+    // Sets txtSkierName; its change rule sets the pass to "1".
+    void setSkierName(const QString& name);
+    void setPass(const QString& pass); // txtPass
+    // True when the last composition showed Label4, the warning that the skier name had to be
+    // changed. Its own flag, so it holds while the screen is hidden.
+    bool nameChangeShown() const;
+
+    // Controls, named as on the screen's design.
     QLineEdit* txtSkierName = nullptr;
     QLineEdit* txtPass = nullptr;
     QLabel* Label4 = nullptr; // duplicate-name warning
-
-    // The other controls, named as on the screen's design.
     QMenuBar* menuBar = nullptr;
     QAction* mnuStart = nullptr; // "&Start Recording"
     QLabel* Label1 = nullptr;
@@ -114,7 +121,7 @@ private:
     void setHintFromFrameRate();
     QString passSeconds() const; // "20", or "15" in barefoot mode
     void playSound(const QString& fileName);
-    // Shows "Eror code: " + hexadecimal number + " " + description, title "Error".
+    // The control-error box (ControlErrorBox.h) with the number in hexadecimal.
     void showControlError(const platform::ControlError& e);
     void VideoDeviceChange(int action, int index, const QString& name);
     void AudioDeviceChange(int action, int index, const QString& name);

@@ -8,35 +8,16 @@
 #include "ui/screens/Screens.h"
 #include "ui/screens/setup/MainForm.h"
 
-#include <QComboBox>
-#include <QPushButton>
-
 #include <limits>
 #include <optional>
 
 namespace {
-const QString kNoDevices = QStringLiteral("No Capture Devices");
-
 bool askToUse(platform::Dialogs& dialogs, const QString& name) {
     const platform::Answer answer = dialogs.message(platform::MessageBoxRequest{
         name + QStringLiteral(" is plugged into your computer. Do you want to use it?"),
         platform::kAppTitle, platform::Buttons::YesNo, platform::Icon::None,
         platform::Answer::Yes});
     return answer == platform::Answer::Yes;
-}
-
-// Removes entry `position`; a position the list does not have is an error, not a crash.
-void removeEntry(QComboBox& list, int position) {
-    if (position < 0 || position >= list.count())
-        throw platform::ControlError(
-            platform::errors::kInvalidIndex,
-            QStringLiteral("The device list has no entry %1").arg(position));
-    list.removeItem(position);
-}
-
-void selectEntry(QComboBox& list, int position) {
-    if (position >= 0 && position < list.count())
-        list.setCurrentIndex(position);
 }
 } // namespace
 
@@ -48,13 +29,11 @@ void PreviewForm::Grabora1_DeviceChange(const QString& category, int action, int
     // connection check below is never skipped.
     try {
         if (category == platform::kVideoSources) {
-            QComboBox& devices = *setup.Combo1;
-            if (action == 0 && devices.count() > 0 && devices.itemText(0) == kNoDevices &&
-                index == 0) {
+            if (action == 0 && setup.listsNoVideoDevices() && index == 0) {
                 // The first camera of a machine that had none: taken without a question.
-                devices.removeItem(0);
-                devices.addItem(name);
-                devices.setCurrentIndex(0);
+                setup.removeVideoDevice(0);
+                setup.addVideoDevice(name);
+                setup.selectVideoDevice(0);
                 control.setVideoDeviceIndex(0);
                 return;
             }
@@ -67,8 +46,7 @@ void PreviewForm::Grabora1_DeviceChange(const QString& category, int action, int
     }
 
     try {
-        if (setup.CmdConnect->text() == QStringLiteral("Disconnect") && action == 1 &&
-            !control.Connected())
+        if (setup.connected() && action == 1 && !control.Connected())
             setup.OnDisconnect();
     } catch (const platform::ControlError& e) {
         showControlError(e);
@@ -77,36 +55,34 @@ void PreviewForm::Grabora1_DeviceChange(const QString& category, int action, int
 
 void PreviewForm::VideoDeviceChange(int action, int index, const QString& name) {
     platform::CaptureControl& control = *m_screens.services().capture;
-    QComboBox& devices = *m_screens.setup().Combo1;
+    MainForm& setup = m_screens.setup();
     std::optional<platform::ControlError> failure;
     if (action == 0) {
-        devices.addItem(name);
+        setup.addVideoDevice(name);
         if (!control.Connected() && control.VideoDeviceIndex() != index &&
             askToUse(*m_screens.services().dialogs, name))
             control.setVideoDeviceIndex(index);
     } else if (action == 1) {
         try {
-            removeEntry(devices, index);
+            setup.removeVideoDevice(index);
         } catch (const platform::ControlError& e) {
             failure = e; // reported after the list is brought back in step
         }
     }
-    if (control.VideoDeviceCount() > 0) {
-        selectEntry(devices, control.VideoDeviceIndex());
-    } else {
-        devices.addItem(kNoDevices);
-        devices.setCurrentIndex(0);
-    }
+    if (control.VideoDeviceCount() > 0)
+        setup.selectVideoDevice(control.VideoDeviceIndex());
+    else
+        setup.listNoVideoDevices();
     if (failure)
         throw *failure;
 }
 
 void PreviewForm::AudioDeviceChange(int action, int index, const QString& name) {
     platform::CaptureControl& control = *m_screens.services().capture;
-    QComboBox& devices = *m_screens.setup().AudioDevice; // entry 0 stands for no audio device
+    MainForm& setup = m_screens.setup();
     std::optional<platform::ControlError> failure;
     if (action == 0) {
-        devices.addItem(name);
+        setup.addAudioDevice(name);
         if (!control.Connected() && control.AudioDeviceIndex() != index &&
             askToUse(*m_screens.services().dialogs, name))
             control.setAudioDeviceIndex(index);
@@ -117,15 +93,15 @@ void PreviewForm::AudioDeviceChange(int action, int index, const QString& name) 
                 throw platform::ControlError(platform::errors::kInvalidIndex,
                                              QStringLiteral("The device list has no entry %1")
                                                  .arg(static_cast<qint64>(index) + 1));
-            removeEntry(devices, index + 1);
+            setup.removeAudioDevice(index + 1);
         } catch (const platform::ControlError& e) {
             failure = e;
         }
     }
     if (control.AudioDeviceCount() > 0)
-        selectEntry(devices, control.AudioDeviceIndex() + 1);
+        setup.selectAudioDevice(control.AudioDeviceIndex() + 1);
     else
-        selectEntry(devices, 0);
+        setup.selectAudioDevice(0);
     if (failure)
         throw *failure;
 }

@@ -2,16 +2,32 @@
 // skier list.
 #include "core/app/FileExist.h"
 #include "core/app/Paths.h"
-#include "core/app/Program.h"
-#include "ui/screens/capture/PreviewForm.h"
-#include "core/run/RunNaming.h"
 #include "core/ports/Dialogs.h"
 #include "core/ports/Services.h"
+#include "core/ports/Session.h"
+#include "core/run/RunNaming.h"
 #include "ui/screens/Screens.h"
+#include "ui/screens/capture/PreviewForm.h"
 #include "ui/screens/frmSelectSkier.h"
 
 #include <QLabel>
 #include <QLineEdit>
+
+QString PreviewForm::skierName() const {
+    return txtSkierName->text();
+}
+
+void PreviewForm::setSkierName(const QString& name) {
+    txtSkierName->setText(name);
+}
+
+void PreviewForm::setPass(const QString& pass) {
+    txtPass->setText(pass);
+}
+
+bool PreviewForm::nameChangeShown() const {
+    return !Label4->isHidden();
+}
 
 void PreviewForm::txtSkierName_Change() {
     txtPass->setText(QStringLiteral("1"));
@@ -37,7 +53,7 @@ void PreviewForm::txtPass_Change() {
 }
 
 void PreviewForm::ComposeCaptureFileName() {
-    QString& folder = app::program().VideoDirectory;
+    QString& folder = m_screens.session().VideoDirectory;
     folder = app::withoutTrailingSeparator(folder);
     CaptureFileName =
         capture::composeCaptureFileName(folder, txtSkierName->text(), txtPass->text());
@@ -45,8 +61,9 @@ void PreviewForm::ComposeCaptureFileName() {
 
 void PreviewForm::nameForRecording() {
     ComposeCaptureFileName();
-    const capture::FreeName free = capture::freeNameForRecording(
-        app::program().VideoDirectory, txtSkierName->text(), txtPass->text(), app::FileIsPresent);
+    const capture::FreeName free =
+        capture::freeNameForRecording(m_screens.session().VideoDirectory, txtSkierName->text(),
+                                      txtPass->text(), app::FileIsPresent);
     NameChanged = free.changed ? 1 : 0;
     if (free.changed) {
         txtSkierName->setText(free.skier); // the change rule puts the pass back to "1"

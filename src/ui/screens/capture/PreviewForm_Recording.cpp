@@ -1,17 +1,18 @@
 // The Capture screen's recording: Start Recording, Start of Tricks, the two one-second
 // countdowns, the end of a recording with its hand-over, and the capture control's status.
 #include "core/app/Paths.h"
-#include "core/app/Program.h"
 #include "core/app/TextNumbers.h"
-#include "ui/screens/capture/PreviewForm.h"
-#include "core/run/RunNaming.h"
 #include "core/ports/CaptureControl.h"
 #include "core/ports/ControlError.h"
 #include "core/ports/Dialogs.h"
 #include "core/ports/Services.h"
+#include "core/ports/Session.h"
 #include "core/ports/Sound.h"
-#include "ui/screens/review/frmSetStart.h"
+#include "core/run/RunNaming.h"
+#include "ui/screens/ControlErrorBox.h"
 #include "ui/screens/Screens.h"
+#include "ui/screens/capture/PreviewForm.h"
+#include "ui/screens/review/frmSetStart.h"
 #include "ui/screens/setup/MainForm.h"
 
 #include <QAction>
@@ -49,7 +50,7 @@ private:
 } // namespace
 
 QString PreviewForm::passSeconds() const {
-    return m_screens.setup().cb15->isChecked() ? QStringLiteral("15") : QStringLiteral("20");
+    return m_screens.setup().barefoot() ? QStringLiteral("15") : QStringLiteral("20");
 }
 
 void PreviewForm::playSound(const QString& fileName) {
@@ -57,14 +58,12 @@ void PreviewForm::playSound(const QString& fileName) {
 }
 
 void PreviewForm::showControlError(const platform::ControlError& e) {
-    m_screens.services().dialogs->message(
-        QStringLiteral("Eror code: ") + app::hexErrorNumber(e.number()) + u' ' + e.description(),
-        QStringLiteral("Error"));
+    boxes::showControlError(*m_screens.services().dialogs, e, boxes::ErrorNumber::Hexadecimal);
 }
 
 void PreviewForm::setHintFromFrameRate() {
-    app::program().StartFrameHint = app::clampToInt16(
-        app::numericValue(m_screens.setup().EdtRate->text()) * kUnmarkedStartSeconds);
+    m_screens.session().StartFrameHint = app::clampToInt16(
+        app::numericValue(m_screens.setup().frameRateText()) * kUnmarkedStartSeconds);
 }
 
 void PreviewForm::cmdStartCapture_Click() {
@@ -115,7 +114,8 @@ void PreviewForm::cmdStartTimer_Click() {
     }
     lblStartFrame->setText(app::plainNumberText(static_cast<double>(frames)));
     // 16-bit: a mark beyond 32767 frames (about 18 minutes at 30 fps) is kept at 32767.
-    app::program().StartFrameHint = app::clampToInt16(app::numericValue(lblStartFrame->text()));
+    m_screens.session().StartFrameHint =
+        app::clampToInt16(app::numericValue(lblStartFrame->text()));
     playSound(QStringLiteral("StartSound.wav"));
     runTime->setText(passSeconds());
     passTimer->setInterval(kTickMs);
@@ -166,7 +166,7 @@ void PreviewForm::cmdEndCapture_Click() {
     const QScopedValueRollback<bool> ending(m_ending, true);
     platform::CaptureControl& control = *m_screens.services().capture;
     MainForm& setup = m_screens.setup();
-    app::ProgramValues& program = app::program();
+    platform::Session& program = m_screens.session();
 
     // A failing stop or read is reported once; the recording file stays where it is and the
     // run is still handed over, so the screen never stays stuck in the recording state.
@@ -190,10 +190,7 @@ void PreviewForm::cmdEndCapture_Click() {
     const qint64 time = read([&] { return control.CaptureTime(); });
     const qint64 rate = read([&] { return qint64(control.FrameRate()); });
 
-    setup.LblFrames->setText(app::plainNumberText(static_cast<double>(frames)));
-    setup.LblFrmDrop->setText(app::plainNumberText(static_cast<double>(dropped)));
-    setup.LblSamples->setText(app::plainNumberText(static_cast<double>(samples)));
-    setup.LblTime->setText(app::plainNumberText(static_cast<double>(time)));
+    setup.showCaptureCounters(frames, dropped, samples, time);
 
     cmdStartCapture->setEnabled(true);
     mnuStart->setEnabled(true);
@@ -208,7 +205,7 @@ void PreviewForm::cmdEndCapture_Click() {
         showControlError(*failure);
 
     frmSetStart& timer = m_screens.timer();
-    timer.Text6->setPlainText(CaptureFileName);
+    timer.setRunPath(CaptureFileName);
     program.CapturedFrameRate = static_cast<double>(rate);
     // 16-bit: a recording beyond 32767 frames is counted as 32767.
     program.CapturedFrameCount = app::clampToInt16(static_cast<double>(frames));
@@ -224,7 +221,7 @@ void PreviewForm::cmdEndCapture_Click() {
 void PreviewForm::Grabora1_CaptureStatus(int code, const QString& text) {
     MainForm& setup = m_screens.setup();
     if (code == 301) { // recording ended
-        setup.CmdCap->setText(QStringLiteral("Capture Stream"));
+        setup.showCaptureEnded();
         return;
     }
     if (code == 510) { // counters changed
@@ -234,21 +231,18 @@ void PreviewForm::Grabora1_CaptureStatus(int code, const QString& text) {
             const qint64 dropped = control.FramesDropped();
             const qint64 samples = control.SamplesCaptured();
             const qint64 time = control.CaptureTime();
-            setup.LblFrames->setText(app::plainNumberText(static_cast<double>(frames)));
-            setup.LblFrmDrop->setText(app::plainNumberText(static_cast<double>(dropped)));
-            setup.LblSamples->setText(app::plainNumberText(static_cast<double>(samples)));
-            setup.LblTime->setText(app::plainNumberText(static_cast<double>(time)));
+            setup.showCaptureCounters(frames, dropped, samples, time);
         } catch (const platform::ControlError&) {
             // Counters arrive many times a second; the next notification reads them again.
         }
     }
-    setup.LblStatus->setText(text);
+    setup.showCaptureStatus(text);
     // Let pending screen events (a countdown tick, a key press) run before returning.
     QCoreApplication::processEvents();
 }
 
 void PreviewForm::Grabora1_StatusMessage(int /*code*/, const QString& text) {
-    m_screens.setup().LblStatus->setText(text);
+    m_screens.setup().showCaptureStatus(text);
 }
 
 void PreviewForm::Grabora1_WarningMessage(int /*code*/, const QString& text) {

@@ -4,16 +4,15 @@
 #include "ui/widgets/WrappingButton.h"
 
 #include "core/app/FileExist.h"
-#include "core/app/Program.h"
 #include "core/app/TextNumbers.h"
 #include "core/app/Twips.h"
-#include "ui/screens/capture/PreviewForm.h"
 #include "core/media/FileInfoLines.h"
 #include "core/media/mmInfo.h"
 #include "core/ports/Dialogs.h"
 #include "core/ports/DiskSpace.h"
 #include "core/ports/MediaPlayer.h"
 #include "core/ports/Services.h"
+#include "core/ports/Session.h"
 #include "core/run/PassTiming.h"
 #include "core/run/ReviewText.h"
 #include "core/run/RunInfo.h"
@@ -37,35 +36,6 @@ const QString kSelectStart =
 QFont screenFont(double points, bool bold = false) {
     return app::designFont(points, bold);
 }
-
-// The player when none is wired in (a test of another screen that only passes through this one):
-// it keeps the values it is given and shows nothing, so the screen still works without video.
-class NoVideoPlayer : public QWidget, public platform::MediaPlayer {
-public:
-    using QWidget::QWidget;
-    QWidget* view() override { return this; }
-    void onPlayerKey(KeyHandler) override {}
-    void setPlayerFileName(const QString& path) override {
-        m_path = path;
-        m_position = 0;
-    }
-    QString PlayerFileName() const override { return m_path; }
-    double PlayerPosition() const override { return m_position; }
-    void setPlayerPosition(double frame) override { m_position = frame; }
-    void setPlayerSelectionStart(double) override {}
-    void setPlayerSelectionEnd(double) override {}
-    int PlayerDisplaySize() const override { return m_size; }
-    void setPlayerDisplaySize(int size) override { m_size = size; }
-    void setPlayerSeekEnabled(bool) override {}
-    void PlayerPlay() override {}
-    void PlayerStop() override {}
-    void giveFocus() override { setFocus(); }
-
-private:
-    QString m_path;
-    double m_position = 0;
-    int m_size = 4;
-};
 
 template <typename W> W* place(W* widget, const char* name, const QRect& rect) {
     widget->setObjectName(QString::fromLatin1(name));
@@ -92,8 +62,7 @@ frmSetStart::~frmSetStart() {
 
 void frmSetStart::createControls() {
     using app::twips;
-    const auto& makePlayer = m_screens.services().makePlayer;
-    MediaPlayer1 = makePlayer ? makePlayer(this) : new NoVideoPlayer(this);
+    MediaPlayer1 = m_screens.services().makePlayer(this);
     place(MediaPlayer1->view(), "MediaPlayer1", twips(240, 360, 5775, 5415));
 
     Label3 = place(new QLabel(QStringLiteral("Browse for File to View ->"), this), "Label3",
@@ -210,8 +179,12 @@ QString frmSetStart::runPath() const {
     return Text6->toPlainText();
 }
 
+void frmSetStart::setRunPath(const QString& path) {
+    Text6->setPlainText(path);
+}
+
 bool frmSetStart::barefoot() const {
-    return m_screens.setup().cb15->isChecked();
+    return m_screens.setup().barefoot();
 }
 
 qint32 frmSetStart::endFrame() const {
@@ -269,7 +242,7 @@ void frmSetStart::Command6_Click() {
 void frmSetStart::BrowseForRun() {
     platform::Dialogs& dialogs = *m_screens.services().dialogs;
     const QString chosen =
-        dialogs.openFile(app::program().VideoDirectory, QStringLiteral("*.avi|*.avi"));
+        dialogs.openFile(m_screens.session().VideoDirectory, QStringLiteral("*.avi|*.avi"));
     if (!chosen.isEmpty()) {
         if (!media::IsAviFile(chosen, dialogs)) {
             dialogs.message(QStringLiteral("Not a valid avi file"), platform::kAppTitle,
@@ -291,7 +264,7 @@ void frmSetStart::BrowseForRun() {
 
 void frmSetStart::refreshDiskSpace() {
     platform::DiskSpace& disk = *m_screens.services().disk;
-    const QString folder = m_screens.setup().txtVideoDir->text();
+    const QString folder = m_screens.setup().videoDirText();
     Label10->setText(QStringLiteral("Disk Space Available ") + disk.volumeName(folder));
     const qint64 mb = review::freeMegabytes(disk.FreeDiskSpace(folder, 0));
     lblDiskSpace->setText(review::diskSpaceText(mb));
@@ -309,16 +282,16 @@ void frmSetStart::prepareToLeave() {
 
 void frmSetStart::cmdGoToCapture_Click() {
     prepareToLeave();
-    m_screens.capture().show();
+    m_screens.showCapture();
     hide();
-    app::program().NavigationSource = QStringLiteral("Timer");
+    m_screens.session().NavigationSource = QStringLiteral("Timer");
 }
 
 void frmSetStart::cmdGoToSetup_Click() {
     prepareToLeave();
-    m_screens.setup().show();
+    m_screens.showSetup();
     hide();
-    app::program().NavigationSource = QStringLiteral("Timer");
+    m_screens.session().NavigationSource = QStringLiteral("Timer");
 }
 
 void frmSetStart::cmdViewLog_Click() {

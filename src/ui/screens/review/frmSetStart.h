@@ -51,6 +51,9 @@ public:
     void cmdGoToSetup_Click();
     void cmdViewLog_Click();
 
+    // Called by the Capture screen before it hands a new recording over: the run's full path.
+    void setRunPath(const QString& path);
+
     // --- Controls ---
     platform::MediaPlayer* MediaPlayer1 = nullptr;
     QLabel* Label3 = nullptr;

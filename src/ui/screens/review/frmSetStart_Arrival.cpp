@@ -2,19 +2,18 @@
 // operator came from ("Capture", "View", "Setup"/"CaptureGoToTimer").
 #include "core/app/FileExist.h"
 #include "core/app/Paths.h"
-#include "core/app/Program.h"
 #include "core/app/Twips.h"
-#include "ui/screens/capture/PreviewForm.h"
-#include "core/run/RunNaming.h"
 #include "core/ports/Dialogs.h"
 #include "core/ports/MediaPlayer.h"
 #include "core/ports/Services.h"
+#include "core/ports/Session.h"
 #include "core/run/PassTiming.h"
 #include "core/run/ReviewText.h"
 #include "core/run/RunInfo.h"
-#include "ui/screens/review/frmSetStart.h"
+#include "core/run/RunNaming.h"
 #include "ui/screens/Screens.h"
-#include "ui/screens/setup/MainForm.h"
+#include "ui/screens/capture/PreviewForm.h"
+#include "ui/screens/review/frmSetStart.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -58,7 +57,7 @@ void frmSetStart::hideEvent(QHideEvent* event) {
 void frmSetStart::Form_Paint() {
     Timer2->start();
     refreshDiskSpace();
-    app::ProgramValues& program = app::program();
+    platform::Session& program = m_screens.session();
     const QString source = program.NavigationSource;
     if (source == QStringLiteral("Capture")) {
         arriveFromCapture();
@@ -68,13 +67,12 @@ void frmSetStart::Form_Paint() {
     } else if (source == QStringLiteral("View")) {
         arriveFromView();
     }
-    Label9->setVisible(m_screens.setup().cb15->isChecked());
+    Label9->setVisible(barefoot());
 }
 
 void frmSetStart::arriveFromCapture() {
-    app::ProgramValues& program = app::program();
-    // The Capture screen is hidden by now: ask for the label's own visibility flag.
-    if (!m_screens.capture().Label4->isHidden())
+    platform::Session& program = m_screens.session();
+    if (m_screens.capture().nameChangeShown())
         renameRun();
     MediaPlayer1->setPlayerFileName(runPath());
     playerStopIfLoaded();
@@ -101,7 +99,7 @@ void frmSetStart::arriveFromCapture() {
 // cannot hold is refused with the same box and replaced by a blank.
 QString frmSetStart::askSkierName(const QString& prompt) {
     platform::Dialogs& dialogs = *m_screens.services().dialogs;
-    const QString preset = m_screens.capture().txtSkierName->text();
+    const QString preset = m_screens.capture().skierName();
     QString answer = dialogs.inputBox(prompt, review::kFixNameTitle, preset);
     if (answer.isEmpty())
         answer = dialogs.inputBox(review::mustInputNamePrompt(), review::kFixNameTitle, preset);
@@ -113,7 +111,7 @@ QString frmSetStart::askSkierName(const QString& prompt) {
 }
 
 void frmSetStart::renameRun() {
-    app::ProgramValues& program = app::program();
+    platform::Session& program = m_screens.session();
     PreviewForm& captureScreen = m_screens.capture();
     newSkierName = askSkierName(review::fixNamePrompt());
     const QString oldPath = runPath();
@@ -139,12 +137,12 @@ void frmSetStart::renameRun() {
         }
     }
     Text6->setPlainText(newPath);
-    captureScreen.txtSkierName->setText(newSkierName);
-    captureScreen.txtPass->setText(QStringLiteral("2"));
+    captureScreen.setSkierName(newSkierName);
+    captureScreen.setPass(QStringLiteral("2"));
 }
 
 void frmSetStart::arriveFromView() {
-    app::ProgramValues& program = app::program();
+    platform::Session& program = m_screens.session();
     program.NavigationSource.clear();
     Text6->setPlainText(program.FileToView);
     const QString path = runPath();

@@ -1,15 +1,15 @@
 // Start marking and the pass end: the run entry in the session log and the ".info" companion.
 #include "core/app/Paths.h"
-#include "core/app/Program.h"
 #include "core/app/SessionLog.h"
 #include "core/app/TextNumbers.h"
 #include "core/ports/Dialogs.h"
 #include "core/ports/MediaPlayer.h"
 #include "core/ports/Services.h"
+#include "core/ports/Session.h"
 #include "core/run/PassTiming.h"
 #include "core/run/RunInfo.h"
-#include "ui/screens/review/frmSetStart.h"
 #include "ui/screens/Screens.h"
+#include "ui/screens/review/frmSetStart.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -51,7 +51,7 @@ void frmSetStart::writeRunRecord() {
             platform::kAppTitle, platform::Icon::Exclamation);
         return;
     }
-    const app::ProgramValues& program = app::program();
+    const platform::Session& program = m_screens.session();
     const QString logPath = app::joinPath(program.VideoDirectory, program.LogFileName);
     const QString entry =
         app::runEntryLine(services.now(), name.skier, name.pass, startFrame, endFrame(), path);

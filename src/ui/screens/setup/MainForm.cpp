@@ -7,7 +7,6 @@
 
 #include "core/app/FileExist.h"
 #include "core/app/Paths.h"
-#include "core/app/Program.h"
 #include "core/app/SessionLog.h"
 #include "core/app/Settings.h"
 #include "core/app/TextNumbers.h"
@@ -16,7 +15,9 @@
 #include "core/ports/ControlError.h"
 #include "core/ports/Dialogs.h"
 #include "core/ports/Services.h"
+#include "core/ports/Session.h"
 #include "core/ports/SettingsStore.h"
+#include "ui/screens/ControlErrorBox.h"
 #include "ui/screens/Screens.h"
 #include "ui/widgets/MainFormLists.h"
 
@@ -313,9 +314,8 @@ void MainForm::connectHandlers() {
 }
 
 void MainForm::showControlError(const QString& prefix, const platform::ControlError& e, bool hex) {
-    const QString number = hex ? app::hexErrorNumber(e.number()) : QString::number(e.number());
-    dialogs().message(prefix + number + QLatin1Char(' ') + e.description(),
-                      QStringLiteral("Error"));
+    boxes::showControlError(
+        dialogs(), e, hex ? boxes::ErrorNumber::Hexadecimal : boxes::ErrorNumber::Decimal, prefix);
 }
 
 void MainForm::reportUntrapped(const platform::ControlError& e) {
@@ -381,7 +381,7 @@ void MainForm::applyPauseTime() {
 }
 
 void MainForm::checkVideoDirectory() {
-    app::ProgramValues& p = app::program();
+    platform::Session& p = m_screens.session();
     const QString stored = settings::readText(store(), settings::kLogPath);
     if (!stored.isEmpty() && app::PathExists(stored, 1)) {
         txtVideoDir->setText(stored);
@@ -403,18 +403,19 @@ void MainForm::checkVideoDirectory() {
 }
 
 void MainForm::startSessionLog() {
-    app::program().VideoDirectory = app::withoutTrailingSeparator(txtVideoDir->text().trimmed());
-    const app::LogWrite w = app::StartSession(store(), services().now());
+    m_screens.session().VideoDirectory =
+        app::withoutTrailingSeparator(txtVideoDir->text().trimmed());
+    const app::LogWrite w = app::StartSession(store(), m_screens.session(), services().now());
     if (!w.ok)
         dialogs().message(QStringLiteral("The session log could not be written in ") +
-                              app::program().VideoDirectory + QStringLiteral(": ") + w.error,
+                              m_screens.session().VideoDirectory + QStringLiteral(": ") + w.error,
                           QStringLiteral("Skivane Alert"), platform::Icon::Exclamation);
 }
 
 // ---- screen handlers ------------------------------------------------------------------------
 
 void MainForm::Form_Paint() {
-    app::program().NavigationSource.clear();
+    m_screens.session().NavigationSource.clear();
 }
 
 void MainForm::paintEvent(QPaintEvent* event) {
@@ -439,8 +440,8 @@ void MainForm::closeEvent(QCloseEvent* event) {
 }
 
 void MainForm::txtVideoDir_Change() {
-    app::program().VideoDirectory = app::withoutTrailingSeparator(txtVideoDir->text());
-    settings::write(store(), settings::kLogPath, app::program().VideoDirectory);
+    m_screens.session().VideoDirectory = app::withoutTrailingSeparator(txtVideoDir->text());
+    settings::write(store(), settings::kLogPath, m_screens.session().VideoDirectory);
 }
 
 void MainForm::btnChangeDirectory_Click() {

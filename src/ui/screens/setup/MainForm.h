@@ -1,7 +1,8 @@
 #pragma once
 // The Setup screen: home screen, shared configuration and the capture device set-up.
-// Other screens read its controls directly (cb15, EdtRate, txtVideoDir) and call its public
-// routines SetCaptureValues and OnDisconnect. Handlers are public so tests can run them.
+// Other screens reach it only through its public routines (SetCaptureValues, OnDisconnect and
+// those of MainForm_Shared.cpp), never through its controls. Handlers are public so tests can
+// run them.
 #include <QString>
 #include <QWidget>
 
@@ -84,6 +85,31 @@ public:
     // that is not a number: 13 "Type mismatch"; out of range: 6 "Overflow").
     void SetCaptureValues();
     void CaptureType_Click();
+
+    // ---- read and written by the other screens (MainForm_Shared.cpp) --------------------------
+    // cb15 "Enable Barefoot Timing (15 sec)": the pass is 15 s instead of 20 s.
+    bool barefoot() const;
+    QString frameRateText() const; // EdtRate, frames per second as typed
+    QString videoDirText() const;  // txtVideoDir
+    // True while CmdConnect shows "Disconnect": the screen considers a device connected.
+    bool connected() const;
+    // The capture counters in LblFrames, LblFrmDrop, LblSamples and LblTime.
+    void showCaptureCounters(qint64 frames, qint64 dropped, qint64 samples, qint64 time);
+    void showCaptureStatus(const QString& text); // LblStatus
+    // A recording ended: CmdCap shows "Capture Stream" again.
+    void showCaptureEnded();
+    // The device lists, kept in step with devices plugged in or unplugged. Combo1 holds the video
+    // devices in the control's order or the single entry "No Capture Devices"; AudioDevice entry 0
+    // stands for no audio device and entry i + 1 for audio device i. Removing an entry the list
+    // does not have throws platform::ControlError; selecting one does nothing.
+    bool listsNoVideoDevices() const; // the first entry of Combo1 is "No Capture Devices"
+    void addVideoDevice(const QString& name);
+    void removeVideoDevice(int position);
+    void selectVideoDevice(int position);
+    void listNoVideoDevices(); // adds "No Capture Devices" and selects it
+    void addAudioDevice(const QString& name);
+    void removeAudioDevice(int position);
+    void selectAudioDevice(int position);
 
     // ---- controls ----------------------------------------------------------------------------
     QMenuBar* menuBar = nullptr;
@@ -188,7 +214,7 @@ private:
     void copyAudioSettings();
     // Applies the audio format of ComboAttrib entry `position` (rate, channels, depth).
     void applyAudioFormat(int position);
-    // "Eror code: " / "Error code: " boxes titled "Error".
+    // The control-error box (ControlErrorBox.h) with `prefix`, the number in hexadecimal or not.
     void showControlError(const QString& prefix, const platform::ControlError& e, bool hex);
     // Reports a failure in a handler that has no trap of its own, so that the screen goes on.
     void reportUntrapped(const platform::ControlError& e);

@@ -4,7 +4,6 @@
 
 #include "core/app/Settings.h"
 #include "core/app/TextNumbers.h"
-#include "ui/screens/capture/PreviewForm.h"
 #include "core/ports/CaptureControl.h"
 #include "core/ports/ControlError.h"
 #include "core/ports/Dialogs.h"
@@ -155,7 +154,7 @@ void MainForm::CmdConnect_Click() {
 
             if (CmdPreview->text() == kPreviewOff) {
                 c.setPreview(true);
-                m_screens.capture().show();
+                m_screens.showCapture();
             }
         } else {
             c.Disconnect();
@@ -182,7 +181,7 @@ void MainForm::OnDisconnect() {
     ColorFormatCombo->setEnabled(false);
     ColorLabel->setEnabled(false);
     VideoConfig->setEnabled(false);
-    m_screens.capture().hide();
+    m_screens.hideCapture();
     Channel->setEnabled(false);
     ChannelLabel->setEnabled(false);
     VideoInput->setEnabled(false);

@@ -98,5 +98,5 @@ void MainForm::cmdImport_Click() {
     for (qsizetype comma = name.indexOf(QLatin1Char(',')); comma >= 0;
          comma = name.indexOf(QLatin1Char(',')))
         name = name.left(comma) + QLatin1Char(' ') + name.mid(comma + 1);
-    m_screens.capture().txtSkierName->setText(name);
+    m_screens.capture().setSkierName(name);
 }

@@ -3,15 +3,13 @@
 #include "ui/screens/setup/MainForm.h"
 
 #include "core/app/FileExist.h"
-#include "core/app/Program.h"
-#include "ui/screens/capture/PreviewForm.h"
 #include "core/ports/CaptureControl.h"
 #include "core/ports/Dialogs.h"
 #include "core/ports/Services.h"
-#include "ui/screens/review/frmSetStart.h"
-#include "ui/screens/Screens.h"
-#include "ui/screens/frmManual.h"
+#include "core/ports/Session.h"
 #include "core/run/Placement.h"
+#include "ui/screens/Screens.h"
+#include "ui/screens/capture/PreviewForm.h"
 
 #include <QGuiApplication>
 #include <QLayout>
@@ -35,17 +33,17 @@ bool videoFolderExists(const QLineEdit* txtVideoDir, platform::Dialogs& dialogs)
 void MainForm::cmdGoCapture_Click() {
     if (!videoFolderExists(txtVideoDir, dialogs()))
         return;
-    m_screens.capture().show();
+    m_screens.showCapture();
     grabora().setPreview(true);
-    app::program().NavigationSource = QStringLiteral("Setup");
+    m_screens.session().NavigationSource = QStringLiteral("Setup");
     hide();
 }
 
 void MainForm::cmdGoTimer_Click() {
     if (!videoFolderExists(txtVideoDir, dialogs()))
         return;
-    m_screens.timer().show();
-    app::program().NavigationSource = QStringLiteral("Setup");
+    m_screens.showTimer();
+    m_screens.session().NavigationSource = QStringLiteral("Setup");
     grabora().setPreview(true);
     hide();
 }
@@ -55,7 +53,7 @@ void MainForm::mnuViewLog_Click() {
 }
 
 void MainForm::munManual_Click() {
-    m_screens.manual().show();
+    m_screens.showManual();
     hide();
 }
 

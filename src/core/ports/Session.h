@@ -1,11 +1,12 @@
 #pragma once
-// Program-wide values. Each belongs to no screen; the comment says who writes it.
+// The values of one program run that belong to no screen. Services hands out the one Session;
+// each comment says who writes the value.
 #include <QString>
 #include <QtGlobal>
 
-namespace app {
+namespace platform {
 
-struct ProgramValues {
+struct Session {
     // Folder of recorded runs and of the session log, without a trailing separator.
     // Written by the Setup screen (load, txtVideoDir change); read by every screen.
     QString VideoDirectory;
@@ -25,7 +26,4 @@ struct ProgramValues {
     qint16 PaintBusy = 0;
 };
 
-// The one instance. Tests reset it with `app::program() = {}`.
-ProgramValues& program();
-
-} // namespace app
+} // namespace platform

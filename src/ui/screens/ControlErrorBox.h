@@ -1,0 +1,19 @@
+#pragma once
+// The box shown when a capture-control operation fails, on the Setup and the Capture screen
+// alike: prefix + error number + " " + description, titled "Error".
+#include <QString>
+
+namespace platform {
+class ControlError;
+class Dialogs;
+} // namespace platform
+
+namespace boxes {
+
+enum class ErrorNumber { Decimal, Hexadecimal };
+
+// The usual prefix keeps the design's spelling "Eror code: "; one Setup box says "Error code: ".
+void showControlError(platform::Dialogs& dialogs, const platform::ControlError& e,
+                      ErrorNumber number, const QString& prefix = QStringLiteral("Eror code: "));
+
+} // namespace boxes
