@@ -7,6 +7,7 @@
 #include "ui/adapters/AvPlayer.h"
 #include "ui/screens/review/frmSetStart.h"
 #include "ui/screens/setup/MainForm.h"
+#include "ui/widgets/PictureWidget.h"
 #include "support/TestEnv.h"
 
 #include <QApplication>
@@ -39,6 +40,15 @@ TEST(CaptureScreenRecording, RealRunFromTheTestCameraIsHandedOverFrameExact) {
     ASSERT_TRUE(form.isVisible());
     form.txtSkierName->setText(QStringLiteral("Ann Lee"));
     env.dialogs.clear();
+    // The camera's live picture in Grabora1, made to fit it.
+    auto* live = qobject_cast<av::PictureWidget*>(form.Grabora1);
+    ASSERT_NE(live, nullptr);
+    ASSERT_TRUE(capture_test::waitUntil([&] { return live->picturesShown() >= 3; }, 10000));
+    const QSize shown = live->picture().size();
+    EXPECT_TRUE(shown.width() <= live->width() && shown.height() <= live->height());
+    EXPECT_TRUE(shown.width() >= live->width() - 2 || shown.height() >= live->height() - 2)
+        << shown.width() << "x" << shown.height() << " in " << live->width() << "x"
+        << live->height();
 
     form.cmdStartCapture_Click();
     ASSERT_TRUE(env.dialogs.texts().isEmpty()) << env.dialogs.texts().join('|').toStdString();

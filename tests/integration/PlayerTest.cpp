@@ -3,7 +3,7 @@
 #include "NumberedVideo.h"
 #include "ui/adapters/AvPlayer.h"
 #include "core/engine/FramePattern.h"
-#include "ui/widgets/PlayerPictureWidget.h"
+#include "ui/widgets/PictureWidget.h"
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
@@ -255,7 +255,7 @@ TEST(Player, FullScreenAndBackWithEsc) {
     EXPECT_TRUE(p.fullScreenWindow()->isFullScreen());
     // Pictures go to the full-screen window while it is up.
     EXPECT_EQ(showAt(p, 33), 33);
-    auto* big = static_cast<av::PlayerPictureWidget*>(p.fullScreenWindow());
+    auto* big = static_cast<av::PictureWidget*>(p.fullScreenWindow());
     EXPECT_EQ(av::readFrameNumber(big->picture()).value_or(-1), 33);
     QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     QCoreApplication::sendEvent(p.fullScreenWindow(), &esc);
@@ -314,7 +314,7 @@ TEST(Player, SeekControlsFollowSeekEnabled) {
 }
 
 TEST(PlayerPicture, KeepsTheAspectRatio) {
-    av::PlayerPictureWidget w;
+    av::PictureWidget w;
     w.resize(400, 400);
     w.setPicture(QImage(320, 240, QImage::Format_RGB32));
     EXPECT_EQ(w.pictureRect(), QRect(0, 50, 400, 300));

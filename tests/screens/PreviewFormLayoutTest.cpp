@@ -1,5 +1,9 @@
-// The Capture screen as it opens: initial states and tab order; its end disconnects the device.
+// The Capture screen as it opens: initial states and tab order, the live picture; its end
+// disconnects the device.
 #include "PreviewFormTestFixture.h"
+
+#include "core/app/Twips.h"
+#include "ui/widgets/PictureWidget.h"
 
 TEST_F(CaptureScreenTest, InitialStateAndTabOrder) {
     PreviewForm& f = form();
@@ -36,4 +40,31 @@ TEST_F(CaptureScreenTest, DestroyingTheScreenDisconnectsTheControl) {
         env.control.clearRecord();
     }
     EXPECT_TRUE(env.control.calls.contains(QStringLiteral("Disconnect()")));
+}
+
+TEST_F(CaptureScreenTest, Grabora1ShowsTheLivePicturesAtItsOwnSize) {
+    PreviewForm& f = form();
+    auto* picture = qobject_cast<av::PictureWidget*>(f.Grabora1);
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(picture->objectName(), QStringLiteral("Grabora1"));
+    EXPECT_EQ(picture->geometry(), app::twips(2280, 120, 2415, 1815));
+    f.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(env.control.previewSize, picture->size()) << "pictures are made to fit the place";
+
+    QImage frame(160, 120, QImage::Format_RGB32);
+    frame.fill(Qt::green);
+    env.control.emitPreviewFrame(frame);
+    EXPECT_EQ(picture->picturesShown(), 1);
+    EXPECT_EQ(picture->picture(), frame);
+    f.hide();
+}
+
+TEST_F(CaptureScreenTest, ClosingTheScreenStopsThePictures) {
+    {
+        Screens own(env.services);
+        own.capture();
+        EXPECT_FALSE(env.control.previewSize.isEmpty());
+    }
+    EXPECT_TRUE(env.control.previewSize.isEmpty());
 }

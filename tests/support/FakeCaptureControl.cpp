@@ -1,7 +1,6 @@
 #include "support/FakeCaptureControl.h"
 
 #include <QFile>
-#include <QWidget>
 
 namespace testsupport {
 
@@ -17,11 +16,7 @@ FakeCaptureControl::FakeCaptureControl(QObject* parent) : platform::CaptureContr
     audioCompressors << QStringLiteral("Fake A-law");
 }
 
-FakeCaptureControl::~FakeCaptureControl() {
-    // A widget nobody took over is still ours.
-    if (m_previewWidget && !m_previewWidget->parent())
-        delete m_previewWidget.data();
-}
+FakeCaptureControl::~FakeCaptureControl() = default;
 
 int FakeCaptureControl::callCount(const QString& prefix) const {
     int n = 0;
@@ -64,6 +59,10 @@ void FakeCaptureControl::removeDevice(int index, bool notify) {
     }
     if (notify)
         emit DeviceChange(platform::kVideoSources, 1, index, name);
+}
+
+void FakeCaptureControl::emitPreviewFrame(const QImage& picture) {
+    emit PreviewFrame(picture);
 }
 
 void FakeCaptureControl::emitCaptureStatus(int code, const QString& text) {
@@ -178,12 +177,8 @@ void FakeCaptureControl::setPreview(bool on) {
     preview = on;
 }
 
-QWidget* FakeCaptureControl::previewWidget() {
-    if (!m_previewWidget) {
-        m_previewWidget = new QWidget; // handed over to the caller, see the destructor
-        m_previewWidget->setObjectName(QStringLiteral("FakePreviewWidget"));
-    }
-    return m_previewWidget.data();
+void FakeCaptureControl::setPreviewSize(const QSize& size) {
+    previewSize = size;
 }
 
 // ---- device lists ---------------------------------------------------------------------------

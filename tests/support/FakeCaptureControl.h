@@ -9,7 +9,6 @@
 //   ... cap.calls.contains("Connect(0)") ...
 #include "core/ports/CaptureControl.h"
 
-#include <QPointer>
 #include <QSet>
 #include <QStringList>
 #include <functional>
@@ -74,6 +73,7 @@ public:
     int audioBitsPerSample = 8;
     int audioChannels = 1;
     bool listen = false;
+    QSize previewSize; // as the screen last set it (not recorded in calls: it follows resizes)
     bool recording = false;
     qint64 framesCaptured = 0;
     qint64 framesDropped = 0;
@@ -94,6 +94,7 @@ public:
     // Plugging in / out at run time; emits DeviceChange for the video category when `notify`.
     void addDevice(const FakeVideoDevice& d, bool notify = true);
     void removeDevice(int index, bool notify = true);
+    void emitPreviewFrame(const QImage& picture);
     void emitCaptureStatus(int code, const QString& text = QString());
     void emitStatusMessage(int code, const QString& text);
     void emitWarningMessage(int code, const QString& text);
@@ -109,7 +110,7 @@ public:
     void setVideoDeviceIndex(int i) override;
     bool Preview() override;
     void setPreview(bool on) override;
-    QWidget* previewWidget() override;
+    void setPreviewSize(const QSize& size) override;
     int VideoResolutionCount() override;
     QString VideoResolutionName(int i) override;
     int VideoResolution() override;
@@ -175,8 +176,6 @@ private:
     void checkIndex(int i, int count, bool allowNone);
     void needConnection();
     FakeVideoDevice* connectedDevice();
-
-    QPointer<QWidget> m_previewWidget;
 };
 
 } // namespace testsupport

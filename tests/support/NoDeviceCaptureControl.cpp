@@ -1,16 +1,8 @@
 #include "support/NoDeviceCaptureControl.h"
 
-#include <QLabel>
-
 namespace platform {
 
 NoDeviceCaptureControl::NoDeviceCaptureControl(QObject* parent) : CaptureControl(parent) {}
-
-NoDeviceCaptureControl::~NoDeviceCaptureControl() {
-    // The caller owns the widget once it has given it a parent; one never placed is ours.
-    if (m_previewWidget && !m_previewWidget->parent())
-        delete m_previewWidget.data();
-}
 
 void NoDeviceCaptureControl::noDevice() {
     throw ControlError(errors::kNotConnected, QStringLiteral("No capture device is connected"));
@@ -36,16 +28,6 @@ void NoDeviceCaptureControl::Connect(int i) {
 
 void NoDeviceCaptureControl::setVideoDeviceIndex(int i) {
     noEntry(i);
-}
-
-QWidget* NoDeviceCaptureControl::previewWidget() {
-    if (!m_previewWidget) {
-        auto* label = new QLabel(QStringLiteral("No capture device")); // see the destructor
-        label->setAlignment(Qt::AlignCenter);
-        label->setStyleSheet(QStringLiteral("background: black; color: white;"));
-        m_previewWidget = label;
-    }
-    return m_previewWidget.data();
 }
 
 QString NoDeviceCaptureControl::VideoResolutionName(int i) {

@@ -4,17 +4,12 @@
 // ControlError kNotConnected. The program starts and every screen can be reached with it.
 #include "core/ports/CaptureControl.h"
 
-#include <QPointer>
-
-class QLabel;
-
 namespace platform {
 
 class NoDeviceCaptureControl : public CaptureControl {
     Q_OBJECT
 public:
     explicit NoDeviceCaptureControl(QObject* parent = nullptr);
-    ~NoDeviceCaptureControl() override;
 
     int VideoDeviceCount() override { return 0; }
     QString VideoDeviceName(int i) override;
@@ -26,7 +21,7 @@ public:
 
     bool Preview() override { return m_preview; }
     void setPreview(bool on) override { m_preview = on; }
-    QWidget* previewWidget() override;
+    void setPreviewSize(const QSize&) override {} // no pictures to make
 
     int VideoResolutionCount() override { return 0; }
     QString VideoResolutionName(int i) override;
@@ -101,7 +96,6 @@ private:
     static void noneOnly(int i);
 
     bool m_preview = false;
-    QPointer<QLabel> m_previewWidget;
     QString m_streamFileName;
     int m_frameRate = 30;
     int m_timeLimit = 0;

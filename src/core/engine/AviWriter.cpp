@@ -116,6 +116,9 @@ AviWriter::AviWriter(const RecordingSettings& settings)
         m_format.reset(fc);
         m_format->pb = m_io.get();
         m_format->flags |= AVFMT_FLAG_CUSTOM_IO;
+        // Every packet to the system as soon as it is placed: what the muxer has placed is
+        // then what the file holds (framesWritten), also when a write fails.
+        m_format->flush_packets = 1;
         m_packet = makePacket();
         openVideo();
         if (settings.audio)
@@ -304,7 +307,10 @@ bool AviWriter::drain(AVCodecContext* enc, AVStream* stream) {
         }
         av_packet_rescale_ts(m_packet.get(), enc->time_base, stream->time_base);
         m_packet->stream_index = stream->index;
+        if (stream == m_videoStream)
+            m_videoQueued.push_back(m_packet->dts);
         rc = av_interleaved_write_frame(m_format.get(), m_packet.get());
+        countWrittenFrames();
         if (rc < 0)
             return fail(QStringLiteral("Writing the recording failed"), rc);
         if (m_format->pb->error < 0)
@@ -437,6 +443,7 @@ bool AviWriter::finish() {
     }
     // Written even after a failure: on a full disk it may still fit, and it never harms.
     const int rc = av_write_trailer(m_format.get());
+    countWrittenFrames();
     if (rc < 0 && !failed())
         fail(QStringLiteral("Closing the recording failed"), rc);
     avio_flush(m_format->pb);
@@ -449,6 +456,21 @@ bool AviWriter::finish() {
     m_io.reset();
     m_out.reset();
     return !failed();
+}
+
+// The muxer places packets in the order of their times, holding some back to interleave the
+// streams; it counts those it has placed (and written out) per stream. The video chunks in the
+// file run up to the frame number of the last video packet placed: the muxer fills numbers
+// left out with empty chunks.
+void AviWriter::countWrittenFrames() {
+    if (!m_videoStream)
+        return;
+    const int64_t placed = m_videoStream->nb_frames;
+    while (m_videoPlaced < placed && !m_videoQueued.empty()) {
+        *m_framesWritten = m_videoQueued.front() + 1;
+        m_videoQueued.pop_front();
+        ++m_videoPlaced;
+    }
 }
 
 int64_t AviWriter::bytesWritten() const {

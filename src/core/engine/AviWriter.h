@@ -7,7 +7,10 @@
 
 #include <QElapsedTimer>
 #include <QString>
+#include <atomic>
 #include <cstdint>
+#include <deque>
+#include <memory>
 
 namespace av {
 
@@ -48,6 +51,14 @@ public:
     const QString& error() const { return m_error; }
     bool failed() const { return !m_error.isEmpty(); }
     int64_t bytesWritten() const;
+    // Video frames that have reached the file: its video chunks, the empty ones that keep the
+    // timing included. Each packet goes to the system as soon as the muxer has placed it, so
+    // after a failure (a full disk) this is what the file holds, not what was handed over.
+    int64_t framesWritten() const { return m_framesWritten->load(); }
+    // The same count, readable on any thread and after the writer is gone.
+    std::shared_ptr<const std::atomic<int64_t>> framesWrittenCounter() const {
+        return m_framesWritten;
+    }
 
 private:
     struct Output;
@@ -58,6 +69,7 @@ private:
     bool drain(AVCodecContext* enc, AVStream* stream);
     bool fail(const QString& what, int code);
     void flushSometimes();
+    void countWrittenFrames();
 
     RecordingSettings m_settings;
     std::unique_ptr<Output> m_out;
@@ -79,6 +91,11 @@ private:
     QElapsedTimer m_sinceFlush;
     bool m_finished = false;
     QString m_error;
+    // Frame numbers (dts) of the video packets given to the muxer and not yet placed by it.
+    std::deque<int64_t> m_videoQueued;
+    int64_t m_videoPlaced = 0; // video packets the muxer has placed in the file
+    std::shared_ptr<std::atomic<int64_t>> m_framesWritten =
+        std::make_shared<std::atomic<int64_t>>(0);
 };
 
 } // namespace av

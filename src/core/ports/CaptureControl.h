@@ -1,15 +1,15 @@
 #pragma once
-// The video capture control: opens a capture device, shows the live picture, records video with
-// sound to an AVI file and reports status and device arrival/removal. Every operation that fails
-// throws platform::ControlError. Lists are 0-based; index -1 means "none" where noted.
-// Reads are named as the operation, writes are set + the name. Events are signals delivered on
-// the GUI thread.
+// The video capture control: opens a capture device, delivers the live picture, records video
+// with sound to an AVI file and reports status and device arrival/removal. Every operation that
+// fails throws platform::ControlError. Lists are 0-based; index -1 means "none" where noted. Reads
+// are named as the operation, writes are set + the name. Events are signals delivered on the GUI
+// thread.
 #include "core/ports/ControlError.h"
 
+#include <QImage>
 #include <QObject>
+#include <QSize>
 #include <QString>
-
-class QWidget;
 
 namespace platform {
 
@@ -28,12 +28,12 @@ public:
     virtual int VideoDeviceIndex() = 0;
     virtual void setVideoDeviceIndex(int i) = 0;
 
-    // Live picture on or off.
+    // Live picture on or off: while it is on, PreviewFrame delivers the pictures.
     virtual bool Preview() = 0;
     virtual void setPreview(bool on) = 0;
-    // The widget that shows the live picture (the Capture screen places it as Grabora1). Created
-    // on first call; the caller reparents it and from then on owns it.
-    virtual QWidget* previewWidget() = 0;
+    // The size of the area the live picture is shown in (the Capture screen's Grabora1): the
+    // pictures are made to fit inside it, aspect kept. Empty, as at the start: none are made.
+    virtual void setPreviewSize(const QSize& size) = 0;
 
     // Lists: count, name of entry i, current index.
     virtual int VideoResolutionCount() = 0;
@@ -110,6 +110,8 @@ public:
     virtual qint64 CaptureTime() = 0; // milliseconds
 
 signals:
+    // A live picture, fitted to the preview size; only while Preview is on.
+    void PreviewFrame(const QImage& picture);
     // 510: counters updated while recording; 301: recording ended; other codes carry a text.
     void CaptureStatus(int code, const QString& text);
     void StatusMessage(int code, const QString& text);

@@ -2,16 +2,12 @@
 
 #include "core/engine/AudioClip.h"
 #include "core/engine/DecodeWorker.h"
-#include "ui/widgets/PlayerPictureWidget.h"
+#include "ui/adapters/AudioOutput.h"
+#include "ui/widgets/PictureWidget.h"
 
-#include <QAudioDevice>
-#include <QAudioFormat>
-#include <QAudioSink>
-#include <QBuffer>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMediaDevices>
 #include <QSlider>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -55,12 +51,11 @@ public:
 
     void start(const QString& path, double fromSeconds, double toSeconds) {
         stop();
-        m_device = QMediaDevices::defaultAudioOutput();
-        if (m_device.isNull())
+        m_output = std::make_unique<AudioOutput>();
+        if (!m_output->available())
             return;
-        const QAudioFormat preferred = m_device.preferredFormat();
-        const int rate = preferred.sampleRate() > 0 ? preferred.sampleRate() : 48000;
-        const int channels = std::clamp(preferred.channelCount(), 1, 2);
+        const int rate = m_output->preferredRate();
+        const int channels = m_output->preferredChannels();
         const quint64 request = ++m_request;
         m_playing = true;
         m_clock.start();
@@ -73,11 +68,8 @@ public:
     void stop() {
         m_playing = false;
         ++m_request;
-        if (m_sink) {
-            m_sink->stop();
-            m_sink.reset();
-        }
-        m_buffer.close();
+        if (m_output)
+            m_output->stop();
     }
 
 private:
@@ -86,28 +78,14 @@ private:
             return;
         const qint64 frameBytes = 2LL * channels;
         const qint64 passed = m_clock.elapsed() * rate / 1000 * frameBytes;
-        if (passed >= data.size())
+        if (passed >= data.size() || !m_output)
             return;
-        QAudioFormat format;
-        format.setSampleRate(rate);
-        format.setChannelCount(channels);
-        format.setSampleFormat(QAudioFormat::Int16);
-        if (!m_device.isFormatSupported(format))
-            return;
-        m_data = data.mid(passed);
-        m_buffer.setBuffer(&m_data);
-        if (!m_buffer.open(QIODevice::ReadOnly))
-            return;
-        m_sink = std::make_unique<QAudioSink>(m_device, format);
-        m_sink->start(&m_buffer);
+        m_output->play(data.mid(passed), rate, channels);
     }
 
     QThread m_thread;
     std::unique_ptr<AudioClipWorker> m_worker;
-    std::unique_ptr<QAudioSink> m_sink;
-    QAudioDevice m_device;
-    QByteArray m_data;
-    QBuffer m_buffer;
+    std::unique_ptr<AudioOutput> m_output;
     QElapsedTimer m_clock;
     quint64 m_request = 0;
     bool m_playing = false;
@@ -117,7 +95,7 @@ AvPlayer::AvPlayer(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("MediaPlayer1"));
     setFocusPolicy(Qt::StrongFocus);
 
-    m_view = new PlayerPictureWidget(this);
+    m_view = new PictureWidget(this);
     m_view->setFocusPolicy(Qt::NoFocus);
     m_slider = new QSlider(Qt::Horizontal, this);
     m_slider->setFocusPolicy(Qt::NoFocus);
@@ -250,7 +228,7 @@ void AvPlayer::setPlayerDisplaySize(int size) {
     m_displaySize = size;
     if (size == 3) {
         if (!m_fullScreen) {
-            m_fullScreen = std::make_unique<PlayerPictureWidget>();
+            m_fullScreen = std::make_unique<PictureWidget>();
             m_fullScreen->setWindowTitle(windowTitle());
             m_fullScreen->setFocusPolicy(Qt::StrongFocus);
             m_fullScreen->onKey = [this](QKeyEvent* event) {

@@ -19,7 +19,7 @@ class QToolButton;
 namespace av {
 
 class DecodeWorker;
-class PlayerPictureWidget;
+class PictureWidget;
 class PlayerAudio;
 
 class AvPlayer : public QWidget, public platform::MediaPlayer {
@@ -87,8 +87,8 @@ private:
 
     QThread m_thread;
     std::unique_ptr<DecodeWorker> m_worker;
-    PlayerPictureWidget* m_view = nullptr;
-    std::unique_ptr<PlayerPictureWidget> m_fullScreen;
+    PictureWidget* m_view = nullptr;
+    std::unique_ptr<PictureWidget> m_fullScreen;
     QSlider* m_slider = nullptr;
     QToolButton* m_back = nullptr;
     QToolButton* m_forward = nullptr;

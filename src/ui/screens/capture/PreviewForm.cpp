@@ -2,6 +2,7 @@
 #include "ui/screens/capture/PreviewForm.h"
 
 #include "core/app/DesignFont.h"
+#include "ui/widgets/PictureWidget.h"
 #include "ui/widgets/WrappingButton.h"
 
 #include "core/app/FileExist.h"
@@ -120,13 +121,17 @@ void PreviewForm::createControls() {
     lblStartFrame = bordered(label("lblStartFrame", QStringLiteral("0")));
     lblStartFrame->hide();
 
-    Grabora1 = m_screens.services().capture->previewWidget();
-    if (Grabora1) {
-        Grabora1->setParent(c);
-        if (Grabora1->objectName().isEmpty())
-            Grabora1->setObjectName(QStringLiteral("Grabora1"));
-        Grabora1->show();
-    }
+    // The live picture: the capture control's pictures, made to the size they are shown at.
+    platform::CaptureControl* capture = m_screens.services().capture;
+    auto* picture = new av::PictureWidget(c);
+    picture->setObjectName(QStringLiteral("Grabora1"));
+    connect(capture, &platform::CaptureControl::PreviewFrame, picture,
+            &av::PictureWidget::setPicture);
+    connect(picture, &av::PictureWidget::sizeChanged, capture,
+            &platform::CaptureControl::setPreviewSize);
+    connect(picture, &QObject::destroyed, capture, [capture] { capture->setPreviewSize({}); });
+    capture->setPreviewSize(picture->size());
+    Grabora1 = picture;
 
     Timer40 = new QTimer(this);
     Timer40->setObjectName(QStringLiteral("Timer40"));

@@ -1,4 +1,4 @@
-#include "ui/widgets/CaptureDialogWidget.h"
+#include "ui/widgets/SettingsDialog.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -9,16 +9,14 @@
 
 namespace av {
 
-CaptureSettingsDialog::CaptureSettingsDialog(const QString& title,
-                                             std::vector<DialogSetting> settings, QWidget* parent)
-    : QDialog(parent), m_settings(std::move(settings)) {
-    setWindowTitle(title);
+SettingsDialog::SettingsDialog(const SettingList& list, QWidget* parent)
+    : QDialog(parent), m_list(list) {
+    setWindowTitle(m_list.title);
     setModal(true);
     auto* layout = new QVBoxLayout(this);
     QFormLayout* form = nullptr;
     QString group;
-    for (size_t i = 0; i < m_settings.size(); ++i) {
-        const DialogSetting& s = m_settings[i];
+    for (const Setting& s : m_list.settings) {
         if (!form || s.group != group) {
             group = s.group;
             auto* heading =
@@ -27,9 +25,10 @@ CaptureSettingsDialog::CaptureSettingsDialog(const QString& title,
             form = new QFormLayout;
             layout->addLayout(form);
         }
+        // Setting::Kind::Range, the only kind: a slider with its value beside it.
         auto* row = new QHBoxLayout;
         auto* slider = new QSlider(Qt::Horizontal, this);
-        slider->setRange(s.minimum, s.maximum);
+        slider->setRange(s.min, s.max);
         slider->setValue(s.value);
         slider->setMinimumWidth(220);
         auto* value = new QLabel(QString::number(s.value), this);
@@ -37,15 +36,13 @@ CaptureSettingsDialog::CaptureSettingsDialog(const QString& title,
         row->addWidget(slider);
         row->addWidget(value);
         form->addRow(s.label, row);
-        const size_t index = i;
-        connect(slider, &QSlider::valueChanged, this, [this, index, value](int v) {
+        connect(slider, &QSlider::valueChanged, this, [this, id = s.id, value](int v) {
             value->setText(QString::number(v));
-            if (m_settings[index].apply)
-                m_settings[index].apply(v);
+            emit changed(id, v);
         });
         m_sliders.push_back(slider);
     }
-    if (m_settings.empty())
+    if (m_list.settings.empty())
         layout->addWidget(new QLabel(tr("This device has no adjustable settings."), this));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::accept);

@@ -1,0 +1,579 @@
+#include "core/engine/CaptureService.h"
+
+#include "core/engine/Codecs.h"
+
+#include <algorithm>
+
+namespace av {
+
+using platform::ControlError;
+namespace errors = platform::errors;
+
+CaptureService::CaptureService(QObject* parent)
+    : CaptureControl(parent), m_devices(CaptureDevices::present()),
+      m_settings([this] { return m_recorder.recording(); }) {
+    // Encoders chatter at info level (x264 statistics at every close); warnings and errors stay.
+    if (av_log_get_level() == AV_LOG_INFO)
+        av_log_set_level(AV_LOG_ERROR);
+    connect(&m_recorder, &CaptureRecorder::captureStatus, this, &CaptureControl::CaptureStatus);
+    connect(&m_recorder, &CaptureRecorder::warningMessage, this, &CaptureControl::WarningMessage);
+    connect(&m_recorder, &CaptureRecorder::previewPicture, this, [this](const QImage& picture) {
+        if (m_preview)
+            emit PreviewFrame(picture);
+    });
+    connect(&m_recorder, &CaptureRecorder::listenStarted, this, &CaptureService::listenStarted);
+    connect(&m_recorder, &CaptureRecorder::listenStopped, this, &CaptureService::listenStopped);
+    connect(&m_recorder, &CaptureRecorder::heard, this, &CaptureService::heard);
+    connect(&m_recorder, &CaptureRecorder::recordingFinished, this,
+            &CaptureService::onRecordingFinished);
+    m_udev = new UdevMonitor(this);
+    setDeviceEventSource(m_udev);
+}
+
+CaptureService::~CaptureService() {
+    // No signals from here on: the screens listening may be half gone.
+    blockSignals(true);
+    m_recorder.blockSignals(true);
+    m_recorder.stopSession();
+}
+
+void CaptureService::requireConnected(const char* what) const {
+    if (!m_connected)
+        throw ControlError(
+            errors::kNotConnected,
+            QStringLiteral("No video device is connected (%1)").arg(QLatin1String(what)));
+}
+
+void CaptureService::requireIdle(const char* what) const {
+    if (recording())
+        throw ControlError(
+            errors::kBusy,
+            QStringLiteral("Cannot change the %1 while recording").arg(QLatin1String(what)));
+}
+
+// ----- devices ------------------------------------------------------------------------------
+
+int CaptureService::testCameraIndex() const {
+    return m_devices.testCameraIndex();
+}
+
+int CaptureService::testToneIndex() const {
+    return m_devices.testToneIndex();
+}
+
+int CaptureService::VideoDeviceCount() {
+    return m_devices.videoCount();
+}
+
+QString CaptureService::VideoDeviceName(int i) {
+    return m_devices.video(i).name;
+}
+
+void CaptureService::Connect(int i) {
+    checkListIndex(i, VideoDeviceCount(), "video device");
+    requireIdle("video device");
+    if (m_connected)
+        Disconnect();
+    const VideoDeviceEntry device = m_devices.video(i);
+    m_settings.loadDevice(device);
+    m_devices.setVideoIndex(i);
+    m_connected = true;
+    try {
+        startPreviewSession();
+    } catch (...) {
+        m_connected = false;
+        throw;
+    }
+    emit StatusMessage(0, QStringLiteral("Connected to %1").arg(device.name));
+}
+
+bool CaptureService::Connected() {
+    return m_connected;
+}
+
+void CaptureService::Disconnect() {
+    if (!m_connected)
+        return;
+    StopCapture();
+    m_recorder.stopSession();
+    emit listenStopped();
+    m_connected = false;
+    m_settings.clearDevice();
+}
+
+int CaptureService::VideoDeviceIndex() {
+    return m_devices.videoIndex();
+}
+
+void CaptureService::setVideoDeviceIndex(int i) {
+    checkListIndex(i, VideoDeviceCount(), "video device");
+    if (m_connected && i != m_devices.videoIndex())
+        throw ControlError(errors::kBusy,
+                           QStringLiteral("Disconnect before choosing another video device"));
+    m_devices.setVideoIndex(i);
+}
+
+// ----- live picture ---------------------------------------------------------------------------
+
+bool CaptureService::Preview() {
+    return m_preview;
+}
+
+void CaptureService::setPreview(bool on) {
+    if (on == m_preview)
+        return;
+    m_preview = on;
+    applyPreviewSize();
+    if (recording())
+        return; // the recording shows the live picture; its end applies the new state
+    if (on) {
+        startPreviewSession();
+    } else {
+        m_recorder.stopSession();
+    }
+}
+
+void CaptureService::setPreviewSize(const QSize& size) {
+    m_previewSize = size;
+    applyPreviewSize();
+}
+
+// Pictures are made only while someone shows them.
+void CaptureService::applyPreviewSize() {
+    m_recorder.setPreviewSize(m_preview ? m_previewSize : QSize());
+}
+
+std::unique_ptr<VideoSource> CaptureService::openVideoSource(bool paced) {
+    const QSize size = m_settings.size();
+    if (m_devices.chosenCameraIsTest())
+        return std::make_unique<TestCameraSource>(size, testCameraFormat(m_settings.format()),
+                                                  m_settings.fps(), paced, m_settings.live());
+    return std::make_unique<V4l2Source>(m_devices.video(m_devices.videoIndex()).devnode, size,
+                                        m_settings.format(), m_settings.inputIndex(),
+                                        m_settings.fps());
+}
+
+void CaptureService::startPreviewSession() {
+    if (!m_connected || !m_preview || recording())
+        return;
+    SessionConfig config;
+    config.video = openVideoSource(true);
+    config.fps = m_settings.fps();
+    config.paced = true;
+    config.live = m_settings.live();
+    if (m_settings.listen())
+        addSound(config); // the live sound only when someone listens
+    m_recorder.startLive(std::move(config), m_settings.listen());
+}
+
+void CaptureService::addSound(SessionConfig& config) {
+    config.sampleRate = m_settings.sampleRate();
+    config.channels = m_settings.channels();
+    const int audio = m_devices.audioIndex();
+    if (audio < 0)
+        return;
+    const AudioDeviceEntry& a = m_devices.audio(audio);
+    if (CaptureDevices::isTestNode(a.id)) {
+        config.sound = SoundSource::TestTone;
+    } else {
+        config.sound = SoundSource::Device;
+        config.soundDevice =
+            std::make_unique<AlsaSource>(a.id, m_settings.sampleRate(), m_settings.channels());
+    }
+}
+
+void CaptureService::restartPreview() {
+    if (recording() || !m_recorder.running())
+        return;
+    m_recorder.stopSession();
+    startPreviewSession();
+}
+
+// ----- lists ----------------------------------------------------------------------------------
+
+int CaptureService::VideoResolutionCount() {
+    return m_settings.sizeCount();
+}
+
+QString CaptureService::VideoResolutionName(int i) {
+    return m_settings.sizeName(i);
+}
+
+int CaptureService::VideoResolution() {
+    return m_settings.sizeIndex();
+}
+
+void CaptureService::setVideoResolution(int i) {
+    requireConnected("resolution");
+    if (m_settings.setSizeIndex(i))
+        restartPreview();
+}
+
+int CaptureService::ColorFormatCount() {
+    return m_settings.formatCount();
+}
+
+QString CaptureService::ColorFormatName(int i) {
+    return m_settings.formatName(i);
+}
+
+int CaptureService::ColorFormat() {
+    return m_settings.formatIndex();
+}
+
+void CaptureService::setColorFormat(int i) {
+    requireConnected("colour format");
+    if (m_settings.setFormatIndex(i))
+        restartPreview();
+}
+
+int CaptureService::VideoInputCount() {
+    return m_settings.inputCount();
+}
+
+QString CaptureService::VideoInputName(int i) {
+    return m_settings.inputName(i);
+}
+
+int CaptureService::VideoInputIndex() {
+    return m_settings.inputIndex();
+}
+
+void CaptureService::setVideoInputIndex(int i) {
+    requireConnected("video input");
+    if (m_settings.setInputIndex(i))
+        restartPreview();
+}
+
+int CaptureService::VideoCompressorCount() {
+    return int(videoCompressors().size());
+}
+
+QString CaptureService::VideoCompressorName(int i) {
+    checkListIndex(i, VideoCompressorCount(), "video compressor");
+    return videoCompressors()[size_t(i)].name;
+}
+
+int CaptureService::VideoCompressor() {
+    return m_settings.videoCompressor();
+}
+
+void CaptureService::setVideoCompressor(int i) {
+    m_settings.setVideoCompressor(i);
+}
+
+int CaptureService::AudioDeviceCount() {
+    return m_devices.audioCount();
+}
+
+QString CaptureService::AudioDeviceName(int i) {
+    return m_devices.audio(i).name;
+}
+
+int CaptureService::AudioDeviceIndex() {
+    return m_devices.audioIndex();
+}
+
+void CaptureService::setAudioDeviceIndex(int i) {
+    checkListIndex(i, AudioDeviceCount(), "audio device", true);
+    if (i == m_devices.audioIndex())
+        return;
+    requireIdle("audio device");
+    m_devices.setAudioIndex(i);
+}
+
+int CaptureService::AudioCompressorCount() {
+    return int(audioCompressors().size());
+}
+
+QString CaptureService::AudioCompressorName(int i) {
+    checkListIndex(i, AudioCompressorCount(), "audio compressor");
+    return audioCompressors()[size_t(i)].name;
+}
+
+int CaptureService::AudioCompressor() {
+    return m_settings.audioCompressor();
+}
+
+void CaptureService::setAudioCompressor(int i) {
+    m_settings.setAudioCompressor(i);
+}
+
+// ----- channels -------------------------------------------------------------------------------
+
+bool CaptureService::HasChannels() {
+    return m_connected && m_devices.chosenCameraIsTest();
+}
+
+int CaptureService::ChannelMin() {
+    return HasChannels() ? kTestChannelMin : 0;
+}
+
+int CaptureService::ChannelMax() {
+    return HasChannels() ? kTestChannelMax : 0;
+}
+
+int CaptureService::CurrentChannel() {
+    return HasChannels() ? m_settings.channel() : 0;
+}
+
+void CaptureService::setCurrentChannel(int channel) {
+    requireConnected("channel");
+    if (!HasChannels())
+        throw ControlError(errors::kNotSupported, QStringLiteral("This device has no channels"));
+    m_settings.setChannel(channel);
+}
+
+// ----- effects --------------------------------------------------------------------------------
+
+int CaptureService::EffectCount(const QString& category) {
+    return m_settings.effectCount(category);
+}
+
+QString CaptureService::EffectName(const QString& category, int i) {
+    return m_settings.effectName(category, i);
+}
+
+int CaptureService::FindEffect(const QString& category, const QString& name) {
+    return m_settings.findEffect(category, name);
+}
+
+int CaptureService::CurrentEffect(int slot) {
+    return m_settings.currentEffect(slot);
+}
+
+void CaptureService::SetEffect(int slot, const QString& category, int index) {
+    m_settings.setEffect(slot, category, index);
+}
+
+void CaptureService::setEffectValue(int param, int value) {
+    m_settings.setEffectValue(param, value);
+}
+
+// ----- dialogs and the values only they reach -------------------------------------------------
+
+DialogSubject CaptureService::dialogSubject() const {
+    DialogSubject s;
+    s.connected = m_connected;
+    s.testCamera = m_devices.chosenCameraIsTest();
+    if (m_connected)
+        s.devnode = m_devices.video(m_devices.videoIndex()).devnode;
+    s.audioIndex = m_devices.audioIndex();
+    if (s.audioIndex >= 0)
+        s.audioName = m_devices.audio(s.audioIndex).name;
+    return s;
+}
+
+bool CaptureService::HasDialog(int code) {
+    return m_settings.hasDialog(code, dialogSubject());
+}
+
+SettingList CaptureService::dialogSettings(int code) {
+    return m_settings.dialog(code, dialogSubject());
+}
+
+void CaptureService::applySetting(const QString& id, int value) {
+    try {
+        const QString refused = m_settings.applySetting(id, value, dialogSubject());
+        if (!refused.isEmpty())
+            emit StatusMessage(0, refused);
+    } catch (const ControlError& e) {
+        emit StatusMessage(e.number(), e.description());
+    }
+}
+
+void CaptureService::setCompressorQuality(int quality) {
+    m_settings.setQuality(quality);
+}
+
+int CaptureService::audioGain() const {
+    return m_settings.gain();
+}
+
+void CaptureService::setAudioGain(int percent) {
+    m_settings.setGain(percent);
+}
+
+TestCameraLook CaptureService::testCameraLook() const {
+    return m_settings.look();
+}
+
+void CaptureService::setTestCameraLook(const TestCameraLook& look) {
+    m_settings.setLook(look);
+}
+
+void CaptureService::setTestCameraPacing(bool paced) {
+    m_paced = paced;
+}
+
+// ----- stream recording -----------------------------------------------------------------------
+
+QString CaptureService::StreamFileName() {
+    return m_settings.streamFile();
+}
+
+void CaptureService::setStreamFileName(const QString& path) {
+    m_settings.setStreamFile(path);
+}
+
+int CaptureService::FrameRate() {
+    return m_settings.fps();
+}
+
+void CaptureService::setFrameRate(int fps) {
+    if (m_settings.setFps(fps))
+        restartPreview();
+}
+
+int CaptureService::TimeLimit() {
+    return m_settings.timeLimit();
+}
+
+void CaptureService::setTimeLimit(int seconds) {
+    m_settings.setTimeLimit(seconds);
+}
+
+int CaptureService::AudioSampleRate() {
+    return m_settings.sampleRate();
+}
+
+void CaptureService::setAudioSampleRate(int hz) {
+    m_settings.setSampleRate(hz);
+}
+
+int CaptureService::AudioBitsPerSample() {
+    return m_settings.bitsPerSample();
+}
+
+void CaptureService::setAudioBitsPerSample(int bits) {
+    m_settings.setBitsPerSample(bits);
+}
+
+int CaptureService::AudioChannels() {
+    return m_settings.channels();
+}
+
+void CaptureService::setAudioChannels(int channels) {
+    m_settings.setChannels(channels);
+}
+
+bool CaptureService::Listen() {
+    return m_settings.listen();
+}
+
+void CaptureService::setListen(bool on) {
+    if (!m_settings.setListen(on))
+        return;
+    if (!on)
+        emit listenStopped();
+    if (!recording())
+        restartPreview(); // the live session takes the sound in or leaves it out
+}
+
+void CaptureService::StartStreamCapture() {
+    requireConnected("start recording");
+    if (recording())
+        throw ControlError(errors::kBusy, QStringLiteral("A recording is already running"));
+    const int fps = m_settings.fps();
+    const QString path = m_settings.streamFile();
+    SessionConfig config;
+    config.fps = fps;
+    config.paced = m_paced || !m_devices.chosenCameraIsTest();
+    config.frameLimit = int64_t(m_settings.timeLimit()) * fps;
+    config.live = m_settings.live();
+    config.sampleRate = m_settings.sampleRate();
+    config.channels = m_settings.channels();
+    // The device is reopened for the recording so that its frame clock starts at 0.
+    m_recorder.stopSession();
+    try {
+        config.video = openVideoSource(config.paced);
+        addSound(config);
+        RecordingSettings rs;
+        rs.path = path;
+        rs.width = config.video->size().width();
+        rs.height = config.video->size().height();
+        rs.sourceFormat = config.video->format();
+        rs.fps = fps;
+        rs.videoCompressor = m_settings.videoCompressor();
+        rs.quality = m_settings.quality();
+        rs.audio = m_devices.audioIndex() >= 0;
+        rs.sampleRate = m_settings.sampleRate();
+        rs.channels = m_settings.channels();
+        rs.bitsPerSample = m_settings.bitsPerSample();
+        rs.audioCompressor = m_settings.audioCompressor();
+        config.writer = std::make_unique<AviWriter>(rs); // creates the file: last step that throws
+    } catch (...) {
+        try {
+            startPreviewSession();
+        } catch (const ControlError&) {
+            // The first error is the one to report.
+        }
+        throw;
+    }
+    m_recorder.startRecording(std::move(config), m_settings.listen(), path, fps);
+    emit StatusMessage(0, QStringLiteral("Recording to %1").arg(path));
+}
+
+void CaptureService::StopCapture() {
+    m_recorder.stopRecording();
+}
+
+void CaptureService::onRecordingFinished() {
+    if (m_connected && m_preview && !m_recorder.running()) {
+        try {
+            startPreviewSession();
+        } catch (const ControlError& e) {
+            emit WarningMessage(e.number(), e.description());
+        }
+    }
+}
+
+qint64 CaptureService::FramesCaptured() {
+    return m_recorder.framesCaptured();
+}
+
+qint64 CaptureService::FramesDropped() {
+    return m_recorder.framesDropped();
+}
+
+qint64 CaptureService::SamplesCaptured() {
+    return m_recorder.samplesCaptured();
+}
+
+qint64 CaptureService::CaptureTime() {
+    return m_recorder.captureTime();
+}
+
+// ----- arrival and removal --------------------------------------------------------------------
+
+void CaptureService::setDeviceEventSource(DeviceEventSource* source) {
+    if (m_eventSource)
+        disconnect(m_eventSource, nullptr, this, nullptr);
+    m_eventSource = source;
+    if (source)
+        connect(source, &DeviceEventSource::deviceEvent, this, &CaptureService::handleDeviceEvent);
+}
+
+void CaptureService::handleDeviceEvent(const DeviceEvent& event) {
+    // A device in use that goes away ends what it was used for, before it leaves its list.
+    const int index = event.added ? -1 : m_devices.indexOf(event);
+    if (index >= 0 && event.kind == DeviceEvent::Kind::Video) {
+        if (m_connected && index == m_devices.videoIndex()) {
+            const QString name = m_devices.video(index).name;
+            m_connected = false; // nothing may reopen a camera that is gone
+            m_recorder.endRecording(QStringLiteral("the camera %1 was unplugged").arg(name));
+            m_recorder.stopSession();
+            m_settings.clearDevice();
+        }
+    } else if (index >= 0) {
+        if (recording() && index == m_devices.audioIndex()) {
+            const QString name = m_devices.audio(index).name;
+            m_recorder.endRecording(QStringLiteral("the sound source %1 was unplugged").arg(name));
+        }
+    }
+    if (const std::optional<DeviceListChange> change = m_devices.apply(event))
+        emit DeviceChange(change->video ? platform::kVideoSources : platform::kAudioSources,
+                          change->action, change->index, change->name);
+}
+
+} // namespace av

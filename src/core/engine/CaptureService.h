@@ -1,0 +1,171 @@
+#pragma once
+// The capture control without its screen side: V4L2 cameras and the built-in test camera, ALSA
+// sound sources and the test tone, the live picture (PreviewFrame), effects through libavfilter,
+// recording to AVI, hot-plug from udev. It ties together the device lists (CaptureDevices), what
+// a capture is made with (CaptureSettings) and the sessions (CaptureRecorder).
+//
+// The one thing it leaves to a subclass is ShowDialog: dialogSettings() says what a dialog
+// holds, applySetting() applies a change made in it.
+//
+// All methods run on the GUI thread. Signals are emitted on the GUI thread.
+#include "core/engine/CaptureDevices.h"
+#include "core/engine/CaptureRecorder.h"
+#include "core/engine/CaptureSettings.h"
+#include "core/ports/CaptureControl.h"
+
+#include <QPointer>
+#include <QSize>
+#include <memory>
+#include <vector>
+
+namespace av {
+
+class CaptureService : public platform::CaptureControl {
+    Q_OBJECT
+public:
+    static inline const QString kTestCameraName = CaptureDevices::kTestCameraName;
+    static inline const QString kTestToneName = CaptureDevices::kTestToneName;
+    static inline const QString kTestScheme = CaptureDevices::kTestScheme;
+    // The status timer (CaptureStatus 510 while recording), in milliseconds.
+    static constexpr int kStatusIntervalMs = CaptureRecorder::kStatusIntervalMs;
+
+    // Lists the devices present and listens to udev for arrivals and removals.
+    explicit CaptureService(QObject* parent = nullptr);
+    ~CaptureService() override;
+
+    int VideoDeviceCount() override;
+    QString VideoDeviceName(int i) override;
+    void Connect(int i) override;
+    bool Connected() override;
+    void Disconnect() override;
+    int VideoDeviceIndex() override;
+    void setVideoDeviceIndex(int i) override;
+
+    bool Preview() override;
+    void setPreview(bool on) override;
+    void setPreviewSize(const QSize& size) override;
+
+    int VideoResolutionCount() override;
+    QString VideoResolutionName(int i) override;
+    int VideoResolution() override;
+    void setVideoResolution(int i) override;
+
+    int ColorFormatCount() override;
+    QString ColorFormatName(int i) override;
+    int ColorFormat() override;
+    void setColorFormat(int i) override;
+
+    int VideoInputCount() override;
+    QString VideoInputName(int i) override;
+    int VideoInputIndex() override;
+    void setVideoInputIndex(int i) override;
+
+    int VideoCompressorCount() override;
+    QString VideoCompressorName(int i) override;
+    int VideoCompressor() override;
+    void setVideoCompressor(int i) override;
+
+    int AudioDeviceCount() override;
+    QString AudioDeviceName(int i) override;
+    int AudioDeviceIndex() override;
+    void setAudioDeviceIndex(int i) override;
+
+    int AudioCompressorCount() override;
+    QString AudioCompressorName(int i) override;
+    int AudioCompressor() override;
+    void setAudioCompressor(int i) override;
+
+    bool HasChannels() override;
+    int ChannelMin() override;
+    int ChannelMax() override;
+    int CurrentChannel() override;
+    void setCurrentChannel(int channel) override;
+
+    bool HasDialog(int code) override;
+
+    int EffectCount(const QString& category) override;
+    QString EffectName(const QString& category, int i) override;
+    int FindEffect(const QString& category, const QString& name) override;
+    int CurrentEffect(int slot) override;
+    void SetEffect(int slot, const QString& category, int index) override;
+
+    QString StreamFileName() override;
+    void setStreamFileName(const QString& path) override;
+    int FrameRate() override;
+    void setFrameRate(int fps) override;
+    int TimeLimit() override;
+    void setTimeLimit(int seconds) override;
+    int AudioSampleRate() override;
+    void setAudioSampleRate(int hz) override;
+    int AudioBitsPerSample() override;
+    void setAudioBitsPerSample(int bits) override;
+    int AudioChannels() override;
+    void setAudioChannels(int channels) override;
+    bool Listen() override;
+    void setListen(bool on) override;
+    void StartStreamCapture() override;
+    void StopCapture() override;
+    qint64 FramesCaptured() override;
+    qint64 FramesDropped() override;
+    qint64 SamplesCaptured() override;
+    qint64 CaptureTime() override;
+
+    // --- Beyond the interface ---
+    // What dialog `code` holds now; throws ControlError(kNotSupported) when it is not available.
+    SettingList dialogSettings(int code);
+    // Applies a change made in a dialog at once. A value the device refuses, or one that cannot
+    // be changed now, is reported with StatusMessage.
+    void applySetting(const QString& id, int value);
+    // Index of the test camera / test tone in the device lists.
+    int testCameraIndex() const;
+    int testToneIndex() const;
+    // false: the test camera delivers frames as fast as the recording takes them, none dropped
+    // (tests and benchmarks record N frames quickly). true (default): one frame per 1/FrameRate.
+    void setTestCameraPacing(bool paced);
+    bool recording() const { return m_recorder.recording(); }
+    // Compressor quality 1 .. 100 (the compression dialog); sound input gain in percent.
+    int compressorQuality() const { return m_settings.quality(); }
+    void setCompressorQuality(int quality);
+    int audioGain() const;
+    void setAudioGain(int percent);
+    // The test camera's picture settings (its video source dialog).
+    TestCameraLook testCameraLook() const;
+    void setTestCameraLook(const TestCameraLook& look);
+    // Values of the selected effect's settings (the +4096 part of the video source dialog).
+    std::vector<int> effectValues() const { return m_settings.effectValues(); }
+    void setEffectValue(int param, int value);
+    // Where device arrivals and removals come from: the udev monitor by default; tests give a
+    // source they post scripted events to. Not owned; nullptr detaches.
+    void setDeviceEventSource(DeviceEventSource* source);
+    // Applies one arrival or removal to the device lists and emits DeviceChange.
+    void handleDeviceEvent(const DeviceEvent& event);
+
+signals:
+    // Listen: the sound of the session, for an audio output (see CaptureRecorder).
+    void listenStarted(int rate, int channels);
+    void listenStopped();
+    void heard(const QByteArray& pcm);
+
+private:
+    void requireConnected(const char* what) const;
+    void requireIdle(const char* what) const;
+    DialogSubject dialogSubject() const;
+    std::unique_ptr<VideoSource> openVideoSource(bool paced);
+    void addSound(SessionConfig& config);
+    void startPreviewSession();
+    void restartPreview();
+    void applyPreviewSize();
+    void onRecordingFinished();
+
+    CaptureDevices m_devices;
+    CaptureRecorder m_recorder;
+    CaptureSettings m_settings;
+    bool m_connected = false;
+    bool m_preview = false;
+    bool m_paced = true;
+    QSize m_previewSize;
+    QPointer<DeviceEventSource> m_eventSource;
+    UdevMonitor* m_udev = nullptr; // child
+};
+
+} // namespace av

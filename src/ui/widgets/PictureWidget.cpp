@@ -1,0 +1,55 @@
+#include "ui/widgets/PictureWidget.h"
+
+#include "ui/widgets/FitRect.h"
+
+#include <QKeyEvent>
+#include <QPainter>
+#include <QResizeEvent>
+
+namespace av {
+
+PictureWidget::PictureWidget(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMinimumSize(32, 24);
+}
+
+void PictureWidget::setPicture(const QImage& picture) {
+    m_picture = picture;
+    ++m_picturesShown;
+    reportSize(size());
+    update();
+}
+
+QRect PictureWidget::pictureRect() const {
+    return fittedRect(m_picture.size(), size());
+}
+
+void PictureWidget::reportSize(QSize size) {
+    if (size == m_reportedSize)
+        return;
+    m_reportedSize = size;
+    emit sizeChanged(size);
+}
+
+void PictureWidget::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.fillRect(rect(), Qt::black);
+    if (m_picture.isNull())
+        return;
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawImage(pictureRect(), m_picture);
+}
+
+void PictureWidget::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    reportSize(event->size());
+}
+
+void PictureWidget::keyPressEvent(QKeyEvent* event) {
+    if (onKey)
+        onKey(event);
+    else
+        QWidget::keyPressEvent(event);
+}
+
+} // namespace av

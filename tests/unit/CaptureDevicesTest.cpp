@@ -1,0 +1,74 @@
+// The capture device lists: the test devices, arrivals and removals, and the chosen device
+// following its entry.
+#include "core/engine/CaptureDevices.h"
+#include "core/ports/ControlError.h"
+
+#include <gtest/gtest.h>
+
+using av::CaptureDevices;
+using av::DeviceEvent;
+using av::DeviceListChange;
+
+namespace {
+
+DeviceEvent event(DeviceEvent::Kind kind, bool added, const QString& node,
+                  const QString& name = {}) {
+    DeviceEvent e;
+    e.kind = kind;
+    e.added = added;
+    e.devnode = node;
+    e.id = node;
+    e.name = name;
+    return e;
+}
+
+CaptureDevices twoCameras() {
+    return CaptureDevices({{"Cam A", "/dev/video0"}, {"Cam B", "/dev/video2"}},
+                          {{"Mic", "hw:1,0"}});
+}
+
+} // namespace
+
+TEST(CaptureDevices, TestDevicesFollowThoseFoundAtStart) {
+    const CaptureDevices d = twoCameras();
+    ASSERT_EQ(d.videoCount(), 3);
+    EXPECT_EQ(d.testCameraIndex(), 2);
+    EXPECT_EQ(d.video(2).name, CaptureDevices::kTestCameraName);
+    EXPECT_EQ(d.testToneIndex(), 1);
+    EXPECT_EQ(d.audio(1).name, CaptureDevices::kTestToneName);
+    EXPECT_EQ(d.videoIndex(), 0);
+    EXPECT_EQ(d.audioIndex(), -1);
+    try {
+        d.video(3);
+        FAIL() << "an index past the list was accepted";
+    } catch (const platform::ControlError& e) {
+        EXPECT_EQ(e.number(), platform::errors::kInvalidIndex);
+    }
+}
+
+TEST(CaptureDevices, RemovingTheChosenCameraChoosesTheTestCamera) {
+    CaptureDevices d = twoCameras();
+    d.setVideoIndex(1);
+    const auto change = d.apply(event(DeviceEvent::Kind::Video, false, "/dev/video2"));
+    ASSERT_TRUE(change.has_value());
+    EXPECT_EQ(*change, (DeviceListChange{true, 1, 1, "Cam B"}));
+    EXPECT_EQ(d.videoIndex(), d.testCameraIndex());
+    EXPECT_EQ(d.videoIndex(), 1);
+}
+
+TEST(CaptureDevices, EventsThatChangeNothingAreIgnored) {
+    CaptureDevices d = twoCameras();
+    EXPECT_FALSE(d.apply(event(DeviceEvent::Kind::Video, true, "/dev/video0", "Cam A")));
+    EXPECT_FALSE(d.apply(event(DeviceEvent::Kind::Video, true, "", "No node")));
+    EXPECT_FALSE(d.apply(event(DeviceEvent::Kind::Video, false, "/dev/video9")));
+    EXPECT_FALSE(d.apply(event(DeviceEvent::Kind::Sound, false, "hw:9,0")));
+    EXPECT_EQ(d.videoCount(), 3);
+    EXPECT_EQ(d.audioCount(), 2);
+    // A plugged-in test camera is named by its node, like any camera.
+    const auto change = d.apply(event(DeviceEvent::Kind::Video, true, "test:usb", "USB"));
+    ASSERT_TRUE(change.has_value());
+    EXPECT_EQ(change->index, 3);
+    EXPECT_EQ(d.indexOf(event(DeviceEvent::Kind::Video, false, "test:usb")), 3);
+    d.setVideoIndex(3);
+    EXPECT_TRUE(d.chosenCameraIsTest());
+}
