@@ -6,6 +6,8 @@
 //
 // A step is "position set until the picture is on the screen". Steps are paced at ten a
 // second, the rate of a held arrow key, so the player has the idle time it has in real use.
+// Hits and misses count the positions the player found in its frame cache (shown at once) and
+// those it had to wait for the decode worker for, over all files measured.
 #include "Bench.h"
 
 #include "ui/adapters/AvPlayer.h"
@@ -116,6 +118,7 @@ struct Result {
     double decodeOne = 0; // median of one frame, sequential decoding
     double gop = 0;       // one group of pictures from its key frame
     Stats fwd, back, jump;
+    av::FrameCache::Counters cache;
 };
 
 Result measure(const QString& file, bool h264) {
@@ -188,6 +191,7 @@ Result measure(const QString& file, bool h264) {
     r.fwd = stats(fwd);
     r.back = stats(back);
     r.jump = stats(jump);
+    r.cache = player.frameCache().counters();
     return r;
 }
 
@@ -205,6 +209,7 @@ int runPlayerBench(const QStringList& args) {
                           {"720p-h264", 1280, 720, true},
                           {"1080p-h264", 1920, 1080, true}};
     double fwdRatio = 0, backRatio = 0, jumpGopRatio = 0;
+    quint64 hits = 0, misses = 0;
     bool ok = true;
     for (const Spec& s : specs) {
         // Arguments name the files to measure (all four when none is given).
@@ -227,15 +232,21 @@ int runPlayerBench(const QStringList& args) {
                     r.jump.median, r.jump.p99);
         if (s.h264)
             std::printf(" | decode 1 GOP (%d) %8.2f ms", kGop, r.gop);
-        std::printf("\n");
+        std::printf(" | cache hits %llu misses %llu\n",
+                    static_cast<unsigned long long>(r.cache.hits),
+                    static_cast<unsigned long long>(r.cache.misses));
+        hits += r.cache.hits;
+        misses += r.cache.misses;
         fwdRatio = std::max(fwdRatio, r.fwd.median / r.decodeOne);
         backRatio = std::max(backRatio, r.back.median / r.decodeOne);
         if (s.h264 && r.gop > 0)
             jumpGopRatio = std::max(jumpGopRatio, r.jump.median / r.gop);
         std::fflush(stdout);
     }
-    std::printf("RESULT player fwd_ratio=%.3f back_ratio=%.3f jump_gop_ratio=%.3f\n", fwdRatio,
-                backRatio, jumpGopRatio);
+    std::printf("RESULT player fwd_ratio=%.3f back_ratio=%.3f jump_gop_ratio=%.3f "
+                "cache_hits=%llu cache_misses=%llu\n",
+                fwdRatio, backRatio, jumpGopRatio, static_cast<unsigned long long>(hits),
+                static_cast<unsigned long long>(misses));
     return ok ? 0 : 1;
 }
 

@@ -115,6 +115,29 @@ TEST(Player, BurstOfPositionsEndsOnTheLastOne) {
     EXPECT_LT(shown, 41);
 }
 
+// The worker decodes ahead into the cache it shares with the player; a step to a kept frame is
+// shown inside setPlayerPosition, with no round trip to the worker, and counts a hit.
+TEST(Player, AStepToAKeptFrameShowsAtOnceAndCountsAHit) {
+    av::AvPlayer p;
+    ASSERT_TRUE(load(p, files()->mjpeg));
+    ASSERT_EQ(showAt(p, 30), 30);
+    const av::FrameCache& cache = p.frameCache();
+    ASSERT_TRUE(waitFor([&] { return cache.contains(31); }));
+    const av::FrameCache::Counters before = cache.counters();
+    p.setPlayerPosition(31);
+    EXPECT_EQ(p.shownFrame(), 31);
+    EXPECT_EQ(shownNumber(p), 31);
+    EXPECT_EQ(cache.counters().hits, before.hits + 1);
+    EXPECT_EQ(cache.counters().misses, before.misses);
+    ASSERT_FALSE(cache.contains(80));
+    EXPECT_EQ(showAt(p, 80), 80);
+    EXPECT_EQ(cache.counters().misses, before.misses + 1);
+    EXPECT_LE(cache.bytes(), cache.budget());
+    // Another file starts from an empty cache: nothing of the first one is shown for it.
+    p.setPlayerFileName(files()->raw);
+    EXPECT_FALSE(cache.contains(30) || cache.contains(31) || cache.contains(80));
+}
+
 TEST(Player, PositionsAreClampedToTheFile) {
     av::AvPlayer p;
     ASSERT_TRUE(load(p, files()->mjpeg));

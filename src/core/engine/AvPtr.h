@@ -1,17 +1,22 @@
 #pragma once
-// Owning pointers for FFmpeg objects; no av_*_free call appears anywhere else.
+// Owning pointers for FFmpeg objects, and the factories that hide FFmpeg's out-parameters;
+// no av_*free call appears anywhere else.
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavfilter/avfilter.h>
 #include <libavformat/avformat.h>
 #include <libavutil/audio_fifo.h>
 #include <libavutil/buffer.h>
+#include <libavutil/dict.h>
 #include <libavutil/error.h>
 #include <libavutil/frame.h>
+#include <libavutil/mem.h>
+#include <libavutil/samplefmt.h>
 #include <libswresample/swresample.h>
 #include <libswscale/swscale.h>
 }
 
+#include <QByteArray>
 #include <QString>
 #include <memory>
 
@@ -67,6 +72,18 @@ struct BufferPoolFree {
 struct AudioFifoFree {
     void operator()(AVAudioFifo* f) const { av_audio_fifo_free(f); }
 };
+struct DictFree {
+    void operator()(AVDictionary* d) const { av_dict_free(&d); }
+};
+// Sample buffers made by av_samples_alloc_array_and_samples: the data (all planes in one block,
+// starting at the first plane) and the array of plane pointers.
+struct SamplesFree {
+    void operator()(uint8_t** planes) const {
+        if (planes)
+            av_freep(&planes[0]);
+        av_freep(&planes);
+    }
+};
 
 using InputFormatPtr = std::unique_ptr<AVFormatContext, InputFormatCloser>;
 using OutputFormatPtr = std::unique_ptr<AVFormatContext, OutputFormatCloser>;
@@ -80,12 +97,77 @@ using FilterInOutPtr = std::unique_ptr<AVFilterInOut, FilterInOutFree>;
 using AvioContextPtr = std::unique_ptr<AVIOContext, AvioContextFree>;
 using BufferPoolPtr = std::unique_ptr<AVBufferPool, BufferPoolFree>;
 using AudioFifoPtr = std::unique_ptr<AVAudioFifo, AudioFifoFree>;
+using DictPtr = std::unique_ptr<AVDictionary, DictFree>;
+using SamplesPtr = std::unique_ptr<uint8_t*, SamplesFree>;
+
+// An owner, or the FFmpeg error code (negative) that kept it from being made.
+template <typename Ptr> struct OrError {
+    Ptr ptr;
+    int error = 0;
+    explicit operator bool() const { return static_cast<bool>(ptr); }
+};
 
 inline FramePtr makeFrame() {
     return FramePtr(av_frame_alloc());
 }
 inline PacketPtr makePacket() {
     return PacketPtr(av_packet_alloc());
+}
+
+// Sets one entry of a dictionary (made when there is none yet). Returns av_dict_set's code:
+// negative only when out of memory.
+inline int dictSet(DictPtr& dict, const char* key, const QByteArray& value) {
+    AVDictionary* d = dict.release();
+    const int rc = av_dict_set(&d, key, value.constData(), 0);
+    dict.reset(d);
+    return rc;
+}
+
+// Opens an input (a file, or a device with its `format`) as avformat_open_input does, without
+// its out-parameter. `interrupt` and `flags` (AVFMT_FLAG_*) are set on the context before the
+// opening, so that a stop is heard and a device read need not block even while opening.
+// `options` may be null; it is left holding the entries the demuxer did not use.
+inline OrError<InputFormatPtr> openInput(const QByteArray& url, const AVInputFormat* format,
+                                         DictPtr* options, AVIOInterruptCB interrupt = {},
+                                         int flags = 0) {
+    AVFormatContext* ctx = avformat_alloc_context();
+    if (!ctx)
+        return {nullptr, AVERROR(ENOMEM)};
+    ctx->interrupt_callback = interrupt;
+    ctx->flags |= flags;
+    AVDictionary* opts = options ? options->release() : nullptr;
+    const int rc = avformat_open_input(&ctx, url.constData(), format, options ? &opts : nullptr);
+    if (options)
+        options->reset(opts);
+    if (rc < 0) // avformat_open_input has freed the context
+        return {nullptr, rc};
+    return {InputFormatPtr(ctx), 0};
+}
+
+// A custom I/O context with a buffer of its own, of `bufferSize` bytes, freed with it. Null
+// when out of memory.
+inline AvioContextPtr makeAvio(int bufferSize, bool writable, void* opaque,
+                               decltype(AVIOContext::read_packet) read,
+                               decltype(AVIOContext::write_packet) write,
+                               decltype(AVIOContext::seek) seek) {
+    auto* buffer = static_cast<unsigned char*>(av_malloc(static_cast<size_t>(bufferSize)));
+    if (!buffer)
+        return nullptr;
+    AvioContextPtr io(
+        avio_alloc_context(buffer, bufferSize, writable ? 1 : 0, opaque, read, write, seek));
+    if (!io)
+        av_free(buffer);
+    return io;
+}
+
+// Buffers for `count` samples of `channels` channels in `format`: one plane a channel when the
+// format is planar, else one interleaved plane.
+inline OrError<SamplesPtr> allocSamples(int channels, int count, AVSampleFormat format) {
+    uint8_t** planes = nullptr;
+    const int rc = av_samples_alloc_array_and_samples(&planes, nullptr, channels, count, format, 0);
+    if (rc < 0) // the call has freed what it made
+        return {nullptr, rc};
+    return {SamplesPtr(planes), 0};
 }
 
 // The text of an FFmpeg return code (av_err2str does not compile as C++).

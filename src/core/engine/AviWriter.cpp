@@ -99,15 +99,9 @@ AviWriter::AviWriter(const RecordingSettings& settings)
     }
     try {
         constexpr int kIoBuffer = 256 * 1024;
-        auto* buffer = static_cast<unsigned char*>(av_malloc(kIoBuffer));
-        if (!buffer)
+        m_io = makeAvio(kIoBuffer, true, m_out.get(), nullptr, &Output::write, &Output::seek);
+        if (!m_io)
             throw ControlError(errors::kFileCreateFailed, QStringLiteral("Out of memory"));
-        m_io.reset(avio_alloc_context(buffer, kIoBuffer, 1, m_out.get(), nullptr, &Output::write,
-                                      &Output::seek));
-        if (!m_io) {
-            av_free(buffer);
-            throw ControlError(errors::kFileCreateFailed, QStringLiteral("Out of memory"));
-        }
         AVFormatContext* fc = nullptr;
         int rc = avformat_alloc_output_context2(&fc, nullptr, "avi", nullptr);
         if (rc < 0)
@@ -410,21 +404,19 @@ bool AviWriter::sendAudio(bool flush) {
 bool AviWriter::writeAudio(const int16_t* samples, int count) {
     if (failed() || m_finished || !m_audio || count <= 0)
         return !failed();
-    const int channels = m_settings.channels;
-    uint8_t** out = nullptr;
-    int lines = 0;
-    int rc =
-        av_samples_alloc_array_and_samples(&out, &lines, channels, count, m_audio->sample_fmt, 0);
-    if (rc < 0)
-        return fail(QStringLiteral("Out of memory"), rc);
+    const OrError<SamplesPtr> out = allocSamples(m_settings.channels, count, m_audio->sample_fmt);
+    if (!out)
+        return fail(QStringLiteral("Out of memory"), out.error);
     const auto* in = reinterpret_cast<const uint8_t*>(samples);
-    const int converted = swr_convert(m_swr.get(), out, count, &in, count);
-    if (converted > 0)
-        av_audio_fifo_write(m_fifo.get(), reinterpret_cast<void**>(out), converted);
-    av_freep(&out[0]);
-    av_freep(&out);
+    const int converted = swr_convert(m_swr.get(), out.ptr.get(), count, &in, count);
     if (converted < 0)
         return fail(QStringLiteral("Converting the sound failed"), converted);
+    if (converted > 0) {
+        const int written =
+            av_audio_fifo_write(m_fifo.get(), reinterpret_cast<void**>(out.ptr.get()), converted);
+        if (written < converted)
+            return fail(QStringLiteral("Out of memory"), written < 0 ? written : AVERROR(ENOMEM));
+    }
     return sendAudio(false);
 }
 

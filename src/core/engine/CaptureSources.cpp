@@ -23,10 +23,6 @@ void registerDevices() {
 
 namespace {
 
-struct DictFree {
-    void operator()(AVDictionary* d) const { av_dict_free(&d); }
-};
-
 // V4L2 fourcc names as V4l2Device lists them, to libavdevice's input_format names.
 QString libavInputFormat(const QString& fourcc) {
     if (fourcc == "MJPG" || fourcc == "JPEG")
@@ -98,27 +94,26 @@ V4l2Source::V4l2Source(const QString& devnode, QSize size, const QString& pixelF
     if (!v4l2)
         throw ControlError(errors::kDeviceOpenFailed,
                            QStringLiteral("This FFmpeg has no video4linux2 input"));
-    AVDictionary* opts = nullptr;
-    av_dict_set(&opts, "video_size",
-                QStringLiteral("%1x%2").arg(size.width()).arg(size.height()).toUtf8().constData(),
-                0);
-    av_dict_set(&opts, "framerate", QByteArray::number(fps).constData(), 0);
-    if (!pixelFormat.isEmpty())
-        av_dict_set(&opts, "input_format", libavInputFormat(pixelFormat).toUtf8().constData(), 0);
-    if (input >= 0)
-        av_dict_set(&opts, "channel", QByteArray::number(input).constData(), 0);
-    std::unique_ptr<AVDictionary, DictFree> optsOwner(opts);
-    AVFormatContext* ctx = avformat_alloc_context();
-    ctx->interrupt_callback = AVIOInterruptCB{&V4l2Source::interrupted, this};
+    DictPtr opts;
+    int rc = dictSet(opts, "video_size",
+                     QStringLiteral("%1x%2").arg(size.width()).arg(size.height()).toUtf8());
+    if (rc >= 0)
+        rc = dictSet(opts, "framerate", QByteArray::number(fps));
+    if (rc >= 0 && !pixelFormat.isEmpty())
+        rc = dictSet(opts, "input_format", libavInputFormat(pixelFormat).toUtf8());
+    if (rc >= 0 && input >= 0)
+        rc = dictSet(opts, "channel", QByteArray::number(input));
     // Non-blocking reads: a camera that stalls can neither hang a stop nor the opening.
-    ctx->flags |= AVFMT_FLAG_NONBLOCK;
-    AVDictionary* o = optsOwner.release();
-    int rc = avformat_open_input(&ctx, devnode.toLocal8Bit().constData(), v4l2, &o);
-    optsOwner.reset(o);
-    if (rc < 0) // avformat_open_input frees the context on failure
-        throw ControlError(errors::kDeviceOpenFailed,
-                           QStringLiteral("Cannot open %1: %2").arg(devnode, avError(rc)));
-    m_input.reset(ctx);
+    OrError<InputFormatPtr> opened;
+    if (rc >= 0)
+        opened = openInput(devnode.toLocal8Bit(), v4l2, &opts,
+                           AVIOInterruptCB{&V4l2Source::interrupted, this}, AVFMT_FLAG_NONBLOCK);
+    if (!opened)
+        throw ControlError(
+            errors::kDeviceOpenFailed,
+            QStringLiteral("Cannot open %1: %2").arg(devnode, avError(rc < 0 ? rc : opened.error)));
+    m_input = std::move(opened.ptr);
+    AVFormatContext* ctx = m_input.get();
     if (ctx->nb_streams < 1)
         throw ControlError(errors::kDeviceOpenFailed,
                            QStringLiteral("%1 has no picture").arg(devnode));
@@ -220,18 +215,20 @@ AlsaSource::AlsaSource(const QString& alsaName, int rate, int channels) : m_chan
     if (!alsa)
         throw ControlError(errors::kDeviceOpenFailed,
                            QStringLiteral("This FFmpeg has no ALSA input"));
-    AVDictionary* opts = nullptr;
-    av_dict_set(&opts, "sample_rate", QByteArray::number(rate).constData(), 0);
-    av_dict_set(&opts, "channels", QByteArray::number(channels).constData(), 0);
-    AVFormatContext* ctx = avformat_alloc_context();
-    ctx->interrupt_callback = AVIOInterruptCB{&AlsaSource::interrupted, this};
-    int rc = avformat_open_input(&ctx, alsaName.toLocal8Bit().constData(), alsa, &opts);
-    av_dict_free(&opts);
-    if (rc < 0)
-        throw ControlError(
-            errors::kDeviceOpenFailed,
-            QStringLiteral("Cannot open the sound source %1: %2").arg(alsaName, avError(rc)));
-    m_input.reset(ctx);
+    DictPtr opts;
+    int rc = dictSet(opts, "sample_rate", QByteArray::number(rate));
+    if (rc >= 0)
+        rc = dictSet(opts, "channels", QByteArray::number(channels));
+    OrError<InputFormatPtr> opened;
+    if (rc >= 0)
+        opened = openInput(alsaName.toLocal8Bit(), alsa, &opts,
+                           AVIOInterruptCB{&AlsaSource::interrupted, this});
+    if (!opened)
+        throw ControlError(errors::kDeviceOpenFailed,
+                           QStringLiteral("Cannot open the sound source %1: %2")
+                               .arg(alsaName, avError(rc < 0 ? rc : opened.error)));
+    m_input = std::move(opened.ptr);
+    AVFormatContext* ctx = m_input.get();
     if (ctx->nb_streams < 1 || ctx->streams[0]->codecpar->codec_id != AV_CODEC_ID_PCM_S16LE)
         throw ControlError(
             errors::kDeviceOpenFailed,

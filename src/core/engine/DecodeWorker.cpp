@@ -10,7 +10,7 @@ namespace {
 constexpr int kAhead = 8; // pictures decoded ahead of a forward-moving position
 }
 
-DecodeWorker::DecodeWorker(std::size_t cacheBytes) : m_cache(cacheBytes) {}
+DecodeWorker::DecodeWorker(std::shared_ptr<FrameCache> cache) : m_cache(std::move(cache)) {}
 
 void DecodeWorker::post() {
     if (m_posted)
@@ -25,6 +25,9 @@ void DecodeWorker::requestOpen(quint64 generation, const QString& path) {
     m_pending.path = path;
     m_pending.frame = 0;
     m_pending.generation = generation;
+    // Emptied here rather than when the worker gets to the open: from now on a picture of the
+    // old file that is still on its way is not kept.
+    m_cache->clear(generation);
     post();
 }
 
@@ -32,6 +35,7 @@ void DecodeWorker::requestFrame(quint64 generation, int frame) {
     QMutexLocker lock(&m_mutex);
     if (generation != m_pending.generation)
         return; // a position for a file that is no longer asked for
+    m_cache->setPosition(frame);
     m_pending.frame = frame;
     post();
 }
@@ -57,14 +61,13 @@ void DecodeWorker::process() {
         return;
     if (p.open) {
         m_generation = p.generation;
-        m_cache.clear();
         m_shown = -1;
         const bool ok = !p.path.isEmpty() && m_decoder.open(p.path);
         if (!ok)
             m_decoder.close();
         const QSize size = ok ? m_decoder.frameSize() : QSize();
-        m_capacity = m_cache.capacityFor(static_cast<std::size_t>(std::max(1, size.width())) *
-                                         static_cast<std::size_t>(std::max(1, size.height())) * 4);
+        m_capacity = m_cache->capacityFor(static_cast<std::size_t>(std::max(1, size.width())) *
+                                          static_cast<std::size_t>(std::max(1, size.height())) * 4);
         emit opened(m_generation, ok, ok ? m_decoder.frameCount() : 0,
                     ok ? m_decoder.frameRate().num : 0, ok ? m_decoder.frameRate().den : 1, size);
     }
@@ -78,7 +81,7 @@ bool DecodeWorker::wanted(int index) const {
 
 void DecodeWorker::show(int frame) {
     QImage picture;
-    if (auto hit = m_cache.atOrBefore(frame))
+    if (auto hit = m_cache->atOrBefore(frame))
         picture = hit->second;
     else if (m_decoder.lastIndex() >= 0 && m_decoder.lastIndex() <= frame)
         picture = m_decoder.currentImage();
@@ -91,7 +94,7 @@ void DecodeWorker::serve(int frame) {
         m_direction = n > m_shown ? 1 : -1;
     m_shown = n;
     m_prefetchSeeks = 0;
-    if (m_cache.contains(n)) {
+    if (m_cache->contains(n)) {
         show(n);
         schedulePrefetch();
         return;
@@ -105,7 +108,7 @@ void DecodeWorker::serve(int frame) {
             break;
         }
         if (wanted(*idx) || *idx >= n)
-            keep(*idx, m_decoder.currentImage(), n);
+            keep(*idx, m_decoder.currentImage());
         if (*idx >= n) {
             if (*idx > n)
                 keepGap(n);
@@ -118,7 +121,7 @@ void DecodeWorker::serve(int frame) {
         // give up this one and let the next process() take the new one.
         if (const std::optional<int> next = pendingFrame()) {
             const int t = std::clamp(*next, 0, m_decoder.frameCount() - 1);
-            if (t > *idx && m_decoder.keyFrameAtOrBefore(t) <= *idx + 1 && !m_cache.contains(t)) {
+            if (t > *idx && m_decoder.keyFrameAtOrBefore(t) <= *idx + 1 && !m_cache->contains(t)) {
                 QMutexLocker lock(&m_mutex);
                 if (m_pending.frame == *next && !m_pending.open)
                     m_pending.frame = -1;
@@ -134,20 +137,17 @@ void DecodeWorker::serve(int frame) {
     schedulePrefetch();
 }
 
-void DecodeWorker::keep(int frame, const QImage& picture, int around) {
-    if (picture.isNull())
-        return;
-    m_cache.put(frame, picture, around);
-    emit frameDecoded(m_generation, frame, picture);
+void DecodeWorker::keep(int frame, const QImage& picture) {
+    m_cache->put(m_generation, frame, picture);
 }
 
 // A frame that has no picture of its own (the decoder went past it) is shown with the picture
 // before it; keeping that makes it a cache hit like any other.
 void DecodeWorker::keepGap(int frame) {
-    if (m_cache.contains(frame))
+    if (m_cache->contains(frame))
         return;
-    if (auto before = m_cache.atOrBefore(frame))
-        keep(frame, before->second, m_shown);
+    if (auto before = m_cache->atOrBefore(frame))
+        keep(frame, before->second);
 }
 
 void DecodeWorker::schedulePrefetch() {
@@ -173,13 +173,13 @@ void DecodeWorker::prefetchStep() {
     if (m_direction > 0) {
         for (int i = m_shown + 1; i <= std::min(last, m_shown + std::min(kAhead, m_capacity / 4));
              ++i)
-            if (!m_cache.contains(i)) {
+            if (!m_cache->contains(i)) {
                 target = i;
                 break;
             }
     } else {
         for (int i = m_shown - 1; i >= std::max(0, m_shown - m_capacity / 2); --i)
-            if (!m_cache.contains(i)) {
+            if (!m_cache->contains(i)) {
                 target = i;
                 break;
             }
@@ -196,7 +196,7 @@ void DecodeWorker::prefetchStep() {
     if (!idx)
         return;
     if (wanted(*idx))
-        keep(*idx, m_decoder.currentImage(), m_shown);
+        keep(*idx, m_decoder.currentImage());
     if (*idx > target)
         keepGap(target);
     schedulePrefetch();

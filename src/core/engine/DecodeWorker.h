@@ -2,7 +2,8 @@
 // The player's decoding, on its own thread. The user-interface thread asks for a file and for
 // positions; a burst of positions coalesces into the last one asked for, so a held arrow key
 // never queues work. Pictures come back as QImage through queued signals. While idle the
-// worker decodes a little ahead in the direction the operator moves, into the frame cache.
+// worker decodes a little ahead in the direction the operator moves, into the frame cache it
+// shares with the user-interface thread, which shows a kept frame from there at once.
 #include "core/engine/FrameCache.h"
 #include "core/engine/FrameDecoder.h"
 
@@ -12,6 +13,7 @@
 #include <QSize>
 #include <QString>
 #include <atomic>
+#include <memory>
 #include <optional>
 
 namespace av {
@@ -19,13 +21,17 @@ namespace av {
 class DecodeWorker : public QObject {
     Q_OBJECT
 public:
-    explicit DecodeWorker(std::size_t cacheBytes = 256u << 20);
+    explicit DecodeWorker(std::shared_ptr<FrameCache> cache = std::make_shared<FrameCache>());
+
+    // The window the worker fills; the caller may look up pictures in it on any thread.
+    const std::shared_ptr<FrameCache>& cache() const { return m_cache; }
 
     // Any thread. Each open starts a new generation; results carry the generation they were
-    // made for, so a caller drops pictures of a file it no longer shows. Opening also asks
-    // for frame 0. An empty path closes the file.
+    // made for, so a caller drops pictures of a file it no longer shows. Opening empties the
+    // cache for the new generation at once and asks for frame 0. An empty path closes the file.
     void requestOpen(quint64 generation, const QString& path);
-    // Any thread. Frame positions beyond the file are clamped to it.
+    // Any thread. Frame positions beyond the file are clamped to it. The cache keeps its
+    // pictures around `frame` from now on.
     void requestFrame(quint64 generation, int frame);
     // Any thread: abandons work at the next frame, before the thread is stopped.
     void stop() { m_stop = true; }
@@ -36,10 +42,6 @@ signals:
     // `frame` is the position served (the request clamped to the file); the picture is that
     // frame's, or the nearest one before it when the frame has no picture of its own.
     void frameReady(quint64 generation, int frame, QImage picture);
-    // Every picture the worker keeps in its window (decoded on the way or ahead of the
-    // operator), so that the user-interface thread can keep the same window and show a step
-    // without a round trip. The pictures are shared, not copied.
-    void frameDecoded(quint64 generation, int frame, QImage picture);
 
 private:
     struct Pending {
@@ -55,7 +57,7 @@ private:
     void schedulePrefetch();
     void show(int frame);
     void keepGap(int frame);
-    void keep(int frame, const QImage& picture, int around);
+    void keep(int frame, const QImage& picture);
     std::optional<int> pendingFrame(); // a newer position asked for, without an open
     bool wanted(int index) const;
     void post(); // caller holds m_mutex
@@ -65,9 +67,10 @@ private:
     bool m_posted = false;
     std::atomic<bool> m_stop{false};
 
+    const std::shared_ptr<FrameCache> m_cache;
+
     // Worker thread only.
     FrameDecoder m_decoder;
-    FrameCache m_cache;
     quint64 m_generation = 0;
     int m_shown = -1;
     int m_direction = 1;

@@ -1,5 +1,6 @@
 #include "core/engine/FrameCache.h"
 
+#include <QMutexLocker>
 #include <cstdlib>
 
 namespace av {
@@ -8,13 +9,37 @@ namespace {
 std::size_t bytesOf(const QImage& img) {
     return static_cast<std::size_t>(img.sizeInBytes());
 }
+long long distance(int a, int b) {
+    return std::llabs(static_cast<long long>(a) - b);
+}
 } // namespace
 
-void FrameCache::put(int index, const QImage& picture, int around) {
+void FrameCache::clear(quint64 generation) {
+    QMutexLocker lock(&m_mutex);
+    m_frames.clear();
+    m_bytes = 0;
+    m_generation = generation;
+    m_position = 0;
+}
+
+void FrameCache::setPosition(int frame) {
+    QMutexLocker lock(&m_mutex);
+    m_position = frame;
+}
+
+int FrameCache::position() const {
+    QMutexLocker lock(&m_mutex);
+    return m_position;
+}
+
+void FrameCache::put(quint64 generation, int index, const QImage& picture) {
     if (picture.isNull())
         return;
     const std::size_t size = bytesOf(picture);
     if (size > m_budget)
+        return;
+    QMutexLocker lock(&m_mutex);
+    if (generation != m_generation)
         return;
     auto it = m_frames.find(index);
     if (it != m_frames.end()) {
@@ -23,29 +48,39 @@ void FrameCache::put(int index, const QImage& picture, int around) {
     }
     m_frames.emplace(index, picture);
     m_bytes += size;
-    evictAround(around);
+    evict();
 }
 
-void FrameCache::evictAround(int around) {
+void FrameCache::evict() {
     while (m_bytes > m_budget && !m_frames.empty()) {
         // The farthest picture is at one end of the ordered map.
         auto first = m_frames.begin();
         auto last = std::prev(m_frames.end());
         auto victim =
-            std::abs(first->first - around) >= std::abs(last->first - around) ? first : last;
+            distance(first->first, m_position) >= distance(last->first, m_position) ? first : last;
         m_bytes -= bytesOf(victim->second);
         m_frames.erase(victim);
     }
 }
 
-std::optional<QImage> FrameCache::get(int index) const {
+std::optional<QImage> FrameCache::get(int index) {
+    QMutexLocker lock(&m_mutex);
     auto it = m_frames.find(index);
-    if (it == m_frames.end())
+    if (it == m_frames.end()) {
+        ++m_counters.misses;
         return std::nullopt;
+    }
+    ++m_counters.hits;
     return it->second;
 }
 
+bool FrameCache::contains(int index) const {
+    QMutexLocker lock(&m_mutex);
+    return m_frames.count(index) != 0;
+}
+
 std::optional<std::pair<int, QImage>> FrameCache::atOrBefore(int index) const {
+    QMutexLocker lock(&m_mutex);
     auto it = m_frames.upper_bound(index);
     if (it == m_frames.begin())
         return std::nullopt;
@@ -53,9 +88,19 @@ std::optional<std::pair<int, QImage>> FrameCache::atOrBefore(int index) const {
     return std::make_pair(it->first, it->second);
 }
 
-void FrameCache::clear() {
-    m_frames.clear();
-    m_bytes = 0;
+std::size_t FrameCache::bytes() const {
+    QMutexLocker lock(&m_mutex);
+    return m_bytes;
+}
+
+int FrameCache::size() const {
+    QMutexLocker lock(&m_mutex);
+    return static_cast<int>(m_frames.size());
+}
+
+FrameCache::Counters FrameCache::counters() const {
+    QMutexLocker lock(&m_mutex);
+    return m_counters;
 }
 
 int FrameCache::capacityFor(std::size_t bytesPerPicture) const {

@@ -1,8 +1,14 @@
 #pragma once
-// The window of recently decoded pictures around the shown position, bounded in bytes, so that
-// a step back is as quick as a step forward. When full, the pictures farthest from the
-// position the operator looks at go first.
+// The one window of decoded pictures of the player, shared by the decode worker (which fills
+// it) and the user-interface thread (which shows from it), so that a step back is as quick as a
+// step forward and a step to a kept frame needs no round trip to the worker. Bounded in bytes:
+// when full, the pictures farthest from the position the player shows go first.
+//
+// Thread-safe: every member takes the one lock. Pictures are QImages, shared and never written
+// after they are put, so handing out copies is cheap and safe on any thread.
 #include <QImage>
+#include <QMutex>
+#include <QtGlobal>
 #include <cstddef>
 #include <map>
 #include <optional>
@@ -12,30 +18,53 @@ namespace av {
 
 class FrameCache {
 public:
-    explicit FrameCache(std::size_t budgetBytes = 256u << 20) : m_budget(budgetBytes) {}
+    static constexpr std::size_t kDefaultBudget = 256u << 20; // bytes
 
-    // Keeps the picture of frame `index`; `around` is the position now wanted. A picture that
-    // would itself be the first to go is not kept.
-    void put(int index, const QImage& picture, int around);
-    bool contains(int index) const { return m_frames.count(index) != 0; }
-    std::optional<QImage> get(int index) const;
+    explicit FrameCache(std::size_t budgetBytes = kDefaultBudget) : m_budget(budgetBytes) {}
+    FrameCache(const FrameCache&) = delete;
+    FrameCache& operator=(const FrameCache&) = delete;
+
+    // Empties the window for the file of `generation`; pictures put for any other generation
+    // (a file no longer shown) are dropped from then on. The position goes back to frame 0.
+    void clear(quint64 generation = 0);
+    // The frame the player shows or is about to show; eviction keeps the pictures around it.
+    void setPosition(int frame);
+    int position() const;
+
+    // Keeps the picture of frame `index` of the file of `generation`. A picture that would
+    // itself be the first to go, or one larger than the whole budget, is not kept.
+    void put(quint64 generation, int index, const QImage& picture);
+    // The picture to show for frame `index`: counts a hit or a miss.
+    std::optional<QImage> get(int index);
+    // Looks without counting (the worker's own planning).
+    bool contains(int index) const;
     // The kept picture of the highest frame index at or below `index`, with that index.
     std::optional<std::pair<int, QImage>> atOrBefore(int index) const;
-    void clear();
 
     // How many pictures of this size fit in the budget (at least 2).
     int capacityFor(const QImage& sample) const;
     int capacityFor(std::size_t bytesPerPicture) const;
-    std::size_t bytes() const { return m_bytes; }
     std::size_t budget() const { return m_budget; }
-    int size() const { return static_cast<int>(m_frames.size()); }
+    std::size_t bytes() const;
+    int size() const;
+
+    // Lookups by get() since the cache was made; clear() keeps them.
+    struct Counters {
+        quint64 hits = 0;
+        quint64 misses = 0;
+    };
+    Counters counters() const;
 
 private:
-    void evictAround(int around);
+    void evict(); // caller holds m_mutex
 
-    std::size_t m_budget;
+    const std::size_t m_budget;
+    mutable QMutex m_mutex;
     std::size_t m_bytes = 0;
     std::map<int, QImage> m_frames;
+    quint64 m_generation = 0;
+    int m_position = 0;
+    Counters m_counters;
 };
 
 } // namespace av

@@ -46,19 +46,18 @@ void FrameDecoder::close() {
 bool FrameDecoder::open(const QString& path) {
     close();
     m_error.clear();
-    AVFormatContext* raw = nullptr;
-    int rc = avformat_open_input(&raw, path.toUtf8().constData(), nullptr, nullptr);
-    if (rc < 0) {
-        m_error = avError(rc);
+    OrError<InputFormatPtr> opened = openInput(path.toUtf8(), nullptr, nullptr);
+    if (!opened) {
+        m_error = avError(opened.error);
         return false;
     }
-    m_fmt.reset(raw);
+    m_fmt = std::move(opened.ptr);
     // The index the file itself holds is loaded by the open. Entries that appear later were
     // added while reading and are not trusted: such a file is scanned from its start.
     bool fileIndexed = false;
     for (unsigned i = 0; i < m_fmt->nb_streams; ++i)
         fileIndexed = fileIndexed || avformat_index_get_entries_count(m_fmt->streams[i]) > 0;
-    rc = avformat_find_stream_info(m_fmt.get(), nullptr);
+    int rc = avformat_find_stream_info(m_fmt.get(), nullptr);
     if (rc < 0) {
         m_error = avError(rc);
         close();

@@ -140,11 +140,11 @@ AvPlayer::AvPlayer(QWidget* parent) : QWidget(parent) {
     m_playTimer.setInterval(5);
     connect(&m_playTimer, &QTimer::timeout, this, &AvPlayer::playTick);
 
-    m_worker = std::make_unique<DecodeWorker>();
+    m_cache = std::make_shared<FrameCache>();
+    m_worker = std::make_unique<DecodeWorker>(m_cache);
     m_worker->moveToThread(&m_thread);
     connect(m_worker.get(), &DecodeWorker::opened, this, &AvPlayer::onOpened);
     connect(m_worker.get(), &DecodeWorker::frameReady, this, &AvPlayer::onFrameReady);
-    connect(m_worker.get(), &DecodeWorker::frameDecoded, this, &AvPlayer::onFrameDecoded);
     m_thread.setObjectName(QStringLiteral("PlayerDecode"));
     m_thread.start();
     m_audio = std::make_unique<PlayerAudio>(this);
@@ -170,7 +170,6 @@ void AvPlayer::setPlayerFileName(const QString& path) {
     m_position = 0;
     m_shownFrame = -1;
     m_picture = QImage();
-    m_window.clear();
     m_view->setPicture(m_picture);
     if (m_fullScreen)
         m_fullScreen->setPicture(m_picture);
@@ -193,10 +192,11 @@ int AvPlayer::clampFrame(int frame) const {
 void AvPlayer::requestFrame(int frame) {
     m_position = clampFrame(frame);
     if (m_frameCount != 0) {
-        // The worker hears of every position, kept or not: it decodes ahead of it.
+        // The worker hears of every position, kept or not: it decodes ahead of it, and the
+        // cache keeps its pictures around it.
         m_worker->requestFrame(m_generation, m_position);
         if (m_frameCount > 0 && m_position != m_shownFrame) {
-            if (std::optional<QImage> kept = m_window.get(m_position))
+            if (std::optional<QImage> kept = m_cache->get(m_position))
                 showPicture(m_position, *kept);
         }
     }
@@ -333,11 +333,6 @@ void AvPlayer::onOpened(quint64 generation, bool ok, int frameCount, int rateNum
     }
     updateControls();
     emit fileOpened(ok);
-}
-
-void AvPlayer::onFrameDecoded(quint64 generation, int frame, QImage picture) {
-    if (generation == m_generation)
-        m_window.put(frame, picture, m_position);
 }
 
 // Only the position last asked for is shown, so that an answer to an older request never

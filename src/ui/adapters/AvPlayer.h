@@ -56,6 +56,8 @@ public:
     bool seekEnabled() const { return m_seekEnabled; }
     // The full-screen window while PlayerDisplaySize is 3, else null.
     QWidget* fullScreenWindow() const;
+    // The window of decoded pictures this player shares with its decode worker.
+    const FrameCache& frameCache() const { return *m_cache; }
 
     // The Windows virtual-key number of a key event (keypad 4 = 100, keypad 6 = 102); 0 for a
     // key that has none.
@@ -76,7 +78,6 @@ private:
     void onOpened(quint64 generation, bool ok, int frameCount, int rateNum, int rateDen,
                   QSize size);
     void onFrameReady(quint64 generation, int frame, QImage picture);
-    void onFrameDecoded(quint64 generation, int frame, QImage picture);
     void showPicture(int frame, const QImage& picture);
     void requestFrame(int frame);
     void playTick();
@@ -86,6 +87,8 @@ private:
     int clampFrame(int frame) const;
 
     QThread m_thread;
+    // The decode worker fills the cache; a step to a kept frame is shown from it at once.
+    std::shared_ptr<FrameCache> m_cache;
     std::unique_ptr<DecodeWorker> m_worker;
     PictureWidget* m_view = nullptr;
     std::unique_ptr<PictureWidget> m_fullScreen;
@@ -94,9 +97,6 @@ private:
     QToolButton* m_forward = nullptr;
     QLabel* m_readout = nullptr;
     std::unique_ptr<PlayerAudio> m_audio;
-    // The worker's window of decoded pictures, mirrored here (the pictures are shared), so a
-    // step to a kept frame shows at once.
-    FrameCache m_window;
 
     QString m_path;
     quint64 m_generation = 0;
