@@ -806,26 +806,15 @@ void AvCaptureControl::StopCapture() {
 }
 
 void AvCaptureControl::finishRecording(const QString& warning) {
-    m_lastCounters = m_engine->counters();
-    if (!warning.isEmpty()) {
-        // Ended by a failure (a full disk, a lost device): pictures counted on capture may never
-        // have reached the file. The count is what the file holds, so that the review screen
-        // never takes frames past its end for part of the run.
-        media::FileSource file;
-        media::AviFileInfo info;
-        if (file.open(m_streamFile) == 0 &&
-            media::parseAviInfo(file, false, info) == media::AviReadStatus::Ok)
-            m_lastCounters.framesCaptured =
-                std::min<qint64>(m_lastCounters.framesCaptured, info.dwLength);
-        else
-            m_lastCounters.framesCaptured = 0;
-    }
+    m_lastCounters = m_engine->counters(); // what the file holds, also after a failure
     m_recording = false;
     m_statusTimer.stop();
     if (!warning.isEmpty())
         emit WarningMessage(0, QStringLiteral("The recording %1 was ended: %2. What was recorded "
                                               "until then is kept.")
                                    .arg(m_streamFile, warning));
+    if (const QString notice = m_engine->notice(); !notice.isEmpty())
+        emit WarningMessage(0, notice);
     emit CaptureStatus(301, QStringLiteral("Recording ended: %1 frames (%2 dropped) in %3")
                                 .arg(m_lastCounters.framesCaptured)
                                 .arg(m_lastCounters.framesDropped)
