@@ -250,7 +250,7 @@ void CaptureEngine::deviceLoop(std::stop_token stop) {
         }
         frame->pts = index;
         m_dropped += index - next; // slots no picture reached
-        CaptureItem item{std::move(frame), toneFor(next, index + 1)};
+        CaptureItem item{std::move(frame), toneFor(next, index + 1), m_soundFailed};
         const int64_t sampleFrames = int64_t(item.audio.size()) / std::max(1, channels);
         const bool taken = m_config.paced ? m_queue->tryPush(item) : m_queue->pushWait(item, stop);
         if (taken) {
@@ -328,6 +328,7 @@ void CaptureEngine::recordLoop() {
     FramePtr last;            // the last picture written: it fills the slots after it
     int64_t soundWritten = 0; // sample frames in the file
     int64_t silenceFrom = -1; // sample frame where the lost sound begins
+    bool soundLost = false;   // from the first picture the device sent after the failure
     auto failWriting = [&] {
         writing = false;
         endSession(writer->error());
@@ -340,7 +341,7 @@ void CaptureEngine::recordLoop() {
     };
     // After the sound failed, silence keeps the sound track as long as the pictures.
     auto fillSilence = [&] {
-        if (!writing || !sound || !m_soundFailed)
+        if (!writing || !sound || !soundLost)
             return;
         if (silenceFrom < 0)
             silenceFrom = soundWritten;
@@ -375,6 +376,7 @@ void CaptureEngine::recordLoop() {
         }
     };
     while (std::optional<CaptureItem> item = m_queue->pop()) {
+        soundLost = soundLost || item->soundLost;
         if (item->video) {
             if (live.effectGeneration() != generation) {
                 if (chain.active()) // the frames an effect holds back still belong to the file
@@ -404,6 +406,7 @@ void CaptureEngine::recordLoop() {
         last->pts = m_clock - 1;
         writeVideo(last.get());
     }
+    soundLost = soundLost || m_soundFailed; // every picture is written: the rest is silence
     fillSilence();
     if (writer && !writer->finish() && writing)
         endSession(writer->error());

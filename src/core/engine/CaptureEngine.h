@@ -24,6 +24,7 @@ namespace av {
 struct CaptureItem {
     FramePtr video;             // null: sound alone
     std::vector<int16_t> audio; // interleaved signed 16-bit sample frames
+    bool soundLost = false;     // the sound source has failed: no sound comes for this picture
 };
 
 // Bounded by pictures: a full queue refuses a picture, its sound is still taken (sound is small;
