@@ -101,7 +101,7 @@ int CaptureEngine::start(SessionConfig config) {
         m_notice.clear();
     }
     if (m_config.writer) {
-        const QString timing = m_config.writer->path() + QStringLiteral(".timing");
+        const QString timing = capture::timingRecordPath(m_config.writer->path());
         if (!m_timing.open(timing, capture::Fraction{m_config.fps, 1},
                            QDateTime::currentDateTimeUtc()))
             m_notice = QStringLiteral("The timing record %1 cannot be written.").arg(timing);
