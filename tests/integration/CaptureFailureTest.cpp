@@ -3,6 +3,7 @@
 #include "CaptureTestSupport.h"
 
 #include "core/engine/CaptureEngine.h"
+#include "core/run/TimingRecord.h"
 
 #include <QFileInfo>
 #include <QProcess>
@@ -70,6 +71,14 @@ TEST(CaptureFailure, KilledRecordingStillOpensAndPlays) {
     expectFramesInOrder(r, 10);
     EXPECT_EQ(r.videoCodec, "mjpeg");
     EXPECT_GT(r.sound.size(), 0u);
+    // The timing record kept pace with the file: its rate and a capture time each second.
+    QFile timingFile(capture::timingRecordPath(path));
+    ASSERT_TRUE(timingFile.open(QIODevice::ReadOnly));
+    const auto timing = capture::TimingRecord::parse(timingFile.readAll());
+    ASSERT_TRUE(timing.has_value());
+    EXPECT_EQ(timing->rate.num, 25);
+    EXPECT_EQ(timing->end, -1);
+    EXPECT_GE(timing->times.size(), 1u);
 }
 
 TEST(CaptureFailure, FullDiskEndsTheRecordingCleanlyAndKeepsTheFile) {
