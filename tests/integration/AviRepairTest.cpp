@@ -106,7 +106,10 @@ TEST_P(AviRepair, CopyHoldsTheSameFramesUnderTheSameNumbers) {
     const QByteArray copy = sha1(result.path);
     EXPECT_FALSE(av::repairCopy(run).ok);
     EXPECT_EQ(sha1(result.path), copy);
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    for (const QString& name : QDir(dir.path()).entryList(QDir::Files | QDir::Hidden))
+        EXPECT_TRUE(name == "Annpass1.avi" || name == "Annpass1.avi.timing" ||
+                    name == "Annpass1-repaired.avi")
+            << name.toStdString();
 }
 
 void ffmpegRecording(QProcess& p, const QStringList& picture, const QString& path) {

@@ -2,9 +2,14 @@
 #include "CaptureFileReader.h"
 #include "CaptureTestSupport.h"
 
+#include "core/engine/CaptureEngine.h"
+#include "core/run/TimingRecord.h"
+
 #include <QFileInfo>
 #include <QProcess>
 #include <QThread>
+#include <algorithm>
+#include <atomic>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -66,6 +71,14 @@ TEST(CaptureFailure, KilledRecordingStillOpensAndPlays) {
     expectFramesInOrder(r, 10);
     EXPECT_EQ(r.videoCodec, "mjpeg");
     EXPECT_GT(r.sound.size(), 0u);
+    // The timing record kept pace with the file: its rate and a capture time each second.
+    QFile timingFile(capture::timingRecordPath(path));
+    ASSERT_TRUE(timingFile.open(QIODevice::ReadOnly));
+    const auto timing = capture::TimingRecord::parse(timingFile.readAll());
+    ASSERT_TRUE(timing.has_value());
+    EXPECT_EQ(timing->rate.num, 25);
+    EXPECT_EQ(timing->end, -1);
+    EXPECT_GE(timing->times.size(), 1u);
 }
 
 TEST(CaptureFailure, FullDiskEndsTheRecordingCleanlyAndKeepsTheFile) {
@@ -95,4 +108,55 @@ TEST(CaptureFailure, FullDiskEndsTheRecordingCleanlyAndKeepsTheFile) {
     EXPECT_EQ(rig.events.count(301), 1);
     const Recording r = readRecording(rig.path("full.avi"));
     expectFramesInOrder(r, 3);
+}
+
+TEST(CaptureFailure, LostSoundLeavesSilenceAndThePicturesGoOn) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("tone.avi");
+    std::atomic<int> ended{0};
+    av::CaptureEngine engine([](QImage) {}, [&](int, QString) { ++ended; });
+    auto live = std::make_shared<av::LiveSettings>();
+    const QSize size(320, 240);
+    const AVPixelFormat format = av::testCameraFormats().front().format;
+    av::SessionConfig config;
+    config.video = std::make_unique<av::TestCameraSource>(size, format, 25, false, live);
+    config.live = live;
+    config.fps = 25;
+    config.paced = false;
+    config.frameLimit = 75;
+    config.sound = av::SoundSource::TestTone;
+    config.sampleRate = 22050;
+    config.channels = 1;
+    config.toneFailsAtSlot = 30; // 1.2 s into the recording
+    av::RecordingSettings rs;
+    rs.path = path;
+    rs.width = size.width();
+    rs.height = size.height();
+    rs.sourceFormat = format;
+    rs.fps = 25;
+    rs.videoCompressor = 0;
+    rs.audio = true;
+    rs.sampleRate = 22050;
+    rs.channels = 1;
+    config.writer = std::make_unique<av::AviWriter>(rs);
+    engine.start(std::move(config));
+    ASSERT_TRUE(waitUntil([&] { return ended > 0; })) << "the recording did not reach its end";
+    EXPECT_EQ(engine.stop(), QString()) << "the lost sound is no failure of the recording";
+    EXPECT_EQ(ended, 1);
+    const QString notice = engine.notice();
+    EXPECT_TRUE(notice.contains("from 1.2 s to the end at 3.0 s")) << notice.toStdString();
+    EXPECT_EQ(engine.counters().framesCaptured, 75);
+    EXPECT_EQ(engine.counters().samplesCaptured, 3 * 22050);
+
+    // The file plays to its end, its sound as long as its pictures and silent from 1.2 s.
+    const Recording r = readRecording(path);
+    expectFramesInOrder(r, 75);
+    EXPECT_EQ(r.numbers.size(), 75u);
+    ASSERT_EQ(r.sound.size(), size_t(3 * 22050));
+    const auto loud = [&](size_t from, size_t to) {
+        return std::any_of(r.sound.begin() + ptrdiff_t(from), r.sound.begin() + ptrdiff_t(to),
+                           [](int16_t s) { return s != 0; });
+    };
+    EXPECT_TRUE(loud(0, 26460));
+    EXPECT_FALSE(loud(26460, r.sound.size()));
 }

@@ -23,6 +23,7 @@ struct Recording {
     int sampleRate = 0;
     int channels = 0;
     std::vector<std::optional<int>> numbers; // per decoded picture
+    std::vector<int64_t> places;             // per decoded picture: its place in the file
     std::vector<QImage> pictures;            // kept when asked for
     std::vector<int16_t> sound;              // first channel, decoded to 16 bits
 };
@@ -86,6 +87,7 @@ inline Recording readRecording(const QString& path, bool keepPictures = false) {
             int stride[4] = {int(img.bytesPerLine()), 0, 0, 0};
             sws_scale(sws.get(), frame->data, frame->linesize, 0, frame->height, dst, stride);
             r.numbers.push_back(readFrameNumber(img));
+            r.places.push_back(frame->best_effort_timestamp);
             if (keepPictures)
                 r.pictures.push_back(img);
             av_frame_unref(frame.get());

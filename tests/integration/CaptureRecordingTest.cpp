@@ -4,7 +4,9 @@
 
 #include "core/engine/Codecs.h"
 #include "core/engine/TestCamera.h"
+#include "core/run/TimingRecord.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <cmath>
 #include <gtest/gtest.h>
@@ -26,6 +28,13 @@ std::vector<int64_t> loudOnsets(const std::vector<int16_t>& sound, int rate) {
             last = int64_t(i);
         }
     return onsets;
+}
+
+std::optional<capture::TimingRecord> timingOf(const QString& avi) {
+    QFile f(avi + ".timing");
+    if (!f.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return capture::TimingRecord::parse(f.readAll());
 }
 
 } // namespace
@@ -65,6 +74,16 @@ TEST(CaptureRecording, EveryFrameInOrderWithSoundOfTheSameLength) {
     EXPECT_LE(onsets[0], 2);
     EXPECT_GE(onsets[1], 22050);
     EXPECT_LE(onsets[1], 22052);
+
+    // The timing record: every slot a picture of its own, one capture time each second.
+    const auto timing = timingOf(rig.path("run.avi"));
+    ASSERT_TRUE(timing.has_value());
+    EXPECT_EQ(timing->rate.num, 25);
+    EXPECT_EQ(timing->end, 50);
+    EXPECT_TRUE(timing->notes.empty());
+    ASSERT_EQ(timing->times.size(), 2u);
+    EXPECT_EQ(timing->times[1].first, 25);
+    EXPECT_EQ(timing->realDurationUs(0, 25), 1000000);
 }
 
 TEST(CaptureRecording, SoundStaysInStepWithThePicturesOverAMinute) {
@@ -160,7 +179,7 @@ TEST(CaptureRecording, CompressorQualityReachesTheFile) {
     }
 }
 
-TEST(CaptureRecording, DroppedFramesAreGapsInTheFileAndCounted) {
+TEST(CaptureRecording, DroppedFramesRepeatInTheFileAndTheCountIsTheFile) {
     TestCameraRig rig;
     // 1920x1080 32-bit pictures at 120 per second through a lossless compressor: the recording
     // cannot keep up, so the device must drop (and never wait).
@@ -176,33 +195,37 @@ TEST(CaptureRecording, DroppedFramesAreGapsInTheFileAndCounted) {
     rig.ctl.setAudioDeviceIndex(-1);
     rig.ctl.setTestCameraPacing(true);
     rig.record("drops.avi", 120, 1);
+    // Every slot of the second is in the file, a dropped one as a repeat of the picture before.
     const int64_t captured = rig.ctl.FramesCaptured();
     const int64_t dropped = rig.ctl.FramesDropped();
-    EXPECT_EQ(captured + dropped, 120);
+    EXPECT_EQ(captured, 120);
     EXPECT_GT(dropped, 0);
 
     const Recording r = readRecording(rig.path("drops.avi"));
     ASSERT_TRUE(r.opened);
-    ASSERT_EQ(int64_t(r.numbers.size()), captured);
-    int64_t gaps = 0;
-    int previous = -1;
-    for (const auto& n : r.numbers) {
-        ASSERT_TRUE(n.has_value());
-        ASSERT_GT(*n, previous);
-        gaps += *n - previous - 1;
-        previous = *n;
+    EXPECT_EQ(r.headerFrames, captured); // the count handed on is the file's length
+    ASSERT_EQ(r.numbers.size(), r.places.size());
+    int64_t ownPictures = 0, previous = -1;
+    for (size_t i = 0; i < r.numbers.size(); ++i) {
+        ASSERT_TRUE(r.numbers[i].has_value());
+        ASSERT_GT(r.places[i], previous) << "picture " << i;
+        ASSERT_LT(r.places[i], captured);
+        ASSERT_LE(*r.numbers[i], r.places[i]) << "no picture ahead of its time";
+        ownPictures += *r.numbers[i] == r.places[i];
+        previous = r.places[i];
     }
-    gaps += 119 - previous; // pictures dropped after the last one written
-    EXPECT_EQ(gaps, dropped);
-    // Dropped pictures keep their place in time: the file is as long as the clock ran.
-    EXPECT_EQ(r.headerFrames, previous + 1);
+    EXPECT_EQ(captured - ownPictures, dropped);
+    const auto timing = timingOf(rig.path("drops.avi"));
+    ASSERT_TRUE(timing.has_value());
+    EXPECT_EQ(timing->end, captured);
+    EXPECT_EQ(timing->repeatedSlots(0, captured - 1), dropped);
 }
 
 TEST(CaptureRecording, AnExistingFileIsNeverReplaced) {
     TestCameraRig rig;
     const QString path = rig.path("taken.avi");
-    {
-        QFile f(path);
+    for (const QString& p : {path, path + ".timing"}) {
+        QFile f(p);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write("precious");
     }
@@ -215,9 +238,11 @@ TEST(CaptureRecording, AnExistingFileIsNeverReplaced) {
         EXPECT_TRUE(e.description().contains("taken.avi"));
     }
     EXPECT_FALSE(rig.ctl.recording());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), "precious");
+    for (const QString& p : {path, path + ".timing"}) {
+        QFile f(p);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), "precious");
+    }
     // A folder that does not exist: cannot be created, and nothing is left behind.
     rig.ctl.setStreamFileName(rig.path("no/such/folder/run.avi"));
     try {
@@ -226,6 +251,8 @@ TEST(CaptureRecording, AnExistingFileIsNeverReplaced) {
     } catch (const platform::ControlError& e) {
         EXPECT_EQ(e.number(), platform::errors::kFileCreateFailed);
     }
+    EXPECT_EQ(QDir(rig.dir.path()).entryList(QDir::Files),
+              QStringList({"taken.avi", "taken.avi.timing"}));
     EXPECT_EQ(rig.events.count(301), 0);
 }
 

@@ -294,7 +294,7 @@ TEST_F(EventDay, ADayOfRunsLeavesExactlyTheRightFilesOnDisk) {
     for (const DayRun& run : runs) {
         const QString name = QFileInfo(run.file).fileName();
         if (!expectedFiles.contains(name))
-            expectedFiles << name << name + ".info";
+            expectedFiles << name << name + ".info" << name + ".timing";
     }
     expectedFiles << logName;
     expectedFiles.sort();

@@ -110,19 +110,24 @@ TEST(SessionLogAppend, KeepsEarlierLinesAndReportsFailure) {
     EXPECT_EQ(contents(log), before);
 }
 
-TEST(RunRename, NeverReplacesAnExistingFile) {
+TEST(RunRename, NeverReplacesAnExistingFileAndTakesTheTimingRecordAlong) {
     QTemporaryDir dir;
     const QString from = dir.filePath("AnnXpass1.avi");
     const QString to = dir.filePath("Annpass1.avi");
     ASSERT_TRUE(writeFile(from, "new run"));
+    ASSERT_TRUE(writeFile(from + ".timing", "new timing"));
     ASSERT_TRUE(writeFile(to, "old run"));
     EXPECT_TRUE(renameNoReplace(from, to).has_value());
     EXPECT_EQ(contents(from), "new run");
     EXPECT_EQ(contents(to), "old run");
+    EXPECT_EQ(contents(from + ".timing"), "new timing");
+    EXPECT_FALSE(QFile::exists(to + ".timing"));
 
     const QString free = dir.filePath("Ann Bpass1.avi");
     EXPECT_FALSE(renameNoReplace(from, free).has_value());
     EXPECT_EQ(contents(free), "new run");
+    EXPECT_EQ(contents(free + ".timing"), "new timing");
     EXPECT_FALSE(QFile::exists(from));
+    EXPECT_FALSE(QFile::exists(from + ".timing"));
     EXPECT_TRUE(renameNoReplace(dir.filePath("missing.avi"), dir.filePath("x.avi")).has_value());
 }

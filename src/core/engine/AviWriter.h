@@ -48,6 +48,7 @@ public:
     // Drains the encoders, writes the index and closes the file. Safe to call twice.
     bool finish();
 
+    const QString& path() const { return m_settings.path; }
     const QString& error() const { return m_error; }
     bool failed() const { return !m_error.isEmpty(); }
     int64_t bytesWritten() const;

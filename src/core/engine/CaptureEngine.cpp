@@ -1,5 +1,7 @@
 #include "core/engine/CaptureEngine.h"
 
+#include "core/run/FrameClock.h"
+
 extern "C" {
 #include <libavutil/imgutils.h>
 }
@@ -88,10 +90,19 @@ int CaptureEngine::start(SessionConfig config) {
         1, av_image_get_buffer_size(m_config.video->format(), size.width(), size.height(), 32));
     // About 64 MB of pictures: half a second or more at 1920x1080.
     m_queue = std::make_unique<CaptureQueue>(std::clamp(64 * 1024 * 1024 / bytes, 3, 30));
-    m_captured = m_dropped = m_samples = m_clock = 0;
+    m_captured = m_dropped = m_samples = m_clock = m_extras = 0;
+    m_soundFailed = false;
     {
         std::lock_guard lock(m_warningMutex);
         m_warning.clear();
+        m_soundError.clear();
+        m_notice.clear();
+    }
+    if (m_config.writer) {
+        const QString timing = capture::timingRecordPath(m_config.writer->path());
+        if (!m_timing.open(timing, capture::Fraction{m_config.fps, 1},
+                           QDateTime::currentDateTimeUtc()))
+            m_notice = QStringLiteral("The timing record %1 cannot be written.").arg(timing);
     }
     m_stopping = false;
     m_previewPending = false;
@@ -143,7 +154,13 @@ void CaptureEngine::setPreviewSize(QSize size) {
 }
 
 CaptureCounters CaptureEngine::counters() const {
-    return CaptureCounters{m_captured.load(), m_dropped.load(), m_samples.load(), m_clock.load()};
+    return CaptureCounters{m_captured.load(), m_dropped.load(), m_samples.load(), m_clock.load(),
+                           m_extras.load()};
+}
+
+QString CaptureEngine::notice() const {
+    std::lock_guard lock(m_warningMutex);
+    return m_notice;
 }
 
 void CaptureEngine::endSession(const QString& warning) {
@@ -152,15 +169,30 @@ void CaptureEngine::endSession(const QString& warning) {
         m_warning = warning;
 }
 
+// Device or sound thread. The pictures go on; the recording thread writes silence from here.
+void CaptureEngine::soundFailed(const QString& why) {
+    {
+        std::lock_guard lock(m_warningMutex);
+        if (m_soundFailed)
+            return;
+        m_soundError = why;
+    }
+    m_soundFailed = true;
+}
+
 // Device thread.
 void CaptureEngine::deviceLoop(std::stop_token stop) {
+    using capture::SlotKind;
     VideoSource& source = *m_config.video;
     const int fps = m_config.fps;
     const int rate = m_config.sampleRate;
     const int channels = m_config.channels;
-    const bool tone = m_config.sound == SoundSource::TestTone;
+    bool tone = m_config.sound == SoundSource::TestTone;
     const int64_t limit = m_config.frameLimit;
-    int64_t next = 0;
+    capture::FrameClock clock(capture::Fraction{fps, 1}, capture::Fraction{1, 1000000});
+    capture::TimingRecordWriter* timing = m_timing.isOpen() ? &m_timing : nullptr;
+    int64_t next = 0;     // slots handed on
+    int64_t nextTime = 0; // the next slot whose capture time goes into the timing record
     auto toneFor = [&](int64_t from, int64_t to) {
         std::vector<int16_t> audio;
         if (!tone || to <= from)
@@ -171,7 +203,15 @@ void CaptureEngine::deviceLoop(std::stop_token stop) {
         tone::fill(audio.data(), a, int(b - a), channels, rate, fps);
         return audio;
     };
+    auto note = [&](int64_t slot, SlotKind kind) {
+        if (timing)
+            timing->note(slot, kind);
+    };
     while (!stop.stop_requested() && !(limit > 0 && next >= limit)) {
+        if (tone && m_config.toneFailsAtSlot >= 0 && next >= m_config.toneFailsAtSlot) {
+            tone = false;
+            soundFailed(QStringLiteral("the test tone stopped"));
+        }
         FramePtr frame = source.read(stop);
         if (!frame) {
             if (!stop.stop_requested()) {
@@ -181,8 +221,18 @@ void CaptureEngine::deviceLoop(std::stop_token stop) {
             }
             break;
         }
-        int64_t index = std::max<int64_t>(frame->pts, next);
-        if (limit > 0 && index >= limit) { // skipped past the end: the rest counts as dropped
+        const capture::Placement place = clock.place(frame->pts);
+        if (place.extra) {
+            ++m_extras;
+            note(place.slot, SlotKind::Extra);
+            continue;
+        }
+        const int64_t index = place.slot;
+        if (place.jumped)
+            note(index, SlotKind::Jump);
+        for (int64_t k = next; k < std::min(index, limit > 0 ? limit : index); ++k)
+            note(k, SlotKind::Gap);
+        if (limit > 0 && index >= limit) { // skipped past the end: the rest repeats
             m_dropped += limit - next;
             if (tone && m_queue->pushAudio(toneFor(next, limit)))
                 m_samples +=
@@ -191,40 +241,45 @@ void CaptureEngine::deviceLoop(std::stop_token stop) {
             m_clock = next;
             break;
         }
+        if (timing && index >= nextTime) { // one capture time a second
+            timing->time(index, place.time);
+            timing->flush();
+            nextTime = (index / fps + 1) * fps;
+        }
         frame->pts = index;
-        m_dropped += index - next; // pictures the device skipped
-        CaptureItem item{std::move(frame), toneFor(next, index + 1)};
+        m_dropped += index - next; // slots no picture reached
+        CaptureItem item{std::move(frame), toneFor(next, index + 1), m_soundFailed};
         const int64_t sampleFrames = int64_t(item.audio.size()) / std::max(1, channels);
         const bool taken = m_config.paced ? m_queue->tryPush(item) : m_queue->pushWait(item, stop);
         if (taken) {
-            ++m_captured;
             m_samples += sampleFrames;
         } else {
             if (stop.stop_requested())
                 break;
-            ++m_dropped; // the recording is behind: the picture goes, its sound stays
+            ++m_dropped; // the recording is behind: the picture goes, its slot repeats
+            note(index, SlotKind::Drop);
             if (!item.audio.empty() && m_queue->pushAudio(std::move(item.audio)))
                 m_samples += sampleFrames;
         }
         next = index + 1;
         m_clock = next;
     }
+    if (timing)
+        timing->flush();
     m_soundStop.request_stop();
     if (m_soundThread.joinable())
         m_soundThread.join();
     m_queue->close();
 }
 
-// Sound thread (a sound device, not the test tone).
+// Sound thread (a sound device, not the test tone). A failure ends the sound, not the session.
 void CaptureEngine::soundLoop(std::stop_token stop) {
     AlsaSource& source = *m_config.soundDevice;
     while (!stop.stop_requested()) {
         std::vector<int16_t> audio = source.read(stop);
         if (audio.empty()) {
-            if (!stop.stop_requested()) {
-                endSession(source.error());
-                m_deviceStop.request_stop();
-            }
+            if (!stop.stop_requested())
+                soundFailed(source.error());
             return;
         }
         const int64_t frames = int64_t(audio.size()) / std::max(1, source.channels());
@@ -260,22 +315,66 @@ void CaptureEngine::recordLoop() {
     LiveSettings& live = *m_config.live;
     const QSize size = m_config.video->size();
     const AVPixelFormat format = m_config.video->format();
+    const int fps = m_config.fps;
+    const int rate = m_config.sampleRate;
+    const int channels = std::max(1, m_config.channels);
+    const bool sound = m_config.sound != SoundSource::None;
     FilterChain chain;
     int generation = -1;
     bool writing = writer != nullptr;
+    int64_t inFile = 0;       // slots in the file: the last one written + 1
+    FramePtr last;            // the last picture written: it fills the slots after it
+    int64_t soundWritten = 0; // sample frames in the file
+    int64_t silenceFrom = -1; // sample frame where the lost sound begins
+    bool soundLost = false;   // from the first picture the device sent after the failure
     auto failWriting = [&] {
         writing = false;
         endSession(writer->error());
         m_deviceStop.request_stop();
     };
+    auto writeAudio = [&](const int16_t* samples, int count) {
+        if (writing && !writer->writeAudio(samples, count))
+            failWriting();
+        soundWritten += count;
+    };
+    // After the sound failed, silence keeps the sound track as long as the pictures.
+    auto fillSilence = [&] {
+        if (!writing || !sound || !soundLost)
+            return;
+        if (silenceFrom < 0)
+            silenceFrom = soundWritten;
+        const int64_t target = tone::samplesBefore(inFile, rate, fps);
+        std::vector<int16_t> zeros;
+        while (writing && soundWritten < target) {
+            const int n = int(std::min<int64_t>(target - soundWritten, 4096));
+            zeros.assign(size_t(n * channels), 0);
+            writeAudio(zeros.data(), n);
+            m_samples += n;
+        }
+    };
+    auto writeVideo = [&](AVFrame* f) {
+        if (!writing)
+            return;
+        if (!writer->writeVideo(f)) {
+            failWriting();
+            return;
+        }
+        inFile = f->pts + 1;
+        m_captured = inFile;
+        fillSilence();
+    };
     auto handle = [&](std::vector<FramePtr> frames) {
         for (FramePtr& f : frames) {
             makePreview(f.get());
-            if (writing && !writer->writeVideo(f.get()))
-                failWriting();
+            if (writer)
+                writeVideo(f.get());
+            else
+                m_captured = f->pts + 1;
+            last = std::move(f);
         }
     };
     while (std::optional<CaptureItem> item = m_queue->pop()) {
+        soundLost = soundLost || item->soundLost;
         if (item->video) {
             if (live.effectGeneration() != generation) {
                 if (chain.active()) // the frames an effect holds back still belong to the file
@@ -292,18 +391,40 @@ void CaptureEngine::recordLoop() {
             if (gain != 100)
                 for (int16_t& s : item->audio)
                     s = int16_t(std::clamp(int(s) * gain / 100, -32768, 32767));
-            const int channels = std::max(1, m_config.channels);
-            if (writing &&
-                !writer->writeAudio(item->audio.data(), int(item->audio.size()) / channels))
-                failWriting();
+            writeAudio(item->audio.data(), int(item->audio.size()) / channels);
             if (m_config.listen)
                 m_config.listen(item->audio);
         }
     }
     if (chain.active())
         handle(chain.apply(nullptr));
+    // The last slots of the clock had no room in the recording: the last picture fills them, so
+    // that the file is as long as the clock ran.
+    if (writing && last && inFile < m_clock) {
+        last->pts = m_clock - 1;
+        writeVideo(last.get());
+    }
+    soundLost = soundLost || m_soundFailed; // every picture is written: the rest is silence
+    fillSilence();
     if (writer && !writer->finish() && writing)
         endSession(writer->error());
+    if (writer && writer->failed()) {
+        // Slots handed to the writer may never have reached the disk: the count is what the
+        // file holds, so that the review never takes frames past its end.
+        m_captured = std::min<int64_t>(m_captured, writer->framesWritten());
+    }
+    if (m_timing.isOpen())
+        m_timing.finish(m_captured);
+    if (silenceFrom >= 0) {
+        std::lock_guard lock(m_warningMutex);
+        const QString text =
+            QStringLiteral("The sound stopped during the recording (%1): from %2 s to the end "
+                           "at %3 s the recording has no sound.")
+                .arg(m_soundError)
+                .arg(double(silenceFrom) / rate, 0, 'f', 1)
+                .arg(double(soundWritten) / rate, 0, 'f', 1);
+        m_notice = m_notice.isEmpty() ? text : m_notice + QLatin1Char(' ') + text;
+    }
 }
 
 } // namespace av

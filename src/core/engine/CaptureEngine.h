@@ -5,6 +5,7 @@
 // applies the effect, makes the live pictures and writes the file.
 #include "core/engine/AviWriter.h"
 #include "core/engine/CaptureSources.h"
+#include "core/run/TimingRecord.h"
 
 #include <QImage>
 #include <QSize>
@@ -23,6 +24,7 @@ namespace av {
 struct CaptureItem {
     FramePtr video;             // null: sound alone
     std::vector<int16_t> audio; // interleaved signed 16-bit sample frames
+    bool soundLost = false;     // the sound source has failed: no sound comes for this picture
 };
 
 // Bounded by pictures: a full queue refuses a picture, its sound is still taken (sound is small;
@@ -55,22 +57,28 @@ struct SessionConfig {
     std::unique_ptr<VideoSource> video;
     int fps = 30;
     bool paced = true;      // false: the device waits for room (unpaced test camera)
-    int64_t frameLimit = 0; // pictures on the frame clock; 0 = no limit
+    int64_t frameLimit = 0; // slots on the frame clock; 0 = no limit
     SoundSource sound = SoundSource::None;
     std::unique_ptr<AlsaSource> soundDevice; // with SoundSource::Device
     int sampleRate = 44100;
     int channels = 2;
-    std::unique_ptr<AviWriter> writer; // null: live picture only
+    // Null: live picture only. A recording keeps its timing record beside it (`<file>.timing`).
+    std::unique_ptr<AviWriter> writer;
+    // Test hook: the test tone fails when the clock reaches this slot; -1: never.
+    int64_t toneFailsAtSlot = -1;
     std::shared_ptr<LiveSettings> live;
     // Hears the sound (after the input gain), on the recording thread; empty: nobody listens.
     std::function<void(const std::vector<int16_t>&)> listen;
 };
 
+// Frames are slots of the frame clock. A slot no picture reached, or whose picture the recording
+// had no room for, repeats the previous picture in the file.
 struct CaptureCounters {
-    int64_t framesCaptured = 0;
-    int64_t framesDropped = 0;
-    int64_t samplesCaptured = 0;
-    int64_t clockFrames = 0; // frames on the frame clock so far (captured + dropped)
+    int64_t framesCaptured = 0;  // slots in the file (written so far), repeats included
+    int64_t framesDropped = 0;   // slots that repeat the previous picture
+    int64_t samplesCaptured = 0; // sample frames in the file, silence written for lost sound too
+    int64_t clockFrames = 0;     // slots on the frame clock so far
+    int64_t extraPictures = 0;   // pictures dropped because their slot was taken
 };
 
 class CaptureEngine {
@@ -99,6 +107,9 @@ public:
     void previewShown() { m_previewPending = false; }
 
     CaptureCounters counters() const;
+    // What the operator should hear about the last recording although it went on (its sound
+    // failed); empty: nothing. Read after stop().
+    QString notice() const;
 
 private:
     void deviceLoop(std::stop_token stop);
@@ -106,6 +117,7 @@ private:
     void recordLoop();
     void makePreview(const AVFrame* frame);
     void endSession(const QString& warning);
+    void soundFailed(const QString& why);
 
     PreviewFn m_preview;
     EndedFn m_ended;
@@ -129,8 +141,13 @@ private:
     std::atomic<int64_t> m_dropped{0};
     std::atomic<int64_t> m_samples{0};
     std::atomic<int64_t> m_clock{0};
-    std::mutex m_warningMutex;
-    QString m_warning;   // first failure of the session
+    std::atomic<int64_t> m_extras{0};
+    std::atomic<bool> m_soundFailed{false};
+    capture::TimingRecordWriter m_timing; // device thread, then the recording thread at the end
+    mutable std::mutex m_warningMutex;
+    QString m_warning; // first failure of the session
+    QString m_soundError;
+    QString m_notice;
     SwsPtr m_previewSws; // recording thread only
 };
 

@@ -95,6 +95,9 @@ void CaptureRecorder::finishRecording(const QString& warning) {
         emit warningMessage(0, QStringLiteral("The recording %1 was ended: %2. What was recorded "
                                               "until then is kept.")
                                    .arg(m_path, warning));
+    // What the operator should know about the run itself (seconds without sound).
+    if (const QString notice = m_engine->notice(); !notice.isEmpty())
+        emit warningMessage(0, notice);
     emit captureStatus(301, QStringLiteral("Recording ended: %1 frames (%2 dropped) in %3")
                                 .arg(m_lastCounters.framesCaptured)
                                 .arg(m_lastCounters.framesDropped)

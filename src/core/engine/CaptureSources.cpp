@@ -78,6 +78,7 @@ FramePtr TestCameraSource::read(std::stop_token stop) {
             return nullptr;
     }
     FramePtr f = m_picture.render(m_next, m_live->channel.load(), m_live->look());
+    f->pts = m_next * 1000000 / m_fps;
     ++m_next;
     return f;
 }
@@ -88,7 +89,7 @@ int V4l2Source::interrupted(void* opaque) {
 
 V4l2Source::V4l2Source(const QString& devnode, QSize size, const QString& pixelFormat, int input,
                        int fps)
-    : m_size(size), m_fps(fps) {
+    : m_size(size) {
     registerDevices();
     const AVInputFormat* v4l2 = av_find_input_format("video4linux2");
     if (!v4l2)
@@ -157,18 +158,12 @@ FramePtr V4l2Source::read(std::stop_token stop) {
                 m_error = QStringLiteral("The camera changed its picture format");
                 return nullptr;
             }
+            // The driver's capture time; without one, the time the picture came.
             const int64_t ts = f->best_effort_timestamp;
-            int64_t index = m_last + 1;
-            if (ts != AV_NOPTS_VALUE) {
-                if (m_firstPts == AV_NOPTS_VALUE)
-                    m_firstPts = ts;
-                index = av_rescale_q_rnd(ts - m_firstPts, m_timeBase, AVRational{1, m_fps},
-                                         AV_ROUND_NEAR_INF);
-                if (index <= m_last)
-                    index = m_last + 1;
-            }
-            m_last = index;
-            f->pts = index;
+            f->pts = ts != AV_NOPTS_VALUE ? av_rescale_q(ts, m_timeBase, AVRational{1, 1000000})
+                                          : std::chrono::duration_cast<std::chrono::microseconds>(
+                                                std::chrono::steady_clock::now().time_since_epoch())
+                                                .count();
             return f;
         }
         if (rc != AVERROR(EAGAIN)) {
@@ -209,7 +204,8 @@ int AlsaSource::interrupted(void* opaque) {
     return static_cast<AlsaSource*>(opaque)->m_stop.stop_requested() ? 1 : 0;
 }
 
-AlsaSource::AlsaSource(const QString& alsaName, int rate, int channels) : m_channels(channels) {
+AlsaSource::AlsaSource(const QString& alsaName, int rate, int channels)
+    : m_channels(channels), m_rate(rate) {
     registerDevices();
     const AVInputFormat* alsa = av_find_input_format("alsa");
     if (!alsa)
@@ -233,6 +229,18 @@ AlsaSource::AlsaSource(const QString& alsaName, int rate, int channels) : m_chan
         throw ControlError(
             errors::kDeviceOpenFailed,
             QStringLiteral("The sound source %1 gives no 16-bit sound").arg(alsaName));
+    // The file's header says the rate asked for: a device that opened at another rate or
+    // channel count would put the sound out of step with the pictures.
+    const AVCodecParameters* par = ctx->streams[0]->codecpar;
+    if (par->sample_rate != rate || par->ch_layout.nb_channels != channels)
+        throw ControlError(errors::kDeviceOpenFailed,
+                           QStringLiteral("The sound source %1 opened with %2 Hz, %3 channel(s) "
+                                          "instead of %4 Hz, %5 channel(s)")
+                               .arg(alsaName)
+                               .arg(par->sample_rate)
+                               .arg(par->ch_layout.nb_channels)
+                               .arg(rate)
+                               .arg(channels));
     m_packet = makePacket();
 }
 

@@ -58,15 +58,16 @@ public:
     virtual ~VideoSource() = default;
     virtual QSize size() const = 0;
     virtual AVPixelFormat format() const = 0;
-    // The next picture, its pts its number on the frame clock (counted from 0 at the first
-    // read; a number left out is a frame the device skipped). nullptr when the stop was requested
-    // or the device failed (then error() says why). Runs on the device thread.
+    // The next picture, its pts the time it was taken in microseconds (any origin; the frame
+    // clock of the session turns it into a slot). nullptr when the stop was requested or the
+    // device failed (then error() says why). Runs on the device thread.
     virtual FramePtr read(std::stop_token stop) = 0;
     virtual QString error() const = 0;
 };
 
 // The test camera. Paced: one frame per 1/fps of real time. Unpaced: frames as fast as they are
-// taken (tests and benchmarks).
+// taken (tests and benchmarks), each stamped with the time it stands for. Either way the frame
+// number drawn into picture n is the slot it takes at its own rate.
 class TestCameraSource final : public VideoSource {
 public:
     TestCameraSource(QSize size, AVPixelFormat format, int fps, bool paced,
@@ -107,9 +108,6 @@ private:
     std::chrono::steady_clock::time_point m_waitingSince; // no picture since
     QSize m_size;
     AVPixelFormat m_format = AV_PIX_FMT_NONE;
-    int m_fps;
-    int64_t m_firstPts = AV_NOPTS_VALUE;
-    int64_t m_last = -1;
     AVRational m_timeBase{1, 1000000};
     QString m_error;
 };
@@ -123,6 +121,7 @@ public:
     std::vector<int16_t> read(std::stop_token stop);
     QString error() const { return m_error; }
     int channels() const { return m_channels; }
+    int rate() const { return m_rate; }
 
 private:
     static int interrupted(void* opaque);
@@ -130,6 +129,7 @@ private:
     InputFormatPtr m_input;
     PacketPtr m_packet;
     int m_channels;
+    int m_rate;
     QString m_error;
 };
 

@@ -2,6 +2,7 @@
 
 #include "core/app/SessionLog.h"
 #include "core/app/TextNumbers.h"
+#include "core/run/TimingRecord.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -82,7 +83,8 @@ std::optional<QString> appendLine(const QString& filePath, const QByteArray& lin
     return w.error;
 }
 
-std::optional<QString> renameNoReplace(const QString& from, const QString& to) {
+namespace {
+std::optional<QString> renameOne(const QString& from, const QString& to) {
 #ifdef Q_OS_WIN
     // Windows never replaces an existing file on a plain rename.
     QFile file(from);
@@ -106,6 +108,16 @@ std::optional<QString> renameNoReplace(const QString& from, const QString& to) {
     }
     return std::nullopt;
 #endif
+}
+} // namespace
+
+std::optional<QString> renameNoReplace(const QString& from, const QString& to) {
+    if (auto error = renameOne(from, to))
+        return error;
+    // The timing record follows the recording; one that cannot is kept under the old name.
+    if (QFile::exists(capture::timingRecordPath(from)))
+        renameOne(capture::timingRecordPath(from), capture::timingRecordPath(to));
+    return std::nullopt;
 }
 
 } // namespace review

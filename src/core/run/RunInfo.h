@@ -32,7 +32,7 @@ std::optional<double> readInfoStartFrame(const QString& videoPath);
 std::optional<QString> appendLine(const QString& filePath, const QByteArray& line);
 
 // Renames a file without ever replacing one at the new path, even one that appeared a moment
-// ago. Empty on success, else the reason.
+// ago. Empty on success, else the reason. A recording's timing record goes with it.
 std::optional<QString> renameNoReplace(const QString& from, const QString& to);
 
 } // namespace review

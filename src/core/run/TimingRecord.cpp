@@ -36,6 +36,10 @@ std::optional<int64_t> number(const QByteArray& text) {
 
 } // namespace
 
+QString timingRecordPath(const QString& videoPath) {
+    return videoPath + QStringLiteral(".timing");
+}
+
 bool TimingRecordWriter::open(const QString& path, Fraction rate, const QDateTime& start) {
     QFile::remove(path);
     m_file.setFileName(path);

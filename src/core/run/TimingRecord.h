@@ -26,6 +26,9 @@
 
 namespace capture {
 
+// The record of the recording at `videoPath`: the path with ".timing" appended.
+QString timingRecordPath(const QString& videoPath);
+
 enum class SlotKind { Gap, Drop, Extra, Jump };
 
 class TimingRecordWriter {

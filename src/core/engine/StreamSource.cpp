@@ -1,0 +1,120 @@
+#include "core/engine/StreamSource.h"
+
+#include "core/ports/ControlError.h"
+
+namespace av {
+
+using platform::ControlError;
+namespace errors = platform::errors;
+
+int StreamSource::interrupted(void* opaque) {
+    const auto* self = static_cast<StreamSource*>(opaque);
+    return self->m_stop.stop_requested() || std::chrono::steady_clock::now() > self->m_deadline ? 1
+                                                                                                : 0;
+}
+
+StreamSource::StreamSource(const QString& url) {
+    registerDevices();
+    avformat_network_init();
+    AVFormatContext* ctx = avformat_alloc_context();
+    if (!ctx)
+        throw ControlError(errors::kDeviceOpenFailed, QStringLiteral("Out of memory"));
+    ctx->interrupt_callback = AVIOInterruptCB{&StreamSource::interrupted, this};
+    m_deadline = std::chrono::steady_clock::now() + kWait;
+    int rc = avformat_open_input(&ctx, url.toUtf8().constData(), nullptr, nullptr);
+    if (rc < 0) // avformat_open_input frees the context on failure
+        throw ControlError(errors::kDeviceOpenFailed,
+                           QStringLiteral("Cannot open %1: %2").arg(url, avError(rc)));
+    m_input.reset(ctx);
+    m_deadline = std::chrono::steady_clock::now() + kWait;
+    rc = avformat_find_stream_info(ctx, nullptr);
+    if (rc < 0)
+        throw ControlError(errors::kDeviceOpenFailed,
+                           QStringLiteral("%1 cannot be read: %2").arg(url, avError(rc)));
+    const AVCodec* codec = nullptr;
+    m_stream = av_find_best_stream(ctx, AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0);
+    if (m_stream < 0 || !codec)
+        throw ControlError(errors::kDeviceOpenFailed,
+                           QStringLiteral("%1 has no picture that can be decoded").arg(url));
+    const AVStream* st = ctx->streams[m_stream];
+    m_timeBase = st->time_base;
+    m_decoder.reset(avcodec_alloc_context3(codec));
+    if (!m_decoder || avcodec_parameters_to_context(m_decoder.get(), st->codecpar) < 0)
+        throw ControlError(errors::kDeviceOpenFailed, QStringLiteral("Out of memory"));
+    rc = avcodec_open2(m_decoder.get(), codec, nullptr);
+    if (rc < 0)
+        throw ControlError(errors::kDeviceOpenFailed,
+                           QStringLiteral("Cannot decode %1: %2").arg(url, avError(rc)));
+    m_packet = makePacket();
+    // The decoded size and format are known for sure only from a picture.
+    m_pending = read(std::stop_token());
+    if (!m_pending)
+        throw ControlError(errors::kDeviceOpenFailed,
+                           QStringLiteral("%1 gives no pictures: %2").arg(url, m_error));
+    m_format = AVPixelFormat(m_pending->format);
+    m_size = QSize(m_pending->width, m_pending->height);
+}
+
+// Device thread (the constructor's first call aside).
+FramePtr StreamSource::read(std::stop_token stop) {
+    m_stop = stop;
+    if (m_pending)
+        return std::move(m_pending);
+    for (;;) {
+        if (stop.stop_requested())
+            return nullptr;
+        FramePtr f = makeFrame();
+        int rc = avcodec_receive_frame(m_decoder.get(), f.get());
+        if (rc >= 0) {
+            if (m_format != AV_PIX_FMT_NONE &&
+                (f->format != m_format || f->width != m_size.width() ||
+                 f->height != m_size.height())) {
+                m_error = QStringLiteral("The stream changed its picture format");
+                return nullptr;
+            }
+            const int64_t ts = f->best_effort_timestamp;
+            f->pts = ts != AV_NOPTS_VALUE ? av_rescale_q(ts, m_timeBase, AVRational{1, 1000000})
+                                          : std::chrono::duration_cast<std::chrono::microseconds>(
+                                                std::chrono::steady_clock::now().time_since_epoch())
+                                                .count();
+            return f;
+        }
+        if (rc == AVERROR_EOF) {
+            m_error = QStringLiteral("The stream ended");
+            return nullptr;
+        }
+        if (rc != AVERROR(EAGAIN)) {
+            m_error =
+                QStringLiteral("The stream's pictures cannot be decoded: %1").arg(avError(rc));
+            return nullptr;
+        }
+        if (m_draining) {
+            m_error = QStringLiteral("The stream ended");
+            return nullptr;
+        }
+        m_deadline = std::chrono::steady_clock::now() + kWait;
+        rc = av_read_frame(m_input.get(), m_packet.get());
+        if (rc == AVERROR_EOF) {
+            m_draining = true; // the pictures the decoder still holds come first
+            avcodec_send_packet(m_decoder.get(), nullptr);
+            continue;
+        }
+        if (rc < 0) {
+            if (!stop.stop_requested())
+                m_error = QStringLiteral("The stream stopped (%1)").arg(avError(rc));
+            return nullptr;
+        }
+        if (m_packet->stream_index == m_stream) {
+            rc = avcodec_send_packet(m_decoder.get(), m_packet.get());
+            if (rc < 0 && rc != AVERROR(EAGAIN) && rc != AVERROR_INVALIDDATA) {
+                av_packet_unref(m_packet.get());
+                m_error =
+                    QStringLiteral("The stream's pictures cannot be decoded: %1").arg(avError(rc));
+                return nullptr;
+            }
+        }
+        av_packet_unref(m_packet.get());
+    }
+}
+
+} // namespace av

@@ -1,0 +1,40 @@
+#pragma once
+// A network or file camera read through libavformat: an RTSP, UDP or HTTP stream, or a video
+// file. Its pictures go through the session's frame clock like any camera's, stamped with the
+// stream's own times.
+#include "core/engine/CaptureSources.h"
+
+#include <chrono>
+
+namespace av {
+
+class StreamSource final : public VideoSource {
+public:
+    // Throws platform::ControlError(kDeviceOpenFailed) when the stream cannot be opened or gives
+    // no decodable picture within the wait below. GUI thread.
+    explicit StreamSource(const QString& url);
+    QSize size() const override { return m_size; }
+    AVPixelFormat format() const override { return m_format; }
+    FramePtr read(std::stop_token stop) override;
+    QString error() const override { return m_error; }
+
+    // A stream that gives nothing for this long has failed.
+    static constexpr std::chrono::seconds kWait{5};
+
+private:
+    static int interrupted(void* opaque);
+    std::stop_token m_stop;
+    std::chrono::steady_clock::time_point m_deadline; // a blocking call is given up after it
+    InputFormatPtr m_input;
+    CodecContextPtr m_decoder;
+    PacketPtr m_packet;
+    FramePtr m_pending; // the first picture, read while opening
+    int m_stream = -1;
+    AVRational m_timeBase{1, 1000000};
+    QSize m_size;
+    AVPixelFormat m_format = AV_PIX_FMT_NONE;
+    bool m_draining = false;
+    QString m_error;
+};
+
+} // namespace av

@@ -1,0 +1,25 @@
+#pragma once
+// The network and file cameras of `Cameras.txt` in the application folder: one camera a line,
+// `name = URL` (an RTSP, UDP or HTTP stream, or a video file). Blank lines and lines starting
+// with # or ; are comments. The URL runs from the first '=' to the end of the line, so it may
+// hold '=' itself (query strings).
+#include <QString>
+#include <vector>
+
+namespace capture {
+
+struct StreamCamera {
+    QString name;
+    QString url;
+};
+
+struct CameraList {
+    std::vector<StreamCamera> cameras; // in file order
+    std::vector<int> badLines;         // 1-based numbers of lines that are no camera
+};
+
+// A line with no name, no URL, a URL without a scheme ("rtsp://...") that is no absolute file
+// path, or a name used before (letter case aside) is a bad line; the rest are read.
+CameraList parseCameraList(const QString& text);
+
+} // namespace capture
