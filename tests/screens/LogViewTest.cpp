@@ -1,12 +1,15 @@
 // The log viewer: which lines it lists, the path it takes from a line, other log files, the
-// sideways scrolling, and the hand-over to the review screen.
+// sideways scrolling, the hand-over to the review screen and the export for the scorer.
 #include "ui/screens/LogView.h"
 #include "FakePlayerForReview.h"
+#include "core/media/RunFacts.h"
+#include "core/run/DayExport.h"
 #include "support/TestEnv.h"
 #include "ui/screens/review/frmSetStart.h"
 #include "ui/screens/setup/MainForm.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -187,4 +190,38 @@ TEST_F(LogViewer, DoubleClickFromTheReviewScreenReloadsThere) {
     w.cmdDismiss_Click();
     QCoreApplication::processEvents();
     EXPECT_EQ(env.screens.logView(), nullptr);
+}
+
+TEST_F(LogViewer, ExportWritesTheDayCsvAndAsksBeforeReplacing) {
+    env.writeFile(logPath(), kLog);
+    LogView& v = open(&env.setup());
+    const QString csv = env.videoDir() + "/day.csv";
+    env.dialogs.saveFiles.push_back(csv);
+    v.cmdExport_Click();
+    ASSERT_EQ(env.dialogs.saveFileCalls.size(), 1u);
+    EXPECT_EQ(env.dialogs.saveFileCalls[0].initialFolder, env.videoDir() + "/SkivaneLog011805.csv");
+    EXPECT_EQ(env.readFile(csv), review::dayCsv(kLog, media::readRunFacts));
+    ASSERT_EQ(env.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(env.dialogs.boxes[0].text, "The day's runs were exported to " + csv);
+
+    // An existing file is replaced only when the operator says Yes; the log itself never.
+    env.writeFile(csv, "keep");
+    for (const auto answer : {platform::Answer::No, platform::Answer::Yes}) {
+        env.dialogs.clear();
+        env.dialogs.saveFiles.push_back(csv);
+        env.dialogs.answers.push_back(answer);
+        v.cmdExport_Click();
+        ASSERT_FALSE(env.dialogs.boxes.empty());
+        EXPECT_EQ(env.dialogs.boxes[0].text, csv + " already exists. Replace it?");
+        EXPECT_EQ(env.dialogs.boxes[0].defaultButton, platform::Answer::No);
+    }
+    EXPECT_EQ(env.readFile(csv), review::dayCsv(kLog, media::readRunFacts));
+    env.dialogs.clear();
+    env.dialogs.saveFiles.push_back(logPath());
+    v.cmdExport_Click();
+    ASSERT_EQ(env.dialogs.boxes.size(), 1u);
+    EXPECT_TRUE(env.dialogs.boxes[0].text.startsWith("The export cannot replace the log file"));
+    EXPECT_EQ(env.readFile(logPath()), kLog);
+    EXPECT_EQ(QDir(env.videoDir()).entryList(QDir::Files),
+              QStringList({"day.csv", "SkivaneLog011805.txt"}));
 }

@@ -5,6 +5,9 @@
 #include "ui/screens/setup/MainForm.h"
 #include "support/TestEnv.h"
 
+#include "core/media/RunFacts.h"
+#include "core/run/DayExport.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -95,15 +98,28 @@ TEST_F(SetupNavigation, CapturedScreenKeepsItsStateWhileHidden) {
     EXPECT_EQ(env.capture().txtSkierName->text(), "Ann Lee");
 }
 
-TEST_F(SetupNavigation, MenuHasThreeItemsThatDoTheirJob) {
+TEST_F(SetupNavigation, MenuHasFourItemsThatDoTheirJob) {
     const auto actions = setup().menuBar->actions();
-    ASSERT_EQ(actions.size(), 3);
+    ASSERT_EQ(actions.size(), 4);
     EXPECT_EQ(actions[0]->objectName(), "mnuViewLog");
     EXPECT_EQ(actions[0]->text(), "&View Log");
-    EXPECT_EQ(actions[1]->objectName(), "munManual");
-    EXPECT_EQ(actions[1]->text(), "View &Manual");
-    EXPECT_EQ(actions[2]->objectName(), "mnuExit");
-    EXPECT_EQ(actions[2]->text(), "E&xit");
+    EXPECT_EQ(actions[1]->objectName(), "mnuExportDay");
+    EXPECT_EQ(actions[1]->text(), "Export &Day…");
+    EXPECT_EQ(actions[2]->objectName(), "munManual");
+    EXPECT_EQ(actions[2]->text(), "View &Manual");
+    EXPECT_EQ(actions[3]->objectName(), "mnuExit");
+    EXPECT_EQ(actions[3]->text(), "E&xit");
+
+    // The day's log, as the log viewer would export it.
+    env.session().VideoDirectory = env.videoDir();
+    env.session().LogFileName = "SkivaneLog011805.txt";
+    const QByteArray log = "01-18-200520:31:07Skier: AnnPass: 2Start:  212End:  811File: x.avi\r\n";
+    env.writeFile(env.videoDir() + "/SkivaneLog011805.txt", log);
+    env.dialogs.saveFiles.push_back(env.videoDir() + "/day.csv");
+    setup().mnuExportDay->trigger();
+    EXPECT_EQ(env.dialogs.texts(),
+              QStringList{"The day's runs were exported to " + env.videoDir() + "/day.csv"});
+    EXPECT_EQ(env.readFile(env.videoDir() + "/day.csv"), review::dayCsv(log, media::readRunFacts));
 
     setup().munManual->trigger();
     EXPECT_TRUE(env.screens.manual().isVisible());

@@ -1,11 +1,18 @@
-// The Qt adapters that need no person at the screen: file-dialog filters and disk space.
+// The Qt adapters that need no person at the screen: file-dialog filters, the progress box
+// (its Cancel pressed by the test) and disk space.
 #include "ui/adapters/QtDialogs.h"
 #include "ui/adapters/SystemDiskSpace.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QStorageInfo>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <chrono>
 #include <gtest/gtest.h>
+#include <thread>
 
 using platform::QtDialogs;
 
@@ -18,6 +25,37 @@ TEST(QtDialogsFilter, DescriptionPatternPairsBecomeQtFilters) {
     EXPECT_EQ(QtDialogs::toQtFilter(""), QStringLiteral("All files (*)"));
     // A description without its pattern matches everything rather than nothing.
     EXPECT_EQ(QtDialogs::toQtFilter("Text files"), QStringLiteral("Text files (*)"));
+}
+
+TEST(QtDialogsProgress, WorkRunsOffTheScreenThreadUntilDoneOrCancelled) {
+    QtDialogs dialogs;
+    std::thread::id worker;
+    dialogs.runWithProgress({"Working", platform::kAppTitle, [&](const auto& report, const auto&) {
+                                 worker = std::this_thread::get_id();
+                                 for (int i = 1; i <= 5; ++i)
+                                     EXPECT_TRUE(report(i, 5));
+                             }});
+    EXPECT_NE(worker, std::thread::id());
+    EXPECT_NE(worker, std::this_thread::get_id());
+
+    // Cancel pressed while the work runs: report() says so and the flag is set.
+    QTimer::singleShot(100, [] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QProgressDialog*>(w); box && box->isVisible())
+                box->findChild<QPushButton*>()->click();
+    });
+    bool flagSeen = false;
+    int reports = 0;
+    dialogs.runWithProgress(
+        {"Working", platform::kAppTitle, [&](const auto& report, const auto& cancel) {
+             while (report(0, 0) && reports < 100000) {
+                 ++reports;
+                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
+             }
+             flagSeen = cancel.load();
+         }});
+    EXPECT_TRUE(flagSeen);
+    EXPECT_LT(reports, 100000);
 }
 
 TEST(SystemDiskSpace, FreeBytesOfTheVolumeIncludeTheReservedShare) {

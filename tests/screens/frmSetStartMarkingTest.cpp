@@ -145,3 +145,59 @@ TEST_F(Marking, AnInfoFileThatCannotBeReplacedIsNamedAndLeftAlone) {
     // No temporary file is left behind.
     EXPECT_EQ(QDir(env.videoDir()).entryList({"*.info*"}, QDir::Files), QStringList());
 }
+
+// A run entry that would not hold the run is refused with one message and nothing is written:
+// a start beyond what the log's 16-bit fields hold, a video whose headers cannot be read, a
+// video that is gone. A damaged video also gives one message when it is loaded, not one a value.
+TEST_F(Marking, RunsThatCannotBeMarkedWriteNothing) {
+    frmSetStart& s = screen();
+    const QString nothing = " The start was not marked and nothing was written to the log.";
+    auto nothingWritten = [&](const QString& path) {
+        EXPECT_FALSE(QFile::exists(logPath()));
+        EXPECT_FALSE(QFile::exists(path + ".info"));
+        EXPECT_EQ(s.startLocked, 0);
+        EXPECT_FALSE(s.cmdMarkStart->isHidden());
+    };
+
+    QString path = load("Annpass1.avi", 900, 30);
+    player->position = 32767.6;
+    s.cmdMarkStart_Click();
+    ASSERT_EQ(env.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(env.dialogs.boxes[0].text,
+              "Frame 32768 is beyond frame 32767, the last start frame the log can hold." +
+                  nothing);
+    EXPECT_EQ(env.dialogs.boxes[0].icon, Icon::Exclamation);
+    EXPECT_EQ(player->plays, 0);
+    nothingWritten(path);
+
+    // Headers cut short: one message at load, one at marking.
+    path = video("Bobpass1.avi");
+    ASSERT_TRUE(makeAvi(path, 30, 30));
+    ASSERT_TRUE(QFile::resize(path, 40));
+    env.dialogs.clear();
+    env.dialogs.files.push_back(path);
+    s.Command6_Click();
+    ASSERT_EQ(env.dialogs.boxes.size(), 1u) << env.dialogs.texts().join('|').toStdString();
+    EXPECT_EQ(env.dialogs.boxes[0].text, "Unable to read AVI file info from:\r\n" + path);
+    EXPECT_EQ(s.framesPerSecond, 0);
+    env.dialogs.clear();
+    s.cmdMarkStart_Click();
+    ASSERT_EQ(env.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(env.dialogs.boxes[0].text,
+              "The video " + path +
+                  " cannot be read: its frame rate is unknown, so the end of the pass cannot be "
+                  "worked out." +
+                  nothing);
+    nothingWritten(path);
+
+    // Opened from the log viewer after the file was deleted.
+    path = video("Cypass1.avi");
+    env.session().FileToView = path;
+    env.session().NavigationSource = "View";
+    showAndArrive();
+    env.dialogs.clear();
+    s.cmdMarkStart_Click();
+    ASSERT_EQ(env.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(env.dialogs.boxes[0].text, "The video " + path + " no longer exists." + nothing);
+    nothingWritten(path);
+}

@@ -23,6 +23,13 @@ struct OpenFileCall {
     QString title;
 };
 
+struct ProgressCall {
+    QString text;
+    QString title;
+    std::vector<std::pair<int, int>> reports; // (done, total) in order
+    bool cancelled = false;
+};
+
 class FakeDialogs : public platform::Dialogs {
 public:
     using platform::Dialogs::message;
@@ -31,16 +38,25 @@ public:
     QString inputBox(const QString& prompt, const QString& title, const QString& preset) override;
     QString openFile(const QString& initialFolder, const QString& filter,
                      const QString& title) override;
+    QString saveFile(const QString& initialPath, const QString& filter,
+                     const QString& title) override;
+    // Runs the work on the calling thread. With `cancelAfterReports` set, the operator presses
+    // Cancel once that many reports have come in.
+    void runWithProgress(const ProgressTask& task) override;
 
     // Scripted answers, used in order.
     std::deque<platform::Answer> answers;
     std::deque<QString> inputs;
     std::deque<QString> files;
+    std::deque<QString> saveFiles;
+    int cancelAfterReports = -1; // never
 
     // What was shown, in order.
     std::vector<platform::MessageBoxRequest> boxes;
     std::vector<InputBoxCall> inputCalls;
     std::vector<OpenFileCall> fileCalls;
+    std::vector<OpenFileCall> saveFileCalls; // initialFolder holds the initial path
+    std::vector<ProgressCall> progressCalls;
 
     // Texts of the message boxes shown, in order.
     QStringList texts() const;

@@ -14,6 +14,12 @@ QStringList FileInfoLines(const QString& path, platform::Dialogs& dialogs) {
     // One read of the headers for every line: a damaged file gives one message, not one a line.
     AviFileInfo record;
     const bool ok = ReadAviInfo(path, record, dialogs);
+    return FileInfoLines(path, ok ? &record : nullptr);
+}
+
+QStringList FileInfoLines(const QString& path, const AviFileInfo* read) {
+    const bool ok = read != nullptr;
+    const AviFileInfo record = ok ? *read : AviFileInfo{};
     auto number = [&](std::uint32_t value) { return QString::number(ok ? value : 0); };
     auto caps = [&](std::uint32_t bit) { return yesNo(ok && (record.dwCaps & bit) != 0); };
     auto flags = [&](std::uint32_t bit) { return yesNo(ok && (record.dwFlags & bit) != 0); };

@@ -1,6 +1,7 @@
 #pragma once
 // The file information lines of a run, as the Timer & Review screen keeps them in its hidden
 // list and as the skivane-info tool prints them.
+#include "core/media/AviInfo.h"
 #include "core/ports/Dialogs.h"
 
 #include <QString>
@@ -12,5 +13,8 @@ namespace media {
 // A file whose headers cannot be read shows one message through `dialogs` (which file, what is
 // wrong) and gives 0, an empty text or False in every value line.
 QStringList FileInfoLines(const QString& path, platform::Dialogs& dialogs);
+
+// The same lines from a record already read; nullptr for a file whose headers could not be read.
+QStringList FileInfoLines(const QString& path, const AviFileInfo* record);
 
 } // namespace media

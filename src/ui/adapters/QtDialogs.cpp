@@ -2,11 +2,14 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QStringList>
+#include <thread>
 
 namespace platform {
 
@@ -71,6 +74,47 @@ QString QtDialogs::openFile(const QString& initialFolder, const QString& filter,
         QApplication::activeWindow(), title.isEmpty() ? QStringLiteral("Open") : title,
         initialFolder, toQtFilter(filter));
     return path.isEmpty() ? QString() : QDir::toNativeSeparators(path);
+}
+
+QString QtDialogs::saveFile(const QString& initialPath, const QString& filter,
+                            const QString& title) {
+    // The caller asks before replacing a file, through its own message box.
+    const QString path = QFileDialog::getSaveFileName(
+        QApplication::activeWindow(), title.isEmpty() ? QStringLiteral("Save") : title, initialPath,
+        toQtFilter(filter), nullptr, QFileDialog::DontConfirmOverwrite);
+    return path.isEmpty() ? QString() : QDir::toNativeSeparators(path);
+}
+
+void QtDialogs::runWithProgress(const ProgressTask& task) {
+    QProgressDialog box(task.text, QStringLiteral("Cancel"), 0, 0, QApplication::activeWindow());
+    box.setWindowTitle(titleOrDefault(task.title));
+    box.setWindowModality(Qt::ApplicationModal);
+    box.setAutoClose(false);
+    box.setAutoReset(false);
+    box.setMinimumDuration(0);
+    std::atomic<bool> cancel{false};
+    QObject::connect(&box, &QProgressDialog::canceled, &box, [&cancel] { cancel = true; });
+    QEventLoop loop;
+    // Updates reach the box through its own thread's queue; any still queued when the box is
+    // gone are dropped with it.
+    auto report = [&box, &cancel](int done, int total) {
+        QMetaObject::invokeMethod(
+            &box,
+            [&box, done, total] {
+                box.setMaximum(total > 0 ? total : 0);
+                if (total > 0)
+                    box.setValue(done);
+            },
+            Qt::QueuedConnection);
+        return !cancel.load();
+    };
+    box.show();
+    std::thread worker([&] {
+        task.work(report, cancel);
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    loop.exec();
+    worker.join();
 }
 
 QString QtDialogs::toQtFilter(const QString& filter) {

@@ -9,6 +9,7 @@
 #include "core/ports/Services.h"
 #include "core/ports/Session.h"
 #include "core/run/LogLineRules.h"
+#include "ui/screens/ExportDay.h"
 #include "ui/screens/Screens.h"
 #include "ui/screens/review/frmSetStart.h"
 
@@ -58,10 +59,13 @@ LogView::LogView(Screens& screens, QWidget* owner)
     txtFileToView->setAcceptRichText(false);
     cmdView = place(new QPushButton(QStringLiteral("View Selected File"), this), "cmdView",
                     twips(3720, 8160, 1815, 375));
+    cmdExport = place(new QPushButton(QStringLiteral("Export…"), this), "cmdExport",
+                      twips(7080, 8160, 1815, 375));
 
     connect(cmdSelectLogFile, &QPushButton::clicked, this, [this] { cmdSelectLogFile_Click(); });
     connect(cmdDismiss, &QPushButton::clicked, this, [this] { cmdDismiss_Click(); });
     connect(cmdView, &QPushButton::clicked, this, [this] { cmdView_Click(); });
+    connect(cmdExport, &QPushButton::clicked, this, [this] { cmdExport_Click(); });
     connect(lstLog, &QListWidget::currentRowChanged, this, [this] { lstLog_Click(); });
     connect(lstLog, &QListWidget::itemDoubleClicked, this, [this] { lstLog_DblClick(); });
 
@@ -182,4 +186,13 @@ void LogView::cmdView_Click() {
 
 void LogView::cmdDismiss_Click() {
     close();
+}
+
+void LogView::cmdExport_Click() {
+    QString path = txtLogFile->toPlainText();
+    if (path.isEmpty()) {
+        const platform::Session& program = m_screens.session();
+        path = app::joinPath(program.VideoDirectory, program.LogFileName);
+    }
+    exportDayLog(*m_screens.services().dialogs, path);
 }

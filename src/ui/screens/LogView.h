@@ -23,6 +23,8 @@ public:
     void lstLog_DblClick();
     void cmdView_Click();
     void cmdDismiss_Click();
+    // "Export…": the CSV of the log shown (the day's log when none is shown).
+    void cmdExport_Click();
 
     // Fills lstLog from a log file: every line without "Skivane" (session lines), in file order.
     // A missing file gives an empty list; one that cannot be read is reported and gives an empty
@@ -48,6 +50,7 @@ public:
     QListWidget* lstLog = nullptr;
     QTextEdit* txtFileToView = nullptr;
     QPushButton* cmdView = nullptr;
+    QPushButton* cmdExport = nullptr;
 
 private:
     void setHorizontalExtent();

@@ -126,6 +126,7 @@ void frmSetStart::createControls() {
                     twips(3840, 0, 2295, 255));
     Label11->setFont(screenFont(8.25, true));
     Label11->hide();
+    createToolControls();
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -147,6 +148,8 @@ void frmSetStart::connectHandlers() {
     connect(cmdGoToCapture, &QPushButton::clicked, this, [this] { cmdGoToCapture_Click(); });
     connect(cmdGoToSetup, &QPushButton::clicked, this, [this] { cmdGoToSetup_Click(); });
     connect(cmdViewLog, &QPushButton::clicked, this, [this] { cmdViewLog_Click(); });
+    connect(cmdRepairCopy, &QPushButton::clicked, this, [this] { cmdRepairCopy_Click(); });
+    connect(cmdSavePassClip, &QPushButton::clicked, this, [this] { cmdSavePassClip_Click(); });
     connect(Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
     connect(Timer2, &QTimer::timeout, this, [this] { Timer2_Timer(); });
     connect(Text4, &QLineEdit::textChanged, this, [this] { Text4_Change(); });
@@ -200,6 +203,7 @@ void frmSetStart::resetEndControls() {
     Label6->hide();
     cbPlayAfter->hide();
     cmdMarkStart->show();
+    hideTools();
 }
 
 void frmSetStart::playerStopIfLoaded() {
@@ -217,16 +221,17 @@ void frmSetStart::showAlreadyMeasuredNotice(const QString& path) {
                                           review::kMeasuredTitle);
 }
 
-void frmSetStart::readFileTiming(const QString& path) {
-    platform::Dialogs& dialogs = *m_screens.services().dialogs;
-    framesPerSecond = static_cast<double>(media::AviFrameRate(path, dialogs));
+void frmSetStart::loadFileRecord(const QString& path) {
+    media::AviFileInfo record;
+    const bool ok = media::ReadAviInfo(path, record, *m_screens.services().dialogs);
+    framesPerSecond = ok ? static_cast<double>(media::aviFrameRateOf(record)) : 0.0;
     // Frame numbers are 16-bit; a longer file is as long as a frame number can reach.
-    fileFrames = app::clampToInt16(static_cast<double>(media::AviLength(path, dialogs)));
-}
-
-void frmSetStart::fillFileInfo(const QString& path) {
+    fileFrames = app::clampToInt16(ok ? static_cast<double>(record.dwLength) : 0.0);
     lstFileInfo->clear();
-    lstFileInfo->addItems(media::FileInfoLines(path, *m_screens.services().dialogs));
+    lstFileInfo->addItems(media::FileInfoLines(path, ok ? &record : nullptr));
+    const bool cutOff = ok && (record.dwFlags & media::kAviHasIndex) == 0;
+    lblFileNotice->setVisible(cutOff);
+    cmdRepairCopy->setVisible(cutOff);
 }
 
 void frmSetStart::Command6_Click() {
@@ -255,8 +260,7 @@ void frmSetStart::BrowseForRun() {
             cmdMarkStart->setEnabled(true);
             startTaken = false;
             Label5->setText(kSelectStart);
-            readFileTiming(chosen);
-            fillFileInfo(chosen);
+            loadFileRecord(chosen);
         }
     }
     MediaPlayer1->giveFocus();

@@ -1,7 +1,8 @@
 #pragma once
 // The Timer & Review screen: loading runs, marking the start, the pass end and replay loops.
 // Handlers are split by concern: frmSetStart.cpp (layout, load, browsing, disk space, leaving),
-// frmSetStart_Marking.cpp, frmSetStart_Playback.cpp and frmSetStart_Arrival.cpp.
+// frmSetStart_Marking.cpp, frmSetStart_Playback.cpp, frmSetStart_Arrival.cpp and
+// frmSetStart_Tools.cpp (the pass window line, the repaired copy and the pass clip).
 #include <QString>
 #include <QWidget>
 
@@ -50,6 +51,8 @@ public:
     void cmdGoToCapture_Click();
     void cmdGoToSetup_Click();
     void cmdViewLog_Click();
+    void cmdRepairCopy_Click();   // "Repair copy…"
+    void cmdSavePassClip_Click(); // "Save pass clip…"
 
     // Called by the Capture screen before it hands a new recording over: the run's full path.
     void setRunPath(const QString& path);
@@ -82,6 +85,12 @@ public:
     QLabel* Label10 = nullptr;
     QLabel* lblDiskSpace = nullptr;
     QLabel* Label11 = nullptr;
+    // The check of the marked pass window against the run's timing record.
+    QLabel* lblPassWindow = nullptr;
+    // "This recording was cut off: ..." for a recording without an index.
+    QLabel* lblFileNotice = nullptr;
+    QPushButton* cmdRepairCopy = nullptr;
+    QPushButton* cmdSavePassClip = nullptr; // shown once the start is marked
     QTimer* Timer1 = nullptr; // loop timer, one-shot in use
     QTimer* Timer2 = nullptr; // arrow-key poll, 100 ms
 
@@ -117,8 +126,15 @@ private:
     void giveFocusAfterPlay();
     void playerStopIfLoaded();
     void showAlreadyMeasuredNotice(const QString& path);
-    void readFileTiming(const QString& path);
-    void fillFileInfo(const QString& path);
+    // Reads the file's AVI record once: frame rate, length, the file information lines and the
+    // cut-off notice. A file that cannot be read gives one message and a rate of 0.
+    void loadFileRecord(const QString& path);
+    // A run that cannot be marked (video gone, unreadable, start beyond 16 bits) is named in a
+    // message; false then, and nothing is written.
+    bool canMarkRun(double position);
+    void showPassWindow();
+    void hideTools();
+    void createToolControls();
     void refreshDiskSpace();
     // Pass-end check; shows the "file too short" box and returns false when the end is past the
     // file's last frame.
@@ -138,4 +154,5 @@ private:
     bool m_leftPressed = false;
     bool m_rightDown = false;
     bool m_rightPressed = false;
+    double m_passSeconds = 20; // of the marked pass: 20 s, 15 s in barefoot mode
 };

@@ -77,6 +77,9 @@ void frmSetStart::arriveFromCapture() {
     MediaPlayer1->setPlayerFileName(runPath());
     playerStopIfLoaded();
     resetEndControls();
+    // A recording just finished here is whole: no file record is read, no notice applies.
+    lblFileNotice->hide();
+    cmdRepairCopy->hide();
     Command5->setEnabled(true);
     cmdMarkStart->setEnabled(true);
     if (program.StartFrameHint > 0) {
@@ -149,7 +152,7 @@ void frmSetStart::arriveFromView() {
     MediaPlayer1->setPlayerFileName(path);
     MediaPlayer1->PlayerStop();
     showAlreadyMeasuredNotice(path);
-    readFileTiming(path);
+    loadFileRecord(path);
     Command5->setEnabled(true);
     Command7->setEnabled(false);
     cmdMarkStart->setEnabled(true);

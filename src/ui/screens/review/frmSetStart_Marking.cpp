@@ -1,4 +1,5 @@
 // Start marking and the pass end: the run entry in the session log and the ".info" companion.
+#include "core/app/FileExist.h"
 #include "core/app/Paths.h"
 #include "core/app/SessionLog.h"
 #include "core/app/TextNumbers.h"
@@ -15,19 +16,27 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <cmath>
+#include <limits>
+
 void frmSetStart::computePassFrames() {
     passFrames = review::passLength(framesPerSecond, barefoot());
 }
 
 void frmSetStart::cmdMarkStart_Click() {
+    const double position = MediaPlayer1->PlayerPosition();
+    if (!canMarkRun(position))
+        return;
     startLocked = 1;
     Command7->setEnabled(true);
-    startFrame = app::clampToInt16(MediaPlayer1->PlayerPosition());
+    startFrame = app::clampToInt16(position);
     cmdMarkStart->hide();
     startTaken = true;
     Label5->setText(QStringLiteral("Start Position is now Locked"));
     computePassFrames();
+    m_passSeconds = barefoot() ? 15.0 : 20.0;
     writeRunRecord();
+    showPassWindow();
     Command7->show();
     cmdPlayAndPause->show();
     Text7->show();
@@ -36,6 +45,41 @@ void frmSetStart::cmdMarkStart_Click() {
     Command4->setEnabled(false);
     MediaPlayer1->setPlayerSeekEnabled(false);
     Command7_Click();
+}
+
+// A run entry must hold the run: a video that is gone or whose headers cannot be read (the
+// frame rate reads 0, so the end would be the start) and a start frame the log's 16-bit fields
+// cannot hold are refused instead of being logged as a plausible-looking wrong entry.
+bool frmSetStart::canMarkRun(double position) {
+    platform::Dialogs& dialogs = *m_screens.services().dialogs;
+    const QString path = runPath();
+    const QString nothing =
+        QStringLiteral(" The start was not marked and nothing was written to the log.");
+    if (!app::FileIsPresent(path)) {
+        dialogs.message(QStringLiteral("The video ") + path + QStringLiteral(" no longer exists.") +
+                            nothing,
+                        platform::kAppTitle, platform::Icon::Exclamation);
+        return false;
+    }
+    if (framesPerSecond <= 0) {
+        dialogs.message(QStringLiteral("The video ") + path +
+                            QStringLiteral(" cannot be read: its frame rate is unknown, so the "
+                                           "end of the pass cannot be worked out.") +
+                            nothing,
+                        platform::kAppTitle, platform::Icon::Exclamation);
+        return false;
+    }
+    const double frame = std::nearbyint(position); // half frames to the even neighbour
+    if (frame > std::numeric_limits<qint16>::max()) {
+        dialogs.message(QStringLiteral("Frame %1 is beyond frame %2, the last start frame the log "
+                                       "can hold.")
+                                .arg(frame, 0, 'f', 0)
+                                .arg(std::numeric_limits<qint16>::max()) +
+                            nothing,
+                        platform::kAppTitle, platform::Icon::Exclamation);
+        return false;
+    }
+    return true;
 }
 
 // The run entry and the companion file. A file that cannot be written is named in a message;

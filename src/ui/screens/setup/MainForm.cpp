@@ -119,6 +119,8 @@ void MainForm::buildLayout() {
     menuBar->setObjectName(QStringLiteral("menuBar"));
     mnuViewLog = menuBar->addAction(QStringLiteral("&View Log"));
     mnuViewLog->setObjectName(QStringLiteral("mnuViewLog"));
+    mnuExportDay = menuBar->addAction(QStringLiteral("Export &Day…"));
+    mnuExportDay->setObjectName(QStringLiteral("mnuExportDay"));
     munManual = menuBar->addAction(QStringLiteral("View &Manual"));
     munManual->setObjectName(QStringLiteral("munManual"));
     mnuExit = menuBar->addAction(QStringLiteral("E&xit"));
@@ -290,6 +292,7 @@ void MainForm::connectHandlers() {
     on(cmdGoCapture, &QPushButton::clicked, &MainForm::cmdGoCapture_Click);
     on(cmdGoTimer, &QPushButton::clicked, &MainForm::cmdGoTimer_Click);
     on(mnuViewLog, &QAction::triggered, &MainForm::mnuViewLog_Click);
+    on(mnuExportDay, &QAction::triggered, &MainForm::mnuExportDay_Click);
     on(munManual, &QAction::triggered, &MainForm::munManual_Click);
     on(mnuExit, &QAction::triggered, &MainForm::mnuExit_Click);
 

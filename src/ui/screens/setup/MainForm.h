@@ -52,6 +52,8 @@ public:
     void cmdGoCapture_Click();
     void cmdGoTimer_Click();
     void mnuViewLog_Click();
+    // "Export &Day…": the CSV of the day's session log, for the scorer.
+    void mnuExportDay_Click();
     void munManual_Click();
     void mnuExit_Click();
     // Places the Capture screen right of this one (once, during the load).
@@ -114,6 +116,7 @@ public:
     // ---- controls ----------------------------------------------------------------------------
     QMenuBar* menuBar = nullptr;
     QAction* mnuViewLog = nullptr; // "&View Log"
+    QAction* mnuExportDay = nullptr; // "Export &Day…"
     QAction* munManual = nullptr;  // "View &Manual"
     QAction* mnuExit = nullptr;    // "E&xit"
     QWidget* client = nullptr;     // the client area below the menu bar

@@ -3,11 +3,13 @@
 #include "ui/screens/setup/MainForm.h"
 
 #include "core/app/FileExist.h"
+#include "core/app/Paths.h"
 #include "core/ports/CaptureControl.h"
 #include "core/ports/Dialogs.h"
 #include "core/ports/Services.h"
 #include "core/ports/Session.h"
 #include "core/run/Placement.h"
+#include "ui/screens/ExportDay.h"
 #include "ui/screens/Screens.h"
 #include "ui/screens/capture/PreviewForm.h"
 
@@ -50,6 +52,11 @@ void MainForm::cmdGoTimer_Click() {
 
 void MainForm::mnuViewLog_Click() {
     m_screens.showLogView(this);
+}
+
+void MainForm::mnuExportDay_Click() {
+    const platform::Session& program = m_screens.session();
+    exportDayLog(dialogs(), app::joinPath(program.VideoDirectory, program.LogFileName));
 }
 
 void MainForm::munManual_Click() {

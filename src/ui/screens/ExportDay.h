@@ -1,0 +1,13 @@
+#pragma once
+// "Export…" of the log viewer and "Export Day…" of the Setup screen's menu: the day's session
+// log as CSV for the scorer, written to a file the operator picks.
+#include <QString>
+
+namespace platform {
+class Dialogs;
+}
+
+// Asks where to save the CSV of the log at `logPath` (proposing the log's name with ".csv" beside
+// it), asks before replacing an existing file, never replaces the log itself, and writes through
+// a temporary file and an atomic rename. Every outcome is told in a box.
+void exportDayLog(platform::Dialogs& dialogs, const QString& logPath);

@@ -1,0 +1,110 @@
+// Tools around a loaded run: the check of the marked pass window against the run's timing
+// record, the repaired copy of a cut-off recording and the pass clip with the clock burned in.
+#include <QStringList> // DesignFont.h needs it
+
+#include "core/app/DesignFont.h"
+#include "core/app/Twips.h"
+#include "core/engine/AviRepair.h"
+#include "core/engine/PassClip.h"
+#include "core/ports/Dialogs.h"
+#include "core/ports/Services.h"
+#include "core/run/PassIntegrity.h"
+#include "ui/screens/Screens.h"
+#include "ui/screens/review/frmSetStart.h"
+#include "ui/widgets/WrappingButton.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+const QString kCutOff =
+    QStringLiteral("This recording was cut off: other players may refuse it or play it short.");
+} // namespace
+
+// In the file information area, below the barefoot label: the pass window line, the cut-off
+// notice with its button, and the clip button. All hidden until they apply.
+void frmSetStart::createToolControls() {
+    using app::twips;
+    lblPassWindow = new QLabel(this);
+    lblPassWindow->setObjectName(QStringLiteral("lblPassWindow"));
+    lblPassWindow->setGeometry(twips(6480, 6840, 4215, 615));
+    lblPassWindow->setFont(app::designFont(9.75, true));
+    lblPassWindow->setWordWrap(true);
+    lblPassWindow->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    cmdSavePassClip = new WrappingButton(QStringLiteral("Save pass clip…"), this);
+    cmdSavePassClip->setObjectName(QStringLiteral("cmdSavePassClip"));
+    cmdSavePassClip->setGeometry(twips(6480, 7560, 1695, 375));
+    lblFileNotice = new QLabel(kCutOff, this);
+    lblFileNotice->setObjectName(QStringLiteral("lblFileNotice"));
+    lblFileNotice->setGeometry(twips(6480, 8160, 4215, 495));
+    lblFileNotice->setFont(app::designFont(9.75, true));
+    lblFileNotice->setWordWrap(true);
+    lblFileNotice->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    cmdRepairCopy = new WrappingButton(QStringLiteral("Repair copy…"), this);
+    cmdRepairCopy->setObjectName(QStringLiteral("cmdRepairCopy"));
+    cmdRepairCopy->setGeometry(twips(6480, 8760, 1695, 375));
+    hideTools();
+    lblFileNotice->hide();
+    cmdRepairCopy->hide();
+}
+
+void frmSetStart::hideTools() {
+    lblPassWindow->clear();
+    lblPassWindow->hide();
+    cmdSavePassClip->hide();
+}
+
+// Shown at marking, before the replay; the log line and the ".info" keep their format.
+void frmSetStart::showPassWindow() {
+    const review::PassWindowCheck check =
+        review::checkPassWindow(runPath(), startFrame, endFrame());
+    lblPassWindow->setText(check.haveRecord ? check.text
+                                            : QStringLiteral("Pass window: ") + check.text);
+    lblPassWindow->setStyleSheet(check.clean ? QString() : QStringLiteral("color: #a00000;"));
+    lblPassWindow->show();
+    cmdSavePassClip->show();
+}
+
+void frmSetStart::cmdRepairCopy_Click() {
+    platform::Dialogs& dialogs = *m_screens.services().dialogs;
+    const QString run = runPath();
+    av::RepairResult result;
+    dialogs.runWithProgress(
+        {QStringLiteral("Writing a repaired copy of ") + run + QStringLiteral("…"),
+         platform::kAppTitle,
+         [&](const std::function<bool(int, int)>& report, const std::atomic<bool>& cancel) {
+             report(0, 0); // no count: the copy reports no progress
+             result = av::repairCopy(run, &cancel);
+         }});
+    if (result.ok)
+        dialogs.message(QStringLiteral("The repaired copy was saved as ") + result.path,
+                        platform::kAppTitle, platform::Icon::Information);
+    else
+        dialogs.message(QStringLiteral("The recording could not be repaired: ") + result.error,
+                        platform::kAppTitle, platform::Icon::Exclamation);
+}
+
+void frmSetStart::cmdSavePassClip_Click() {
+    platform::Dialogs& dialogs = *m_screens.services().dialogs;
+    av::PassClipRequest request;
+    request.run = runPath();
+    request.startFrame = startFrame;
+    request.endFrame = endFrame();
+    request.passSeconds = m_passSeconds;
+    av::PassClipResult result;
+    dialogs.runWithProgress(
+        {QStringLiteral("Writing the pass clip of ") + request.run + QStringLiteral("…"),
+         platform::kAppTitle,
+         [&](const std::function<bool(int, int)>& report, const std::atomic<bool>&) {
+             result = av::writePassClip(request, report);
+         }});
+    if (result.ok)
+        dialogs.message(QStringLiteral("The pass clip was saved as ") + result.path,
+                        platform::kAppTitle, platform::Icon::Information);
+    else if (result.cancelled)
+        dialogs.message(QStringLiteral("The pass clip was cancelled; no file was written."),
+                        platform::kAppTitle, platform::Icon::Information);
+    else
+        dialogs.message(QStringLiteral("The pass clip could not be written: ") + result.error,
+                        platform::kAppTitle, platform::Icon::Exclamation);
+}

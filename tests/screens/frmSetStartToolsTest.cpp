@@ -1,0 +1,135 @@
+// Tools around a loaded run: the pass window line shown at marking, the notice and repaired copy
+// of a cut-off recording, and the pass clip with its progress and cancel.
+#include "frmSetStartFixture.h"
+
+#include "core/engine/AviRepair.h"
+#include "core/run/PassIntegrity.h"
+#include "core/run/TimingRecord.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+
+using namespace reviewtest;
+using platform::Icon;
+
+class Tools : public ReviewScreen {
+protected:
+    QString load(const QString& path) {
+        env.dialogs.files.push_back(path);
+        screen().Command6_Click();
+        return path;
+    }
+    QString loadNew(const QString& name, int frames, int rate) {
+        const QString path = video(name);
+        EXPECT_TRUE(makeAvi(path, frames, rate));
+        load(path);
+        env.dialogs.clear();
+        return path;
+    }
+};
+
+TEST_F(Tools, PassWindowLineAtMarkingWithAndWithoutATimingRecord) {
+    frmSetStart& s = screen();
+    EXPECT_TRUE(s.lblPassWindow->isHidden());
+    EXPECT_TRUE(s.cmdSavePassClip->isHidden());
+
+    // A recording whose camera missed three slots inside the window.
+    const QString run = loadNew("Annpass1.avi", 900, 30);
+    capture::TimingRecordWriter timing;
+    ASSERT_TRUE(timing.open(run + ".timing", capture::Fraction{30, 1},
+                            QDateTime::fromString("2026-06-01T10:00:00Z", Qt::ISODate)));
+    timing.time(0, 0);
+    for (int slot : {412, 413, 414})
+        timing.note(slot, capture::SlotKind::Gap);
+    timing.finish(900);
+    player->position = 200;
+    s.cmdMarkStart_Click();
+    EXPECT_TRUE(env.dialogs.boxes.empty()) << env.dialogs.texts().join('|').toStdString();
+    const review::PassWindowCheck check = review::checkPassWindow(run, 200, 799);
+    ASSERT_TRUE(check.haveRecord);
+    EXPECT_TRUE(check.text.contains("412")) << check.text.toStdString();
+    EXPECT_FALSE(s.lblPassWindow->isHidden());
+    EXPECT_EQ(s.lblPassWindow->text(), check.text);
+    EXPECT_FALSE(s.cmdSavePassClip->isHidden());
+    // The log line and the companion file keep their format.
+    EXPECT_TRUE(env.readFile(logPath()).endsWith("Start:  200End:  799File: " + run.toLocal8Bit() +
+                                                 "\r\n"));
+    EXPECT_EQ(env.readFile(run + ".info"), run.toLocal8Bit() + ", 200\r\n");
+
+    // Loading another run clears the line; a run without a record says so.
+    s.Timer1_Timer();
+    loadNew("Bobpass1.avi", 900, 30);
+    EXPECT_TRUE(s.lblPassWindow->isHidden());
+    s.cmdMarkStart_Click();
+    EXPECT_EQ(s.lblPassWindow->text(), "Pass window: no timing record");
+    EXPECT_FALSE(s.lblPassWindow->isHidden());
+}
+
+TEST_F(Tools, ACutOffRecordingIsNamedAndARepairedCopyWritten) {
+    frmSetStart& s = screen();
+    loadNew("Annpass1.avi", 60, 30);
+    EXPECT_TRUE(s.lblFileNotice->isHidden()); // a whole recording: no notice
+    EXPECT_TRUE(s.cmdRepairCopy->isHidden());
+
+    // Cut off part way: the index at the end is gone.
+    const QString run = video("Bobpass1.avi");
+    ASSERT_TRUE(makeAvi(run, 60, 30));
+    ASSERT_TRUE(QFile::resize(run, QFileInfo(run).size() * 2 / 3));
+    load(run);
+    EXPECT_TRUE(env.dialogs.boxes.empty()) << env.dialogs.texts().join('|').toStdString();
+    EXPECT_FALSE(s.lblFileNotice->isHidden());
+    EXPECT_EQ(s.lblFileNotice->text(),
+              "This recording was cut off: other players may refuse it or play it short.");
+    ASSERT_FALSE(s.cmdRepairCopy->isHidden());
+
+    s.cmdRepairCopy_Click();
+    const QString copy = av::repairedPath(run);
+    ASSERT_EQ(env.dialogs.progressCalls.size(), 1u);
+    ASSERT_EQ(env.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(env.dialogs.boxes[0].text, "The repaired copy was saved as " + copy);
+    EXPECT_EQ(env.dialogs.boxes[0].icon, Icon::Information);
+    ASSERT_TRUE(QFile::exists(copy));
+
+    // The copy has an index: loading it shows no notice. Repairing again is refused.
+    env.dialogs.clear();
+    s.cmdRepairCopy_Click();
+    ASSERT_EQ(env.dialogs.boxes.size(), 1u);
+    EXPECT_TRUE(env.dialogs.boxes[0].text.startsWith("The recording could not be repaired: "));
+    env.dialogs.clear();
+    load(copy);
+    EXPECT_TRUE(s.lblFileNotice->isHidden());
+    EXPECT_TRUE(s.cmdRepairCopy->isHidden());
+}
+
+TEST_F(Tools, PassClipSavedThenACancelledOneLeavesNoFile) {
+    frmSetStart& s = screen();
+    setBarefoot(true);
+    const QString run = loadNew("Annpass1.avi", 600, 25);
+    player->position = 50; // 15 s at 25 fps: end at 425
+    s.cmdMarkStart_Click();
+    env.dialogs.clear();
+
+    s.cmdSavePassClip_Click();
+    ASSERT_EQ(env.dialogs.progressCalls.size(), 1u);
+    const auto& reports = env.dialogs.progressCalls[0].reports;
+    ASSERT_FALSE(reports.empty());
+    EXPECT_EQ(reports.back().first, reports.back().second); // the bar ran to its end
+    ASSERT_EQ(env.dialogs.boxes.size(), 1u);
+    const QString prefix = "The pass clip was saved as ";
+    ASSERT_TRUE(env.dialogs.boxes[0].text.startsWith(prefix));
+    const QString clip = env.dialogs.boxes[0].text.mid(prefix.size());
+    EXPECT_TRUE(clip.startsWith(env.videoDir() + "/Annpass1")) << clip.toStdString();
+    EXPECT_GT(QFileInfo(clip).size(), 0);
+
+    const QStringList before = QDir(env.videoDir()).entryList(QDir::Files);
+    env.dialogs.clear();
+    env.dialogs.cancelAfterReports = 20;
+    s.cmdSavePassClip_Click();
+    ASSERT_EQ(env.dialogs.progressCalls.size(), 1u);
+    EXPECT_TRUE(env.dialogs.progressCalls[0].cancelled);
+    ASSERT_EQ(env.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(env.dialogs.boxes[0].text, "The pass clip was cancelled; no file was written.");
+    EXPECT_EQ(QDir(env.videoDir()).entryList(QDir::Files), before);
+}
