@@ -181,7 +181,10 @@ void MainForm::OnDisconnect() {
     ColorFormatCombo->setEnabled(false);
     ColorLabel->setEnabled(false);
     VideoConfig->setEnabled(false);
-    m_screens.hideCapture();
+    // When the Capture screen was the one on view (a camera unplugged), Setup takes its place.
+    m_screens.hideCapture(
+        QStringLiteral("The camera was disconnected, so the Capture screen was closed. Connect "
+                       "the camera again, or choose another one, before recording."));
     Channel->setEnabled(false);
     ChannelLabel->setEnabled(false);
     VideoInput->setEnabled(false);
