@@ -31,6 +31,7 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTextEdit>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -302,7 +303,25 @@ void MainForm::connectHandlers() {
     on(VideoConfig, &QPushButton::clicked, &MainForm::VideoConfig_Click);
     on(CompressionCombo, &QComboBox::currentIndexChanged, &MainForm::CompressionCombo_Click);
     on(ComprConfig, &QPushButton::clicked, &MainForm::ComprConfig_Click);
-    on(EdtRate, &QLineEdit::textChanged, &MainForm::EdtRate_Change);
+    // A rate set by the program applies at once; one being typed applies when the box is left
+    // (Return or another control), so that the partial texts on the way ("", "3") never reach
+    // the live picture.
+    connect(EdtRate, &QLineEdit::textChanged, this, [this] {
+        if (!EdtRate->isModified())
+            guarded([&] { EdtRate_Change(); });
+    });
+    connect(EdtRate, &QLineEdit::editingFinished, this, [this] {
+        if (!EdtRate->isModified())
+            return;
+        EdtRate->setModified(false);
+        if (EdtRate->text().trimmed().isEmpty()) {
+            // Left empty: the box shows the rate in use again; nothing changes.
+            const QSignalBlocker quiet(EdtRate);
+            guarded([&] { EdtRate->setText(QString::number(grabora().FrameRate())); });
+            return;
+        }
+        guarded([&] { EdtRate_Change(); });
+    });
 
     on(AudioDevice, &QComboBox::currentIndexChanged, &MainForm::AudioDevice_Click);
     on(AudioConfig, &QPushButton::clicked, &MainForm::AudioConfig_Click);
@@ -316,6 +335,22 @@ void MainForm::connectHandlers() {
 void MainForm::showControlError(const QString& prefix, const platform::ControlError& e, bool hex) {
     boxes::showControlError(
         dialogs(), e, hex ? boxes::ErrorNumber::Hexadecimal : boxes::ErrorNumber::Decimal, prefix);
+}
+
+void MainForm::storeSetting(const QString& key, const QString& value) {
+    if (settings::write(store(), key, value)) {
+        m_settingsFailureShown = false;
+        return;
+    }
+    if (m_settingsFailureShown)
+        return;
+    m_settingsFailureShown = true;
+    dialogs().message(
+        QStringLiteral("The setting \"%1\" could not be saved: the configuration folder may be "
+                       "read-only or full. The change is used until the program ends but will "
+                       "be lost at the next start.")
+            .arg(key),
+        QStringLiteral("Skivane Alert"), platform::Icon::Exclamation);
 }
 
 void MainForm::reportUntrapped(const platform::ControlError& e) {
@@ -399,7 +434,7 @@ void MainForm::checkVideoDirectory() {
             break;
         dialogs().message(QStringLiteral("You entered an invalid path - try  again"));
     }
-    settings::write(store(), settings::kLogPath, txtVideoDir->text());
+    storeSetting(settings::kLogPath, txtVideoDir->text());
 }
 
 void MainForm::startSessionLog() {
@@ -441,7 +476,7 @@ void MainForm::closeEvent(QCloseEvent* event) {
 
 void MainForm::txtVideoDir_Change() {
     m_screens.session().VideoDirectory = app::withoutTrailingSeparator(txtVideoDir->text());
-    settings::write(store(), settings::kLogPath, m_screens.session().VideoDirectory);
+    storeSetting(settings::kLogPath, m_screens.session().VideoDirectory);
 }
 
 void MainForm::btnChangeDirectory_Click() {
@@ -473,7 +508,7 @@ void MainForm::cmdShowConfig_Click() {
 }
 
 void MainForm::cb15_Click() {
-    settings::write(store(), settings::kBarefoot,
+    storeSetting(settings::kBarefoot,
                     cb15->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
@@ -481,7 +516,7 @@ void MainForm::List1_Click() {
     const QListWidgetItem* item = List1->currentItem();
     if (!item)
         return;
-    settings::write(store(), settings::kPauseTime, item->text());
+    storeSetting(settings::kPauseTime, item->text());
 }
 
 void MainForm::UpdateConfigLabel() {
