@@ -7,6 +7,7 @@
 #include "ui/screens/frmManual.h"
 #include "ui/screens/review/frmSetStart.h"
 #include "ui/screens/setup/MainForm.h"
+#include "ui/widgets/FitCaption.h"
 
 #include <QEvent>
 #include <QSet>
@@ -23,6 +24,8 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show && watched->isWidgetType())
+            fit::fitCaptions(*static_cast<QWidget*>(watched)); // texts set while hidden
         if (event->type() == QEvent::Close && m_refused.contains(watched)) {
             event->ignore();
             return true;
@@ -131,8 +134,10 @@ bool Screens::keepReachable(const QString& reason) {
 }
 
 LogView& Screens::showLogView(QWidget* owner) {
-    if (!m_logView) // owned by `owner` (Qt parent); it deletes itself when left
+    if (!m_logView) { // owned by `owner` (Qt parent); it deletes itself when left
         m_logView = new LogView(*this, owner);
+        m_logView->installEventFilter(m_guard.get());
+    }
     m_logView->show();
     m_logView->raise();
     return *m_logView;

@@ -3,6 +3,7 @@
 #include "ui/screens/setup/MainForm.h"
 
 #include "core/app/DesignFont.h"
+#include "ui/widgets/FitCaption.h"
 #include "ui/widgets/WrappingButton.h"
 
 #include "core/app/FileExist.h"
@@ -489,6 +490,7 @@ void MainForm::btnChangeDirectory_Click() {
         if (app::PathExists(answer, 1)) {
             txtVideoDir->setText(answer);
             lblVideodir->setText(txtVideoDir->text());
+            fit::fitCaption(*lblVideodir);
             return;
         }
         dialogs().message(QStringLiteral("The folder you entered does not exist"),
@@ -505,6 +507,7 @@ void MainForm::cmdShowConfig_Click() {
     Label12->setVisible(expand);
     LblStatus->setVisible(expand);
     cmdShowConfig->setText(expand ? kHideConfig : kShowConfig);
+    fit::fitCaption(*cmdShowConfig);
 }
 
 void MainForm::cb15_Click() {
@@ -527,4 +530,5 @@ void MainForm::UpdateConfigLabel() {
         lblConfig->setText(QStringLiteral("Currently Configured for L"));
     if (r >= 25)
         lblConfig->setText(QStringLiteral("Currently Configured for R"));
+    fit::fitCaption(*lblConfig);
 }
