@@ -237,6 +237,23 @@ TEST_F(RecordingTest, EscWhileIdleSaysSoAndHandsNothingOver) {
     EXPECT_EQ(env.dialogs.boxes[0].title, QStringLiteral("Skivane Alert"));
 }
 
+TEST_F(RecordingTest, OnlyWholePassesFromOneTo32767AreRecorded) {
+    for (const char* bad : {"99999999999999999999", "0", "32768", "2.5", "-1", ""}) {
+        form().txtPass->setText(QString::fromLatin1(bad));
+        form().cmdStartCapture_Click();
+        EXPECT_EQ(env.control.startCount, 0) << bad;
+        EXPECT_FALSE(form().Timer40->isActive());
+        EXPECT_EQ(takeBoxes(),
+                  QStringList{QStringLiteral("The pass must be a whole number from 1 to 32767; "
+                                             "\"%1\" is not. Nothing was recorded.")
+                                  .arg(QString::fromLatin1(bad))});
+    }
+    EXPECT_TRUE(QDir(env.videoDir()).entryList({QStringLiteral("*.avi")}).isEmpty());
+    form().txtPass->setText(QStringLiteral(" 32767"));
+    form().cmdStartCapture_Click();
+    EXPECT_EQ(env.control.streamFileName, video(QStringLiteral("Annpass32767.avi")));
+}
+
 TEST_F(RecordingTest, RecordingLostWithItsFolderIsReportedAtOnceAndNotHandedOver) {
     form().cmdStartCapture_Click();
     tick(2);
