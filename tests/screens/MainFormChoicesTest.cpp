@@ -1,15 +1,15 @@
 // The Setup screen's stored choices on the way in and out: a settings write that fails, the
 // frame rate while it is being typed, stored list positions the camera lacks, and the sound
 // source kept across starts.
-#include "ui/screens/setup/MainForm.h"
 #include "support/TestEnv.h"
+#include "ui/screens/setup/MainForm.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileInfo>
-#include <QLineEdit>
-#include <QApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <gtest/gtest.h>
 
 namespace {

@@ -43,7 +43,8 @@ TEST_F(SkierImport, FirstLineCommasBecomeBlanksAndTheWholeListIsKept) {
 
 TEST_F(SkierImport, ABinaryFileGivesOneBoxAndKeepsTheOldList) {
     const QString old = env.writeFile(listPath(), "Ann\r\n");
-    QByteArray binary("\x7f" "ELF\x02\x01\x01");
+    QByteArray binary("\x7f"
+                      "ELF\x02\x01\x01");
     binary.append(QByteArray(64, '\0')).append("\x01\x02/:*,\x03\xff\xfe");
     const QString src = env.writeFile(env.root() + "/a.out", binary);
     import(src);

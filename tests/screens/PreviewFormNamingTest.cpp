@@ -51,8 +51,9 @@ TEST_F(CaptureScreenTest, CommaAndPathCharactersAreRefusedWithTheirOwnBox) {
     // every problem mended (the leading dots too).
     form().txtSkierName->setText(QStringLiteral("../..\\x:y"));
     EXPECT_EQ(form().txtSkierName->text(), QStringLiteral(" .. x y"));
-    EXPECT_EQ(takeBoxes(), (QStringList{QStringLiteral(
-                               "Sorry, you cannot use the \"/\" character in this box")}));
+    EXPECT_EQ(
+        takeBoxes(),
+        (QStringList{QStringLiteral("Sorry, you cannot use the \"/\" character in this box")}));
     for (const char* hidden : {".", "..", ".Ann"}) {
         form().txtSkierName->setText(QString::fromLatin1(hidden));
         EXPECT_FALSE(form().txtSkierName->text().startsWith(QLatin1Char('.'))) << hidden;

@@ -53,19 +53,23 @@ TEST(RunNamingCharacters, NameProblemsAreNamedOnceAndAllMended) {
         {"Ann Lee", "", ""},
         {longest, "", ""},
         {"Lee,Ann/x", "Sorry, you cannot use the \",\" character in this box", "Lee Ann x"},
-        {".", "Sorry, a skier name cannot start with \".\": the run would be a hidden file. The "
-              "dot was removed.",
+        {".",
+         "Sorry, a skier name cannot start with \".\": the run would be a hidden file. The "
+         "dot was removed.",
          ""},
-        {"..", "Sorry, a skier name cannot start with \".\": the run would be a hidden file. "
-               "The dot was removed.",
+        {"..",
+         "Sorry, a skier name cannot start with \".\": the run would be a hidden file. "
+         "The dot was removed.",
          ""},
-        {".Ann", "Sorry, a skier name cannot start with \".\": the run would be a hidden file. "
-                 "The dot was removed.",
+        {".Ann",
+         "Sorry, a skier name cannot start with \".\": the run would be a hidden file. "
+         "The dot was removed.",
          "Ann"},
         {tooLong, "Sorry, the skier name is too long for a run file name; it was cut to 229 bytes.",
          longest},
-        {QString(120, QChar(u'\u00e9')), "Sorry, the skier name is too long for a run file name; "
-                                        "it was cut to 229 bytes.",
+        {QString(120, QChar(u'\u00e9')),
+         "Sorry, the skier name is too long for a run file name; "
+         "it was cut to 229 bytes.",
          QString(114, QChar(u'\u00e9'))},
     };
     for (const auto& c : cases) {

@@ -116,8 +116,8 @@ frmManual& Screens::manual() {
 }
 
 bool Screens::anyScreenVisible() const {
-    for (const QWidget* w : std::initializer_list<const QWidget*>{
-             m_setup.get(), m_capture.get(), m_timer.get(), m_manual.get()})
+    for (const QWidget* w : std::initializer_list<const QWidget*>{m_setup.get(), m_capture.get(),
+                                                                  m_timer.get(), m_manual.get()})
         if (w && w->isVisible())
             return true;
     return false;

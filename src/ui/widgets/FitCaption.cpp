@@ -47,8 +47,7 @@ bool captionFits(const QWidget& w) {
             return true;
         const int indent = label->margin() * 2;
         return textFits(label->font(), plain(label->text()),
-                        label->contentsRect().adjusted(0, 0, -indent, -indent),
-                        label->wordWrap());
+                        label->contentsRect().adjusted(0, 0, -indent, -indent), label->wordWrap());
     }
     if (const auto* box = dynamic_cast<const WrappingCheckBox*>(&w))
         return textFits(box->font(), plain(box->text()), box->captionRect(), true);

@@ -27,8 +27,7 @@ protected:
         painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
                                        QPalette::WindowText));
         painter.drawText(captionRect(),
-                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap |
-                             Qt::TextShowMnemonic,
+                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap | Qt::TextShowMnemonic,
                          text());
     }
 };

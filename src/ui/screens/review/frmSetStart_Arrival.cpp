@@ -104,8 +104,7 @@ QString frmSetStart::askSkierName(const QString& prompt) {
     QString answer = dialogs.inputBox(prompt, review::kFixNameTitle, preset);
     for (;;) {
         if (answer.isEmpty())
-            answer =
-                dialogs.inputBox(review::mustInputNamePrompt(), review::kFixNameTitle, preset);
+            answer = dialogs.inputBox(review::mustInputNamePrompt(), review::kFixNameTitle, preset);
         const auto problem = capture::skierNameProblem(answer);
         if (!problem)
             return answer;

@@ -512,7 +512,7 @@ void MainForm::cmdShowConfig_Click() {
 
 void MainForm::cb15_Click() {
     storeSetting(settings::kBarefoot,
-                    cb15->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+                 cb15->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 void MainForm::List1_Click() {

@@ -10,11 +10,11 @@
 #include "ui/screens/Screens.h"
 
 #include <QFile>
-#include <algorithm>
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QTextEdit>
+#include <algorithm>
 
 namespace {
 
