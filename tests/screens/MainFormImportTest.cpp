@@ -41,6 +41,21 @@ TEST_F(SkierImport, FirstLineCommasBecomeBlanksAndTheWholeListIsKept) {
     EXPECT_TRUE(env.dialogs.boxes.empty());
 }
 
+TEST_F(SkierImport, ABinaryFileGivesOneBoxAndKeepsTheOldList) {
+    const QString old = env.writeFile(listPath(), "Ann\r\n");
+    QByteArray binary("\x7f"
+                      "ELF\x02\x01\x01");
+    binary.append(QByteArray(64, '\0')).append("\x01\x02/:*,\x03\xff\xfe");
+    const QString src = env.writeFile(env.root() + "/a.out", binary);
+    import(src);
+    EXPECT_EQ(env.dialogs.texts(),
+              QStringList{"The skier names file is not a text file; nothing was imported and the "
+                          "skier list is unchanged: " +
+                          src});
+    EXPECT_EQ(env.readFile(old), QByteArray("Ann\r\n"));
+    EXPECT_EQ(skierBox(), "Typed Before");
+}
+
 TEST_F(SkierImport, RichTextBecomesPlainLines) {
     const QString src = env.writeFile(
         env.root() + "/names.rtf",

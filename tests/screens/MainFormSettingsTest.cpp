@@ -77,6 +77,8 @@ TEST_F(SettingsStoreTest, ListPositionsFollowTheirRule) {
     EXPECT_EQ(settings::readListPosition(store, "device", 3, true), 2);
     store.WriteSetting("device", "3"); // beyond the list
     EXPECT_EQ(settings::readListPosition(store, "device", 3, true), 0);
+    store.WriteSetting("colorformat", "3"); // beyond the list: left as filled
+    EXPECT_EQ(settings::readListPosition(store, "ColorFormat", 3, false), -1);
     store.WriteSetting("colorformat", "x");
     EXPECT_EQ(settings::readListPosition(store, "ColorFormat", 3, false), -1);
 }

@@ -141,6 +141,7 @@ TEST(SetupStartup, DamagedStoredValuesDoNotStopTheStart) {
     env.settings->WriteSetting("compression", "9");
     env.settings->WriteSetting("videoresolution", "12");
     env.control.frameRate = 15;
+    env.control.device().resolution = 1;
     env.screens.start();
     MainForm& s = env.setup();
     EXPECT_EQ(s.EdtRate->text(), "15");
@@ -148,7 +149,9 @@ TEST(SetupStartup, DamagedStoredValuesDoNotStopTheStart) {
     EXPECT_TRUE(env.control.calls.contains("Connect(0)"));
     EXPECT_EQ(s.CmdConnect->text(), "Disconnect");
     EXPECT_EQ(s.CompressionCombo->currentIndex(), 0);
-    EXPECT_EQ(s.ResolutionCombo->currentIndex(), 0);
+    // A resolution the camera lacks leaves the list as filled and the stored value kept.
+    EXPECT_EQ(s.ResolutionCombo->currentIndex(), 1);
+    EXPECT_EQ(env.storedValue("videoresolution"), "12");
     EXPECT_TRUE(env.dialogs.texts().size() == 1) << env.dialogs.texts().join("|").toStdString();
 }
 

@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QTextEdit>
 
@@ -218,15 +219,62 @@ TEST_F(RecordingTest, SecondEscDuringTheStopEndsTheRunOnlyOnce) {
     EXPECT_EQ(env.control.stopCount, 1);
 }
 
-TEST_F(RecordingTest, EscWhileIdleStopsAndHandsOverTheLastName) {
+TEST_F(RecordingTest, EscWhileIdleSaysSoAndHandsNothingOver) {
     env.session().StartFrameHint = 99;
+    env.session().NavigationSource.clear();
     form().Form_KeyDown(27, 0);
-    EXPECT_EQ(env.control.stopCount, 1);
-    EXPECT_EQ(env.control.startCount, 0);
-    EXPECT_EQ(env.session().StartFrameHint, 99); // "0" at load is a mark, not " "
-    EXPECT_EQ(form().txtPass->text(), QStringLiteral(" 2"));
-    expectHandedOver(file); // composed by the arrival check
-    EXPECT_TRUE(takeBoxes().isEmpty());
+    EXPECT_EQ(env.control.stopCount, 0);
+    EXPECT_EQ(env.session().StartFrameHint, 99);
+    EXPECT_EQ(form().txtPass->text(), QStringLiteral("1")); // the pass does not advance
+    EXPECT_TRUE(form().isVisible());
+    EXPECT_FALSE(env.screens.timerExists() && env.timer().isVisible());
+    EXPECT_TRUE(env.session().NavigationSource.isEmpty());
+    EXPECT_TRUE(QDir(env.videoDir()).entryList({QStringLiteral("*.avi*")}).isEmpty());
+    ASSERT_EQ(env.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(env.dialogs.boxes[0].text,
+              QStringLiteral("No recording is running, so there is no run to hand over. Press "
+                             "\"Start Recording\" to record a run."));
+    EXPECT_EQ(env.dialogs.boxes[0].title, QStringLiteral("Skivane Alert"));
+}
+
+TEST_F(RecordingTest, OnlyWholePassesFromOneTo32767AreRecorded) {
+    for (const char* bad : {"99999999999999999999", "0", "32768", "2.5", "-1", ""}) {
+        form().txtPass->setText(QString::fromLatin1(bad));
+        form().cmdStartCapture_Click();
+        EXPECT_EQ(env.control.startCount, 0) << bad;
+        EXPECT_FALSE(form().Timer40->isActive());
+        EXPECT_EQ(takeBoxes(),
+                  QStringList{QStringLiteral("The pass must be a whole number from 1 to 32767; "
+                                             "\"%1\" is not. Nothing was recorded.")
+                                  .arg(QString::fromLatin1(bad))});
+    }
+    EXPECT_TRUE(QDir(env.videoDir()).entryList({QStringLiteral("*.avi")}).isEmpty());
+    form().txtPass->setText(QStringLiteral(" 32767"));
+    form().cmdStartCapture_Click();
+    EXPECT_EQ(env.control.streamFileName, video(QStringLiteral("Annpass32767.avi")));
+}
+
+TEST_F(RecordingTest, RecordingLostWithItsFolderIsReportedAtOnceAndNotHandedOver) {
+    form().cmdStartCapture_Click();
+    tick(2);
+    ASSERT_TRUE(QDir(env.videoDir()).removeRecursively());
+    tick(1); // the next second notices
+    EXPECT_FALSE(env.control.recording);
+    EXPECT_FALSE(form().Timer40->isActive());
+    EXPECT_TRUE(form().cmdStartCapture->isEnabled());
+    EXPECT_TRUE(form().cmdGoSetup->isEnabled());
+    EXPECT_EQ(form().txtPass->text(), QStringLiteral("1"));
+    EXPECT_TRUE(form().isVisible());
+    EXPECT_FALSE(env.screens.timerExists() && env.timer().isVisible());
+    EXPECT_FALSE(QFileInfo::exists(file));
+    EXPECT_FALSE(QFileInfo::exists(env.videoDir())); // nothing made again
+    ASSERT_EQ(env.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(env.dialogs.boxes[0].text,
+              QStringLiteral("The recording was lost: the file %1 no longer exists (was the "
+                             "video folder removed or renamed?). The run was not handed over to "
+                             "the Timer & Review screen and the pass number stays 1.")
+                  .arg(file));
+    EXPECT_EQ(env.dialogs.boxes[0].icon, platform::Icon::Exclamation);
 }
 
 TEST_F(RecordingTest, NextRecordingAfterArrivalUsesTheNextPass) {

@@ -133,16 +133,19 @@ TEST_F(Arrival, CancellingTwiceUsesTheEmptyName) {
     EXPECT_EQ(env.readFile(video("pass1.avi")), "recorded run");
 }
 
-TEST_F(Arrival, ATypedNameKeepsToTheSkierBoxCharacterRule) {
+TEST_F(Arrival, ATypedNameKeepsToTheSkierBoxRuleAndIsAskedAgain) {
     recorded("AnnXpass1.avi", true);
-    env.dialogs.inputs = {"../Ann:B"};
+    env.dialogs.inputs = {"../Ann:B", "Ann B"};
     showAndArrive();
-    // Each refused character is named once and becomes a blank; the run stays in the folder.
+    // The first problem is named once, then the question comes again with the mended name
+    // offered; nothing is renamed until a good name is given.
     EXPECT_EQ(env.dialogs.texts(),
-              QStringList({"Sorry, you cannot use the \"/\" character in this box",
-                           "Sorry, you cannot use the \":\" character in this box"}));
-    EXPECT_EQ(screen().Text6->toPlainText(), video(".. Ann Bpass1.avi"));
-    EXPECT_EQ(env.readFile(video(".. Ann Bpass1.avi")), "recorded run");
+              QStringList({"Sorry, you cannot use the \"/\" character in this box"}));
+    ASSERT_EQ(env.dialogs.inputCalls.size(), 2u);
+    EXPECT_EQ(env.dialogs.inputCalls[1].preset, " Ann B");
+    EXPECT_EQ(env.dialogs.inputCalls[1].title, "Fix the skier's name");
+    EXPECT_EQ(screen().Text6->toPlainText(), video("Ann Bpass1.avi"));
+    EXPECT_EQ(env.readFile(video("Ann Bpass1.avi")), "recorded run");
 }
 
 TEST_F(Arrival, AFailedRenameKeepsTheRunUnderItsOldPath) {

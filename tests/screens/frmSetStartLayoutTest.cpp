@@ -1,4 +1,5 @@
 // The review screen's controls, its load, browsing for a run, and the free-space read-out.
+#include "core/app/DesignFont.h"
 #include "frmSetStartFixture.h"
 
 #include "core/app/Twips.h"
@@ -35,7 +36,7 @@ TEST_F(ReviewScreen, ControlsStandWhereDesignedAndTheHiddenOnesAreHidden) {
     EXPECT_EQ(s.Command1->font().pointSizeF(), 18.0);
     EXPECT_TRUE(s.Label9->font().bold());
     EXPECT_EQ(s.Label9->font().pointSizeF(), 12.0);
-    EXPECT_EQ(s.Label3->font().family(), "MS Sans Serif");
+    EXPECT_EQ(s.Label3->font().family(), app::designFamily());
     for (QWidget* hidden :
          std::initializer_list<QWidget*>{s.Command7, s.cmdPlayAndPause, s.Text7, s.Label2, s.Label6,
                                          s.cbPlayAfter, s.Label9, s.lstFileInfo, s.Label11})

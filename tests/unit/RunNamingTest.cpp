@@ -42,6 +42,47 @@ TEST(RunNamingCharacters, FirstForbiddenCharacterIsNamedInTheBox) {
     EXPECT_EQ(replacedBySpace(QStringLiteral(",a,,b,"), u','), QStringLiteral(" a  b "));
 }
 
+TEST(RunNamingCharacters, NameProblemsAreNamedOnceAndAllMended) {
+    const QString tooLong(300, QChar(u'a'));
+    const QString longest(kMaxSkierNameBytes, QChar(u'a'));
+    const struct {
+        QString name;
+        QString message; // empty: no problem
+        QString mended;
+    } cases[] = {
+        {"Ann Lee", "", ""},
+        {longest, "", ""},
+        {"Lee,Ann/x", "Sorry, you cannot use the \",\" character in this box", "Lee Ann x"},
+        {".",
+         "Sorry, a skier name cannot start with \".\": the run would be a hidden file. The "
+         "dot was removed.",
+         ""},
+        {"..",
+         "Sorry, a skier name cannot start with \".\": the run would be a hidden file. "
+         "The dot was removed.",
+         ""},
+        {".Ann",
+         "Sorry, a skier name cannot start with \".\": the run would be a hidden file. "
+         "The dot was removed.",
+         "Ann"},
+        {tooLong, "Sorry, the skier name is too long for a run file name; it was cut to 229 bytes.",
+         longest},
+        {QString(120, QChar(u'\u00e9')),
+         "Sorry, the skier name is too long for a run file name; "
+         "it was cut to 229 bytes.",
+         QString(114, QChar(u'\u00e9'))},
+    };
+    for (const auto& c : cases) {
+        const auto problem = skierNameProblem(c.name);
+        ASSERT_EQ(problem.has_value(), !c.message.isEmpty()) << c.name.toStdString();
+        if (!problem)
+            continue;
+        EXPECT_EQ(problem->message, c.message) << c.name.toStdString();
+        EXPECT_EQ(problem->mended, c.mended) << c.name.toStdString();
+        EXPECT_FALSE(skierNameProblem(problem->mended).has_value()) << c.name.toStdString();
+    }
+}
+
 TEST(RunNamingFileName, FolderSkierAndTrimmedPassWithoutSeparatorBeforePass) {
     const QString folder = QStringLiteral("/runs");
     EXPECT_EQ(composeCaptureFileName(folder, QStringLiteral("Ann Lee"), QStringLiteral(" 2")),

@@ -60,6 +60,19 @@ TEST_F(SessionLogFile, RunEntryIsAppendedWithCrLfAndExactBytes) {
                          "D:\\Runs\\Ann Leepass2.avi\r\n"));
 }
 
+TEST_F(SessionLogFile, EntryAfterALastLineWithoutLineEndStartsOnItsOwnLine) {
+    // Edited by hand or cut short: the last line has no line end.
+    {
+        QFile f(logPath());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("01-18-200520:24:14Skivane Session started  \r\nnote by hand");
+    }
+    ASSERT_TRUE(app::appendRunEntry(session, kRun, "Ann", "1", 5, 604, "a.avi").ok);
+    EXPECT_EQ(readAll(logPath()),
+              QByteArray("01-18-200520:24:14Skivane Session started  \r\nnote by hand\r\n"
+                         "01-18-200520:31:07Skier: AnnPass: 1Start:  5End:  604File: a.avi\r\n"));
+}
+
 TEST_F(SessionLogFile, FailedWriteIsReportedNotHidden) {
     session.VideoDirectory = dir.filePath("no-such-folder");
     const app::LogWrite w = app::appendRunEntry(session, kRun, "Ann Lee", "2", 212, 811, "x.avi");

@@ -60,8 +60,21 @@ LogWrite appendBytes(const QString& path, const QByteArray& bytes) {
     return {};
 }
 
+namespace {
+// True when the file has text whose last line has no line end (edited by hand, cut short).
+bool endsMidLine(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly) || f.size() == 0 || !f.seek(f.size() - 1))
+        return false;
+    char last = 0;
+    return f.getChar(&last) && last != '\n';
+}
+} // namespace
+
 LogWrite appendLogLine(const QString& path, const QString& line) {
-    return appendBytes(path, line.toLocal8Bit() + QByteArrayLiteral("\r\n"));
+    // A line always starts on a line of its own, so that a reader finds every entry.
+    const QByteArray start = endsMidLine(path) ? QByteArrayLiteral("\r\n") : QByteArray();
+    return appendBytes(path, start + line.toLocal8Bit() + QByteArrayLiteral("\r\n"));
 }
 
 LogWrite StartSession(platform::SettingsStore& store, platform::Session& p, const QDateTime& now) {

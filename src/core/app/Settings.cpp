@@ -27,7 +27,9 @@ int readListPosition(platform::SettingsStore& store, const QString& key, int cou
     const qint16 stored = readInt16Or(store, key, -1, -1);
     if (stored < 0)
         return negativeSelectsFirst ? 0 : -1;
-    return stored < count ? stored : 0;
+    if (stored < count)
+        return stored;
+    return negativeSelectsFirst ? 0 : -1;
 }
 
 double readPauseTime(platform::SettingsStore& store) {
@@ -44,8 +46,8 @@ qint16 readFrameRate(platform::SettingsStore& store) {
     return readInt16Or(store, kFrameRate, 0, 0);
 }
 
-void write(platform::SettingsStore& store, const QString& key, const QString& value) {
-    store.WriteSetting(key, value);
+bool write(platform::SettingsStore& store, const QString& key, const QString& value) {
+    return store.WriteSetting(key, value);
 }
 
 namespace {

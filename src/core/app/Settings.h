@@ -23,6 +23,8 @@ inline const QString kVideoResolution = QStringLiteral("VideoResolution");
 inline const QString kVideoResolutionWritten = QStringLiteral("videoresolution");
 inline const QString kColorFormat = QStringLiteral("ColorFormat");
 inline const QString kVideoInput = QStringLiteral("VideoInput");
+// The sound source by its name as listed ("None" for no sound); absent at the first start.
+inline const QString kAudioDevice = QStringLiteral("audiodevice");
 
 // The stored text, or `defaultValue` when the key is absent.
 QString readText(platform::SettingsStore& store, const QString& key,
@@ -37,9 +39,9 @@ std::optional<qint16> readInt16(platform::SettingsStore& store, const QString& k
 qint16 readInt16Or(platform::SettingsStore& store, const QString& key, qint16 defaultValue,
                    qint16 fallback);
 
-// A stored list position: below 0 (or unusable) selects entry 0 when `negativeSelectsFirst`,
-// otherwise gives -1 (leave the list as it is); a position beyond a list of `count` entries
-// selects entry 0.
+// A stored list position: below 0 (or unusable) or beyond a list of `count` entries selects
+// entry 0 when `negativeSelectsFirst`, otherwise gives -1 (leave the list as it is and keep the
+// stored value: another camera may have that entry).
 int readListPosition(platform::SettingsStore& store, const QString& key, int count,
                      bool negativeSelectsFirst);
 
@@ -51,7 +53,8 @@ double readPauseTime(platform::SettingsStore& store);
 // range (0 means: show the capture control's own rate).
 qint16 readFrameRate(platform::SettingsStore& store);
 
-void write(platform::SettingsStore& store, const QString& key, const QString& value);
+// False when the store could not make the value durable.
+bool write(platform::SettingsStore& store, const QString& key, const QString& value);
 
 // The emergency parameter reset offered at every start: two Yes/No questions, then one
 // question per key, each answered Yes writing the install value.

@@ -11,8 +11,9 @@ public:
     // The stored text, or `defaultValue` when the key is absent.
     virtual QString ReadSetting(const QString& key, const QString& defaultValue) = 0;
     // Stores the text (creating the key) and makes it durable before returning: the program can
-    // end abruptly at any moment.
-    virtual void WriteSetting(const QString& key, const QString& value) = 0;
+    // end abruptly at any moment. False when the value could not be made durable (a read-only
+    // or full configuration folder).
+    virtual bool WriteSetting(const QString& key, const QString& value) = 0;
 };
 
 } // namespace platform

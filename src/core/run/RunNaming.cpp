@@ -61,6 +61,37 @@ QString inputErrorText(QChar c) {
            QStringLiteral("\" character in this box");
 }
 
+std::optional<NameProblem> skierNameProblem(const QString& name) {
+    std::optional<NameProblem> problem;
+    auto found = [&problem](const QString& message) {
+        if (!problem)
+            problem = NameProblem{message, QString()};
+    };
+    QString mended = name;
+    for (QChar& c : mended) {
+        if (isForbiddenNameChar(c)) {
+            found(inputErrorText(c));
+            c = QChar(u' ');
+        }
+    }
+    if (mended.startsWith(QLatin1Char('.'))) {
+        found(QStringLiteral("Sorry, a skier name cannot start with \".\": the run would be a "
+                             "hidden file. The dot was removed."));
+        while (mended.startsWith(QLatin1Char('.')))
+            mended.remove(0, 1);
+    }
+    if (mended.toUtf8().size() > kMaxSkierNameBytes) {
+        found(QStringLiteral("Sorry, the skier name is too long for a run file name; it was cut "
+                             "to %1 bytes.")
+                  .arg(kMaxSkierNameBytes));
+        while (mended.toUtf8().size() > kMaxSkierNameBytes)
+            mended.chop(1);
+    }
+    if (problem)
+        problem->mended = mended;
+    return problem;
+}
+
 QString trimSpaces(const QString& text) {
     qsizetype first = 0;
     qsizetype last = text.size();

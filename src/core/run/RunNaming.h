@@ -31,6 +31,19 @@ QString replacedBySpace(const QString& text, QChar c);
 QString inputErrorText(QChar c);
 inline const QString kInputErrorTitle = QStringLiteral("Input Error");
 
+// The longest skier name, in UTF-8 bytes: a file name holds at most 255 bytes, and the run's
+// "pass32767.avi.info" and a few "X" of the name rule must still fit.
+inline constexpr int kMaxSkierNameBytes = 255 - 18 - 8;
+
+// What is wrong with a skier name, and the name mended: every character a file name cannot
+// hold made a blank, leading dots removed (".", ".." and ".Ann" would be hidden or no files),
+// and the end cut off beyond kMaxSkierNameBytes. The message names the first problem found.
+struct NameProblem {
+    QString message;
+    QString mended;
+};
+std::optional<NameProblem> skierNameProblem(const QString& name);
+
 // Blanks (spaces only) removed at both ends, as the pass text is trimmed in the file name.
 QString trimSpaces(const QString& text);
 

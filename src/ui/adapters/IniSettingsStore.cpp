@@ -34,10 +34,11 @@ QString IniSettingsStore::ReadSetting(const QString& key, const QString& default
     return v.toString();
 }
 
-void IniSettingsStore::WriteSetting(const QString& key, const QString& value) {
+bool IniSettingsStore::WriteSetting(const QString& key, const QString& value) {
     m_settings->setValue(storedKey(key), value);
     m_settings->sync();
     m_lastWriteOk = m_settings->status() == QSettings::NoError;
+    return m_lastWriteOk;
 }
 
 QString IniSettingsStore::fileName() const {

@@ -20,7 +20,7 @@ public:
     ~IniSettingsStore() override;
 
     QString ReadSetting(const QString& key, const QString& defaultValue) override;
-    void WriteSetting(const QString& key, const QString& value) override;
+    bool WriteSetting(const QString& key, const QString& value) override;
 
     // The file the values live in.
     QString fileName() const;

@@ -2,9 +2,11 @@
 // Owner of the program's screens. The three main screens are created once, on first use, and
 // live until the program ends: navigation only shows and hides them.
 #include <QPointer>
+#include <QString>
 #include <memory>
 
 class QWidget;
+class WindowGuard;
 class MainForm;
 class PreviewForm;
 class frmSetStart;
@@ -50,15 +52,30 @@ public:
     void showSetup();
     void hideSetup();
     void showCapture();
-    void hideCapture();
+    // Hides the Capture screen. When that leaves no screen on view, the Setup screen is shown
+    // and `reason` tells the operator why the Capture screen went.
+    void hideCapture(const QString& reason = QString());
     void showTimer();
     void showManual();
 
+    // The program never leaves the operator without a window: when no screen is on view (the
+    // last one was hidden), the Setup screen is shown and a message gives `reason`, or a
+    // general one. Runs on its own after any screen is hidden; true when it had to act.
+    bool keepReachable(const QString& reason = QString());
+    // True while a screen of the program is on view.
+    bool anyScreenVisible() const;
+
 private:
+    // The Capture, Timer & Review and manual windows have no close box: a close request
+    // (Alt+F4, the window manager's close) is refused. Every screen is watched for being hidden.
+    void guard(QWidget& window, bool refuseClose);
+
     platform::Services& m_services;
     std::unique_ptr<MainForm> m_setup;
     std::unique_ptr<PreviewForm> m_capture;
     std::unique_ptr<frmSetStart> m_timer;
     std::unique_ptr<frmManual> m_manual;
     QPointer<LogView> m_logView;
+    std::unique_ptr<WindowGuard> m_guard;
+    bool m_started = false;
 };

@@ -1,4 +1,5 @@
 #include "ui/screens/frmSelectSkier.h"
+#include "ui/widgets/FitCaption.h"
 
 #include "core/app/Paths.h"
 #include "core/app/Twips.h"
@@ -39,6 +40,7 @@ frmSelectSkier::frmSelectSkier(PreviewForm& owner, platform::Services& services)
     connect(lstSkiers, &QListWidget::itemDoubleClicked, this, [this] { lstSkiers_DblClick(); });
     connect(cmdNoSelect, &QPushButton::clicked, this, [this] { cmdNoSelect_Click(); });
     Form_Load();
+    fit::fitCaptions(*this);
 }
 
 frmSelectSkier::~frmSelectSkier() = default;

@@ -283,7 +283,15 @@ void PreviewForm::Form_Paint() {
 void PreviewForm::Form_KeyDown(int keyCode, int /*shift*/) {
     if (keyCode != 27)
         return;
-    // ESC ends the recording, and acts the same on an idle screen.
+    if (!cmdEndCapture->isEnabled()) {
+        // Nothing is recording: there is no run to stop or hand over.
+        m_screens.services().dialogs->message(
+            QStringLiteral("No recording is running, so there is no run to hand over. Press "
+                           "\"Start Recording\" to record a run."),
+            QStringLiteral("Skivane Alert"), platform::Icon::Information);
+        return;
+    }
+    // ESC ends the recording.
     Timer40->stop();
     passTimer->stop();
     if (lblStartFrame->text() == QStringLiteral(" "))

@@ -32,13 +32,11 @@ bool PreviewForm::nameChangeShown() const {
 void PreviewForm::txtSkierName_Change() {
     txtPass->setText(QStringLiteral("1"));
     // The name becomes part of the run's path: a comma, a folder separator or a character no
-    // file name may hold is refused and replaced by a space. Putting the text back runs this
-    // rule again, which names the next such character, if any.
-    const QString name = txtSkierName->text();
-    if (const auto bad = capture::firstForbiddenNameChar(name)) {
-        m_screens.services().dialogs->message(capture::inputErrorText(*bad),
-                                              capture::kInputErrorTitle);
-        txtSkierName->setText(capture::replacedBySpace(name, *bad));
+    // file name may hold is refused and replaced by a space, a leading dot removed, a name too
+    // long cut. One box names the first problem; the mended name put back passes the rule.
+    if (const auto problem = capture::skierNameProblem(txtSkierName->text())) {
+        m_screens.services().dialogs->message(problem->message, capture::kInputErrorTitle);
+        txtSkierName->setText(problem->mended);
     }
 }
 

@@ -1,5 +1,6 @@
 // The Capture screen's recording: Start Recording, Start of Tricks, the two one-second
 // countdowns, the end of a recording with its hand-over, and the capture control's status.
+#include "core/app/FileExist.h"
 #include "core/app/Paths.h"
 #include "core/app/TextNumbers.h"
 #include "core/ports/CaptureControl.h"
@@ -68,6 +69,19 @@ void PreviewForm::setHintFromFrameRate() {
 
 void PreviewForm::cmdStartCapture_Click() {
     platform::CaptureControl& control = *m_screens.services().capture;
+    {
+        // The pass goes into the run's file name: whole passes 1 to 32767 only.
+        bool whole = false;
+        const int pass = txtPass->text().trimmed().toInt(&whole);
+        if (!whole || pass < 1 || pass > 32767) {
+            m_screens.services().dialogs->message(
+                QStringLiteral("The pass must be a whole number from 1 to 32767; \"%1\" is not. "
+                               "Nothing was recorded.")
+                    .arg(txtPass->text()),
+                capture::kInputErrorTitle, platform::Icon::Exclamation);
+            return;
+        }
+    }
     BusyPointer busy;
     try {
         lblStartFrame->setText(kNoMark);
@@ -125,6 +139,12 @@ void PreviewForm::cmdStartTimer_Click() {
 
 void PreviewForm::Timer40_Timer() {
     platform::CaptureControl& control = *m_screens.services().capture;
+    if (!app::FileIsPresent(CaptureFileName)) {
+        // The run file is gone (its folder removed or renamed): say so now, not at marking.
+        Timer40->stop();
+        cmdEndCapture_Click();
+        return;
+    }
     captime->setText(app::SignedNumberText(app::numericValue(captime->text()) - 1.0));
     if (app::numericValue(captime->text()) == 0.0) {
         // Time-out: the capture countdown ran out.
@@ -199,19 +219,29 @@ void PreviewForm::cmdEndCapture_Click() {
     Timer40->stop();
     passTimer->stop();
 
-    txtPass->setText(capture::nextPassText(txtPass->text()));
-
+    cmdGoToTimer->setEnabled(true);
+    cmdGoSetup->setEnabled(true);
     if (failure)
         showControlError(*failure);
+
+    if (!app::FileIsPresent(CaptureFileName)) {
+        // Nothing to hand over: the pass stays and the operator stays here to record again.
+        m_screens.services().dialogs->message(
+            QStringLiteral("The recording was lost: the file %1 no longer exists (was the video "
+                           "folder removed or renamed?). The run was not handed over to the "
+                           "Timer & Review screen and the pass number stays %2.")
+                .arg(CaptureFileName, txtPass->text().trimmed()),
+            QStringLiteral("Skivane Alert"), platform::Icon::Exclamation);
+        return;
+    }
+
+    txtPass->setText(capture::nextPassText(txtPass->text()));
 
     frmSetStart& timer = m_screens.timer();
     timer.setRunPath(CaptureFileName);
     program.CapturedFrameRate = static_cast<double>(rate);
     // 16-bit: a recording beyond 32767 frames is counted as 32767.
     program.CapturedFrameCount = app::clampToInt16(static_cast<double>(frames));
-
-    cmdGoToTimer->setEnabled(true);
-    cmdGoSetup->setEnabled(true);
 
     program.NavigationSource = QStringLiteral("Capture");
     timer.show();

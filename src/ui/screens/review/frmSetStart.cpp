@@ -2,6 +2,7 @@
 
 #include "core/app/DesignFont.h"
 #include "ui/widgets/WrappingButton.h"
+#include "ui/widgets/WrappingCheckBox.h"
 
 #include "core/app/FileExist.h"
 #include "core/app/TextNumbers.h"
@@ -103,7 +104,7 @@ void frmSetStart::createControls() {
     Label6->setWordWrap(true);
     Label6->hide();
     cbFullScreen = place(
-        new QCheckBox(
+        new WrappingCheckBox(
             QStringLiteral("Play using Full Screen, ESC returns Click Mouse to repeat Play"), this),
         "cbFullScreen", twips(6480, 4560, 3135, 375));
     cmdGoToCapture = place(new WrappingButton(QStringLiteral("Go To Record Next Run"), this),

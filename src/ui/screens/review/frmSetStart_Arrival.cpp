@@ -98,19 +98,22 @@ void frmSetStart::arriveFromCapture() {
     program.NavigationSource.clear();
 }
 
-// The skier's name as the Capture screen's skier box would take it: each character a file name
-// cannot hold is refused with the same box and replaced by a blank.
+// The skier's name as the Capture screen's skier box would take it: a name it refuses gives
+// the same box, then the question again with the mended name offered, so the operator sees the
+// name the run will get before it is renamed.
 QString frmSetStart::askSkierName(const QString& prompt) {
     platform::Dialogs& dialogs = *m_screens.services().dialogs;
     const QString preset = m_screens.capture().skierName();
     QString answer = dialogs.inputBox(prompt, review::kFixNameTitle, preset);
-    if (answer.isEmpty())
-        answer = dialogs.inputBox(review::mustInputNamePrompt(), review::kFixNameTitle, preset);
-    while (const auto bad = capture::firstForbiddenNameChar(answer)) {
-        dialogs.message(capture::inputErrorText(*bad), capture::kInputErrorTitle);
-        answer = capture::replacedBySpace(answer, *bad);
+    for (;;) {
+        if (answer.isEmpty())
+            answer = dialogs.inputBox(review::mustInputNamePrompt(), review::kFixNameTitle, preset);
+        const auto problem = capture::skierNameProblem(answer);
+        if (!problem)
+            return answer;
+        dialogs.message(problem->message, capture::kInputErrorTitle);
+        answer = dialogs.inputBox(prompt, review::kFixNameTitle, problem->mended);
     }
-    return answer;
 }
 
 void frmSetStart::renameRun() {

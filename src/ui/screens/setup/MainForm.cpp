@@ -3,6 +3,7 @@
 #include "ui/screens/setup/MainForm.h"
 
 #include "core/app/DesignFont.h"
+#include "ui/widgets/FitCaption.h"
 #include "ui/widgets/WrappingButton.h"
 
 #include "core/app/FileExist.h"
@@ -31,6 +32,7 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTextEdit>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -305,7 +307,25 @@ void MainForm::connectHandlers() {
     on(VideoConfig, &QPushButton::clicked, &MainForm::VideoConfig_Click);
     on(CompressionCombo, &QComboBox::currentIndexChanged, &MainForm::CompressionCombo_Click);
     on(ComprConfig, &QPushButton::clicked, &MainForm::ComprConfig_Click);
-    on(EdtRate, &QLineEdit::textChanged, &MainForm::EdtRate_Change);
+    // A rate set by the program applies at once; one being typed applies when the box is left
+    // (Return or another control), so that the partial texts on the way ("", "3") never reach
+    // the live picture.
+    connect(EdtRate, &QLineEdit::textChanged, this, [this] {
+        if (!EdtRate->isModified())
+            guarded([&] { EdtRate_Change(); });
+    });
+    connect(EdtRate, &QLineEdit::editingFinished, this, [this] {
+        if (!EdtRate->isModified())
+            return;
+        EdtRate->setModified(false);
+        if (EdtRate->text().trimmed().isEmpty()) {
+            // Left empty: the box shows the rate in use again; nothing changes.
+            const QSignalBlocker quiet(EdtRate);
+            guarded([&] { EdtRate->setText(QString::number(grabora().FrameRate())); });
+            return;
+        }
+        guarded([&] { EdtRate_Change(); });
+    });
 
     on(AudioDevice, &QComboBox::currentIndexChanged, &MainForm::AudioDevice_Click);
     on(AudioConfig, &QPushButton::clicked, &MainForm::AudioConfig_Click);
@@ -319,6 +339,22 @@ void MainForm::connectHandlers() {
 void MainForm::showControlError(const QString& prefix, const platform::ControlError& e, bool hex) {
     boxes::showControlError(
         dialogs(), e, hex ? boxes::ErrorNumber::Hexadecimal : boxes::ErrorNumber::Decimal, prefix);
+}
+
+void MainForm::storeSetting(const QString& key, const QString& value) {
+    if (settings::write(store(), key, value)) {
+        m_settingsFailureShown = false;
+        return;
+    }
+    if (m_settingsFailureShown)
+        return;
+    m_settingsFailureShown = true;
+    dialogs().message(
+        QStringLiteral("The setting \"%1\" could not be saved: the configuration folder may be "
+                       "read-only or full. The change is used until the program ends but will "
+                       "be lost at the next start.")
+            .arg(key),
+        QStringLiteral("Skivane Alert"), platform::Icon::Exclamation);
 }
 
 void MainForm::reportUntrapped(const platform::ControlError& e) {
@@ -402,7 +438,7 @@ void MainForm::checkVideoDirectory() {
             break;
         dialogs().message(QStringLiteral("You entered an invalid path - try  again"));
     }
-    settings::write(store(), settings::kLogPath, txtVideoDir->text());
+    storeSetting(settings::kLogPath, txtVideoDir->text());
 }
 
 void MainForm::startSessionLog() {
@@ -444,7 +480,7 @@ void MainForm::closeEvent(QCloseEvent* event) {
 
 void MainForm::txtVideoDir_Change() {
     m_screens.session().VideoDirectory = app::withoutTrailingSeparator(txtVideoDir->text());
-    settings::write(store(), settings::kLogPath, m_screens.session().VideoDirectory);
+    storeSetting(settings::kLogPath, m_screens.session().VideoDirectory);
 }
 
 void MainForm::btnChangeDirectory_Click() {
@@ -457,6 +493,7 @@ void MainForm::btnChangeDirectory_Click() {
         if (app::PathExists(answer, 1)) {
             txtVideoDir->setText(answer);
             lblVideodir->setText(txtVideoDir->text());
+            fit::fitCaption(*lblVideodir);
             return;
         }
         dialogs().message(QStringLiteral("The folder you entered does not exist"),
@@ -473,18 +510,19 @@ void MainForm::cmdShowConfig_Click() {
     Label12->setVisible(expand);
     LblStatus->setVisible(expand);
     cmdShowConfig->setText(expand ? kHideConfig : kShowConfig);
+    fit::fitCaption(*cmdShowConfig);
 }
 
 void MainForm::cb15_Click() {
-    settings::write(store(), settings::kBarefoot,
-                    cb15->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    storeSetting(settings::kBarefoot,
+                 cb15->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 void MainForm::List1_Click() {
     const QListWidgetItem* item = List1->currentItem();
     if (!item)
         return;
-    settings::write(store(), settings::kPauseTime, item->text());
+    storeSetting(settings::kPauseTime, item->text());
 }
 
 void MainForm::UpdateConfigLabel() {
@@ -495,4 +533,5 @@ void MainForm::UpdateConfigLabel() {
         lblConfig->setText(QStringLiteral("Currently Configured for L"));
     if (r >= 25)
         lblConfig->setText(QStringLiteral("Currently Configured for R"));
+    fit::fitCaption(*lblConfig);
 }

@@ -204,6 +204,8 @@ private:
     platform::Dialogs& dialogs();
     platform::SettingsStore& store();
 
+    // Stores a setting; a write that fails is reported (once until a write succeeds again).
+    void storeSetting(const QString& key, const QString& value);
     void checkVideoDirectory();
     void startSessionLog();
     void applyPauseTime();
@@ -225,4 +227,5 @@ private:
 
     Screens& m_screens;
     bool m_attribRecovering = false;
+    bool m_settingsFailureShown = false;
 };

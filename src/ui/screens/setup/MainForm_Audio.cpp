@@ -1,7 +1,9 @@
-// Audio: the audio device, its format and compressor, and the Listen switch. Nothing of it is
-// stored; each start begins from the control's own values and the first format entry.
+// Audio: the audio device, its format and compressor, and the Listen switch. The device is
+// stored by name and chosen again at the next start when it is still there; the rest begins
+// from the control's own values and the first format entry.
 #include "ui/screens/setup/MainForm.h"
 
+#include "core/app/Settings.h"
 #include "core/ports/CaptureControl.h"
 #include "core/ports/ControlError.h"
 #include "core/run/AudioFormat.h"
@@ -24,6 +26,11 @@ void MainForm::fillAudioDevices() {
         devices << c.AudioDeviceName(i);
     fillList(AudioDevice, devices);
     selectEntry(AudioDevice, count > 0 ? c.AudioDeviceIndex() + 1 : 0);
+    // The source chosen last time, when this machine still has it.
+    const QString stored = app::settings::readText(store(), app::settings::kAudioDevice);
+    const int position = stored.isEmpty() ? -1 : devices.indexOf(stored);
+    if (position >= 0)
+        selectEntry(AudioDevice, position);
 }
 
 void MainForm::fillAudioCompressors() {
@@ -73,6 +80,7 @@ void MainForm::AudioDevice_Click() {
     if (position < 0 || position - 1 == c.AudioDeviceIndex())
         return;
     c.setAudioDeviceIndex(position - 1);
+    storeSetting(app::settings::kAudioDevice, AudioDevice->itemText(position));
     EnableAudioConfig();
     if (c.Connected())
         InitAudioSettings();

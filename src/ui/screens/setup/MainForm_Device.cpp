@@ -88,7 +88,7 @@ void MainForm::CmdConnect_Click() {
             setCursor(Qt::WaitCursor);
             c.Connect(device);
             unsetCursor();
-            settings::write(store(), settings::kDevice, QString::number(device));
+            storeSetting(settings::kDevice, QString::number(device));
 
             CmdPreview->setEnabled(true);
             ResolutionCombo->setEnabled(true);
@@ -181,7 +181,10 @@ void MainForm::OnDisconnect() {
     ColorFormatCombo->setEnabled(false);
     ColorLabel->setEnabled(false);
     VideoConfig->setEnabled(false);
-    m_screens.hideCapture();
+    // When the Capture screen was the one on view (a camera unplugged), Setup takes its place.
+    m_screens.hideCapture(
+        QStringLiteral("The camera was disconnected, so the Capture screen was closed. Connect "
+                       "the camera again, or choose another one, before recording."));
     Channel->setEnabled(false);
     ChannelLabel->setEnabled(false);
     VideoInput->setEnabled(false);
@@ -201,22 +204,24 @@ void MainForm::EnableVideoCompressionConfig() {
 namespace {
 // The list family: write the position to the control and store it, only when it differs from
 // the control's current value (so selections made to mirror the control store nothing).
-template <typename Get, typename Set>
-void applyListChoice(int position, Get get, Set set, platform::SettingsStore& store,
-                     const QString& key) {
+template <typename Get, typename Set, typename Store>
+void applyListChoice(int position, Get get, Set set, Store store, const QString& key) {
     if (position < 0 || position == get())
         return;
     set(position);
-    store.WriteSetting(key, QString::number(position));
+    store(key, QString::number(position));
 }
 } // namespace
 
 void MainForm::ResolutionCombo_Click() {
     platform::CaptureControl& c = grabora();
+    const auto keep = [this](const QString& key, const QString& value) {
+        storeSetting(key, value);
+    };
     try {
         applyListChoice(
             ResolutionCombo->currentIndex(), [&] { return c.VideoResolution(); },
-            [&](int i) { c.setVideoResolution(i); }, store(), settings::kVideoResolutionWritten);
+            [&](int i) { c.setVideoResolution(i); }, keep, settings::kVideoResolutionWritten);
     } catch (const platform::ControlError& e) {
         showControlError(QStringLiteral("Eror code: "), e, false);
     }
@@ -224,10 +229,13 @@ void MainForm::ResolutionCombo_Click() {
 
 void MainForm::ColorFormatCombo_Click() {
     platform::CaptureControl& c = grabora();
+    const auto keep = [this](const QString& key, const QString& value) {
+        storeSetting(key, value);
+    };
     try {
         applyListChoice(
             ColorFormatCombo->currentIndex(), [&] { return c.ColorFormat(); },
-            [&](int i) { c.setColorFormat(i); }, store(), settings::kColorFormat);
+            [&](int i) { c.setColorFormat(i); }, keep, settings::kColorFormat);
     } catch (const platform::ControlError& e) {
         showControlError(QStringLiteral("Eror code: "), e, false);
     }
@@ -235,10 +243,13 @@ void MainForm::ColorFormatCombo_Click() {
 
 void MainForm::VideoInput_Click() {
     platform::CaptureControl& c = grabora();
+    const auto keep = [this](const QString& key, const QString& value) {
+        storeSetting(key, value);
+    };
     try {
         applyListChoice(
             VideoInput->currentIndex(), [&] { return c.VideoInputIndex(); },
-            [&](int i) { c.setVideoInputIndex(i); }, store(), settings::kVideoInput);
+            [&](int i) { c.setVideoInputIndex(i); }, keep, settings::kVideoInput);
     } catch (const platform::ControlError& e) {
         showControlError(QStringLiteral("Eror code: "), e, false);
     }
@@ -303,7 +314,7 @@ void MainForm::CompressionCombo_Click() {
         return;
     c.setVideoCompressor(position - 1);
     EnableVideoCompressionConfig();
-    settings::write(store(), settings::kCompression, QString::number(position));
+    storeSetting(settings::kCompression, QString::number(position));
 }
 
 void MainForm::ComprConfig_Click() {
@@ -312,7 +323,9 @@ void MainForm::ComprConfig_Click() {
 
 void MainForm::EdtRate_Change() {
     const QString text = EdtRate->text();
-    settings::write(store(), settings::kFrameRate, text);
+    if (text.trimmed().isEmpty())
+        return; // an empty box changes nothing (the control refuses a rate of 0)
+    storeSetting(settings::kFrameRate, text);
     // Leading number, a half to the even neighbour; beyond the int range is clamped (the
     // control refuses what it cannot use).
     const double r = app::roundHalfEven(app::numericValue(text));

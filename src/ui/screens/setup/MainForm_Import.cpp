@@ -14,6 +14,7 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QTextEdit>
+#include <algorithm>
 
 namespace {
 
@@ -66,6 +67,18 @@ void MainForm::cmdImport_Click() {
     const QString text = platform::rtfToPlainText(data, &ok);
     if (!ok) {
         dialogs().message(QStringLiteral("The skier names file could not be read as text: ") + path,
+                          kImportTitle, platform::Icon::Exclamation);
+        return;
+    }
+    // A file that is not text (a picture, a program) would give names of control characters.
+    const bool binary = std::any_of(text.cbegin(), text.cend(), [](QChar c) {
+        return (c.unicode() < 0x20 && c != u'\t' && c != u'\r' && c != u'\n') ||
+               c.unicode() == 0x7f || c == QChar::ReplacementCharacter;
+    });
+    if (binary) {
+        dialogs().message(QStringLiteral("The skier names file is not a text file; nothing was "
+                                         "imported and the skier list is unchanged: ") +
+                              path,
                           kImportTitle, platform::Icon::Exclamation);
         return;
     }
