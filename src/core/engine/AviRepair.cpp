@@ -1,5 +1,6 @@
 #include "core/engine/AviRepair.h"
 
+#include "core/app/PartFile.h"
 #include "core/engine/AvPtr.h"
 
 #include <QDir>
@@ -18,23 +19,6 @@ QString repairedPath(const QString& run) {
 }
 
 namespace {
-
-// Removes the temporary file unless released.
-class PartFile {
-public:
-    explicit PartFile(QString path) : m_path(std::move(path)) {}
-    ~PartFile() {
-        if (!m_path.isEmpty())
-            QFile::remove(m_path);
-    }
-    PartFile(const PartFile&) = delete;
-    PartFile& operator=(const PartFile&) = delete;
-    const QString& path() const { return m_path; }
-    void release() { m_path.clear(); }
-
-private:
-    QString m_path;
-};
 
 RepairResult failed(const QString& error) {
     RepairResult r;
@@ -58,9 +42,8 @@ RepairResult repairCopy(const QString& run, const std::atomic<bool>* cancel) {
         return failed(QStringLiteral("Cannot read %1: %2").arg(run, avError(rc)));
 
     // The temporary name keeps ".avi" last so that the muxer is picked by the file name too.
-    PartFile part(QFileInfo(target).dir().filePath(
+    app::PartFile part(QFileInfo(target).dir().filePath(
         QStringLiteral(".%1.part.avi").arg(QFileInfo(target).completeBaseName())));
-    QFile::remove(part.path());
     AVFormatContext* rawOut = nullptr;
     rc = avformat_alloc_output_context2(&rawOut, nullptr, "avi",
                                         QFile::encodeName(part.path()).constData());

@@ -1,5 +1,6 @@
 #include "core/engine/PassClip.h"
 
+#include "core/app/PartFile.h"
 #include "core/engine/AvPtr.h"
 #include "core/engine/FrameDecoder.h"
 #include "core/engine/SegmentText.h"
@@ -29,23 +30,6 @@ QString runBase(const QString& run) {
         base.chop(4);
     return base;
 }
-
-// Removes the temporary file unless released.
-class PartFile {
-public:
-    explicit PartFile(QString path) : m_path(std::move(path)) { QFile::remove(m_path); }
-    ~PartFile() {
-        if (!m_path.isEmpty())
-            QFile::remove(m_path);
-    }
-    PartFile(const PartFile&) = delete;
-    PartFile& operator=(const PartFile&) = delete;
-    const QString& path() const { return m_path; }
-    void release() { m_path.clear(); }
-
-private:
-    QString m_path;
-};
 
 PassClipResult failure(const QString& error) {
     PassClipResult r;
@@ -208,7 +192,7 @@ PassClipResult writePassClip(const PassClipRequest& request, const ClipProgress&
     const bool h264 = passClipUsesH264();
     const QString target = passClipPath(request.run, h264);
     const QFileInfo info(target);
-    PartFile part(info.dir().filePath(
+    app::PartFile part(info.dir().filePath(
         QStringLiteral(".%1.part.%2").arg(info.completeBaseName(), info.suffix())));
     // Chroma is subsampled: the encoder takes even sizes.
     const QSize size(evenDown(decoder.frameSize().width()), evenDown(decoder.frameSize().height()));
