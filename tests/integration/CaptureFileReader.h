@@ -4,6 +4,7 @@
 #include "core/engine/AvPtr.h"
 #include "core/engine/FramePattern.h"
 
+#include <QFile>
 #include <QImage>
 #include <QString>
 #include <optional>
@@ -32,12 +33,12 @@ inline Recording readRecording(const QString& path, bool keepPictures = false) {
     using namespace av;
     av_log_set_level(AV_LOG_FATAL); // a cut-off file's last chunk is expected to be short
     Recording r;
-    AVFormatContext* raw = nullptr;
-    if (avformat_open_input(&raw, path.toLocal8Bit().constData(), nullptr, nullptr) < 0) {
+    auto opened = openInput(QFile::encodeName(path), nullptr, nullptr);
+    if (!opened) {
         r.error = "cannot open";
         return r;
     }
-    InputFormatPtr in(raw);
+    InputFormatPtr in = std::move(opened.ptr);
     if (avformat_find_stream_info(in.get(), nullptr) < 0) {
         r.error = "no stream info";
         return r;

@@ -2,6 +2,8 @@
 
 #include "core/engine/AvPtr.h"
 
+#include <QFile>
+
 extern "C" {
 #include <libavutil/channel_layout.h>
 #include <libavutil/opt.h>
@@ -18,10 +20,10 @@ PcmClip decodeAudioClip(const QString& path, double fromSeconds, double toSecond
     if (sampleRate <= 0 || channels < 1 || channels > 2 || !(toSeconds > fromSeconds))
         return clip;
     fromSeconds = std::max(0.0, fromSeconds);
-    AVFormatContext* raw = nullptr;
-    if (avformat_open_input(&raw, path.toUtf8().constData(), nullptr, nullptr) < 0)
+    auto opened = openInput(QFile::encodeName(path), nullptr, nullptr);
+    if (!opened)
         return clip;
-    InputFormatPtr fmt(raw);
+    InputFormatPtr fmt = std::move(opened.ptr);
     if (avformat_find_stream_info(fmt.get(), nullptr) < 0)
         return clip;
     const AVCodec* decoder = nullptr;

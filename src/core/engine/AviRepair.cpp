@@ -33,11 +33,11 @@ RepairResult repairCopy(const QString& run, const std::atomic<bool>* cancel) {
     if (QFileInfo::exists(target))
         return failed(QStringLiteral("A repaired copy already exists: %1").arg(target));
 
-    AVFormatContext* rawIn = nullptr;
-    int rc = avformat_open_input(&rawIn, QFile::encodeName(run).constData(), nullptr, nullptr);
-    InputFormatPtr in(rawIn);
-    if (rc < 0)
-        return failed(QStringLiteral("Cannot open %1: %2").arg(run, avError(rc)));
+    auto opened = openInput(QFile::encodeName(run), nullptr, nullptr);
+    if (!opened)
+        return failed(QStringLiteral("Cannot open %1: %2").arg(run, avError(opened.error)));
+    InputFormatPtr in = std::move(opened.ptr);
+    int rc = 0;
     if ((rc = avformat_find_stream_info(in.get(), nullptr)) < 0)
         return failed(QStringLiteral("Cannot read %1: %2").arg(run, avError(rc)));
 

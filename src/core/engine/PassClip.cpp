@@ -72,15 +72,17 @@ QString openOutput(Output& out, const QString& path, bool h264, QSize size, AVRa
     c->pix_fmt = h264 ? AV_PIX_FMT_YUV420P : AV_PIX_FMT_YUVJ420P;
     if (out.format->oformat->flags & AVFMT_GLOBALHEADER)
         c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    AVDictionary* options = nullptr;
+    DictPtr options;
     if (h264) {
-        av_dict_set(&options, "preset", "veryfast", 0);
+        if ((rc = dictSet(options, "preset", "veryfast")) < 0)
+            return avError(rc);
     } else {
         c->flags |= AV_CODEC_FLAG_QSCALE;
         c->global_quality = FF_QP2LAMBDA * 3;
     }
-    rc = avcodec_open2(c, codec, &options);
-    av_dict_free(&options);
+    AVDictionary* opts = options.release();
+    rc = avcodec_open2(c, codec, &opts);
+    options.reset(opts);
     if (rc < 0)
         return avError(rc);
     if ((rc = avcodec_parameters_from_context(out.stream->codecpar, c)) < 0)
