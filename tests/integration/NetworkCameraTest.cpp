@@ -1,7 +1,8 @@
 // A network camera of Cameras.txt, fed over UDP on this machine by the ffmpeg program with the
 // numbered pictures of a test camera recording at 30 per second in real time: recorded at 25 and
 // at 30 per second, each file holds as many frames as the real time it spans, the count handed
-// over is the file's, and at 25 the pictures skip the extras the frame clock dropped.
+// over is the file's, and at 25 the pictures skip the extras the frame clock dropped. The same
+// recording as a file camera comes in real time as well.
 #include "CaptureFileReader.h"
 #include "CaptureTestSupport.h"
 
@@ -99,9 +100,10 @@ TEST(NetworkCamera, RecordsInRealTimeAtAnyRate) {
         list.write(QStringLiteral("# this test's cameras\n"
                                   "Lake = udp://127.0.0.1:%1\n"
                                   "Gone = %2\n"
-                                  "no camera here\n")
+                                  "no camera here\n"
+                                  "Replay = %3\n")
                        .arg(port)
-                       .arg(rig.path("missing.avi"))
+                       .arg(rig.path("missing.avi"), rig.path("source.avi"))
                        .toUtf8());
     }
     UdpSender sender(rig.path("source.avi"), port);
@@ -112,11 +114,11 @@ TEST(NetworkCamera, RecordsInRealTimeAtAnyRate) {
     Events events;
     listen(ctl, events);
     const int test = ctl.testCameraIndex();
-    ASSERT_GE(test, 2);
-    EXPECT_EQ(ctl.VideoDeviceName(test - 2), "Lake");
-    EXPECT_EQ(ctl.VideoDeviceName(test - 1), "Gone");
+    ASSERT_GE(test, 3);
+    EXPECT_EQ(ctl.VideoDeviceName(test - 3), "Lake");
+    EXPECT_EQ(ctl.VideoDeviceName(test - 2), "Gone");
     try {
-        ctl.Connect(test - 1);
+        ctl.Connect(test - 2);
         FAIL() << "a missing file camera connected";
     } catch (const platform::ControlError& e) {
         EXPECT_EQ(e.number(), platform::errors::kDeviceOpenFailed);
@@ -127,7 +129,7 @@ TEST(NetworkCamera, RecordsInRealTimeAtAnyRate) {
         events.warnings,
         std::vector<QString>{"Cameras.txt: line 4 is no camera (name = URL) and was skipped"});
 
-    ctl.Connect(test - 2);
+    ctl.Connect(test - 3);
     EXPECT_EQ(ctl.VideoResolutionName(0), "320x240");
     EXPECT_EQ(ctl.VideoResolutionCount(), 1);
     ctl.setAudioDeviceIndex(-1);
@@ -156,5 +158,15 @@ TEST(NetworkCamera, RecordsInRealTimeAtAnyRate) {
         else
             EXPECT_LE(steps.twos, 2);
     }
+
+    // A file camera gives its pictures in real time too: none dropped, none skipped.
+    ctl.Disconnect();
+    ctl.Connect(test - 1);
+    const NetRun run = recordFor(ctl, rig.path("replay.avi"), 30, 2000);
+    EXPECT_EQ(ctl.FramesDropped(), 0);
+    EXPECT_EQ(run.handedOver, int64_t(run.file.numbers.size()));
+    EXPECT_NEAR(double(run.handedOver), run.wallSeconds * 30, 15.0);
+    const Steps steps = stepsOf(run.file.numbers);
+    EXPECT_EQ(steps.twos + steps.others, 0);
     EXPECT_EQ(events.warnings.size(), 1u);
 }
