@@ -1,14 +1,17 @@
-// skivane-bench capture [frames=N] [seconds=S] [runs=R]
+// skivane-bench capture [frames=N] [seconds=S] [runs=R] [net_seconds=T]
 // Records N frames of the test camera at 1280x720 and 1920x1080 with Motion JPEG as fast as the
 // capture pipeline allows, and times the same encode of the same frames by the ffmpeg program
 // (raw frames from a temporary file), R times each (default 3), taking the medians; then records
 // S seconds (default 60) at 1920x1080, 30 fps, Motion JPEG in real time and reports the frames
-// dropped.
+// dropped; then records T seconds (default 60) of a network camera (the ffmpeg program sending
+// MPEG-TS over UDP on this machine in real time) and reports how far its last slot is from its
+// real time (net_drift_frames, goal: within one frame).
 #include "Bench.h"
 
-#include "ui/adapters/AvCaptureControl.h"
 #include "core/engine/Codecs.h"
 #include "core/engine/TestCamera.h"
+#include "core/run/TimingRecord.h"
+#include "ui/adapters/AvCaptureControl.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -16,7 +19,11 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <arpa/inet.h>
 #include <cstdio>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 extern "C" {
 #include <libavutil/imgutils.h>
@@ -123,12 +130,118 @@ double ffmpegSeconds(const QString& raw, const QString& out, QSize size) {
     return t.nsecsElapsed() / 1e9;
 }
 
+// A UDP port no one uses now on 127.0.0.1 (0 when there is none).
+int freeUdpPort() {
+    const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+    if (fd < 0)
+        return 0;
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof a;
+    int port = 0;
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len) == 0)
+        port = ntohs(a.sin_port);
+    ::close(fd);
+    return port;
+}
+
+// What the network camera recording measures: the real time of its last slot, from the capture
+// times in its timing record (the stream's own time stamps, which the sender gives in real time),
+// against slots / rate, in frames. A frame clock that loses or gains slots over a long recording
+// (time stamp jitter, jumps, slots filled twice) moves it away from 0.
+struct NetFigures {
+    bool ok = false;
+    long long slotCount = 0;
+    double driftFrames = 0;
+    double wallSeconds = 0; // from the start call to the end at the time limit
+};
+
+NetFigures recordNetworkCamera(const QString& dir, int seconds) {
+    NetFigures out;
+    const int port = freeUdpPort();
+    QFile list(dir + "/Cameras.txt");
+    if (port == 0 || !list.open(QIODevice::WriteOnly))
+        return out;
+    list.write(QStringLiteral("Bench = udp://127.0.0.1:%1\n").arg(port).toUtf8());
+    list.close();
+    QProcess sender;
+    sender.start("ffmpeg", {"-nostdin",
+                            "-v",
+                            "error",
+                            "-re",
+                            "-f",
+                            "lavfi",
+                            "-i",
+                            "testsrc2=rate=30:size=640x480",
+                            "-t",
+                            QString::number(seconds + 30),
+                            "-c:v",
+                            "mpeg2video",
+                            "-q:v",
+                            "3",
+                            "-g",
+                            "15",
+                            "-bf",
+                            "0",
+                            "-f",
+                            "mpegts",
+                            QStringLiteral("udp://127.0.0.1:%1?pkt_size=1316").arg(port)});
+    if (!sender.waitForStarted(10000))
+        return out;
+    av::AvCaptureControl ctl(dir);
+    ctl.setDeviceEventSource(nullptr);
+    QString warning;
+    QObject::connect(&ctl, &platform::CaptureControl::WarningMessage, &ctl,
+                     [&warning](int, const QString& w) { warning = w; });
+    const QString path = dir + "/network.avi";
+    try {
+        ctl.Connect(ctl.testCameraIndex() - 1);
+        ctl.setVideoCompressor(0);
+        ctl.setAudioDeviceIndex(-1);
+        ctl.setFrameRate(kFps);
+        ctl.setTimeLimit(seconds);
+        ctl.setStreamFileName(path);
+        QEventLoop loop;
+        QObject::connect(&ctl, &platform::CaptureControl::CaptureStatus, &loop,
+                         [&](int code, const QString&) {
+                             if (code == 301)
+                                 loop.quit();
+                         });
+        QElapsedTimer t;
+        t.start();
+        ctl.StartStreamCapture();
+        loop.exec();
+        out.wallSeconds = t.nsecsElapsed() / 1e9;
+    } catch (const platform::ControlError& e) {
+        std::fprintf(stderr, "network camera: %s\n", e.description().toUtf8().constData());
+    }
+    sender.kill();
+    sender.waitForFinished(5000);
+    QFile timingFile(capture::timingRecordPath(path));
+    if (!timingFile.open(QIODevice::ReadOnly))
+        return out;
+    const auto timing = capture::TimingRecord::parse(timingFile.readAll());
+    out.slotCount = ctl.FramesCaptured();
+    if (!timing || out.slotCount < 2 || !warning.isEmpty()) {
+        std::fprintf(stderr, "network camera: %lld slots%s%s\n", out.slotCount,
+                     warning.isEmpty() ? "" : ", warning: ", warning.toUtf8().constData());
+        return out;
+    }
+    const int64_t last = out.slotCount - 1;
+    out.driftFrames = (timing->realDurationUs(0, last) / 1e6 - double(last) / kFps) * kFps;
+    out.ok = true;
+    return out;
+}
+
 int run(const QStringList& args) {
     // Frames per size: whole seconds of the 30 fps clock (the recording ends at its time limit).
     const int seconds = std::max(1, argValue(args, "frames", 300) / kFps);
     const int frames = seconds * kFps;
     const int realtime = std::max(1, argValue(args, "seconds", 60));
     const int runs = std::max(1, argValue(args, "runs", 3));
+    const int netSeconds = std::max(1, argValue(args, "net_seconds", 60));
     QTemporaryDir dir;
     Recorder rec;
     struct Row {
@@ -174,10 +287,18 @@ int run(const QStringList& args) {
     std::printf("1920x1080 at %d fps in real time for %d s: %lld frames, %lld dropped%s%s\n", kFps,
                 realtime, (long long)rec.ctl.FramesCaptured(), dropped,
                 rec.warning.isEmpty() ? "" : ", warning: ", rec.warning.toUtf8().constData());
+    std::fflush(stdout);
+    const NetFigures net = recordNetworkCamera(dir.path(), netSeconds);
+    if (!net.ok)
+        return 1;
+    std::printf("network camera at %d fps for %d s: %lld slots, last slot %.2f frames from its "
+                "real time, %.3f s of wall clock from the start call to the end\n",
+                kFps, netSeconds, net.slotCount, net.driftFrames, net.wallSeconds);
     const double ratio = std::min(rows[0].ours / rows[0].ref, rows[1].ours / rows[1].ref);
     std::printf("RESULT capture fps_720p=%.1f ffmpeg_fps_720p=%.1f fps_1080p=%.1f "
-                "ffmpeg_fps_1080p=%.1f ratio=%.3f dropped_1080p30=%lld\n",
-                rows[0].ours, rows[0].ref, rows[1].ours, rows[1].ref, ratio, dropped);
+                "ffmpeg_fps_1080p=%.1f ratio=%.3f dropped_1080p30=%lld net_drift_frames=%.2f\n",
+                rows[0].ours, rows[0].ref, rows[1].ours, rows[1].ref, ratio, dropped,
+                net.driftFrames);
     return 0;
 }
 
@@ -186,5 +307,6 @@ int run(const QStringList& args) {
 static bench::Registration captureRegistration{
     "capture",
     "Motion JPEG recording of the test camera against the ffmpeg program; dropped frames at "
-    "1080p30 (args: frames=N seconds=S runs=R)",
+    "1080p30; a network camera's last slot against its real time (args: frames=N seconds=S "
+    "runs=R net_seconds=T)",
     run};

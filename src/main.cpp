@@ -198,7 +198,7 @@ int main(int argc, char** argv) {
     platform::IniSettingsStore settings;
     platform::QtSound sound;
     platform::SystemDiskSpace disk;
-    av::AvCaptureControl capture;
+    av::AvCaptureControl capture(appDir); // with the network and file cameras of Cameras.txt
 
     platform::Services services;
     services.dialogs = &dialogs;

@@ -72,3 +72,34 @@ TEST(CaptureDevices, EventsThatChangeNothingAreIgnored) {
     d.setVideoIndex(3);
     EXPECT_TRUE(d.chosenCameraIsTest());
 }
+
+TEST(CaptureDevices, NetworkAndFileCamerasSitBetweenTheCamerasAndTheTestCamera) {
+    CaptureDevices d({{"Cam A", "/dev/video0"}}, {},
+                     {{"Dock", "rtsp://10.0.0.5/stream"}, {"Replay", "/srv/replay.avi"}});
+    ASSERT_EQ(d.videoCount(), 4);
+    const struct {
+        QString name;
+        bool stream;
+        bool test;
+    } rows[] = {{"Cam A", false, false},
+                {"Dock", true, false},
+                {"Replay", true, false},
+                {CaptureDevices::kTestCameraName, false, true}};
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(d.video(i).name, rows[i].name);
+        EXPECT_EQ(d.video(i).isStream(), rows[i].stream);
+        d.setVideoIndex(i);
+        EXPECT_EQ(d.chosenCameraIsTest(), rows[i].test);
+    }
+    EXPECT_EQ(d.testCameraIndex(), 3);
+    // No arrival or removal names a network camera; a camera plugged in later goes last.
+    EXPECT_FALSE(d.apply(event(DeviceEvent::Kind::Video, false, "")));
+    const auto change = d.apply(event(DeviceEvent::Kind::Video, true, "/dev/video4", "Cam C"));
+    ASSERT_TRUE(change.has_value());
+    EXPECT_EQ(change->index, 4);
+    d.setVideoIndex(2);
+    EXPECT_TRUE(d.apply(event(DeviceEvent::Kind::Video, false, "/dev/video0")));
+    EXPECT_EQ(d.videoIndex(), 1);
+    EXPECT_EQ(d.video(1).url, "/srv/replay.avi");
+}

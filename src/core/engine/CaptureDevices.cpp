@@ -21,20 +21,23 @@ void checkListIndex(int i, int count, const char* what, bool allowNone) {
 }
 
 CaptureDevices::CaptureDevices(std::vector<VideoDeviceEntry> cameras,
-                               std::vector<AudioDeviceEntry> sounds)
+                               std::vector<AudioDeviceEntry> sounds,
+                               const std::vector<capture::StreamCamera>& streams)
     : m_video(std::move(cameras)), m_audio(std::move(sounds)) {
+    for (const capture::StreamCamera& c : streams)
+        m_video.push_back({c.name, {}, c.url});
     m_video.push_back({kTestCameraName, {}});
     m_audio.push_back({kTestToneName, {}});
 }
 
-CaptureDevices CaptureDevices::present() {
+CaptureDevices CaptureDevices::present(const std::vector<capture::StreamCamera>& streams) {
     std::vector<VideoDeviceEntry> cameras;
     for (const v4l2::Device& d : v4l2::captureDevices())
         cameras.push_back({d.name, d.devnode});
     std::vector<AudioDeviceEntry> sounds;
     for (const alsa::Device& d : alsa::captureDevices())
         sounds.push_back({d.name, d.id});
-    return CaptureDevices(std::move(cameras), std::move(sounds));
+    return CaptureDevices(std::move(cameras), std::move(sounds), streams);
 }
 
 const VideoDeviceEntry& CaptureDevices::video(int i) const {
@@ -49,7 +52,7 @@ const AudioDeviceEntry& CaptureDevices::audio(int i) const {
 
 int CaptureDevices::testCameraIndex() const {
     for (size_t i = 0; i < m_video.size(); ++i)
-        if (m_video[i].devnode.isEmpty())
+        if (m_video[i].devnode.isEmpty() && !m_video[i].isStream())
             return int(i);
     return -1;
 }
@@ -62,8 +65,10 @@ int CaptureDevices::testToneIndex() const {
 }
 
 bool CaptureDevices::chosenCameraIsTest() const {
-    return m_videoIndex >= 0 && m_videoIndex < videoCount() &&
-           isTestNode(m_video[size_t(m_videoIndex)].devnode);
+    if (m_videoIndex < 0 || m_videoIndex >= videoCount())
+        return false;
+    const VideoDeviceEntry& d = m_video[size_t(m_videoIndex)];
+    return !d.isStream() && isTestNode(d.devnode);
 }
 
 int CaptureDevices::indexOf(const DeviceEvent& event) const {

@@ -1,12 +1,14 @@
 #pragma once
-// The capture device lists and their hot-plug: V4L2 cameras and the built-in test camera, ALSA
-// sound sources and the test tone, the device chosen in each list, and what an arrival or a
-// removal does to them.
+// The capture device lists and their hot-plug: V4L2 cameras, the network and file cameras of
+// Cameras.txt and the built-in test camera, ALSA sound sources and the test tone, the device
+// chosen in each list, and what an arrival or a removal does to them.
 //
-// Numbering: the cameras present at start in node order, then "Skivane Test Camera", then
-// cameras plugged in later, each appended (so a list kept in step with the DeviceChange events
-// keeps the same order). Sound sources likewise, around "Skivane Test Tone".
+// Numbering: the cameras present at start in node order, then the network and file cameras in
+// file order, then "Skivane Test Camera", then cameras plugged in later, each appended (so a list
+// kept in step with the DeviceChange events keeps the same order). Network and file cameras are
+// never plugged in or out. Sound sources likewise, around "Skivane Test Tone".
 #include "core/engine/UdevMonitor.h"
+#include "core/run/CameraList.h"
 
 #include <QString>
 #include <optional>
@@ -16,7 +18,9 @@ namespace av {
 
 struct VideoDeviceEntry {
     QString name;
-    QString devnode; // empty for the built-in test camera
+    QString devnode;  // empty for the built-in test camera and for network and file cameras
+    QString url = {}; // a network or file camera's; empty for the others
+    bool isStream() const { return !url.isEmpty(); }
 };
 
 struct AudioDeviceEntry {
@@ -41,10 +45,12 @@ public:
     // extra test camera (test tone) that tests can plug in and pull out.
     static inline const QString kTestScheme = QStringLiteral("test:");
 
-    // The given cameras and sound sources, each list followed by its built-in test device.
-    CaptureDevices(std::vector<VideoDeviceEntry> cameras, std::vector<AudioDeviceEntry> sounds);
-    // The cameras and sound sources present on this machine.
-    static CaptureDevices present();
+    // The given cameras, then the network and file cameras, and the sound sources, each list
+    // followed by its built-in test device.
+    CaptureDevices(std::vector<VideoDeviceEntry> cameras, std::vector<AudioDeviceEntry> sounds,
+                   const std::vector<capture::StreamCamera>& streams = {});
+    // The cameras and sound sources present on this machine, with the network and file cameras.
+    static CaptureDevices present(const std::vector<capture::StreamCamera>& streams = {});
 
     int videoCount() const { return int(m_video.size()); }
     int audioCount() const { return int(m_audio.size()); }

@@ -1,7 +1,10 @@
 #include "core/engine/CaptureService.h"
 
 #include "core/engine/Codecs.h"
+#include "core/engine/StreamSource.h"
 
+#include <QStringList>
+#include <QTimer>
 #include <algorithm>
 
 namespace av {
@@ -9,9 +12,35 @@ namespace av {
 using platform::ControlError;
 namespace errors = platform::errors;
 
-CaptureService::CaptureService(QObject* parent)
-    : CaptureControl(parent), m_devices(CaptureDevices::present()),
+namespace {
+
+QString skippedLinesWarning(const std::vector<int>& lines) {
+    QStringList numbers;
+    for (int n : lines)
+        numbers << QString::number(n);
+    return QStringLiteral("%1: %2 %3 no camera (name = URL) and %4 skipped")
+        .arg(capture::kCameraListFile,
+             (lines.size() == 1 ? QStringLiteral("line ") : QStringLiteral("lines ")) +
+                 numbers.join(QStringLiteral(", ")),
+             lines.size() == 1 ? QStringLiteral("is") : QStringLiteral("are"),
+             lines.size() == 1 ? QStringLiteral("was") : QStringLiteral("were"));
+}
+
+} // namespace
+
+CaptureService::CaptureService(QObject* parent) : CaptureService(QString(), parent) {}
+
+CaptureService::CaptureService(const QString& appDir, QObject* parent)
+    : CaptureService(capture::readCameraList(appDir), parent) {}
+
+CaptureService::CaptureService(const capture::CameraList& streams, QObject* parent)
+    : CaptureControl(parent), m_devices(CaptureDevices::present(streams.cameras)),
       m_settings([this] { return m_recorder.recording(); }) {
+    if (!streams.badLines.empty()) {
+        const QString warning = skippedLinesWarning(streams.badLines);
+        QTimer::singleShot(
+            0, this, [this, warning] { emit WarningMessage(errors::kInvalidValue, warning); });
+    }
     // Encoders chatter at info level (x264 statistics at every close); warnings and errors stay.
     if (av_log_get_level() == AV_LOG_INFO)
         av_log_set_level(AV_LOG_ERROR);
@@ -75,7 +104,13 @@ void CaptureService::Connect(int i) {
     if (m_connected)
         Disconnect();
     const VideoDeviceEntry device = m_devices.video(i);
-    m_settings.loadDevice(device);
+    if (device.isStream()) {
+        // Its size and pixel format are known only from its pictures.
+        const StreamSource probe(device.url);
+        m_settings.loadStream(probe.size(), probe.format());
+    } else {
+        m_settings.loadDevice(device);
+    }
     m_devices.setVideoIndex(i);
     m_connected = true;
     try {
@@ -145,12 +180,14 @@ void CaptureService::applyPreviewSize() {
 
 std::unique_ptr<VideoSource> CaptureService::openVideoSource(bool paced) {
     const QSize size = m_settings.size();
+    const VideoDeviceEntry& device = m_devices.video(m_devices.videoIndex());
+    if (device.isStream()) // the file is made at the size and format the stream gives now
+        return std::make_unique<StreamSource>(device.url, true);
     if (m_devices.chosenCameraIsTest())
         return std::make_unique<TestCameraSource>(size, testCameraFormat(m_settings.format()),
                                                   m_settings.fps(), paced, m_settings.live());
-    return std::make_unique<V4l2Source>(m_devices.video(m_devices.videoIndex()).devnode, size,
-                                        m_settings.format(), m_settings.inputIndex(),
-                                        m_settings.fps());
+    return std::make_unique<V4l2Source>(device.devnode, size, m_settings.format(),
+                                        m_settings.inputIndex(), m_settings.fps());
 }
 
 void CaptureService::startPreviewSession() {

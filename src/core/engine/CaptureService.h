@@ -1,5 +1,6 @@
 #pragma once
-// The capture control without its screen side: V4L2 cameras and the built-in test camera, ALSA
+// The capture control without its screen side: V4L2 cameras, the network and file cameras listed
+// in Cameras.txt of the application folder, and the built-in test camera, ALSA
 // sound sources and the test tone, the live picture (PreviewFrame), effects through libavfilter,
 // recording to AVI, hot-plug from udev. It ties together the device lists (CaptureDevices), what
 // a capture is made with (CaptureSettings) and the sessions (CaptureRecorder).
@@ -29,8 +30,11 @@ public:
     // The status timer (CaptureStatus 510 while recording), in milliseconds.
     static constexpr int kStatusIntervalMs = CaptureRecorder::kStatusIntervalMs;
 
-    // Lists the devices present and listens to udev for arrivals and removals.
+    // Lists the devices present and listens to udev for arrivals and removals. The network and
+    // file cameras come from Cameras.txt in `appDir` (none when it is empty); lines that are no
+    // camera are skipped and named once in a WarningMessage, sent when the event loop runs.
     explicit CaptureService(QObject* parent = nullptr);
+    explicit CaptureService(const QString& appDir, QObject* parent = nullptr);
     ~CaptureService() override;
 
     int VideoDeviceCount() override;
@@ -147,6 +151,7 @@ signals:
     void heard(const QByteArray& pcm);
 
 private:
+    CaptureService(const capture::CameraList& streams, QObject* parent);
     void requireConnected(const char* what) const;
     void requireIdle(const char* what) const;
     DialogSubject dialogSubject() const;

@@ -6,6 +6,10 @@
 
 #include <algorithm>
 
+extern "C" {
+#include <libavutil/pixdesc.h>
+}
+
 namespace av {
 
 using platform::ControlError;
@@ -79,6 +83,15 @@ void CaptureSettings::loadDevice(const VideoDeviceEntry& d) {
     m_sizeIndex = size;
     m_formatIndex = 0;
     m_inputIndex = m_inputs.empty() ? -1 : 0;
+    m_live->channel = kTestChannelMin;
+}
+
+void CaptureSettings::loadStream(QSize size, AVPixelFormat format) {
+    const char* name = av_get_pix_fmt_name(format);
+    m_sizes = {size};
+    m_formats = {name ? QString::fromLatin1(name) : QStringLiteral("unknown")};
+    m_inputs = {QStringLiteral("Stream")};
+    m_sizeIndex = m_formatIndex = m_inputIndex = 0;
     m_live->channel = kTestChannelMin;
 }
 

@@ -2,6 +2,9 @@
 
 #include "core/ports/ControlError.h"
 
+#include <condition_variable>
+#include <mutex>
+
 namespace av {
 
 using platform::ControlError;
@@ -13,7 +16,7 @@ int StreamSource::interrupted(void* opaque) {
                                                                                                 : 0;
 }
 
-StreamSource::StreamSource(const QString& url) {
+StreamSource::StreamSource(const QString& url, bool paced) {
     registerDevices();
     avformat_network_init();
     AVFormatContext* ctx = avformat_alloc_context();
@@ -53,13 +56,33 @@ StreamSource::StreamSource(const QString& url) {
                            QStringLiteral("%1 gives no pictures: %2").arg(url, m_error));
     m_format = AVPixelFormat(m_pending->format);
     m_size = QSize(m_pending->width, m_pending->height);
+    m_paced = paced && ctx->pb && (ctx->pb->seekable & AVIO_SEEKABLE_NORMAL);
+}
+
+// Holds a file's picture until its time has come; a stamp that jumps more than kWait ahead
+// starts the pace afresh.
+FramePtr StreamSource::pace(FramePtr frame, std::stop_token stop) {
+    if (!m_paced || !frame)
+        return frame;
+    using namespace std::chrono;
+    const auto now = steady_clock::now();
+    const microseconds at(frame->pts);
+    if (!m_paceStarted || m_paceOrigin + at - now > kWait) {
+        m_paceOrigin = now - at;
+        m_paceStarted = true;
+    }
+    std::mutex mutex;
+    std::condition_variable_any never;
+    std::unique_lock lock(mutex);
+    never.wait_until(lock, stop, m_paceOrigin + at, [] { return false; });
+    return stop.stop_requested() ? nullptr : std::move(frame);
 }
 
 // Device thread (the constructor's first call aside).
 FramePtr StreamSource::read(std::stop_token stop) {
     m_stop = stop;
     if (m_pending)
-        return std::move(m_pending);
+        return pace(std::move(m_pending), stop);
     for (;;) {
         if (stop.stop_requested())
             return nullptr;
@@ -77,7 +100,7 @@ FramePtr StreamSource::read(std::stop_token stop) {
                                           : std::chrono::duration_cast<std::chrono::microseconds>(
                                                 std::chrono::steady_clock::now().time_since_epoch())
                                                 .count();
-            return f;
+            return pace(std::move(f), stop);
         }
         if (rc == AVERROR_EOF) {
             m_error = QStringLiteral("The stream ended");

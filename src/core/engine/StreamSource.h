@@ -11,8 +11,10 @@ namespace av {
 class StreamSource final : public VideoSource {
 public:
     // Throws platform::ControlError(kDeviceOpenFailed) when the stream cannot be opened or gives
-    // no decodable picture within the wait below. GUI thread.
-    explicit StreamSource(const QString& url);
+    // no decodable picture within the wait below. GUI thread. `paced`: a file (any input that can
+    // be sought in) gives its pictures at their own pace in real time, as a camera does;
+    // otherwise as fast as they are read. A live stream comes at its own pace anyway.
+    explicit StreamSource(const QString& url, bool paced = false);
     QSize size() const override { return m_size; }
     AVPixelFormat format() const override { return m_format; }
     FramePtr read(std::stop_token stop) override;
@@ -23,6 +25,7 @@ public:
 
 private:
     static int interrupted(void* opaque);
+    FramePtr pace(FramePtr frame, std::stop_token stop);
     std::stop_token m_stop;
     std::chrono::steady_clock::time_point m_deadline; // a blocking call is given up after it
     InputFormatPtr m_input;
@@ -34,6 +37,9 @@ private:
     QSize m_size;
     AVPixelFormat m_format = AV_PIX_FMT_NONE;
     bool m_draining = false;
+    bool m_paced = false;
+    bool m_paceStarted = false;
+    std::chrono::steady_clock::time_point m_paceOrigin; // when a picture stamped 0 is due
     QString m_error;
 };
 

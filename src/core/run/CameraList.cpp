@@ -1,5 +1,7 @@
 #include "core/run/CameraList.h"
 
+#include <QDir>
+#include <QFile>
 #include <QRegularExpression>
 #include <QStringList>
 
@@ -33,6 +35,15 @@ CameraList parseCameraList(const QString& text) {
         list.cameras.push_back(StreamCamera{name, url});
     }
     return list;
+}
+
+CameraList readCameraList(const QString& folder) {
+    if (folder.isEmpty())
+        return {};
+    QFile file(QDir(folder).filePath(kCameraListFile));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return parseCameraList(QString::fromUtf8(file.read(64 * 1024)));
 }
 
 } // namespace capture

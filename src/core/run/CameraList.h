@@ -13,6 +13,8 @@ struct StreamCamera {
     QString url;
 };
 
+inline const QString kCameraListFile = QStringLiteral("Cameras.txt");
+
 struct CameraList {
     std::vector<StreamCamera> cameras; // in file order
     std::vector<int> badLines;         // 1-based numbers of lines that are no camera
@@ -21,5 +23,9 @@ struct CameraList {
 // A line with no name, no URL, a URL without a scheme ("rtsp://...") that is no absolute file
 // path, or a name used before (letter case aside) is a bad line; the rest are read.
 CameraList parseCameraList(const QString& text);
+
+// The list of kCameraListFile in `folder` (UTF-8; its first 64 KiB, a longer file is no list an
+// operator wrote). No file, or one that cannot be read, lists no camera.
+CameraList readCameraList(const QString& folder);
 
 } // namespace capture

@@ -7,7 +7,10 @@
 
 namespace av {
 
-AvCaptureControl::AvCaptureControl(QObject* parent) : CaptureService(parent) {
+AvCaptureControl::AvCaptureControl(QObject* parent) : AvCaptureControl(QString(), parent) {}
+
+AvCaptureControl::AvCaptureControl(const QString& appDir, QObject* parent)
+    : CaptureService(appDir, parent) {
     connect(this, &CaptureService::listenStarted, this, [this](int rate, int channels) {
         m_output = std::make_unique<AudioOutput>();
         m_output->start(rate, channels);

@@ -15,6 +15,8 @@ class AvCaptureControl : public CaptureService {
     Q_OBJECT
 public:
     explicit AvCaptureControl(QObject* parent = nullptr);
+    // With the network and file cameras of Cameras.txt in `appDir`.
+    explicit AvCaptureControl(const QString& appDir, QObject* parent = nullptr);
     ~AvCaptureControl() override;
 
     // Shows the engine's setting list of dialog `code` modally; every change applies at once.
