@@ -1,5 +1,7 @@
 // The frame decoder on real files written by the ffmpeg program: every codec the recorder
-// writes, positions forward and backward, cut-off recordings and files that are not video.
+// writes and the reordered streams of cameras and phones (B-frames, open groups, a first time
+// stamp that is not 0), positions forward and backward, cut-off recordings and files that are
+// not video.
 #include "NumberedVideo.h"
 #include "core/engine/FrameDecoder.h"
 #include "core/engine/FramePattern.h"
@@ -16,6 +18,7 @@ struct Codec {
     const char* label;
     const char* encoder; // must be listed by `ffmpeg -encoders`
     QStringList args;
+    const char* container = "avi";
 };
 
 const Codec kCodecs[] = {
@@ -24,6 +27,24 @@ const Codec kCodecs[] = {
     {"h264", "libx264", {"-c:v", "libx264", "-g", "25", "-bf", "3", "-pix_fmt", "yuv420p"}},
     {"ffv1", "ffv1", {"-c:v", "ffv1"}},
     {"mpeg4", "mpeg4", {"-c:v", "mpeg4", "-g", "20", "-q:v", "3"}},
+    {"mpeg4-b", "mpeg4", {"-c:v", "mpeg4", "-bf", "2", "-g", "20", "-q:v", "3"}},
+    {"h264-b-mp4",
+     "libx264",
+     {"-c:v", "libx264", "-g", "25", "-bf", "3", "-pix_fmt", "yuv420p"},
+     "mp4"},
+    {"h264-open",
+     "libx264",
+     {"-c:v", "libx264", "-g", "25", "-bf", "3", "-x264-params", "open-gop=1", "-pix_fmt",
+      "yuv420p"}},
+    {"h264-open-mp4",
+     "libx264",
+     {"-c:v", "libx264", "-g", "25", "-bf", "3", "-x264-params", "open-gop=1", "-pix_fmt",
+      "yuv420p"},
+     "mp4"},
+    {"h264-late-start",
+     "libx264",
+     {"-c:v", "libx264", "-g", "25", "-bf", "2", "-pix_fmt", "yuv420p", "-output_ts_offset", "7.3"},
+     "mkv"},
 };
 
 constexpr int kFrames = 90;
@@ -39,8 +60,8 @@ TEST_P(DecoderCodecs, EveryPositionShowsItsOwnFrame) {
     if (!testvideo::ffmpegHasEncoder(c.encoder))
         GTEST_SKIP() << c.encoder << " is not in this ffmpeg";
     QTemporaryDir dir;
-    const QString file =
-        testvideo::makeNumberedVideo(dir.path(), QString("%1.avi").arg(c.label), kFrames, c.args);
+    const QString file = testvideo::makeNumberedVideo(
+        dir.path(), QString("%1.%2").arg(c.label, c.container), kFrames, c.args);
     ASSERT_FALSE(file.isEmpty());
     av::FrameDecoder d;
     ASSERT_TRUE(d.open(file)) << d.error().toStdString();
