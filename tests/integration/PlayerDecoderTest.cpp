@@ -136,6 +136,25 @@ INSTANTIATE_TEST_SUITE_P(Codecs, DecoderCutOff, ::testing::ValuesIn(kCutCodecs),
                              return name;
                          });
 
+// A recording that repeated a slot has an empty chunk there: that frame shows the picture
+// before it, and every other frame keeps its own number.
+TEST(DecoderGaps, AnEmptyChunkShowsThePictureBefore) {
+    QTemporaryDir dir;
+    const QString file =
+        testvideo::makeNumberedVideo(dir.path(), "gaps.avi", 30,
+                                     {"-vf", "select=not(eq(n\\,10)+eq(n\\,20))", "-fps_mode",
+                                      "passthrough", "-c:v", "mjpeg", "-q:v", "3"});
+    ASSERT_FALSE(file.isEmpty());
+    av::FrameDecoder d;
+    ASSERT_TRUE(d.open(file)) << d.error().toStdString();
+    ASSERT_EQ(d.frameCount(), 30);
+    auto expected = [](int n) { return n == 10 || n == 20 ? n - 1 : n; };
+    for (int n = 0; n < 30; ++n)
+        EXPECT_EQ(numberAt(d, n), expected(n)) << "forward " << n;
+    for (int n : {21, 20, 11, 10, 29, 9, 20})
+        EXPECT_EQ(numberAt(d, n), expected(n)) << "jump " << n;
+}
+
 TEST(DecoderFailures, FilesThatAreNotVideoDoNotOpen) {
     QTemporaryDir dir;
     av::FrameDecoder d;
