@@ -195,6 +195,88 @@ Result measure(const QString& file, bool h264) {
     return r;
 }
 
+// Reordered pictures: a 1080p H.264 file with B-frames and open groups of kGop pictures. Its
+// steps and jumps are measured as above; the cold case is the first step back right after a
+// random jump, before the player has had any idle time: its slowest against decoding one
+// whole group.
+struct Reordered {
+    bool ran = false;
+    bool ok = true;
+    double fwdRatio = 0, backRatio = 0, coldGopRatio = 0;
+};
+
+Reordered measureReordered(const QString& dir, const QStringList& args) {
+    Reordered out;
+    const char* label = "1080p-h264-bf";
+    if (!args.isEmpty() && !args.contains(QString::fromLatin1(label)))
+        return out;
+    out.ran = true;
+    const QString file = QStringLiteral("%1/%2.mp4").arg(dir, label);
+    QProcess p;
+    p.start(QStringLiteral("ffmpeg"), {"-v",
+                                       "error",
+                                       "-y",
+                                       "-f",
+                                       "lavfi",
+                                       "-i",
+                                       "testsrc2=size=1920x1080:rate=30",
+                                       "-frames:v",
+                                       QString::number(kFrames),
+                                       "-c:v",
+                                       "libx264",
+                                       "-preset",
+                                       "veryfast",
+                                       "-g",
+                                       QString::number(kGop),
+                                       "-bf",
+                                       "3",
+                                       "-x264-params",
+                                       "open-gop=1",
+                                       "-pix_fmt",
+                                       "yuv420p",
+                                       file});
+    if (!p.waitForFinished(600000) || p.exitCode() != 0) {
+        std::printf("%-13s could not be made (libx264 needed)\n", label);
+        out.ok = false;
+        return out;
+    }
+    const Result r = measure(file, true);
+    if (r.decodeOne <= 0 || r.fwd.median <= 0 || r.gop <= 0) {
+        std::printf("%-13s could not be measured\n", label);
+        out.ok = false;
+        return out;
+    }
+    std::vector<double> cold;
+    {
+        av::AvPlayer player;
+        player.resize(960, 600);
+        player.show();
+        player.setPlayerFileName(file);
+        if (!QTest::qWaitFor([&] { return player.frameCount() > 0 && player.shownFrame() == 0; },
+                             30000)) {
+            out.ok = false;
+            return out;
+        }
+        std::mt19937 rng(13);
+        for (int i = 0; i < 12; ++i) {
+            const int to = std::uniform_int_distribution<int>(2, player.frameCount() - 1)(rng);
+            timedShow(player, to);
+            cold.push_back(timedShow(player, to - 1)); // at once: no idle time to decode ahead
+            QTest::qWait(kStepPauseMs);
+        }
+    }
+    const Stats c = stats(cold);
+    std::printf("%-13s decode 1 frame %7.2f ms | fwd step median %7.2f p99 %7.2f | back step "
+                "median %7.2f p99 %7.2f | jump median %8.2f | decode 1 GOP (%d) %8.2f ms | "
+                "first back step after a jump median %8.2f p99 %8.2f\n",
+                label, r.decodeOne, r.fwd.median, r.fwd.p99, r.back.median, r.back.p99,
+                r.jump.median, kGop, r.gop, c.median, c.p99);
+    out.fwdRatio = r.fwd.median / r.decodeOne;
+    out.backRatio = r.back.median / r.decodeOne;
+    out.coldGopRatio = c.p99 / r.gop;
+    return out;
+}
+
 int runPlayerBench(const QStringList& args) {
     QTemporaryDir dir;
     if (!dir.isValid())
@@ -243,10 +325,16 @@ int runPlayerBench(const QStringList& args) {
             jumpGopRatio = std::max(jumpGopRatio, r.jump.median / r.gop);
         std::fflush(stdout);
     }
+    const Reordered bf = measureReordered(dir.path(), args);
+    ok = ok && bf.ok;
     std::printf("RESULT player fwd_ratio=%.3f back_ratio=%.3f jump_gop_ratio=%.3f "
-                "cache_hits=%llu cache_misses=%llu\n",
+                "cache_hits=%llu cache_misses=%llu",
                 fwdRatio, backRatio, jumpGopRatio, static_cast<unsigned long long>(hits),
                 static_cast<unsigned long long>(misses));
+    if (bf.ran)
+        std::printf(" bframe_fwd_ratio=%.3f bframe_back_ratio=%.3f cold_back_gop_ratio=%.3f",
+                    bf.fwdRatio, bf.backRatio, bf.coldGopRatio);
+    std::printf("\n");
     return ok ? 0 : 1;
 }
 

@@ -1,5 +1,7 @@
 // The frame decoder on real files written by the ffmpeg program: every codec the recorder
-// writes, positions forward and backward, cut-off recordings and files that are not video.
+// writes and the reordered streams of cameras and phones (B-frames, open groups, a first time
+// stamp that is not 0), positions forward and backward, cut-off recordings and files that are
+// not video.
 #include "NumberedVideo.h"
 #include "core/engine/FrameDecoder.h"
 #include "core/engine/FramePattern.h"
@@ -16,6 +18,7 @@ struct Codec {
     const char* label;
     const char* encoder; // must be listed by `ffmpeg -encoders`
     QStringList args;
+    const char* container = "avi";
 };
 
 const Codec kCodecs[] = {
@@ -24,6 +27,24 @@ const Codec kCodecs[] = {
     {"h264", "libx264", {"-c:v", "libx264", "-g", "25", "-bf", "3", "-pix_fmt", "yuv420p"}},
     {"ffv1", "ffv1", {"-c:v", "ffv1"}},
     {"mpeg4", "mpeg4", {"-c:v", "mpeg4", "-g", "20", "-q:v", "3"}},
+    {"mpeg4-b", "mpeg4", {"-c:v", "mpeg4", "-bf", "2", "-g", "20", "-q:v", "3"}},
+    {"h264-b-mp4",
+     "libx264",
+     {"-c:v", "libx264", "-g", "25", "-bf", "3", "-pix_fmt", "yuv420p"},
+     "mp4"},
+    {"h264-open",
+     "libx264",
+     {"-c:v", "libx264", "-g", "25", "-bf", "3", "-x264-params", "open-gop=1", "-pix_fmt",
+      "yuv420p"}},
+    {"h264-open-mp4",
+     "libx264",
+     {"-c:v", "libx264", "-g", "25", "-bf", "3", "-x264-params", "open-gop=1", "-pix_fmt",
+      "yuv420p"},
+     "mp4"},
+    {"h264-late-start",
+     "libx264",
+     {"-c:v", "libx264", "-g", "25", "-bf", "2", "-pix_fmt", "yuv420p", "-output_ts_offset", "7.3"},
+     "mkv"},
 };
 
 constexpr int kFrames = 90;
@@ -39,8 +60,8 @@ TEST_P(DecoderCodecs, EveryPositionShowsItsOwnFrame) {
     if (!testvideo::ffmpegHasEncoder(c.encoder))
         GTEST_SKIP() << c.encoder << " is not in this ffmpeg";
     QTemporaryDir dir;
-    const QString file =
-        testvideo::makeNumberedVideo(dir.path(), QString("%1.avi").arg(c.label), kFrames, c.args);
+    const QString file = testvideo::makeNumberedVideo(
+        dir.path(), QString("%1.%2").arg(c.label, c.container), kFrames, c.args);
     ASSERT_FALSE(file.isEmpty());
     av::FrameDecoder d;
     ASSERT_TRUE(d.open(file)) << d.error().toStdString();
@@ -114,6 +135,25 @@ INSTANTIATE_TEST_SUITE_P(Codecs, DecoderCutOff, ::testing::ValuesIn(kCutCodecs),
                              std::replace(name.begin(), name.end(), '-', '_');
                              return name;
                          });
+
+// A recording that repeated a slot has an empty chunk there: that frame shows the picture
+// before it, and every other frame keeps its own number.
+TEST(DecoderGaps, AnEmptyChunkShowsThePictureBefore) {
+    QTemporaryDir dir;
+    const QString file =
+        testvideo::makeNumberedVideo(dir.path(), "gaps.avi", 30,
+                                     {"-vf", "select=not(eq(n\\,10)+eq(n\\,20))", "-fps_mode",
+                                      "passthrough", "-c:v", "mjpeg", "-q:v", "3"});
+    ASSERT_FALSE(file.isEmpty());
+    av::FrameDecoder d;
+    ASSERT_TRUE(d.open(file)) << d.error().toStdString();
+    ASSERT_EQ(d.frameCount(), 30);
+    auto expected = [](int n) { return n == 10 || n == 20 ? n - 1 : n; };
+    for (int n = 0; n < 30; ++n)
+        EXPECT_EQ(numberAt(d, n), expected(n)) << "forward " << n;
+    for (int n : {21, 20, 11, 10, 29, 9, 20})
+        EXPECT_EQ(numberAt(d, n), expected(n)) << "jump " << n;
+}
 
 TEST(DecoderFailures, FilesThatAreNotVideoDoNotOpen) {
     QTemporaryDir dir;

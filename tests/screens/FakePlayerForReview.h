@@ -52,6 +52,7 @@ public:
     }
     void PlayerStop() override { calls << QStringLiteral("stop"); }
     void giveFocus() override { ++focusCalls; }
+    void whenShown(std::function<void()> then) override { then(); }
 
     QString fileName;
     double position = 0;

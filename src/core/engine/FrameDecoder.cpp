@@ -94,9 +94,6 @@ bool FrameDecoder::open(const QString& path) {
     if (!usableRate(m_rate))
         m_rate = usableRate(av_inv_q(m_timeBase)) ? av_inv_q(m_timeBase) : AVRational{25, 1};
     m_size = QSize(st->codecpar->width, st->codecpar->height);
-    // A stream that reorders pictures (B-frames) carries no presentation times in AVI: its
-    // pictures are numbered by counting from the key frame.
-    m_reorders = st->codecpar->video_delay > 0 || m_codec->has_b_frames > 0;
     m_pkt = makePacket();
     m_frame = makeFrame();
     m_prev = makeFrame();
@@ -111,7 +108,29 @@ bool FrameDecoder::open(const QString& path) {
         close();
         return false;
     }
+    findFirstPicture();
     return true;
+}
+
+// The first picture's time stamp is the origin of the frame numbers. It need not be 0 (a stream
+// that starts late, or B-frames in AVI, whose pictures show a frame or two after their packets).
+void FrameDecoder::findFirstPicture() {
+    m_timestamped = false;
+    m_firstPts = 0;
+    if (seekToKey(0) && receivePicture() && m_frame->best_effort_timestamp != AV_NOPTS_VALUE) {
+        m_firstPts = m_frame->best_effort_timestamp;
+        m_timestamped = true;
+    }
+    if (!m_timestamped)
+        m_keys.assign(1, 0); // counting is only right from the start of the file
+    // Decode times lag presentation times where pictures are reordered (and some containers
+    // store no decode times): the last picture shown may lie beyond the last packet's slot.
+    if (m_timestamped && m_maxPts != AV_NOPTS_VALUE) {
+        const int64_t last = av_rescale_q(m_maxPts - m_firstPts, m_timeBase, av_inv_q(m_rate));
+        for (int64_t i = frameCount(); i <= last && i < 0x8000 * 64; ++i)
+            m_slots.push_back({m_slots.back().ts + 1, false});
+    }
+    seekToKey(0);
 }
 
 int FrameDecoder::slotOfTs(int64_t ts) const {
@@ -143,9 +162,13 @@ void FrameDecoder::buildIndex(bool fileIndexed) {
         if (av_seek_frame(m_fmt.get(), m_stream, lastTs, AVSEEK_FLAG_BACKWARD) < 0)
             lastTs = AV_NOPTS_VALUE, entries.clear();
     }
-    // The AVI demuxer reports a packet at its data but seeks to its chunk header, 8 bytes before.
-    const int64_t posShift = qstrcmp(m_fmt->iformat->name, "avi") == 0 ? 8 : 0;
+    // A recording without an index gets one, so that it can be sought. The AVI demuxer reports
+    // a packet at its data but seeks to its chunk header, 8 bytes before. Other containers seek
+    // by their own structures (a Matroska block is no place to seek to).
+    const bool avi = qstrcmp(m_fmt->iformat->name, "avi") == 0;
+    constexpr int64_t posShift = 8;
     int added = 0;
+    m_maxPts = AV_NOPTS_VALUE;
     for (;;) {
         const int rc = av_read_frame(m_fmt.get(), m_pkt.get());
         if (rc == AVERROR(EAGAIN))
@@ -157,11 +180,14 @@ void FrameDecoder::buildIndex(bool fileIndexed) {
         // A packet cut off by the end of the file is not a frame.
         const bool whole = !(m_pkt->flags & AV_PKT_FLAG_CORRUPT) &&
                            (fileSize < 0 || m_pkt->pos < 0 || m_pkt->pos + m_pkt->size <= fileSize);
+        if (mine && whole && m_pkt->pts != AV_NOPTS_VALUE &&
+            (m_maxPts == AV_NOPTS_VALUE || m_pkt->pts > m_maxPts))
+            m_maxPts = m_pkt->pts;
         if (mine && ts != AV_NOPTS_VALUE && whole && (lastTs == AV_NOPTS_VALUE || ts > lastTs)) {
             const bool key = (m_pkt->flags & AV_PKT_FLAG_KEY) != 0;
             entries.push_back({ts, key});
             lastTs = ts;
-            if (m_pkt->pos >= posShift)
+            if (avi && m_pkt->pos >= posShift)
                 av_add_index_entry(st, m_pkt->pos - posShift, ts, m_pkt->size, 0,
                                    key ? AVINDEX_KEYFRAME : 0);
             ++added;
@@ -209,7 +235,11 @@ bool FrameDecoder::canContinueTo(int n) const {
 bool FrameDecoder::seekToKeyFor(int n) {
     if (!isOpen())
         return false;
-    int k = keyFrameAtOrBefore(std::clamp(n, 0, frameCount() - 1));
+    m_target = std::clamp(n, 0, frameCount() - 1);
+    return seekToKey(keyFrameAtOrBefore(m_target));
+}
+
+bool FrameDecoder::seekToKey(int k) {
     avcodec_flush_buffers(m_codec.get());
     int rc = av_seek_frame(m_fmt.get(), m_stream, m_slots[k].ts, AVSEEK_FLAG_BACKWARD);
     if (rc < 0) {
@@ -222,7 +252,6 @@ bool FrameDecoder::seekToKeyFor(int n) {
     m_draining = false;
     m_seekSlot = k;
     m_awaitKey = true;
-    m_baseTs = AV_NOPTS_VALUE;
     m_lastIndex = -1;
     m_prevIndex = -1;
     m_haveFrame = false;
@@ -239,7 +268,8 @@ bool FrameDecoder::readPacket() {
             continue;
         if (rc < 0)
             return false;
-        if (m_pkt->stream_index != m_stream) {
+        // A packet cut short by the end of a recording is no picture.
+        if (m_pkt->stream_index != m_stream || (m_pkt->flags & AV_PKT_FLAG_CORRUPT)) {
             av_packet_unref(m_pkt.get());
             continue;
         }
@@ -261,6 +291,37 @@ bool FrameDecoder::readPacket() {
     }
 }
 
+// Feeds the decoder until it gives a picture (in m_frame). At the end of the stream the
+// decoder is drained; false when nothing is left.
+bool FrameDecoder::receivePicture() {
+    for (;;) {
+        const int rc = avcodec_receive_frame(m_codec.get(), m_frame.get());
+        if (rc == 0)
+            return true;
+        if (rc != AVERROR(EAGAIN) || m_draining)
+            return false; // end of the stream, or a decoder that gave up
+        if (!readPacket()) {
+            m_draining = true;
+            avcodec_send_packet(m_codec.get(), nullptr);
+            continue;
+        }
+        avcodec_send_packet(m_codec.get(), m_pkt.get()); // a damaged packet is skipped
+        av_packet_unref(m_pkt.get());
+    }
+}
+
+// The number of the picture in m_frame: from its own time stamp, or by counting where the file
+// has none. Numbers only grow, so a picture whose time stamp repeats one still gets its own.
+int FrameDecoder::pictureIndex() const {
+    const int64_t ts = m_frame->best_effort_timestamp;
+    if (m_timestamped && ts != AV_NOPTS_VALUE) {
+        const int64_t s = av_rescale_q(ts - m_firstPts, m_timeBase, av_inv_q(m_rate));
+        const int idx = static_cast<int>(std::clamp<int64_t>(s, 0, 0x7ffffffe));
+        return m_lastIndex >= 0 && idx <= m_lastIndex ? m_lastIndex + 1 : idx;
+    }
+    return m_lastIndex < 0 ? m_seekSlot : m_lastIndex + 1;
+}
+
 std::optional<int> FrameDecoder::decodeNext() {
     if (!isOpen())
         return std::nullopt;
@@ -273,28 +334,8 @@ std::optional<int> FrameDecoder::decodeNext() {
         m_haveFrame = false;
     }
     for (;;) {
-        int rc = avcodec_receive_frame(m_codec.get(), m_frame.get());
-        if (rc == 0) {
-            const int64_t be = m_frame->best_effort_timestamp;
-            int idx;
-            if (m_lastIndex < 0) {
-                idx = m_seekSlot;
-                m_baseTs = be;
-            } else if (!m_reorders && be != AV_NOPTS_VALUE && m_baseTs != AV_NOPTS_VALUE) {
-                idx = m_seekSlot + static_cast<int>(std::clamp<int64_t>(
-                                       av_rescale_q(be - m_baseTs, m_timeBase, av_inv_q(m_rate)), 0,
-                                       0x7fffffff - m_seekSlot));
-                if (idx <= m_lastIndex)
-                    idx = m_lastIndex + 1;
-            } else {
-                idx = m_lastIndex + 1;
-            }
-            m_lastIndex = idx;
-            m_haveFrame = true;
-            return idx;
-        }
-        if (rc != AVERROR(EAGAIN) || m_draining) {
-            // End of the stream (or a decoder that gave up): the last picture stays current.
+        if (!receivePicture()) {
+            // The last picture stays current.
             m_positioned = false;
             if (m_prevIndex >= 0) {
                 av_frame_unref(m_frame.get());
@@ -305,14 +346,19 @@ std::optional<int> FrameDecoder::decodeNext() {
             }
             return std::nullopt;
         }
-        if (!readPacket()) {
-            m_draining = true;
-            avcodec_send_packet(m_codec.get(), nullptr);
+        const int idx = pictureIndex();
+        if (m_lastIndex < 0 && idx > m_target && m_seekSlot > 0) {
+            // The target is a leading picture of an open group: the decoder drops those after
+            // a seek to the group's key frame, so decoding starts one group earlier.
+            const int target = m_target;
+            if (!seekToKey(keyFrameAtOrBefore(m_seekSlot - 1)))
+                return std::nullopt;
+            m_target = target;
             continue;
         }
-        rc = avcodec_send_packet(m_codec.get(), m_pkt.get());
-        av_packet_unref(m_pkt.get());
-        (void)rc; // a damaged packet is skipped; the next one may decode
+        m_lastIndex = idx;
+        m_haveFrame = true;
+        return idx;
     }
 }
 

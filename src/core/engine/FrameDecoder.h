@@ -1,8 +1,9 @@
 #pragma once
 // Frame-exact video decoding of one file. Frame n is the n-th picture of the file in display
-// order, counted from 0. Frames are identified by integer indices only: a packet's slot is its
-// time stamp converted to frames with av_rescale_q, and the pictures that come out of the decoder
-// after a seek to the key frame of slot k are numbered from k on.
+// order, counted from 0. Frames are identified by integer indices only: a picture's number is its
+// own presentation time stamp, less the first picture's, converted to frames with av_rescale_q,
+// so pictures a decoder drops after a seek (the leading pictures of an open group) never shift
+// the numbers. A file whose pictures carry no time stamps is counted from its start.
 //
 // Not thread-safe: one thread (the decode worker) owns an instance.
 #include "core/engine/AvPtr.h"
@@ -42,7 +43,9 @@ public:
     // True when frame n is reached by decoding on from the current decoder position, without a
     // seek costing more than that.
     bool canContinueTo(int n) const;
-    // Positions the decoder on the key frame at or before n; the next decodeNext() returns it.
+    // Positions the decoder on the key frame at or before n. The next decodeNext() returns the
+    // first picture decoded from there, which is never past n: when the key frame's group shows
+    // its own picture later than n, decoding starts at the key frame before it.
     bool seekToKeyFor(int n);
     // Decodes the next picture; returns its frame index, or nothing at the end of the file.
     std::optional<int> decodeNext();
@@ -64,6 +67,10 @@ private:
     QImage toImage(const AVFrame* f);
     int slotOfTs(int64_t ts) const;
     bool readPacket();
+    bool seekToKey(int k);
+    bool receivePicture(); // false at the end of the stream
+    int pictureIndex() const;
+    void findFirstPicture();
 
     InputFormatPtr m_fmt;
     CodecContextPtr m_codec;
@@ -79,15 +86,19 @@ private:
     std::vector<Slot> m_slots; // one per frame, in order
     std::vector<int> m_keys;   // indices of key frames, ascending
     bool m_scanned = false;
-    bool m_reorders = false;
+    // The first picture's presentation time; pictures are numbered from it. Without time stamps
+    // (m_timestamped false) pictures are counted from the start of the file.
+    int64_t m_firstPts = 0;
+    bool m_timestamped = false;
+    int64_t m_maxPts = AV_NOPTS_VALUE; // the latest presentation time of the packets read at open
     QString m_error;
 
     // Decoder state after a seek: pictures are numbered from m_seekSlot on.
     bool m_positioned = false; // a seek was made and the decoder is usable
     bool m_draining = false;   // end of file reached, decoder being drained
     int m_seekSlot = 0;
+    int m_target = 0;        // the frame the last seek was made for
     bool m_awaitKey = false; // after a seek, packets before the first key packet are skipped
-    int64_t m_baseTs = AV_NOPTS_VALUE; // best-effort time stamp of the first picture after a seek
     int m_lastIndex = -1;
     int m_prevIndex = -1;
     bool m_haveFrame = false;

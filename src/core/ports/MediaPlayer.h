@@ -21,7 +21,7 @@ public:
     // player empty.
     virtual void setPlayerFileName(const QString& path) = 0;
     virtual QString PlayerFileName() const = 0;
-    virtual double PlayerPosition() const = 0; // the frame now shown (or being sought)
+    virtual double PlayerPosition() const = 0; // the frame now shown
     virtual void setPlayerPosition(double frame) = 0;
     virtual void setPlayerSelectionStart(double frame) = 0;
     virtual void setPlayerSelectionEnd(double frame) = 0;
@@ -33,6 +33,9 @@ public:
     virtual void PlayerStop() = 0;
     // Gives the player the keyboard focus.
     virtual void giveFocus() = 0;
+    // Runs `then` once the picture of the position last asked for is on the screen: at once when
+    // it already is, else on the GUI thread when it arrives (or the file turns out unreadable).
+    virtual void whenShown(std::function<void()> then) = 0;
 
     // The PlayerKey event: a key pressed while the player has the focus, with Windows
     // virtual-key numbers (100 numeric keypad 4, 102 numeric keypad 6). Called on the GUI thread.

@@ -178,7 +178,20 @@ void AvPlayer::setPlayerFileName(const QString& path) {
 }
 
 double AvPlayer::PlayerPosition() const {
-    return m_position;
+    return m_shownFrame >= 0 ? m_shownFrame : m_position;
+}
+
+void AvPlayer::whenShown(std::function<void()> then) {
+    m_whenShown.push_back(std::move(then));
+    if (m_frameCount == 0 || m_shownFrame == m_position)
+        runWhenShown();
+}
+
+void AvPlayer::runWhenShown() {
+    std::vector<std::function<void()>> due;
+    due.swap(m_whenShown);
+    for (const auto& then : due)
+        then();
 }
 
 int AvPlayer::clampFrame(int frame) const {
@@ -333,6 +346,8 @@ void AvPlayer::onOpened(quint64 generation, bool ok, int frameCount, int rateNum
     }
     updateControls();
     emit fileOpened(ok);
+    if (!ok)
+        runWhenShown();
 }
 
 // Only the position last asked for is shown, so that an answer to an older request never
@@ -353,7 +368,14 @@ void AvPlayer::showPicture(int frame, const QImage& picture) {
     if (m_fullScreen)
         m_fullScreen->setPicture(picture);
     m_readout->setText(readoutText());
+    if (!m_slider->isSliderDown()) {
+        m_movingSlider = true;
+        m_slider->setValue(frame);
+        m_movingSlider = false;
+    }
     emit frameShown(frame);
+    if (frame == m_position)
+        runWhenShown();
 }
 
 QString AvPlayer::readoutText() const {

@@ -10,7 +10,9 @@
 #include <QThread>
 #include <QTimer>
 #include <QWidget>
+#include <functional>
 #include <memory>
+#include <vector>
 
 class QLabel;
 class QSlider;
@@ -30,9 +32,8 @@ public:
 
     void setPlayerFileName(const QString& path) override;
     QString PlayerFileName() const override { return m_path; }
-    // The frame last asked for (by the program, the operator's slider or buttons, or the
-    // playback clock), clamped to the file once its length is known. The picture may still be
-    // on its way: shownFrame() tells which frame is on the screen.
+    // The frame on the screen (the frame asked for while nothing is shown yet). A frame asked
+    // for whose picture is still on its way is requestedFrame().
     double PlayerPosition() const override;
     void setPlayerPosition(double frame) override;
     void setPlayerSelectionStart(double frame) override;
@@ -43,6 +44,7 @@ public:
     void PlayerPlay() override;
     void PlayerStop() override;
     void giveFocus() override;
+    void whenShown(std::function<void()> then) override;
     QWidget* view() override { return this; }
     void onPlayerKey(KeyHandler handler) override;
 
@@ -50,6 +52,9 @@ public:
     int frameCount() const { return m_frameCount; }
     double framesPerSecond() const;
     int shownFrame() const { return m_shownFrame; }
+    // The frame last asked for (by the program, the operator's slider or buttons, or the
+    // playback clock), clamped to the file once its length is known.
+    int requestedFrame() const { return m_position; }
     const QImage& shownPicture() const { return m_picture; }
     bool isPlaying() const { return m_playTimer.isActive(); }
     QString readoutText() const;
@@ -85,6 +90,7 @@ private:
     void emitKey(QKeyEvent* event);
     void updateControls();
     int clampFrame(int frame) const;
+    void runWhenShown();
 
     QThread m_thread;
     // The decode worker fills the cache; a step to a kept frame is shown from it at once.
@@ -106,6 +112,7 @@ private:
     int m_position = 0;
     int m_shownFrame = -1;
     QImage m_picture;
+    std::vector<std::function<void()>> m_whenShown;
     double m_selectionStart = 0;
     double m_selectionEnd = 0;
     int m_displaySize = 4;

@@ -132,6 +132,8 @@ private:
     // A run that cannot be marked (video gone, unreadable, start beyond 16 bits) is named in a
     // message; false then, and nothing is written.
     bool canMarkRun(double position);
+    void markShownFrame();
+    bool m_markWaiting = false; // a click waits for the picture asked for
     void showPassWindow();
     void hideTools();
     void createToolControls();

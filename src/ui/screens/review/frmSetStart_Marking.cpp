@@ -23,7 +23,23 @@ void frmSetStart::computePassFrames() {
     passFrames = review::passLength(framesPerSecond, barefoot());
 }
 
+// The frame marked is the one on the screen. A picture asked for just before (a slider drag in
+// a long group of pictures) may still be decoding: the marking waits for it, and the button
+// stays off meanwhile so that a second click marks nothing twice.
 void frmSetStart::cmdMarkStart_Click() {
+    if (m_markWaiting)
+        return;
+    m_markWaiting = true;
+    const bool enabled = cmdMarkStart->isEnabled();
+    cmdMarkStart->setEnabled(false);
+    MediaPlayer1->whenShown([this, enabled] {
+        m_markWaiting = false;
+        cmdMarkStart->setEnabled(enabled);
+        markShownFrame();
+    });
+}
+
+void frmSetStart::markShownFrame() {
     const double position = MediaPlayer1->PlayerPosition();
     if (!canMarkRun(position))
         return;

@@ -174,13 +174,16 @@ bool frmSetStart::isInsideThisScreen(QObject* watched) const {
 
 // Tracks the arrow keys for the 100 ms poll while this screen is shown: "down now" and "pressed
 // since the last poll", so a quick tap between two polls still steps one frame. The keys are
-// passed on untouched.
+// passed on untouched. The numeric keypad's 4 and 6 step through the player's key event; with
+// Num Lock off they arrive as arrows, which are not polled, or one press would step twice.
 bool frmSetStart::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
     if ((type == QEvent::KeyPress || type == QEvent::KeyRelease) && isInsideThisScreen(watched)) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const bool press = type == QEvent::KeyPress;
-        if (key->key() == Qt::Key_Left) {
+        if (key->modifiers() & Qt::KeypadModifier) {
+            // the player's key event
+        } else if (key->key() == Qt::Key_Left) {
             if (press)
                 m_leftPressed = true;
             if (!key->isAutoRepeat())
