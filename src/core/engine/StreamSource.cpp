@@ -19,18 +19,16 @@ int StreamSource::interrupted(void* opaque) {
 StreamSource::StreamSource(const QString& url, bool paced) {
     registerDevices();
     avformat_network_init();
-    AVFormatContext* ctx = avformat_alloc_context();
-    if (!ctx)
-        throw ControlError(errors::kDeviceOpenFailed, QStringLiteral("Out of memory"));
-    ctx->interrupt_callback = AVIOInterruptCB{&StreamSource::interrupted, this};
     m_deadline = std::chrono::steady_clock::now() + kWait;
-    int rc = avformat_open_input(&ctx, url.toUtf8().constData(), nullptr, nullptr);
-    if (rc < 0) // avformat_open_input frees the context on failure
+    auto opened = openInput(url.toUtf8(), nullptr, nullptr,
+                            AVIOInterruptCB{&StreamSource::interrupted, this});
+    if (!opened)
         throw ControlError(errors::kDeviceOpenFailed,
-                           QStringLiteral("Cannot open %1: %2").arg(url, avError(rc)));
-    m_input.reset(ctx);
+                           QStringLiteral("Cannot open %1: %2").arg(url, avError(opened.error)));
+    m_input = std::move(opened.ptr);
+    AVFormatContext* ctx = m_input.get();
     m_deadline = std::chrono::steady_clock::now() + kWait;
-    rc = avformat_find_stream_info(ctx, nullptr);
+    int rc = avformat_find_stream_info(ctx, nullptr);
     if (rc < 0)
         throw ControlError(errors::kDeviceOpenFailed,
                            QStringLiteral("%1 cannot be read: %2").arg(url, avError(rc)));
