@@ -1,6 +1,7 @@
 #include "core/engine/FrameCache.h"
 
 #include <QMutexLocker>
+#include <algorithm>
 #include <cstdlib>
 
 namespace av {
@@ -20,11 +21,32 @@ void FrameCache::clear(quint64 generation) {
     m_bytes = 0;
     m_generation = generation;
     m_position = 0;
+    m_direction = 0;
 }
 
-void FrameCache::setPosition(int frame) {
+void FrameCache::setPosition(int frame, int direction) {
     QMutexLocker lock(&m_mutex);
     m_position = frame;
+    m_direction = direction > 0 ? 1 : direction < 0 ? -1 : 0;
+}
+
+long long FrameCache::retentionCost(int index, int position, int direction) {
+    const long long d = distance(index, position);
+    const bool passed = (direction > 0 && index < position) || (direction < 0 && index > position);
+    return passed ? d * kPassedWeight : d;
+}
+
+bool FrameCache::worthKeeping(int index, std::size_t bytes) const {
+    if (bytes > m_budget)
+        return false;
+    QMutexLocker lock(&m_mutex);
+    auto it = m_frames.find(index);
+    const std::size_t replaced = it != m_frames.end() ? bytesOf(it->second) : 0;
+    if (m_bytes - replaced + bytes <= m_budget)
+        return true;
+    // The costliest pictures are at the two ends of the ordered map.
+    const long long worst = std::max(cost(m_frames.begin()->first), cost(m_frames.rbegin()->first));
+    return cost(index) < worst;
 }
 
 int FrameCache::position() const {
@@ -56,8 +78,7 @@ void FrameCache::evict() {
         // The farthest picture is at one end of the ordered map.
         auto first = m_frames.begin();
         auto last = std::prev(m_frames.end());
-        auto victim =
-            distance(first->first, m_position) >= distance(last->first, m_position) ? first : last;
+        auto victim = cost(first->first) >= cost(last->first) ? first : last;
         m_bytes -= bytesOf(victim->second);
         m_frames.erase(victim);
     }

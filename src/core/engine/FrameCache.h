@@ -2,7 +2,9 @@
 // The one window of decoded pictures of the player, shared by the decode worker (which fills
 // it) and the user-interface thread (which shows from it), so that a step back is as quick as a
 // step forward and a step to a kept frame needs no round trip to the worker. Bounded in bytes:
-// when full, the pictures farthest from the position the player shows go first.
+// when full, the pictures farthest from the position the player shows go first. While the
+// player moves one way (a held arrow key), the frames it has passed count kPassedWeight times
+// their distance, so most of the budget holds the frames it is heading for.
 //
 // Thread-safe: every member takes the one lock. Pictures are QImages, shared and never written
 // after they are put, so handing out copies is cheap and safe on any thread.
@@ -19,6 +21,7 @@ namespace av {
 class FrameCache {
 public:
     static constexpr std::size_t kDefaultBudget = 256u << 20; // bytes
+    static constexpr int kPassedWeight = 4;
 
     explicit FrameCache(std::size_t budgetBytes = kDefaultBudget) : m_budget(budgetBytes) {}
     FrameCache(const FrameCache&) = delete;
@@ -27,9 +30,17 @@ public:
     // Empties the window for the file of `generation`; pictures put for any other generation
     // (a file no longer shown) are dropped from then on. The position goes back to frame 0.
     void clear(quint64 generation = 0);
-    // The frame the player shows or is about to show; eviction keeps the pictures around it.
-    void setPosition(int frame);
+    // The frame the player shows or is about to show, and the way it moves there (+1 forward,
+    // -1 back, 0 after a jump); eviction keeps the pictures around it.
+    void setPosition(int frame, int direction = 0);
     int position() const;
+    // How soon the picture of `index` goes: its distance from the position, times kPassedWeight
+    // on the side the player has passed.
+    static long long retentionCost(int index, int position, int direction);
+    // True when a picture of `bytes` for `index` would be kept by put() now (there is room, or
+    // some kept picture goes before it). Lets the worker skip converting pictures that would not
+    // stay.
+    bool worthKeeping(int index, std::size_t bytes) const;
 
     // Keeps the picture of frame `index` of the file of `generation`. A picture that would
     // itself be the first to go, or one larger than the whole budget, is not kept.
@@ -57,6 +68,7 @@ public:
 
 private:
     void evict(); // caller holds m_mutex
+    long long cost(int index) const { return retentionCost(index, m_position, m_direction); }
 
     const std::size_t m_budget;
     mutable QMutex m_mutex;
@@ -64,6 +76,7 @@ private:
     std::map<int, QImage> m_frames;
     quint64 m_generation = 0;
     int m_position = 0;
+    int m_direction = 0;
     Counters m_counters;
 };
 
