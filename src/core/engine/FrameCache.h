@@ -23,7 +23,7 @@ public:
     static constexpr std::size_t kDefaultBudget = 256u << 20; // bytes
     static constexpr int kPassedWeight = 4;
 
-    explicit FrameCache(std::size_t budgetBytes = kDefaultBudget) : m_budget(budgetBytes) {}
+    explicit FrameCache(std::size_t budgetBytes = kDefaultBudget);
     FrameCache(const FrameCache&) = delete;
     FrameCache& operator=(const FrameCache&) = delete;
 

@@ -54,7 +54,10 @@ private:
 };
 
 // A file opened read-only. Small reads go through a one-block cache so that walking the many
-// small chunk headers of a movie list costs one system call per block, not one per header.
+// small chunk headers of a movie list costs one system call per block, not one per header. A
+// read that lands a little past the cached block (a walk going forward) fills a large block,
+// so a walk through a long movie list reads the file in big sequential pieces; a read far away
+// (a jump over a big chunk or to the index) fills a small one.
 class FileSource : public ByteSource {
 public:
     FileSource() = default;
@@ -67,10 +70,15 @@ public:
     bool isOpen() const { return m_fd >= 0; }
     std::uint64_t size() const override { return m_size; }
     bool readAt(std::uint64_t offset, void* dst, std::size_t n) override;
+    // System calls that read the file so far.
+    std::uint64_t reads() const { return m_reads; }
 
 private:
     static constexpr std::size_t kBlock = 4096;
+    static constexpr std::size_t kLargeBlock = std::size_t{1} << 20;
+    bool fill(std::uint64_t offset, std::size_t length);
     int m_fd = -1;
+    std::uint64_t m_reads = 0;
     std::uint64_t m_size = 0;
     std::unique_ptr<unsigned char[]> m_cache;
     std::uint64_t m_cacheOffset = 0;
