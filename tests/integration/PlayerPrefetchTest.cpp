@@ -8,8 +8,8 @@
 
 #include <QMutex>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QThread>
+#include <QtCore/qtestsupport_core.h>
 #include <gtest/gtest.h>
 #include <random>
 

@@ -47,6 +47,8 @@ int FileSource::open(const QString& path) {
         ::close(m_fd);
     m_fd = fd;
     m_size = st.st_size > 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+    // Reads skip over movie data: the system's read-ahead would fetch that data for nothing.
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_RANDOM);
     m_cache = std::make_unique<unsigned char[]>(kLargeBlock);
     m_cacheLength = 0;
     return 0;
@@ -91,9 +93,15 @@ bool FileSource::readAt(std::uint64_t offset, void* dst, std::size_t n) {
     const std::uint64_t cacheEnd = m_cacheOffset + m_cacheLength;
     const bool cached = m_cacheLength > 0 && offset >= m_cacheOffset && offset + n <= cacheEnd;
     if (!cached) {
-        const bool forward = m_cacheLength > 0 && offset >= m_cacheOffset &&
-                             offset - m_cacheOffset < m_cacheLength + kLargeBlock;
-        if (!fill(offset, forward ? kLargeBlock : kBlock))
+        // Headers close together (small chunks): one large read holds many of them. Headers far
+        // apart (big video chunks, maybe with a small sound chunk each): a large read would
+        // bring in mostly movie data, so each header costs one small read. The gap past the
+        // cached block, over the last two misses, tells the two apart.
+        const std::uint64_t gap =
+            m_cacheLength > 0 && offset >= cacheEnd ? offset - cacheEnd : kNear;
+        const bool dense = gap < kNear && m_lastGap < kNear;
+        m_lastGap = gap;
+        if (!fill(offset, dense ? kLargeBlock : kBlock))
             return false;
     }
     std::memcpy(out, m_cache.get() + (offset - m_cacheOffset), n);
