@@ -50,6 +50,20 @@ TEST(FrameCacheRetention, PassedFramesGoFirstWhenMovingOneWay) {
     }
 }
 
+TEST(FrameCacheRetention, TheDecodersShareComesOffTheBudget) {
+    const std::size_t one = static_cast<std::size_t>(picture().sizeInBytes());
+    av::FrameCache cache(one * 10);
+    cache.setPosition(5);
+    for (int i = 0; i <= 10; ++i)
+        cache.put(0, i, picture());
+    EXPECT_EQ(cache.size(), 10);
+    cache.setReserve(one * 4); // the farthest pictures go at once
+    EXPECT_EQ(keptIn(cache, 0, 10), (std::set<int>{3, 4, 5, 6, 7, 8}));
+    EXPECT_EQ(cache.capacityFor(one), 6);
+    cache.setReserve(one * 9); // at most half the budget
+    EXPECT_EQ(cache.capacityFor(one), 5);
+}
+
 // The cache of a PrefetchPlan test: a set of kept frames.
 struct Kept {
     std::set<int> frames;

@@ -8,7 +8,18 @@ namespace av {
 
 namespace {
 constexpr int kMaxPrefetchSeeks = 8; // per position: a frame out of reach is not sought forever
+
+// What the decoder of a file holds itself, in bytes: its reference frames (up to 16 for H.264)
+// and a frame in flight per thread, in 4:2:0 with the decoder's padding (2 bytes a pixel is an
+// upper bound); a codec that codes every frame on its own holds only the frames in flight.
+std::size_t decoderBytes(const QString& codec, QSize size) {
+    const AVCodecDescriptor* d = avcodec_descriptor_get_by_name(codec.toLatin1().constData());
+    const bool intraOnly = d && (d->props & AV_CODEC_PROP_INTRA_ONLY);
+    const std::size_t frames = intraOnly ? 4 : 20;
+    return frames * static_cast<std::size_t>(std::max(0, size.width())) *
+           static_cast<std::size_t>(std::max(0, size.height())) * 2;
 }
+} // namespace
 
 int DecodeWorker::stepDirection(int from, int to) {
     if (from < 0 || to == from || std::abs(to - from) > 3)
@@ -78,6 +89,7 @@ void DecodeWorker::process() {
         const QSize size = ok ? m_decoder.frameSize() : QSize();
         m_pictureBytes = static_cast<std::size_t>(std::max(1, size.width())) *
                          static_cast<std::size_t>(std::max(1, size.height())) * 4;
+        m_cache->setReserve(ok ? decoderBytes(m_decoder.codecName(), size) : 0);
         m_capacity = m_cache->capacityFor(m_pictureBytes);
         emit opened(m_generation, ok, ok ? m_decoder.frameCount() : 0,
                     ok ? m_decoder.frameRate().num : 0, ok ? m_decoder.frameRate().den : 1, size);

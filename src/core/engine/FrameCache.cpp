@@ -59,7 +59,7 @@ bool FrameCache::worthKeeping(int index, std::size_t bytes) const {
     QMutexLocker lock(&m_mutex);
     auto it = m_frames.find(index);
     const std::size_t replaced = it != m_frames.end() ? bytesOf(it->second) : 0;
-    if (m_bytes - replaced + bytes <= m_budget)
+    if (m_bytes - replaced + bytes <= limit())
         return true;
     // The costliest pictures are at the two ends of the ordered map.
     const long long worst = std::max(cost(m_frames.begin()->first), cost(m_frames.rbegin()->first));
@@ -91,7 +91,7 @@ void FrameCache::put(quint64 generation, int index, const QImage& picture) {
 }
 
 void FrameCache::evict() {
-    while (m_bytes > m_budget && !m_frames.empty()) {
+    while (m_bytes > limit() && !m_frames.empty()) {
         // The farthest picture is at one end of the ordered map.
         auto first = m_frames.begin();
         auto last = std::prev(m_frames.end());
@@ -126,6 +126,17 @@ std::optional<std::pair<int, QImage>> FrameCache::atOrBefore(int index) const {
     return std::make_pair(it->first, it->second);
 }
 
+void FrameCache::setReserve(std::size_t bytes) {
+    QMutexLocker lock(&m_mutex);
+    m_reserve = std::min(bytes, m_budget / 2);
+    evict();
+}
+
+std::size_t FrameCache::reserve() const {
+    QMutexLocker lock(&m_mutex);
+    return m_reserve;
+}
+
 std::size_t FrameCache::bytes() const {
     QMutexLocker lock(&m_mutex);
     return m_bytes;
@@ -144,7 +155,7 @@ FrameCache::Counters FrameCache::counters() const {
 int FrameCache::capacityFor(std::size_t bytesPerPicture) const {
     if (bytesPerPicture == 0)
         return 2;
-    const std::size_t n = m_budget / bytesPerPicture;
+    const std::size_t n = (m_budget - reserve()) / bytesPerPicture;
     return n < 2 ? 2 : static_cast<int>(n > 100000 ? 100000 : n);
 }
 

@@ -56,6 +56,11 @@ public:
     int capacityFor(const QImage& sample) const;
     int capacityFor(std::size_t bytesPerPicture) const;
     std::size_t budget() const { return m_budget; }
+    // Bytes of the budget that the decoder's own pictures take (its reference frames and the
+    // frames in flight in its threads), so that the decoder and the cache together stay within
+    // the budget. Pictures kept beyond the new limit go at once.
+    void setReserve(std::size_t bytes);
+    std::size_t reserve() const;
     std::size_t bytes() const;
     int size() const;
 
@@ -70,7 +75,10 @@ private:
     void evict(); // caller holds m_mutex
     long long cost(int index) const { return retentionCost(index, m_position, m_direction); }
 
+    std::size_t limit() const { return m_budget - m_reserve; } // caller holds m_mutex
+
     const std::size_t m_budget;
+    std::size_t m_reserve = 0;
     mutable QMutex m_mutex;
     std::size_t m_bytes = 0;
     std::map<int, QImage> m_frames;
