@@ -61,6 +61,8 @@ bool FrameCache::worthKeeping(int index, std::size_t bytes) const {
     const std::size_t replaced = it != m_frames.end() ? bytesOf(it->second) : 0;
     if (m_bytes - replaced + bytes <= limit())
         return true;
+    if (m_frames.empty())
+        return false;
     // The costliest pictures are at the two ends of the ordered map.
     const long long worst = std::max(cost(m_frames.begin()->first), cost(m_frames.rbegin()->first));
     return cost(index) < worst;
