@@ -27,7 +27,8 @@ int exportDay(const QString& logPath) {
     QFile log(logPath);
     if (!log.open(QIODevice::ReadOnly)) {
         std::fprintf(stderr, "skivane-info: cannot read %s: %s\n",
-                     logPath.toLocal8Bit().constData(), log.errorString().toLocal8Bit().constData());
+                     logPath.toLocal8Bit().constData(),
+                     log.errorString().toLocal8Bit().constData());
         return 1;
     }
     const QByteArray csv = review::dayCsv(log.readAll(), media::readRunFacts);
@@ -77,15 +78,17 @@ int main(int argc, char** argv) {
     bool first = true;
     for (const QString& path : files) {
         StderrDialogs dialogs;
-        // As when a run is browsed to: a file that is not an AVI file gets no information.
-        if (!media::IsAviFile(path, dialogs)) {
+        // As when a run is browsed to: a file that is not an AVI file gets no information. The
+        // check and every line come from one open and one parse of the headers.
+        const media::AviFileRead read = media::ReadAviFile(path, dialogs);
+        if (!read.isAvi) {
             dialogs.message(QStringLiteral("Not a valid avi file"), platform::kAppTitle,
                             platform::Icon::Exclamation);
             std::fprintf(stderr, "(%s)\n", path.toLocal8Bit().constData());
             status = 1;
             continue;
         }
-        const QStringList lines = media::FileInfoLines(path, dialogs);
+        const QStringList lines = media::FileInfoLines(path, read.readOk ? &read.record : nullptr);
         if (dialogs.shown() > 0)
             status = 1;
         if (!first)

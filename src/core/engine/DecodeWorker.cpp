@@ -7,7 +7,24 @@
 namespace av {
 
 namespace {
-constexpr int kAhead = 8; // pictures decoded ahead of a forward-moving position
+constexpr int kMaxPrefetchSeeks = 8; // per position: a frame out of reach is not sought forever
+
+// What the decoder of a file holds itself, in bytes: its reference frames (up to 16 for H.264)
+// and a frame in flight per thread, in 4:2:0 with the decoder's padding (2 bytes a pixel is an
+// upper bound); a codec that codes every frame on its own holds only the frames in flight.
+std::size_t decoderBytes(const QString& codec, QSize size) {
+    const AVCodecDescriptor* d = avcodec_descriptor_get_by_name(codec.toLatin1().constData());
+    const bool intraOnly = d && (d->props & AV_CODEC_PROP_INTRA_ONLY);
+    const std::size_t frames = intraOnly ? 4 : 20;
+    return frames * static_cast<std::size_t>(std::max(0, size.width())) *
+           static_cast<std::size_t>(std::max(0, size.height())) * 2;
+}
+} // namespace
+
+int DecodeWorker::stepDirection(int from, int to) {
+    if (from < 0 || to == from || std::abs(to - from) > 3)
+        return 0;
+    return to > from ? 1 : -1;
 }
 
 DecodeWorker::DecodeWorker(std::shared_ptr<FrameCache> cache) : m_cache(std::move(cache)) {}
@@ -25,6 +42,7 @@ void DecodeWorker::requestOpen(quint64 generation, const QString& path) {
     m_pending.path = path;
     m_pending.frame = 0;
     m_pending.generation = generation;
+    m_asked = 0;
     // Emptied here rather than when the worker gets to the open: from now on a picture of the
     // old file that is still on its way is not kept.
     m_cache->clear(generation);
@@ -35,7 +53,8 @@ void DecodeWorker::requestFrame(quint64 generation, int frame) {
     QMutexLocker lock(&m_mutex);
     if (generation != m_pending.generation)
         return; // a position for a file that is no longer asked for
-    m_cache->setPosition(frame);
+    m_cache->setPosition(frame, stepDirection(m_asked, frame));
+    m_asked = frame;
     m_pending.frame = frame;
     post();
 }
@@ -62,12 +81,16 @@ void DecodeWorker::process() {
     if (p.open) {
         m_generation = p.generation;
         m_shown = -1;
+        m_direction = 0;
+        m_plan.reset();
         const bool ok = !p.path.isEmpty() && m_decoder.open(p.path);
         if (!ok)
             m_decoder.close();
         const QSize size = ok ? m_decoder.frameSize() : QSize();
-        m_capacity = m_cache->capacityFor(static_cast<std::size_t>(std::max(1, size.width())) *
-                                          static_cast<std::size_t>(std::max(1, size.height())) * 4);
+        m_pictureBytes = static_cast<std::size_t>(std::max(1, size.width())) *
+                         static_cast<std::size_t>(std::max(1, size.height())) * 4;
+        m_cache->setReserve(ok ? decoderBytes(m_decoder.codecName(), size) : 0);
+        m_capacity = m_cache->capacityFor(m_pictureBytes);
         emit opened(m_generation, ok, ok ? m_decoder.frameCount() : 0,
                     ok ? m_decoder.frameRate().num : 0, ok ? m_decoder.frameRate().den : 1, size);
     }
@@ -75,8 +98,13 @@ void DecodeWorker::process() {
         serve(p.frame);
 }
 
+// A decoded picture is converted and kept when it lies in the window around the shown frame (or
+// is the frame prefetching aims at) and the cache would keep it.
 bool DecodeWorker::wanted(int index) const {
-    return std::abs(index - m_shown) <= m_capacity / 2;
+    const PrefetchWindow w = prefetchWindow(m_direction, m_capacity);
+    const bool inWindow =
+        (index >= m_shown - w.behind && index <= m_shown + w.ahead) || index == m_prefetchTarget;
+    return inWindow && !m_cache->contains(index) && m_cache->worthKeeping(index, m_pictureBytes);
 }
 
 void DecodeWorker::show(int frame) {
@@ -90,10 +118,11 @@ void DecodeWorker::show(int frame) {
 
 void DecodeWorker::serve(int frame) {
     int n = std::clamp(frame, 0, m_decoder.frameCount() - 1);
-    if (m_shown >= 0 && n != m_shown)
-        m_direction = n > m_shown ? 1 : -1;
+    if (n != m_shown)
+        m_direction = stepDirection(m_shown, n);
     m_shown = n;
     m_prefetchSeeks = 0;
+    m_prefetchTarget = -1;
     if (m_cache->contains(n)) {
         show(n);
         schedulePrefetch();
@@ -157,8 +186,8 @@ void DecodeWorker::schedulePrefetch() {
     QMetaObject::invokeMethod(this, &DecodeWorker::prefetchStep, Qt::QueuedConnection);
 }
 
-// Decodes one picture towards the nearest frame near the shown one that is not kept yet, so
-// that the operator's next step finds it ready. One picture per call keeps new requests first.
+// Decodes one picture towards the next frame the plan asks for, so that the operator's next step
+// finds it ready. One picture per call keeps new requests first: a request waiting ends it.
 void DecodeWorker::prefetchStep() {
     m_prefetchPosted = false;
     if (m_stop || !m_decoder.isOpen() || m_shown < 0)
@@ -168,33 +197,24 @@ void DecodeWorker::prefetchStep() {
         if (m_posted)
             return; // a request is waiting; it schedules prefetching again when served
     }
-    const int last = m_decoder.frameCount() - 1;
-    int target = -1;
-    if (m_direction > 0) {
-        for (int i = m_shown + 1; i <= std::min(last, m_shown + std::min(kAhead, m_capacity / 4));
-             ++i)
-            if (!m_cache->contains(i)) {
-                target = i;
-                break;
-            }
-    } else {
-        for (int i = m_shown - 1; i >= std::max(0, m_shown - m_capacity / 2); --i)
-            if (!m_cache->contains(i)) {
-                target = i;
-                break;
-            }
-    }
+    const int target = m_plan.next(m_shown, m_direction, m_capacity, m_decoder.frameCount() - 1,
+                                   [this](int i) { return m_cache->contains(i); });
     if (target < 0)
         return;
-    if (!m_decoder.canContinueTo(target)) {
-        // A frame that stays out of reach (damaged data) is not sought again and again.
-        if (++m_prefetchSeeks > 3)
-            return;
-        m_decoder.seekToKeyFor(target);
+    if (target != m_prefetchTarget || !m_decoder.canContinueTo(target)) {
+        if (!m_decoder.canContinueTo(target)) {
+            if (++m_prefetchSeeks > kMaxPrefetchSeeks)
+                return;
+            m_decoder.seekToKeyFor(target);
+        }
+        m_prefetchTarget = target;
     }
     const std::optional<int> idx = m_decoder.decodeNext();
-    if (!idx)
+    if (!idx) {
+        keepGap(target); // beyond the last picture: the last one stands for it
         return;
+    }
+    ++m_prefetched;
     if (wanted(*idx))
         keep(*idx, m_decoder.currentImage());
     if (*idx > target)

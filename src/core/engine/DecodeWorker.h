@@ -2,10 +2,13 @@
 // The player's decoding, on its own thread. The user-interface thread asks for a file and for
 // positions; a burst of positions coalesces into the last one asked for, so a held arrow key
 // never queues work. Pictures come back as QImage through queued signals. While idle the
-// worker decodes a little ahead in the direction the operator moves, into the frame cache it
-// shares with the user-interface thread, which shows a kept frame from there at once.
+// worker decodes, into the frame cache it shares with the user-interface thread, the frames the
+// next steps in either direction need (PrefetchPlan), including the end of the previous group
+// of pictures when the shown frame is at or near a key frame. Prefetching goes one picture at a
+// time between requests, so any request is served after at most one more picture.
 #include "core/engine/FrameCache.h"
 #include "core/engine/FrameDecoder.h"
+#include "core/engine/PrefetchPlan.h"
 
 #include <QImage>
 #include <QMutex>
@@ -35,6 +38,11 @@ public:
     void requestFrame(quint64 generation, int frame);
     // Any thread: abandons work at the next frame, before the thread is stopped.
     void stop() { m_stop = true; }
+    // Any thread: pictures decoded by prefetching since the worker was made (benchmarks, tests).
+    quint64 prefetched() const { return m_prefetched; }
+    // The way a player moves from frame `from` to frame `to`: +1 or -1 for a step (a held arrow
+    // key may skip a frame or two), 0 for a jump.
+    static int stepDirection(int from, int to);
 
 signals:
     // ok false: the file could not be opened (the player stays empty).
@@ -66,6 +74,8 @@ private:
     Pending m_pending;
     bool m_posted = false;
     std::atomic<bool> m_stop{false};
+    std::atomic<quint64> m_prefetched{0};
+    int m_asked = -1; // the last position asked for, under m_mutex
 
     const std::shared_ptr<FrameCache> m_cache;
 
@@ -73,10 +83,13 @@ private:
     FrameDecoder m_decoder;
     quint64 m_generation = 0;
     int m_shown = -1;
-    int m_direction = 1;
+    int m_direction = 0;
     int m_capacity = 2;
+    std::size_t m_pictureBytes = 0;
     bool m_prefetchPosted = false;
     int m_prefetchSeeks = 0;
+    int m_prefetchTarget = -1;
+    PrefetchPlan m_plan;
 };
 
 } // namespace av

@@ -1,9 +1,27 @@
 #include "core/engine/FrameCache.h"
 
 #include <QMutexLocker>
+#include <algorithm>
 #include <cstdlib>
+#include <malloc.h>
 
 namespace av {
+
+FrameCache::FrameCache(std::size_t budgetBytes) : m_budget(budgetBytes) {
+    // Pictures are several megabytes each and are freed on another thread than the one that
+    // made them. With the C library's sliding threshold such blocks soon come from the heaps of
+    // the threads, where freed pictures stay resident; a fixed threshold keeps every picture in
+    // its own mapping, returned to the system when it is freed, so the process holds what the
+    // budget allows and little more.
+    static const bool tuned = [] {
+#ifdef M_MMAP_THRESHOLD
+        return mallopt(M_MMAP_THRESHOLD, 1 << 20) == 1;
+#else
+        return false;
+#endif
+    }();
+    (void)tuned;
+}
 
 namespace {
 std::size_t bytesOf(const QImage& img) {
@@ -20,11 +38,34 @@ void FrameCache::clear(quint64 generation) {
     m_bytes = 0;
     m_generation = generation;
     m_position = 0;
+    m_direction = 0;
 }
 
-void FrameCache::setPosition(int frame) {
+void FrameCache::setPosition(int frame, int direction) {
     QMutexLocker lock(&m_mutex);
     m_position = frame;
+    m_direction = direction > 0 ? 1 : direction < 0 ? -1 : 0;
+}
+
+long long FrameCache::retentionCost(int index, int position, int direction) {
+    const long long d = distance(index, position);
+    const bool passed = (direction > 0 && index < position) || (direction < 0 && index > position);
+    return passed ? d * kPassedWeight : d;
+}
+
+bool FrameCache::worthKeeping(int index, std::size_t bytes) const {
+    if (bytes > m_budget)
+        return false;
+    QMutexLocker lock(&m_mutex);
+    auto it = m_frames.find(index);
+    const std::size_t replaced = it != m_frames.end() ? bytesOf(it->second) : 0;
+    if (m_bytes - replaced + bytes <= limit())
+        return true;
+    if (m_frames.empty())
+        return false;
+    // The costliest pictures are at the two ends of the ordered map.
+    const long long worst = std::max(cost(m_frames.begin()->first), cost(m_frames.rbegin()->first));
+    return cost(index) < worst;
 }
 
 int FrameCache::position() const {
@@ -52,12 +93,11 @@ void FrameCache::put(quint64 generation, int index, const QImage& picture) {
 }
 
 void FrameCache::evict() {
-    while (m_bytes > m_budget && !m_frames.empty()) {
+    while (m_bytes > limit() && !m_frames.empty()) {
         // The farthest picture is at one end of the ordered map.
         auto first = m_frames.begin();
         auto last = std::prev(m_frames.end());
-        auto victim =
-            distance(first->first, m_position) >= distance(last->first, m_position) ? first : last;
+        auto victim = cost(first->first) >= cost(last->first) ? first : last;
         m_bytes -= bytesOf(victim->second);
         m_frames.erase(victim);
     }
@@ -88,6 +128,17 @@ std::optional<std::pair<int, QImage>> FrameCache::atOrBefore(int index) const {
     return std::make_pair(it->first, it->second);
 }
 
+void FrameCache::setReserve(std::size_t bytes) {
+    QMutexLocker lock(&m_mutex);
+    m_reserve = std::min(bytes, m_budget / 2);
+    evict();
+}
+
+std::size_t FrameCache::reserve() const {
+    QMutexLocker lock(&m_mutex);
+    return m_reserve;
+}
+
 std::size_t FrameCache::bytes() const {
     QMutexLocker lock(&m_mutex);
     return m_bytes;
@@ -106,7 +157,7 @@ FrameCache::Counters FrameCache::counters() const {
 int FrameCache::capacityFor(std::size_t bytesPerPicture) const {
     if (bytesPerPicture == 0)
         return 2;
-    const std::size_t n = m_budget / bytesPerPicture;
+    const std::size_t n = (m_budget - reserve()) / bytesPerPicture;
     return n < 2 ? 2 : static_cast<int>(n > 100000 ? 100000 : n);
 }
 

@@ -2,7 +2,9 @@
 // The one window of decoded pictures of the player, shared by the decode worker (which fills
 // it) and the user-interface thread (which shows from it), so that a step back is as quick as a
 // step forward and a step to a kept frame needs no round trip to the worker. Bounded in bytes:
-// when full, the pictures farthest from the position the player shows go first.
+// when full, the pictures farthest from the position the player shows go first. While the
+// player moves one way (a held arrow key), the frames it has passed count kPassedWeight times
+// their distance, so most of the budget holds the frames it is heading for.
 //
 // Thread-safe: every member takes the one lock. Pictures are QImages, shared and never written
 // after they are put, so handing out copies is cheap and safe on any thread.
@@ -19,17 +21,26 @@ namespace av {
 class FrameCache {
 public:
     static constexpr std::size_t kDefaultBudget = 256u << 20; // bytes
+    static constexpr int kPassedWeight = 4;
 
-    explicit FrameCache(std::size_t budgetBytes = kDefaultBudget) : m_budget(budgetBytes) {}
+    explicit FrameCache(std::size_t budgetBytes = kDefaultBudget);
     FrameCache(const FrameCache&) = delete;
     FrameCache& operator=(const FrameCache&) = delete;
 
     // Empties the window for the file of `generation`; pictures put for any other generation
     // (a file no longer shown) are dropped from then on. The position goes back to frame 0.
     void clear(quint64 generation = 0);
-    // The frame the player shows or is about to show; eviction keeps the pictures around it.
-    void setPosition(int frame);
+    // The frame the player shows or is about to show, and the way it moves there (+1 forward,
+    // -1 back, 0 after a jump); eviction keeps the pictures around it.
+    void setPosition(int frame, int direction = 0);
     int position() const;
+    // How soon the picture of `index` goes: its distance from the position, times kPassedWeight
+    // on the side the player has passed.
+    static long long retentionCost(int index, int position, int direction);
+    // True when a picture of `bytes` for `index` would be kept by put() now (there is room, or
+    // some kept picture goes before it). Lets the worker skip converting pictures that would not
+    // stay.
+    bool worthKeeping(int index, std::size_t bytes) const;
 
     // Keeps the picture of frame `index` of the file of `generation`. A picture that would
     // itself be the first to go, or one larger than the whole budget, is not kept.
@@ -45,6 +56,11 @@ public:
     int capacityFor(const QImage& sample) const;
     int capacityFor(std::size_t bytesPerPicture) const;
     std::size_t budget() const { return m_budget; }
+    // Bytes of the budget that the decoder's own pictures take (its reference frames and the
+    // frames in flight in its threads), so that the decoder and the cache together stay within
+    // the budget. Pictures kept beyond the new limit go at once.
+    void setReserve(std::size_t bytes);
+    std::size_t reserve() const;
     std::size_t bytes() const;
     int size() const;
 
@@ -57,13 +73,18 @@ public:
 
 private:
     void evict(); // caller holds m_mutex
+    long long cost(int index) const { return retentionCost(index, m_position, m_direction); }
+
+    std::size_t limit() const { return m_budget - m_reserve; } // caller holds m_mutex
 
     const std::size_t m_budget;
+    std::size_t m_reserve = 0;
     mutable QMutex m_mutex;
     std::size_t m_bytes = 0;
     std::map<int, QImage> m_frames;
     quint64 m_generation = 0;
     int m_position = 0;
+    int m_direction = 0;
     Counters m_counters;
 };
 

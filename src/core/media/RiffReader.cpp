@@ -47,15 +47,19 @@ int FileSource::open(const QString& path) {
         ::close(m_fd);
     m_fd = fd;
     m_size = st.st_size > 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
-    m_cache = std::make_unique<unsigned char[]>(kBlock);
+    // Reads skip over movie data: the system's read-ahead would fetch that data for nothing.
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_RANDOM);
+    m_cache = std::make_unique<unsigned char[]>(kLargeBlock);
     m_cacheLength = 0;
     return 0;
 }
 
 namespace {
-// Reads exactly n bytes at offset; false on a short read or an error.
-bool preadAll(int fd, std::uint64_t offset, unsigned char* dst, std::size_t n) {
+// Reads exactly n bytes at offset; false on a short read or an error. Counts system calls.
+bool preadAll(int fd, std::uint64_t offset, unsigned char* dst, std::size_t n,
+              std::uint64_t& calls) {
     while (n > 0) {
+        ++calls;
         const ssize_t got = ::pread(fd, dst, n, static_cast<off_t>(offset));
         if (got < 0 && errno == EINTR)
             continue;
@@ -69,22 +73,36 @@ bool preadAll(int fd, std::uint64_t offset, unsigned char* dst, std::size_t n) {
 }
 } // namespace
 
+bool FileSource::fill(std::uint64_t offset, std::size_t length) {
+    const std::size_t want =
+        static_cast<std::size_t>(std::min<std::uint64_t>(length, m_size - offset));
+    m_cacheLength = 0;
+    if (!preadAll(m_fd, offset, m_cache.get(), want, m_reads))
+        return false;
+    m_cacheOffset = offset;
+    m_cacheLength = want;
+    return true;
+}
+
 bool FileSource::readAt(std::uint64_t offset, void* dst, std::size_t n) {
     if (m_fd < 0 || offset > m_size || n > m_size - offset)
         return false;
     auto* out = static_cast<unsigned char*>(dst);
     if (n > kBlock / 2)
-        return preadAll(m_fd, offset, out, n);
-    const bool cached =
-        m_cacheLength > 0 && offset >= m_cacheOffset && offset + n <= m_cacheOffset + m_cacheLength;
+        return preadAll(m_fd, offset, out, n, m_reads);
+    const std::uint64_t cacheEnd = m_cacheOffset + m_cacheLength;
+    const bool cached = m_cacheLength > 0 && offset >= m_cacheOffset && offset + n <= cacheEnd;
     if (!cached) {
-        const std::size_t want =
-            static_cast<std::size_t>(std::min<std::uint64_t>(kBlock, m_size - offset));
-        m_cacheLength = 0;
-        if (!preadAll(m_fd, offset, m_cache.get(), want))
+        // Headers close together (small chunks): one large read holds many of them. Headers far
+        // apart (big video chunks, maybe with a small sound chunk each): a large read would
+        // bring in mostly movie data, so each header costs one small read. The gap past the
+        // cached block, over the last two misses, tells the two apart.
+        const std::uint64_t gap =
+            m_cacheLength > 0 && offset >= cacheEnd ? offset - cacheEnd : kNear;
+        const bool dense = gap < kNear && m_lastGap < kNear;
+        m_lastGap = gap;
+        if (!fill(offset, dense ? kLargeBlock : kBlock))
             return false;
-        m_cacheOffset = offset;
-        m_cacheLength = want;
     }
     std::memcpy(out, m_cache.get() + (offset - m_cacheOffset), n);
     return true;

@@ -55,6 +55,9 @@ private:
 
 // A file opened read-only. Small reads go through a one-block cache so that walking the many
 // small chunk headers of a movie list costs one system call per block, not one per header.
+// While the headers lie close together (small chunks), a block is filled with one large read,
+// so such a walk reads the file in big sequential pieces; while they lie far apart (big video
+// chunks), each header costs one small read and the movie data in between is not read.
 class FileSource : public ByteSource {
 public:
     FileSource() = default;
@@ -67,10 +70,17 @@ public:
     bool isOpen() const { return m_fd >= 0; }
     std::uint64_t size() const override { return m_size; }
     bool readAt(std::uint64_t offset, void* dst, std::size_t n) override;
+    // System calls that read the file so far.
+    std::uint64_t reads() const { return m_reads; }
 
 private:
-    static constexpr std::size_t kBlock = 4096;
+    static constexpr std::size_t kBlock = 8192; // a header and a small sound chunk after it
+    static constexpr std::size_t kLargeBlock = std::size_t{1} << 20;
+    static constexpr std::uint64_t kNear = 16384; // gap after the cached block that counts as dense
+    bool fill(std::uint64_t offset, std::size_t length);
     int m_fd = -1;
+    std::uint64_t m_reads = 0;
+    std::uint64_t m_lastGap = kNear; // of the last miss past the cached block
     std::uint64_t m_size = 0;
     std::unique_ptr<unsigned char[]> m_cache;
     std::uint64_t m_cacheOffset = 0;

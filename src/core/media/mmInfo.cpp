@@ -70,6 +70,32 @@ bool IsAviFile(const QString& path, platform::Dialogs& dialogs) {
     return file.readAt(8, tag, 4) && le32(tag) == fourcc("AVI ");
 }
 
+AviFileRead ReadAviFile(const QString& path, platform::Dialogs& dialogs) {
+    AviFileRead read;
+    if (!app::FileIsPresent(path)) {
+        dialogs.message(stopBox(QStringLiteral("File does not exist:"), path));
+        return read;
+    }
+    FileSource file;
+    if (const int error = file.open(path); error != 0) {
+        dialogs.message(openFailureBox(error, path));
+        return read;
+    }
+    unsigned char tag[4];
+    read.isAvi = file.readAt(0, tag, 4) && le32(tag) == fourcc("RIFF") && file.readAt(8, tag, 4) &&
+                 le32(tag) == fourcc("AVI ");
+    if (!read.isAvi)
+        return read;
+    AviFileInfo info;
+    if (parseAviInfo(file, writableByUs(path), info) == AviReadStatus::Ok) {
+        read.record = info;
+        read.readOk = true;
+    } else {
+        dialogs.message(stopBox(QStringLiteral("Unable to read AVI file info from:"), path));
+    }
+    return read;
+}
+
 bool ReadAviInfo(const QString& path, AviFileInfo& record, platform::Dialogs& dialogs) {
     FileSource file;
     AviReadStatus status = AviReadStatus::NotAvi;

@@ -17,6 +17,15 @@ namespace media {
 // description of the error (information icon). Other content gives false without a message.
 bool IsAviFile(const QString& path, platform::Dialogs& dialogs);
 
+// IsAviFile and ReadAviInfo from one open of the file and one parse of its headers, with the
+// same messages: what a caller that checks a file and then shows its information needs.
+struct AviFileRead {
+    bool isAvi = false;  // IsAviFile's answer
+    bool readOk = false; // ReadAviInfo's answer (false when not an AVI file; no message then)
+    AviFileInfo record;  // valid when readOk
+};
+AviFileRead ReadAviFile(const QString& path, platform::Dialogs& dialogs);
+
 // Fills `record` from the file's headers. An open failure, or a file that is not a RIFF AVI
 // file, shows "Unable to open file:" + CR LF + path; headers that cannot be read show "Unable to
 // read AVI file info from:" + CR LF + path (stop icon, OK, application title). `record` is

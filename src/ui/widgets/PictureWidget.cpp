@@ -32,12 +32,15 @@ void PictureWidget::reportSize(QSize size) {
 }
 
 void PictureWidget::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    p.fillRect(rect(), Qt::black);
-    if (m_picture.isNull())
-        return;
-    p.setRenderHint(QPainter::SmoothPixmapTransform);
-    p.drawImage(pictureRect(), m_picture);
+    {
+        QPainter p(this);
+        p.fillRect(rect(), Qt::black);
+        if (!m_picture.isNull()) {
+            p.setRenderHint(QPainter::SmoothPixmapTransform);
+            p.drawImage(pictureRect(), m_picture);
+        }
+    }
+    emit painted();
 }
 
 void PictureWidget::resizeEvent(QResizeEvent* event) {

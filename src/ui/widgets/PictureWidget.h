@@ -26,6 +26,8 @@ signals:
     // The widget's size: at every resize, and with a picture when the size changed unseen (a
     // hidden widget gets no resize events). Pictures made for this size need no scaling.
     void sizeChanged(QSize size);
+    // A paint of the widget ended (benchmarks time a step up to the picture on the screen).
+    void painted();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -222,9 +222,12 @@ void frmSetStart::showAlreadyMeasuredNotice(const QString& path) {
                                           review::kMeasuredTitle);
 }
 
-void frmSetStart::loadFileRecord(const QString& path) {
+void frmSetStart::loadFileRecord(const QString& path, const media::AviFileRead* read) {
     media::AviFileInfo record;
-    const bool ok = media::ReadAviInfo(path, record, *m_screens.services().dialogs);
+    const bool ok = read ? read->readOk
+                         : media::ReadAviInfo(path, record, *m_screens.services().dialogs);
+    if (read && ok)
+        record = read->record;
     framesPerSecond = ok ? static_cast<double>(media::aviFrameRateOf(record)) : 0.0;
     // Frame numbers are 16-bit; a longer file is as long as a frame number can reach.
     fileFrames = app::clampToInt16(ok ? static_cast<double>(record.dwLength) : 0.0);
@@ -250,7 +253,8 @@ void frmSetStart::BrowseForRun() {
     const QString chosen =
         dialogs.openFile(m_screens.session().VideoDirectory, QStringLiteral("*.avi|*.avi"));
     if (!chosen.isEmpty()) {
-        if (!media::IsAviFile(chosen, dialogs)) {
+        const media::AviFileRead read = media::ReadAviFile(chosen, dialogs);
+        if (!read.isAvi) {
             dialogs.message(QStringLiteral("Not a valid avi file"), platform::kAppTitle,
                             platform::Icon::Exclamation);
         } else {
@@ -261,7 +265,7 @@ void frmSetStart::BrowseForRun() {
             cmdMarkStart->setEnabled(true);
             startTaken = false;
             Label5->setText(kSelectStart);
-            loadFileRecord(chosen);
+            loadFileRecord(chosen, &read);
         }
     }
     MediaPlayer1->giveFocus();

@@ -6,6 +6,10 @@
 #include <QString>
 #include <QWidget>
 
+namespace media {
+struct AviFileRead;
+}
+
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -128,7 +132,8 @@ private:
     void showAlreadyMeasuredNotice(const QString& path);
     // Reads the file's AVI record once: frame rate, length, the file information lines and the
     // cut-off notice. A file that cannot be read gives one message and a rate of 0.
-    void loadFileRecord(const QString& path);
+    // `read`: the file's headers when already read (browsing checks the file first).
+    void loadFileRecord(const QString& path, const media::AviFileRead* read = nullptr);
     // A run that cannot be marked (video gone, unreadable, start beyond 16 bits) is named in a
     // message; false then, and nothing is written.
     bool canMarkRun(double position);

@@ -1,0 +1,34 @@
+#pragma once
+// Which frame the idle decode worker decodes next, so that the operator's next steps find their
+// pictures kept. The two neighbours of the shown frame come first; then the frames the operator
+// is heading for. Moving back (a held "<"), the frames behind are filled in batches: nothing is
+// decoded while enough of them are kept, and once fewer than half are left, the whole window is
+// filled again, so a group of pictures is decoded from its key frame once per batch and not once
+// per step.
+#include <functional>
+
+namespace av {
+
+struct PrefetchWindow {
+    int behind = 0;   // frames below the shown one to keep ready
+    int ahead = 0;    // frames above it
+    int lowWater = 0; // moving back: refill once a frame this close is missing
+};
+
+// The window for a player moving `direction` (+1, -1, 0 after a jump) with room for `capacity`
+// pictures in the cache.
+PrefetchWindow prefetchWindow(int direction, int capacity);
+
+class PrefetchPlan {
+public:
+    // The next frame to decode in [0, lastFrame], or -1 when everything needed is kept.
+    int next(int shown, int direction, int capacity, int lastFrame,
+             const std::function<bool(int)>& kept);
+    // A new position was served: a refill in progress goes on only if still needed.
+    void reset() { m_refilling = false; }
+
+private:
+    bool m_refilling = false;
+};
+
+} // namespace av

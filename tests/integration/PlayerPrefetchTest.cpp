@@ -1,0 +1,125 @@
+// The decode worker's prefetching on numbered files: what it decodes while the player is idle
+// never changes what is shown (the picture for frame n is always frame n), and a request does
+// not wait for prefetching to finish.
+#include "NumberedVideo.h"
+#include "core/engine/DecodeWorker.h"
+#include "core/engine/FramePattern.h"
+#include "ui/adapters/AvPlayer.h"
+
+#include <QMutex>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QtCore/qtestsupport_core.h>
+#include <gtest/gtest.h>
+#include <random>
+
+namespace {
+
+// A long-GOP file: H.264 when the ffmpeg program has it, else MPEG-4 part 2.
+QString longGopFile(const QString& dir, int frames, int gop) {
+    const QString g = QString::number(gop);
+    if (testvideo::ffmpegHasEncoder("libx264"))
+        return testvideo::makeNumberedVideo(dir, "gop.avi", frames,
+                                            {"-c:v", "libx264", "-g", g, "-keyint_min", g,
+                                             "-sc_threshold", "0", "-pix_fmt", "yuv420p"});
+    return testvideo::makeNumberedVideo(dir, "gop.avi", frames,
+                                        {"-c:v", "mpeg4", "-g", g, "-q:v", "3"});
+}
+
+int shownNumber(const av::AvPlayer& player) {
+    return av::readFrameNumber(player.shownPicture()).value_or(-1);
+}
+
+TEST(PlayerPrefetch, WhatIsShownIsAlwaysTheFrameAskedFor) {
+    QTemporaryDir dir;
+    const QString file = longGopFile(dir.path(), 120, 30);
+    ASSERT_FALSE(file.isEmpty());
+    av::AvPlayer player;
+    player.resize(400, 320);
+    player.show();
+    player.setPlayerFileName(file);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return player.shownFrame() == 0; }, 20000));
+    auto stepTo = [&](int n) {
+        player.setPlayerPosition(n);
+        return QTest::qWaitFor([&] { return player.shownFrame() == n; }, 20000);
+    };
+    // Idle on a key frame: the end of the previous group is decoded in the background and the
+    // step back is shown from the cache.
+    ASSERT_TRUE(stepTo(60));
+    EXPECT_EQ(shownNumber(player), 60);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return player.frameCache().contains(59); }, 20000));
+    const quint64 hits = player.frameCache().counters().hits;
+    ASSERT_TRUE(stepTo(59));
+    EXPECT_GT(player.frameCache().counters().hits, hits);
+    EXPECT_EQ(shownNumber(player), 59);
+    // A held "<" across a group boundary, a held ">" back, with and without idle time, and jumps.
+    std::vector<int> path;
+    for (int n = 58; n >= 25; --n)
+        path.push_back(n);
+    for (int n = 26; n <= 40; ++n)
+        path.push_back(n);
+    std::mt19937 rng(3);
+    for (int i = 0; i < 12; ++i)
+        path.push_back(std::uniform_int_distribution<int>(0, 119)(rng));
+    int i = 0;
+    for (int n : path) {
+        ASSERT_TRUE(stepTo(n)) << n;
+        ASSERT_EQ(shownNumber(player), n) << "step " << i;
+        if (++i % 5 == 0)
+            QTest::qWait(50); // idle: prefetching runs
+    }
+}
+
+TEST(PlayerPrefetch, ARequestDoesNotWaitForPrefetching) {
+    QTemporaryDir dir;
+    const QString file = longGopFile(dir.path(), 600, 300);
+    ASSERT_FALSE(file.isEmpty());
+    QImage one(320, 240, QImage::Format_RGB32);
+    auto cache = std::make_shared<av::FrameCache>(static_cast<std::size_t>(one.sizeInBytes()) * 40);
+    av::DecodeWorker worker(cache);
+    QThread thread;
+    worker.moveToThread(&thread);
+    thread.start();
+    // Noted on the worker thread as the picture leaves it.
+    QMutex mutex;
+    int shownFrame = -1;
+    QImage picture;
+    quint64 prefetchedAtShow = 0;
+    bool kept299AtShow = true;
+    QObject::connect(
+        &worker, &av::DecodeWorker::frameReady, &worker,
+        [&](quint64, int frame, QImage p) {
+            QMutexLocker lock(&mutex);
+            shownFrame = frame;
+            picture = p;
+            prefetchedAtShow = worker.prefetched();
+            kept299AtShow = cache->contains(299);
+        },
+        Qt::DirectConnection);
+    auto shown = [&] {
+        QMutexLocker lock(&mutex);
+        return shownFrame;
+    };
+    worker.requestOpen(1, file);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return shown() == 0; }, 20000));
+    // Frame 300 is a key frame: idle there, the worker goes on to decode all of the previous
+    // group (from frame 0) to have frame 299 ready.
+    worker.requestFrame(1, 300);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return shown() == 300; }, 20000));
+    const quint64 before = worker.prefetched();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return worker.prefetched() >= before + 4; }, 20000));
+    const quint64 asked = worker.prefetched();
+    worker.requestFrame(1, 450);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return shown() == 450; }, 20000));
+    // At most the picture in hand was finished first; the previous group was left unfinished.
+    QMutexLocker lock(&mutex);
+    EXPECT_LE(prefetchedAtShow, asked + 1);
+    EXPECT_FALSE(kept299AtShow);
+    EXPECT_EQ(av::readFrameNumber(picture).value_or(-1), 450);
+    lock.unlock();
+    worker.stop();
+    thread.quit();
+    thread.wait();
+}
+
+} // namespace
