@@ -53,6 +53,9 @@ public:
     int lastIndex() const { return m_lastIndex; }
     // The picture last decoded, as an RGB32 image (null when there is none).
     QImage currentImage();
+    // The picture last decoded as the decoder gave it (null when there is none); valid until the
+    // next decodeNext() or seek.
+    const AVFrame* currentFrame() const { return m_haveFrame ? m_frame.get() : nullptr; }
 
     // Convenience for tools and tests: the picture of frame n (clamped to the file), or the
     // nearest decodable picture before it. Null when nothing can be decoded.

@@ -2,6 +2,7 @@
 
 #include "core/app/PartFile.h"
 #include "core/engine/AvPtr.h"
+#include "core/engine/FrameCanvas.h"
 #include "core/engine/FrameDecoder.h"
 #include "core/engine/SegmentText.h"
 
@@ -159,18 +160,36 @@ PassClockLayout passClockLayout(QSize size) {
     return l;
 }
 
+namespace {
+
+// Calls fill(rect, colour) for every rectangle of the texts of `frame` on a picture of `size`.
+template <typename Fill>
+void passClockRects(QSize size, int frame, const PassClipRequest& request, int rateNum, int rateDen,
+                    Fill fill) {
+    const PassClockLayout l = passClockLayout(size);
+    auto draw = [&](const QString& text, QPoint at, QRgb backing) {
+        for (const SegmentRect& r : segmentTextRects(text, at.x(), at.y(), l.height))
+            fill(r.rect, r.lit ? qRgb(255, 255, 255) : backing);
+    };
+    draw(passClockText(frame, request, rateNum, rateDen), l.clock, qRgb(0, 0, 0));
+    draw(QString::number(frame), l.frame, qRgb(0, 0, 0));
+    if (frame >= request.endFrame)
+        draw(QStringLiteral("End"), l.end, qRgb(200, 0, 0));
+}
+
+} // namespace
+
 void burnPassClock(QImage& picture, int frame, const PassClipRequest& request, int rateNum,
                    int rateDen) {
-    const PassClockLayout l = passClockLayout(picture.size());
     QPainter p(&picture);
-    auto draw = [&](const QString& text, QPoint at, const QColor& backing) {
-        for (const SegmentRect& r : segmentTextRects(text, at.x(), at.y(), l.height))
-            p.fillRect(r.rect, r.lit ? QColor(Qt::white) : backing);
-    };
-    draw(passClockText(frame, request, rateNum, rateDen), l.clock, Qt::black);
-    draw(QString::number(frame), l.frame, Qt::black);
-    if (frame >= request.endFrame)
-        draw(QStringLiteral("End"), l.end, QColor(200, 0, 0));
+    passClockRects(picture.size(), frame, request, rateNum, rateDen,
+                   [&](const QRect& r, QRgb c) { p.fillRect(r, QColor(c)); });
+}
+
+void burnPassClock(AVFrame* picture, int frame, const PassClipRequest& request, int rateNum,
+                   int rateDen) {
+    passClockRects(QSize(picture->width, picture->height), frame, request, rateNum, rateDen,
+                   [&](const QRect& r, QRgb c) { fillRect(picture, r, c); });
 }
 
 PassClipResult writePassClip(const PassClipRequest& request, const ClipProgress& progress) {
@@ -209,27 +228,52 @@ PassClipResult writePassClip(const PassClipRequest& request, const ClipProgress&
         return failure(QStringLiteral("Cannot read %1").arg(request.run));
     int written = 0;
     QImage previous;
+    // The encoder's own pixel format when the texts can be painted into it directly: the
+    // picture goes from the decoder to the encoder in one conversion, without RGB on the way.
+    const bool direct = canvasSupports(AVPixelFormat(out.codec->pix_fmt));
+    FramePtr source = makeFrame(); // the picture of the last slot that had one
+    SwsPtr toOutput;
     for (int n = first; n <= last; ++n) {
         // Frames come out in order; a slot the decoder has no picture for repeats the last one.
-        QImage picture;
         while (decoder.lastIndex() < n) {
             if (!decoder.decodeNext())
                 break;
         }
-        picture = decoder.lastIndex() == n ? decoder.currentImage() : previous;
-        if (picture.isNull())
-            return failure(QStringLiteral("Cannot decode frame %1 of %2").arg(n).arg(request.run));
-        previous = picture;
-        picture = picture.convertToFormat(QImage::Format_RGB32).copy(QRect(QPoint(), size));
-        burnPassClock(picture, n, request, rate.num, rate.den);
-
         int rc = av_frame_make_writable(out.frame.get());
         if (rc < 0)
             return failure(avError(rc));
-        const uint8_t* src[4] = {picture.constBits(), nullptr, nullptr, nullptr};
-        const int stride[4] = {int(picture.bytesPerLine()), 0, 0, 0};
-        sws_scale(out.sws.get(), src, stride, 0, size.height(), out.frame->data,
-                  out.frame->linesize);
+        if (direct) {
+            if (decoder.lastIndex() == n && decoder.currentFrame()) {
+                av_frame_unref(source.get());
+                if ((rc = av_frame_ref(source.get(), decoder.currentFrame())) < 0)
+                    return failure(avError(rc));
+            }
+            if (!source->data[0])
+                return failure(
+                    QStringLiteral("Cannot decode frame %1 of %2").arg(n).arg(request.run));
+            toOutput.reset(sws_getCachedContext(toOutput.release(), size.width(), size.height(),
+                                                AVPixelFormat(source->format), size.width(),
+                                                size.height(), AVPixelFormat(out.frame->format),
+                                                SWS_BICUBIC, nullptr, nullptr, nullptr));
+            if (!toOutput)
+                return failure(QStringLiteral("no picture conversion"));
+            sws_scale(toOutput.get(), source->data, source->linesize, 0, size.height(),
+                      out.frame->data, out.frame->linesize);
+            burnPassClock(out.frame.get(), n, request, rate.num, rate.den);
+        } else {
+            QImage picture = decoder.lastIndex() == n ? decoder.currentImage() : previous;
+            if (picture.isNull())
+                return failure(
+                    QStringLiteral("Cannot decode frame %1 of %2").arg(n).arg(request.run));
+            previous = picture;
+            if (picture.size() != size || picture.format() != QImage::Format_RGB32)
+                picture = picture.convertToFormat(QImage::Format_RGB32).copy(QRect(QPoint(), size));
+            burnPassClock(picture, n, request, rate.num, rate.den);
+            const uint8_t* src[4] = {picture.constBits(), nullptr, nullptr, nullptr};
+            const int stride[4] = {int(picture.bytesPerLine()), 0, 0, 0};
+            sws_scale(out.sws.get(), src, stride, 0, size.height(), out.frame->data,
+                      out.frame->linesize);
+        }
         out.frame->pts = written;
         const QString err = encode(out, out.frame.get());
         if (!err.isEmpty())

@@ -4,8 +4,11 @@
 // installed FFmpeg has libx264, else Motion JPEG in AVI. Never replaces a file, never leaves
 // half a file.
 #include <QImage>
+#include <QRgb>
 #include <QString>
 #include <functional>
+
+struct AVFrame;
 
 namespace av {
 
@@ -43,6 +46,9 @@ QString passClockText(int frame, const PassClipRequest& request, int rateNum, in
 
 // Burns the clock, the frame number and, from the end frame on, the "End" mark into `picture`.
 void burnPassClock(QImage& picture, int frame, const PassClipRequest& request, int rateNum,
+                   int rateDen);
+// The same, painted straight into a picture in one of the formats canvasSupports() names.
+void burnPassClock(AVFrame* picture, int frame, const PassClipRequest& request, int rateNum,
                    int rateDen);
 
 // Where the texts go on a picture of `size`: height of the characters, the clock's and the
