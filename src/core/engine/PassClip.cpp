@@ -11,6 +11,10 @@
 #include <QFileInfo>
 #include <QPainter>
 #include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
 
 extern "C" {
 #include <libavutil/mathematics.h>
@@ -120,6 +124,95 @@ QString encode(Output& out, const AVFrame* frame) {
     return rc == AVERROR(EAGAIN) || rc == AVERROR_EOF ? QString() : avError(rc);
 }
 
+// Pictures handed from the decoding thread to the encoding one; at most kAhead wait.
+class SlotQueue {
+public:
+    static constexpr std::size_t kAhead = 4;
+
+    // Decoding thread. False when the encoder has stopped.
+    bool push(FramePtr picture) {
+        std::unique_lock lock(m_mutex);
+        m_room.wait(lock, [&] { return m_stop || m_pictures.size() < kAhead; });
+        if (m_stop)
+            return false;
+        m_pictures.push_back(std::move(picture));
+        m_ready.notify_one();
+        return true;
+    }
+    // Decoding thread: no more pictures; `failedAt` is the slot that had none (-1: all given).
+    void finish(int failedAt) {
+        std::lock_guard lock(m_mutex);
+        m_done = true;
+        m_failedAt = failedAt;
+        m_ready.notify_one();
+    }
+    // Encoding thread: the next slot's picture, null when the decoder had none.
+    FramePtr pop() {
+        std::unique_lock lock(m_mutex);
+        m_ready.wait(lock, [&] { return m_done || !m_pictures.empty(); });
+        if (m_pictures.empty())
+            return nullptr;
+        FramePtr picture = std::move(m_pictures.front());
+        m_pictures.pop_front();
+        m_room.notify_one();
+        return picture;
+    }
+    // Encoding thread: the decoder is to stop.
+    void stop() {
+        std::lock_guard lock(m_mutex);
+        m_stop = true;
+        m_room.notify_one();
+    }
+    QString failure(int slot, const QString& run) {
+        std::lock_guard lock(m_mutex);
+        return QStringLiteral("Cannot decode frame %1 of %2")
+            .arg(m_failedAt >= 0 ? m_failedAt : slot)
+            .arg(run);
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_room, m_ready;
+    std::deque<FramePtr> m_pictures;
+    bool m_done = false;
+    bool m_stop = false;
+    int m_failedAt = -1;
+};
+
+// Stops the decoding thread when the encoding one leaves, whatever the way out.
+class StopOnExit {
+public:
+    explicit StopOnExit(SlotQueue& queue) : m_queue(queue) {}
+    ~StopOnExit() { m_queue.stop(); }
+    StopOnExit(const StopOnExit&) = delete;
+    StopOnExit& operator=(const StopOnExit&) = delete;
+
+private:
+    SlotQueue& m_queue;
+};
+
+// Decoding thread: the picture of every slot from `first` to `last` into `queue`.
+void decodeSlots(FrameDecoder& decoder, int first, int last, SlotQueue& queue) {
+    FramePtr latest = makeFrame(); // the picture of the last slot that had one
+    for (int n = first; n <= last; ++n) {
+        while (decoder.lastIndex() < n) {
+            if (!decoder.decodeNext())
+                break;
+        }
+        if (decoder.lastIndex() == n && decoder.currentFrame()) {
+            av_frame_unref(latest.get());
+            if (av_frame_ref(latest.get(), decoder.currentFrame()) < 0)
+                return queue.finish(n);
+        }
+        FramePtr picture = makeFrame();
+        if (!latest->data[0] || !picture || av_frame_ref(picture.get(), latest.get()) < 0)
+            return queue.finish(n);
+        if (!queue.push(std::move(picture)))
+            return;
+    }
+    queue.finish(-1);
+}
+
 } // namespace
 
 bool passClipUsesH264() {
@@ -226,52 +319,44 @@ PassClipResult writePassClip(const PassClipRequest& request, const ClipProgress&
 
     if (!decoder.seekToKeyFor(first))
         return failure(QStringLiteral("Cannot read %1").arg(request.run));
-    int written = 0;
-    QImage previous;
+
+    // The decoder runs on a thread of its own, a few pictures ahead of the encoder: the picture
+    // of every slot in order, a slot without a picture of its own repeating the last one.
+    SlotQueue queue;
+    std::jthread decoding([&] { decodeSlots(decoder, first, last, queue); });
+    const StopOnExit stopDecoding(queue);
+
     // The encoder's own pixel format when the texts can be painted into it directly: the
     // picture goes from the decoder to the encoder in one conversion, without RGB on the way.
     const bool direct = canvasSupports(AVPixelFormat(out.codec->pix_fmt));
-    FramePtr source = makeFrame(); // the picture of the last slot that had one
-    SwsPtr toOutput;
+    SwsPtr convert;
+    int written = 0;
     for (int n = first; n <= last; ++n) {
-        // Frames come out in order; a slot the decoder has no picture for repeats the last one.
-        while (decoder.lastIndex() < n) {
-            if (!decoder.decodeNext())
-                break;
-        }
+        FramePtr source = queue.pop();
+        if (!source)
+            return failure(queue.failure(n, request.run));
         int rc = av_frame_make_writable(out.frame.get());
         if (rc < 0)
             return failure(avError(rc));
+        const AVPixelFormat to = direct ? AVPixelFormat(out.frame->format) : AV_PIX_FMT_RGB32;
+        convert.reset(sws_getCachedContext(
+            convert.release(), size.width(), size.height(), AVPixelFormat(source->format),
+            size.width(), size.height(), to, SWS_BICUBIC, nullptr, nullptr, nullptr));
+        if (!convert)
+            return failure(QStringLiteral("no picture conversion"));
         if (direct) {
-            if (decoder.lastIndex() == n && decoder.currentFrame()) {
-                av_frame_unref(source.get());
-                if ((rc = av_frame_ref(source.get(), decoder.currentFrame())) < 0)
-                    return failure(avError(rc));
-            }
-            if (!source->data[0])
-                return failure(
-                    QStringLiteral("Cannot decode frame %1 of %2").arg(n).arg(request.run));
-            toOutput.reset(sws_getCachedContext(toOutput.release(), size.width(), size.height(),
-                                                AVPixelFormat(source->format), size.width(),
-                                                size.height(), AVPixelFormat(out.frame->format),
-                                                SWS_BICUBIC, nullptr, nullptr, nullptr));
-            if (!toOutput)
-                return failure(QStringLiteral("no picture conversion"));
-            sws_scale(toOutput.get(), source->data, source->linesize, 0, size.height(),
+            sws_scale(convert.get(), source->data, source->linesize, 0, size.height(),
                       out.frame->data, out.frame->linesize);
             burnPassClock(out.frame.get(), n, request, rate.num, rate.den);
         } else {
-            QImage picture = decoder.lastIndex() == n ? decoder.currentImage() : previous;
-            if (picture.isNull())
-                return failure(
-                    QStringLiteral("Cannot decode frame %1 of %2").arg(n).arg(request.run));
-            previous = picture;
-            if (picture.size() != size || picture.format() != QImage::Format_RGB32)
-                picture = picture.convertToFormat(QImage::Format_RGB32).copy(QRect(QPoint(), size));
+            QImage picture(size, QImage::Format_RGB32);
+            uint8_t* rgb[4] = {picture.bits(), nullptr, nullptr, nullptr};
+            const int rgbStride[4] = {int(picture.bytesPerLine()), 0, 0, 0};
+            sws_scale(convert.get(), source->data, source->linesize, 0, size.height(), rgb,
+                      rgbStride);
             burnPassClock(picture, n, request, rate.num, rate.den);
             const uint8_t* src[4] = {picture.constBits(), nullptr, nullptr, nullptr};
-            const int stride[4] = {int(picture.bytesPerLine()), 0, 0, 0};
-            sws_scale(out.sws.get(), src, stride, 0, size.height(), out.frame->data,
+            sws_scale(out.sws.get(), src, rgbStride, 0, size.height(), out.frame->data,
                       out.frame->linesize);
         }
         out.frame->pts = written;
