@@ -25,4 +25,12 @@ inline double median(std::vector<double> v) {
     return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
+// The number of a "key=N" argument; `fallback` when there is none.
+inline int argValue(const QStringList& args, const QString& key, int fallback) {
+    for (const QString& a : args)
+        if (a.startsWith(key + QLatin1Char('=')))
+            return a.mid(key.size() + 1).toInt();
+    return fallback;
+}
+
 } // namespace bench

@@ -33,13 +33,6 @@ namespace {
 
 constexpr int kFps = 30;
 
-int argValue(const QStringList& args, const QString& key, int fallback) {
-    for (const QString& a : args)
-        if (a.startsWith(key + "="))
-            return a.mid(key.size() + 1).toInt();
-    return fallback;
-}
-
 struct Recorder {
     av::AvCaptureControl ctl;
     QString warning;
@@ -237,11 +230,11 @@ NetFigures recordNetworkCamera(const QString& dir, int seconds) {
 
 int run(const QStringList& args) {
     // Frames per size: whole seconds of the 30 fps clock (the recording ends at its time limit).
-    const int seconds = std::max(1, argValue(args, "frames", 300) / kFps);
+    const int seconds = std::max(1, bench::argValue(args, "frames", 300) / kFps);
     const int frames = seconds * kFps;
-    const int realtime = std::max(1, argValue(args, "seconds", 60));
-    const int runs = std::max(1, argValue(args, "runs", 3));
-    const int netSeconds = std::max(1, argValue(args, "net_seconds", 60));
+    const int realtime = std::max(1, bench::argValue(args, "seconds", 60));
+    const int runs = std::max(1, bench::argValue(args, "runs", 3));
+    const int netSeconds = std::max(1, bench::argValue(args, "net_seconds", 60));
     QTemporaryDir dir;
     Recorder rec;
     struct Row {

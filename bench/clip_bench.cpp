@@ -16,13 +16,6 @@ namespace {
 
 constexpr int kFps = 30;
 
-int argValue(const QStringList& args, const QString& key, int fallback) {
-    for (const QString& a : args)
-        if (a.startsWith(key + "="))
-            return a.mid(key.size() + 1).toInt();
-    return fallback;
-}
-
 bool runFfmpeg(const QStringList& args) {
     QProcess p;
     p.start(QStringLiteral("ffmpeg"), QStringList{"-v", "error", "-y"} + args);
@@ -34,8 +27,8 @@ bool runFfmpeg(const QStringList& args) {
 }
 
 int runClipBench(const QStringList& args) {
-    const int seconds = std::max(1, argValue(args, "seconds", 20));
-    const int runs = std::max(1, argValue(args, "runs", 3));
+    const int seconds = std::max(1, bench::argValue(args, "seconds", 20));
+    const int runs = std::max(1, bench::argValue(args, "runs", 3));
     QTemporaryDir dir;
     const QString run = dir.filePath("Benchpass1.avi");
     const int start = 2 * kFps;
