@@ -169,8 +169,8 @@ TEST_F(AviInfoFfmpegTest, SkivaneInfoExportsTheDayAsTheLogViewerDoes) {
     if (!QFile::exists(tool))
         GTEST_SKIP() << "skivane-info is not built in " SKIVANE_BINARY_DIR;
     // A 25 fps run marked as a barefoot pass (375 frames), and a run whose video is gone.
-    const QString path = make("Annpass1.avi", "testsrc=size=160x120:r=25",
-                              {"-frames:v", "10", "-c:v", "mjpeg"});
+    const QString path =
+        make("Annpass1.avi", "testsrc=size=160x120:r=25", {"-frames:v", "10", "-c:v", "mjpeg"});
     ASSERT_FALSE(path.isEmpty());
     const QByteArray log = "01-18-200520:24:14Skivane Session started  \r\n"
                            "01-18-200520:31:07Skier: AnnPass: 1Start:  12End:  387File: " +

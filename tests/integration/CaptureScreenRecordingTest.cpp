@@ -3,12 +3,12 @@
 #include "CaptureFileReader.h"
 #include "CaptureTestSupport.h"
 
-#include "ui/screens/capture/PreviewForm.h"
+#include "support/TestEnv.h"
 #include "ui/adapters/AvPlayer.h"
+#include "ui/screens/capture/PreviewForm.h"
 #include "ui/screens/review/frmSetStart.h"
 #include "ui/screens/setup/MainForm.h"
 #include "ui/widgets/PictureWidget.h"
-#include "support/TestEnv.h"
 
 #include <QApplication>
 #include <QFileInfo>

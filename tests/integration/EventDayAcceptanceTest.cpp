@@ -7,13 +7,13 @@
 
 #include "core/app/SessionLog.h"
 #include "core/app/TextNumbers.h"
-#include "ui/screens/capture/PreviewForm.h"
-#include "core/run/RunNaming.h"
 #include "core/media/mmInfo.h"
-#include "ui/screens/review/frmSetStart.h"
-#include "ui/screens/LogView.h"
-#include "ui/screens/setup/MainForm.h"
+#include "core/run/RunNaming.h"
 #include "support/RealProgramEnv.h"
+#include "ui/screens/LogView.h"
+#include "ui/screens/capture/PreviewForm.h"
+#include "ui/screens/review/frmSetStart.h"
+#include "ui/screens/setup/MainForm.h"
 
 #include <QCheckBox>
 #include <QComboBox>

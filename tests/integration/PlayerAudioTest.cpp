@@ -1,8 +1,8 @@
 // The sound of a played stretch: decoded from the file for the time of the frames played.
 #include "NumberedVideo.h"
 #include "core/engine/AudioClip.h"
-#include "ui/adapters/AvPlayer.h"
 #include "core/engine/FramePattern.h"
+#include "ui/adapters/AvPlayer.h"
 
 #include <QTemporaryDir>
 #include <QtCore/qtestsupport_core.h>

@@ -1,8 +1,8 @@
 // The player widget as the review screen uses it: real files written by the ffmpeg program,
 // decoded on the player's worker thread, pictures checked by the frame number they carry.
 #include "NumberedVideo.h"
-#include "ui/adapters/AvPlayer.h"
 #include "core/engine/FramePattern.h"
+#include "ui/adapters/AvPlayer.h"
 #include "ui/widgets/PictureWidget.h"
 
 #include <QAbstractButton>

@@ -4,11 +4,11 @@
 #include "CaptureTestSupport.h"
 
 #include "core/app/SessionLog.h"
+#include "support/RealProgramEnv.h"
+#include "ui/screens/LogView.h"
 #include "ui/screens/capture/PreviewForm.h"
 #include "ui/screens/review/frmSetStart.h"
-#include "ui/screens/LogView.h"
 #include "ui/screens/setup/MainForm.h"
-#include "support/RealProgramEnv.h"
 
 #include <QDir>
 #include <QFile>

@@ -4,10 +4,10 @@
 #include "CaptureFileReader.h"
 #include "CaptureTestSupport.h"
 
+#include "support/RealProgramEnv.h"
 #include "ui/screens/capture/PreviewForm.h"
 #include "ui/screens/review/frmSetStart.h"
 #include "ui/screens/setup/MainForm.h"
-#include "support/RealProgramEnv.h"
 
 #include <QComboBox>
 #include <QFileInfo>

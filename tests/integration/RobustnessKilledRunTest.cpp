@@ -5,10 +5,10 @@
 
 #include "core/app/SessionLog.h"
 #include "core/app/TextNumbers.h"
+#include "support/RealProgramEnv.h"
 #include "ui/screens/capture/PreviewForm.h"
 #include "ui/screens/review/frmSetStart.h"
 #include "ui/screens/setup/MainForm.h"
-#include "support/RealProgramEnv.h"
 
 #include <QFile>
 #include <QFileInfo>

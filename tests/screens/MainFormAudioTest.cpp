@@ -1,7 +1,7 @@
 // Audio: device, format list, compressor and Listen.
 #include "core/run/AudioFormat.h"
-#include "ui/screens/setup/MainForm.h"
 #include "support/TestEnv.h"
+#include "ui/screens/setup/MainForm.h"
 
 #include <QCheckBox>
 #include <QComboBox>

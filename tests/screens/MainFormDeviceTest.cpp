@@ -1,8 +1,8 @@
 // The video device panel: connect routine, disconnect, the list handlers and their error boxes,
 // video dialog, compression and frame rate.
+#include "support/TestEnv.h"
 #include "ui/screens/capture/PreviewForm.h"
 #include "ui/screens/setup/MainForm.h"
-#include "support/TestEnv.h"
 
 #include <QComboBox>
 #include <QLabel>

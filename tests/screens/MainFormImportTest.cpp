@@ -1,7 +1,7 @@
 // Import of the skier names file.
+#include "support/TestEnv.h"
 #include "ui/screens/capture/PreviewForm.h"
 #include "ui/screens/setup/MainForm.h"
-#include "support/TestEnv.h"
 
 #include <QFile>
 #include <QLineEdit>

@@ -1,9 +1,9 @@
 // Leaving the Setup screen: the two navigation buttons, NavigationSource, the menu and ending.
-#include "ui/screens/capture/PreviewForm.h"
-#include "ui/screens/review/frmSetStart.h"
-#include "ui/screens/frmManual.h"
-#include "ui/screens/setup/MainForm.h"
 #include "support/TestEnv.h"
+#include "ui/screens/capture/PreviewForm.h"
+#include "ui/screens/frmManual.h"
+#include "ui/screens/review/frmSetStart.h"
+#include "ui/screens/setup/MainForm.h"
 
 #include "core/media/RunFacts.h"
 #include "core/run/DayExport.h"

@@ -1,6 +1,6 @@
 // Copying the stream options to the capture control before a recording.
-#include "ui/screens/setup/MainForm.h"
 #include "support/TestEnv.h"
+#include "ui/screens/setup/MainForm.h"
 
 #include <QComboBox>
 #include <QLineEdit>

@@ -1,7 +1,7 @@
 // The settings store on its INI file and the read rules on top of it.
 #include "core/app/Settings.h"
-#include "ui/adapters/IniSettingsStore.h"
 #include "support/FakeDialogs.h"
+#include "ui/adapters/IniSettingsStore.h"
 
 #include <QFile>
 #include <QTemporaryDir>

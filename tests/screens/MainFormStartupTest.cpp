@@ -1,9 +1,9 @@
 // Start-up: the load sequence with an empty and with a filled store, the reset questions, the
 // video folder prompts, the session log and the Capture screen's placement.
-#include "ui/screens/capture/PreviewForm.h"
-#include "ui/screens/setup/MainForm.h"
 #include "core/run/Placement.h"
 #include "support/TestEnv.h"
+#include "ui/screens/capture/PreviewForm.h"
+#include "ui/screens/setup/MainForm.h"
 
 #include <QCheckBox>
 #include <QComboBox>

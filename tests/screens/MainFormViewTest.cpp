@@ -1,8 +1,8 @@
 // The Setup screen's own controls: layout, configuration label, show/hide of the configuration,
 // barefoot, pause time and changing the video folder.
 #include "core/app/Twips.h"
-#include "ui/screens/setup/MainForm.h"
 #include "support/TestEnv.h"
+#include "ui/screens/setup/MainForm.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,9 +1,9 @@
 // The program's start as main.cpp wires it, and the way from the Setup menu to the manual.
-#include "ui/screens/capture/PreviewForm.h"
 #include "support/NoDeviceCaptureControl.h"
+#include "support/TestEnv.h"
+#include "ui/screens/capture/PreviewForm.h"
 #include "ui/screens/frmManual.h"
 #include "ui/screens/setup/MainForm.h"
-#include "support/TestEnv.h"
 
 #include <QAction>
 #include <QFile>

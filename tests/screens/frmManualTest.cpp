@@ -2,9 +2,9 @@
 
 #include "core/app/Twips.h"
 #include "core/ports/Services.h"
+#include "support/FakeDialogs.h"
 #include "ui/screens/Screens.h"
 #include "ui/screens/setup/MainForm.h"
-#include "support/FakeDialogs.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,9 +3,9 @@
 // camera (unpaced, 320x240, the test tone as sound), the real player, the real INI store and
 // temporary video and application folders. Only the dialogs are scripted, and sound plays into
 // a recording fake because the test machine has no audio output.
+#include "support/TestEnv.h"
 #include "ui/adapters/AvCaptureControl.h"
 #include "ui/adapters/AvPlayer.h"
-#include "support/TestEnv.h"
 
 #include <QPointer>
 

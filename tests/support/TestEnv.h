@@ -10,12 +10,12 @@
 // The settings store is the real INI store on env.iniPath(). The clock is fixed (env.clock,
 // settable). env.services.makePlayer makes the real player; a test may set another.
 #include "core/ports/Services.h"
-#include "ui/adapters/IniSettingsStore.h"
-#include "ui/screens/Screens.h"
 #include "support/FakeCaptureControl.h"
 #include "support/FakeDialogs.h"
 #include "support/FakeDiskSpace.h"
 #include "support/RecordingSound.h"
+#include "ui/adapters/IniSettingsStore.h"
+#include "ui/screens/Screens.h"
 
 #include <QDateTime>
 #include <QTemporaryDir>

@@ -8,7 +8,7 @@
 namespace platform {
 class SettingsStore;
 struct Session;
-}
+} // namespace platform
 
 namespace app {
 

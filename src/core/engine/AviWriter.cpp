@@ -1,7 +1,7 @@
 #include "core/engine/AviWriter.h"
 
-#include "core/ports/ControlError.h"
 #include "core/engine/Codecs.h"
+#include "core/ports/ControlError.h"
 
 #include <QFile>
 #include <cerrno>

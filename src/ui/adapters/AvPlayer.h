@@ -2,8 +2,8 @@
 // The frame-exact player of the review screen: picture, read-out of frame number and time, own
 // slider and step buttons. Decoding runs on a worker thread (DecodeWorker); this widget only
 // shows the pictures it gets back, so the user interface never waits for a decoder.
-#include "core/ports/MediaPlayer.h"
 #include "core/engine/FrameCache.h"
+#include "core/ports/MediaPlayer.h"
 
 #include <QElapsedTimer>
 #include <QImage>

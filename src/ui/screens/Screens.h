@@ -16,7 +16,7 @@ class frmManual;
 namespace platform {
 struct Services;
 struct Session;
-}
+} // namespace platform
 
 class Screens {
 public:

@@ -3,10 +3,10 @@
 
 #include "core/app/Paths.h"
 #include "core/app/Twips.h"
-#include "ui/screens/capture/PreviewForm.h"
-#include "core/run/RunNaming.h"
 #include "core/ports/Dialogs.h"
 #include "core/ports/Services.h"
+#include "core/run/RunNaming.h"
+#include "ui/screens/capture/PreviewForm.h"
 
 #include <QFile>
 #include <QGuiApplication>

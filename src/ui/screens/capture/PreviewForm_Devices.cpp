@@ -1,11 +1,11 @@
 // The Capture screen's handling of capture devices plugged in or unplugged while the program
 // runs: keeps the Setup screen's two device lists in step and notices a lost connection.
-#include "ui/screens/capture/PreviewForm.h"
 #include "core/ports/CaptureControl.h"
 #include "core/ports/ControlError.h"
 #include "core/ports/Dialogs.h"
 #include "core/ports/Services.h"
 #include "ui/screens/Screens.h"
+#include "ui/screens/capture/PreviewForm.h"
 #include "ui/screens/setup/MainForm.h"
 
 #include <limits>

@@ -224,8 +224,8 @@ void frmSetStart::showAlreadyMeasuredNotice(const QString& path) {
 
 void frmSetStart::loadFileRecord(const QString& path, const media::AviFileRead* read) {
     media::AviFileInfo record;
-    const bool ok = read ? read->readOk
-                         : media::ReadAviInfo(path, record, *m_screens.services().dialogs);
+    const bool ok =
+        read ? read->readOk : media::ReadAviInfo(path, record, *m_screens.services().dialogs);
     if (read && ok)
         record = read->record;
     framesPerSecond = ok ? static_cast<double>(media::aviFrameRateOf(record)) : 0.0;

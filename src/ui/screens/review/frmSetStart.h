@@ -95,8 +95,8 @@ public:
     QLabel* lblFileNotice = nullptr;
     QPushButton* cmdRepairCopy = nullptr;
     QPushButton* cmdSavePassClip = nullptr; // shown once the start is marked
-    QTimer* Timer1 = nullptr; // loop timer, one-shot in use
-    QTimer* Timer2 = nullptr; // arrow-key poll, 100 ms
+    QTimer* Timer1 = nullptr;               // loop timer, one-shot in use
+    QTimer* Timer2 = nullptr;               // arrow-key poll, 100 ms
 
     // --- Run state ---
     qint16 startFrame = 0;

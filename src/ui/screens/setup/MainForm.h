@@ -115,11 +115,11 @@ public:
 
     // ---- controls ----------------------------------------------------------------------------
     QMenuBar* menuBar = nullptr;
-    QAction* mnuViewLog = nullptr; // "&View Log"
+    QAction* mnuViewLog = nullptr;   // "&View Log"
     QAction* mnuExportDay = nullptr; // "Export &Day…"
-    QAction* munManual = nullptr;  // "View &Manual"
-    QAction* mnuExit = nullptr;    // "E&xit"
-    QWidget* client = nullptr;     // the client area below the menu bar
+    QAction* munManual = nullptr;    // "View &Manual"
+    QAction* mnuExit = nullptr;      // "E&xit"
+    QWidget* client = nullptr;       // the client area below the menu bar
 
     QGroupBox* Frame1 = nullptr; // "Skivane Configuration"
     QPushButton* cmdGoCapture = nullptr;

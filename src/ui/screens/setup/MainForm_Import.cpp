@@ -3,11 +3,11 @@
 #include "ui/screens/setup/MainForm.h"
 
 #include "core/app/Paths.h"
-#include "ui/screens/capture/PreviewForm.h"
-#include "core/ports/Dialogs.h"
 #include "core/media/RichText.h"
+#include "core/ports/Dialogs.h"
 #include "core/ports/Services.h"
 #include "ui/screens/Screens.h"
+#include "ui/screens/capture/PreviewForm.h"
 
 #include <QFile>
 #include <QLineEdit>
