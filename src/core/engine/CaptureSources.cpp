@@ -152,18 +152,11 @@ FramePtr V4l2Source::read(std::stop_token stop) {
         FramePtr f = makeFrame();
         int rc = avcodec_receive_frame(m_decoder.get(), f.get());
         if (rc >= 0) {
-            if (m_format != AV_PIX_FMT_NONE &&
-                (f->format != m_format || f->width != m_size.width() ||
-                 f->height != m_size.height())) {
+            if (!keepsFormat(f.get(), m_format, m_size)) {
                 m_error = QStringLiteral("The camera changed its picture format");
                 return nullptr;
             }
-            // The driver's capture time; without one, the time the picture came.
-            const int64_t ts = f->best_effort_timestamp;
-            f->pts = ts != AV_NOPTS_VALUE ? av_rescale_q(ts, m_timeBase, AVRational{1, 1000000})
-                                          : std::chrono::duration_cast<std::chrono::microseconds>(
-                                                std::chrono::steady_clock::now().time_since_epoch())
-                                                .count();
+            f->pts = captureTimeUs(f.get(), m_timeBase); // the driver's capture time
             return f;
         }
         if (rc != AVERROR(EAGAIN)) {
@@ -258,6 +251,21 @@ std::vector<int16_t> AlsaSource::read(std::stop_token stop) {
                reinterpret_cast<const int16_t*>(m_packet->data) + samples);
     av_packet_unref(m_packet.get());
     return out;
+}
+
+int64_t captureTimeUs(const AVFrame* picture, AVRational timeBase) {
+    const int64_t ts = picture->best_effort_timestamp;
+    if (ts != AV_NOPTS_VALUE)
+        return av_rescale_q(ts, timeBase, AVRational{1, 1000000});
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+bool keepsFormat(const AVFrame* picture, AVPixelFormat format, QSize size) {
+    return format == AV_PIX_FMT_NONE ||
+           (picture->format == format && picture->width == size.width() &&
+            picture->height == size.height());
 }
 
 } // namespace av

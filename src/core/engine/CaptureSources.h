@@ -136,4 +136,12 @@ private:
 // Opens libavdevice's inputs once.
 void registerDevices();
 
+// A decoded camera picture's capture time in microseconds: its own time stamp in `timeBase`,
+// or, without one, the moment it came. Device thread.
+int64_t captureTimeUs(const AVFrame* picture, AVRational timeBase);
+
+// True when `picture` keeps the format and size the source was opened with (an unset format
+// accepts any).
+bool keepsFormat(const AVFrame* picture, AVPixelFormat format, QSize size);
+
 } // namespace av

@@ -87,17 +87,11 @@ FramePtr StreamSource::read(std::stop_token stop) {
         FramePtr f = makeFrame();
         int rc = avcodec_receive_frame(m_decoder.get(), f.get());
         if (rc >= 0) {
-            if (m_format != AV_PIX_FMT_NONE &&
-                (f->format != m_format || f->width != m_size.width() ||
-                 f->height != m_size.height())) {
+            if (!keepsFormat(f.get(), m_format, m_size)) {
                 m_error = QStringLiteral("The stream changed its picture format");
                 return nullptr;
             }
-            const int64_t ts = f->best_effort_timestamp;
-            f->pts = ts != AV_NOPTS_VALUE ? av_rescale_q(ts, m_timeBase, AVRational{1, 1000000})
-                                          : std::chrono::duration_cast<std::chrono::microseconds>(
-                                                std::chrono::steady_clock::now().time_since_epoch())
-                                                .count();
+            f->pts = captureTimeUs(f.get(), m_timeBase);
             return pace(std::move(f), stop);
         }
         if (rc == AVERROR_EOF) {
