@@ -54,36 +54,34 @@ platform::MessageBoxRequest openFailureBox(int error, const QString& path) {
                                        platform::Icon::Information, platform::Answer::Ok};
 }
 
-bool IsAviFile(const QString& path, platform::Dialogs& dialogs) {
+namespace {
+
+// Opens `file` and tells whether it is a RIFF AVI file, with IsAviFile's messages.
+bool openAvi(const QString& path, FileSource& file, platform::Dialogs& dialogs) {
     if (!app::FileIsPresent(path)) {
         dialogs.message(stopBox(QStringLiteral("File does not exist:"), path));
         return false;
     }
-    FileSource file;
     if (const int error = file.open(path); error != 0) {
         dialogs.message(openFailureBox(error, path));
         return false;
     }
     unsigned char tag[4];
-    if (!file.readAt(0, tag, 4) || le32(tag) != fourcc("RIFF"))
-        return false;
-    return file.readAt(8, tag, 4) && le32(tag) == fourcc("AVI ");
+    return file.readAt(0, tag, 4) && le32(tag) == fourcc("RIFF") && file.readAt(8, tag, 4) &&
+           le32(tag) == fourcc("AVI ");
+}
+
+} // namespace
+
+bool IsAviFile(const QString& path, platform::Dialogs& dialogs) {
+    FileSource file;
+    return openAvi(path, file, dialogs);
 }
 
 AviFileRead ReadAviFile(const QString& path, platform::Dialogs& dialogs) {
     AviFileRead read;
-    if (!app::FileIsPresent(path)) {
-        dialogs.message(stopBox(QStringLiteral("File does not exist:"), path));
-        return read;
-    }
     FileSource file;
-    if (const int error = file.open(path); error != 0) {
-        dialogs.message(openFailureBox(error, path));
-        return read;
-    }
-    unsigned char tag[4];
-    read.isAvi = file.readAt(0, tag, 4) && le32(tag) == fourcc("RIFF") && file.readAt(8, tag, 4) &&
-                 le32(tag) == fourcc("AVI ");
+    read.isAvi = openAvi(path, file, dialogs);
     if (!read.isAvi)
         return read;
     AviFileInfo info;
