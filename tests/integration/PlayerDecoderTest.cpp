@@ -41,6 +41,18 @@ const Codec kCodecs[] = {
      {"-c:v", "libx264", "-g", "25", "-bf", "3", "-x264-params", "open-gop=1", "-pix_fmt",
       "yuv420p"},
      "mp4"},
+    // One group of pictures for the whole file: every step back decodes from its start, passing
+    // over the pictures nothing refers to.
+    {"h264-long", "libx264", {"-c:v", "libx264", "-g", "250", "-bf", "3", "-pix_fmt", "yuv420p"}},
+    {"h264-long-mp4",
+     "libx264",
+     {"-c:v", "libx264", "-g", "250", "-bf", "3", "-pix_fmt", "yuv420p"},
+     "mp4"},
+    {"h264-long-late-start",
+     "libx264",
+     {"-c:v", "libx264", "-g", "250", "-bf", "3", "-pix_fmt", "yuv420p", "-output_ts_offset",
+      "7.3"},
+     "mkv"},
     {"h264-late-start",
      "libx264",
      {"-c:v", "libx264", "-g", "25", "-bf", "2", "-pix_fmt", "yuv420p", "-output_ts_offset", "7.3"},
@@ -90,6 +102,34 @@ INSTANTIATE_TEST_SUITE_P(Codecs, DecoderCodecs, ::testing::ValuesIn(kCodecs), []
     std::replace(name.begin(), name.end(), '-', '_');
     return name;
 });
+
+// A step back in a long group of pictures decodes from its key frame but not every picture on the
+// way: those that no other picture refers to, well before the frame asked for, are skipped, and
+// the frames asked for are still exactly themselves (the file-wide check is above).
+TEST(DecoderSkipping, PicturesNothingRefersToAreNotDecodedOnTheWay) {
+    if (!testvideo::ffmpegHasEncoder("libx264"))
+        GTEST_SKIP() << "libx264 is not in this ffmpeg";
+    QTemporaryDir dir;
+    const QString file = testvideo::makeNumberedVideo(
+        dir.path(), "long.avi", kFrames, {"-c:v", "libx264", "-g", "250", "-bf", "3"});
+    ASSERT_FALSE(file.isEmpty());
+    av::FrameDecoder d;
+    ASSERT_TRUE(d.open(file)) << d.error().toStdString();
+    ASSERT_EQ(d.keyFrameAtOrBefore(kFrames - 1), 0);
+    ASSERT_EQ(numberAt(d, kFrames - 1), kFrames - 1);
+    for (int n : {kFrames - 2, kFrames / 2, 40, 12}) {
+        const quint64 before = d.picturesDecoded();
+        ASSERT_EQ(numberAt(d, n), n);
+        const quint64 decoded = d.picturesDecoded() - before;
+        EXPECT_LE(decoded, static_cast<quint64>(n + 1)) << n;
+        if (n > 30) { // far from the key frame, the B-pictures before it are passed over
+            EXPECT_LT(decoded, static_cast<quint64>(n * 3 / 4)) << n;
+        }
+    }
+    // Decoding on from a frame reached that way goes through every picture, in order.
+    for (int n = 13; n < 30; ++n)
+        ASSERT_EQ(numberAt(d, n), n);
+}
 
 class DecoderCutOff : public ::testing::TestWithParam<Codec> {};
 

@@ -107,6 +107,13 @@ bool DecodeWorker::wanted(int index) const {
     return inWindow && !m_cache->contains(index) && m_cache->worthKeeping(index, m_pictureBytes);
 }
 
+// The lowest frame a decode towards `target` keeps: the window behind the shown frame. Pictures
+// before it need not be decoded where nothing refers to them.
+int DecodeWorker::firstWanted(int target) const {
+    const PrefetchWindow w = prefetchWindow(m_direction, m_capacity);
+    return std::max(0, std::min(target, m_shown - w.behind));
+}
+
 void DecodeWorker::show(int frame) {
     QImage picture;
     if (auto hit = m_cache->atOrBefore(frame))
@@ -129,7 +136,7 @@ void DecodeWorker::serve(int frame) {
         return;
     }
     if (!m_decoder.canContinueTo(n))
-        m_decoder.seekToKeyFor(n);
+        m_decoder.seekToKeyFor(n, firstWanted(n));
     for (;;) {
         const std::optional<int> idx = m_decoder.decodeNext();
         if (!idx) { // end of the file: the last picture there is stands for what is beyond
@@ -205,7 +212,7 @@ void DecodeWorker::prefetchStep() {
         if (!m_decoder.canContinueTo(target)) {
             if (++m_prefetchSeeks > kMaxPrefetchSeeks)
                 return;
-            m_decoder.seekToKeyFor(target);
+            m_decoder.seekToKeyFor(target, firstWanted(target));
         }
         m_prefetchTarget = target;
     }

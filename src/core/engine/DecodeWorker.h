@@ -68,6 +68,7 @@ private:
     void keep(int frame, const QImage& picture);
     std::optional<int> pendingFrame(); // a newer position asked for, without an open
     bool wanted(int index) const;
+    int firstWanted(int target) const;
     void post(); // caller holds m_mutex
 
     QMutex m_mutex;

@@ -41,6 +41,10 @@ void FrameDecoder::close() {
     m_prevIndex = -1;
     m_haveFrame = false;
     m_size = {};
+    m_canSkip = false;
+    m_skipBelow = -1;
+    m_returnFrom = -1;
+    m_pictures = 0;
 }
 
 bool FrameDecoder::open(const QString& path) {
@@ -82,6 +86,7 @@ bool FrameDecoder::open(const QString& path) {
         return false;
     }
     m_codec->thread_count = 0; // as many as the machine has
+    m_canSkip = decoder->id == AV_CODEC_ID_H264;
     m_codec->pkt_timebase = st->time_base;
     rc = avcodec_open2(m_codec.get(), decoder, nullptr);
     if (rc < 0) {
@@ -226,16 +231,33 @@ int FrameDecoder::keyFrameAtOrBefore(int n) const {
 }
 
 bool FrameDecoder::canContinueTo(int n) const {
-    if (!m_positioned || m_draining)
+    if (!m_positioned || m_draining || (m_lastIndex < 0 && n < m_returnFrom))
         return false;
     const int current = m_lastIndex >= 0 ? m_lastIndex : m_seekSlot - 1;
     return n > current && keyFrameAtOrBefore(n) <= current + 1;
 }
 
-bool FrameDecoder::seekToKeyFor(int n) {
+bool FrameDecoder::seekToKeyFor(int n, int wantFrom) {
     if (!isOpen())
         return false;
     m_target = std::clamp(n, 0, frameCount() - 1);
+    m_skipBelow = -1;
+    m_returnFrom = -1;
+    if (wantFrom >= 0) {
+        // A decoder that reorders pictures holds up to `delay` of them before it gives one, and
+        // a picture is numbered by the packet that was being decoded when it came out. Skipped
+        // pictures never enter that queue, so the pictures that come out while it catches up
+        // are numbered too high; the picture of packet j shows no later than j + delay. From
+        // 2 * delay packets after the last skipped one, the queue holds what it would have held
+        // without skipping, and every picture numbered from delay + 2 after it is numbered
+        // right. (The time stamps of MP4 and Matroska pictures go through the same guessing
+        // and are kept to the same rule.)
+        const int delay = std::clamp(m_codec->has_b_frames, 0, 16);
+        const int from = std::min(wantFrom, m_target);
+        m_returnFrom = from - delay - 2;
+        if (m_canSkip)
+            m_skipBelow = from - 2 * delay - 4;
+    }
     return seekToKey(keyFrameAtOrBefore(m_target));
 }
 
@@ -296,8 +318,10 @@ bool FrameDecoder::readPacket() {
 bool FrameDecoder::receivePicture() {
     for (;;) {
         const int rc = avcodec_receive_frame(m_codec.get(), m_frame.get());
-        if (rc == 0)
+        if (rc == 0) {
+            ++m_pictures;
             return true;
+        }
         if (rc != AVERROR(EAGAIN) || m_draining)
             return false; // end of the stream, or a decoder that gave up
         if (!readPacket()) {
@@ -305,9 +329,21 @@ bool FrameDecoder::receivePicture() {
             avcodec_send_packet(m_codec.get(), nullptr);
             continue;
         }
+        chooseSkipping();
         avcodec_send_packet(m_codec.get(), m_pkt.get()); // a damaged packet is skipped
         av_packet_unref(m_pkt.get());
     }
+}
+
+// A packet decoded well before the first picture wanted is not decoded when no other picture
+// refers to it. The setting is read by the decoder (and each of its threads) per packet.
+void FrameDecoder::chooseSkipping() {
+    bool skip = false;
+    if (m_skipBelow > 0) {
+        const int64_t ts = m_pkt->dts != AV_NOPTS_VALUE ? m_pkt->dts : m_pkt->pts;
+        skip = ts != AV_NOPTS_VALUE && slotOfTs(ts) < m_skipBelow;
+    }
+    m_codec->skip_frame = skip ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
 }
 
 // The number of the picture in m_frame: from its own time stamp, or by counting where the file
@@ -356,6 +392,10 @@ std::optional<int> FrameDecoder::decodeNext() {
             m_target = target;
             continue;
         }
+        if (idx < m_returnFrom) { // not wanted, and perhaps numbered too high
+            av_frame_unref(m_frame.get());
+            continue;
+        }
         m_lastIndex = idx;
         m_haveFrame = true;
         return idx;
@@ -392,7 +432,7 @@ QImage FrameDecoder::frameAt(int n) {
     if (m_haveFrame && m_lastIndex == n)
         return currentImage();
     if (!canContinueTo(n))
-        seekToKeyFor(n);
+        seekToKeyFor(n, n);
     for (;;) {
         const std::optional<int> idx = decodeNext();
         if (!idx)

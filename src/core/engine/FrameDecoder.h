@@ -46,11 +46,18 @@ public:
     // Positions the decoder on the key frame at or before n. The next decodeNext() returns the
     // first picture decoded from there, which is never past n: when the key frame's group shows
     // its own picture later than n, decoding starts at the key frame before it.
-    bool seekToKeyFor(int n);
+    // With `wantFrom` (at most n) the pictures before that frame are not wanted: where the codec
+    // allows it (H.264), the pictures well before it that no other picture refers to are not
+    // decoded at all, and decodeNext() returns no picture more than a few frames before it.
+    // Every picture it returns is still exactly the frame its number says.
+    bool seekToKeyFor(int n, int wantFrom = -1);
     // Decodes the next picture; returns its frame index, or nothing at the end of the file.
     std::optional<int> decodeNext();
     // Index of the picture last returned by decodeNext() (-1 after a seek or at open).
     int lastIndex() const { return m_lastIndex; }
+    // Pictures the decoder has given since the file was opened, those decodeNext() passed over
+    // included (tests: skipped pictures are not among them).
+    quint64 picturesDecoded() const { return m_pictures; }
     // The picture last decoded, as an RGB32 image (null when there is none).
     QImage currentImage();
     // The picture last decoded as the decoder gave it (null when there is none); valid until the
@@ -72,6 +79,7 @@ private:
     bool readPacket();
     bool seekToKey(int k);
     bool receivePicture(); // false at the end of the stream
+    void chooseSkipping(); // for the packet in m_pkt
     int pictureIndex() const;
     void findFirstPicture();
 
@@ -105,6 +113,12 @@ private:
     int m_lastIndex = -1;
     int m_prevIndex = -1;
     bool m_haveFrame = false;
+
+    // Skipping unwanted pictures after a seek (see seekToKeyFor).
+    bool m_canSkip = false;  // the codec skips pictures nothing refers to (H.264)
+    int m_skipBelow = -1;    // packets decoded before this position may be skipped
+    int m_returnFrom = -1;   // decodeNext() returns no picture below this frame
+    quint64 m_pictures = 0;
 };
 
 } // namespace av

@@ -317,7 +317,7 @@ PassClipResult writePassClip(const PassClipRequest& request, const ClipProgress&
             return failure(QStringLiteral("Cannot write %1: %2").arg(target, err));
     }
 
-    if (!decoder.seekToKeyFor(first))
+    if (!decoder.seekToKeyFor(first, first))
         return failure(QStringLiteral("Cannot read %1").arg(request.run));
 
     // The decoder runs on a thread of its own, a few pictures ahead of the encoder: the picture
