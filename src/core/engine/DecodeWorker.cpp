@@ -135,8 +135,7 @@ void DecodeWorker::serve(int frame) {
         schedulePrefetch();
         return;
     }
-    if (!m_decoder.canContinueTo(n))
-        m_decoder.seekToKeyFor(n, firstWanted(n));
+    m_decoder.headFor(n, firstWanted(n));
     for (;;) {
         const std::optional<int> idx = m_decoder.decodeNext();
         if (!idx) { // end of the file: the last picture there is stands for what is beyond
@@ -165,6 +164,7 @@ void DecodeWorker::serve(int frame) {
                 m_direction = 1;
                 n = t;
                 m_shown = t;
+                m_decoder.headFor(t, firstWanted(t));
             } else {
                 return;
             }
@@ -209,11 +209,9 @@ void DecodeWorker::prefetchStep() {
     if (target < 0)
         return;
     if (target != m_prefetchTarget || !m_decoder.canContinueTo(target)) {
-        if (!m_decoder.canContinueTo(target)) {
-            if (++m_prefetchSeeks > kMaxPrefetchSeeks)
-                return;
-            m_decoder.seekToKeyFor(target, firstWanted(target));
-        }
+        if (!m_decoder.canContinueTo(target) && ++m_prefetchSeeks > kMaxPrefetchSeeks)
+            return;
+        m_decoder.headFor(target, firstWanted(target));
         m_prefetchTarget = target;
     }
     const std::optional<int> idx = m_decoder.decodeNext();

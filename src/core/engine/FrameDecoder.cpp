@@ -231,7 +231,7 @@ int FrameDecoder::keyFrameAtOrBefore(int n) const {
 }
 
 bool FrameDecoder::canContinueTo(int n) const {
-    if (!m_positioned || m_draining || (m_lastIndex < 0 && n < m_returnFrom))
+    if (!m_positioned || m_draining || n < m_returnFrom)
         return false;
     const int current = m_lastIndex >= 0 ? m_lastIndex : m_seekSlot - 1;
     return n > current && keyFrameAtOrBefore(n) <= current + 1;
@@ -243,22 +243,37 @@ bool FrameDecoder::seekToKeyFor(int n, int wantFrom) {
     m_target = std::clamp(n, 0, frameCount() - 1);
     m_skipBelow = -1;
     m_returnFrom = -1;
-    if (wantFrom >= 0) {
-        // A decoder that reorders pictures holds up to `delay` of them before it gives one, and
-        // a picture is numbered by the packet that was being decoded when it came out. Skipped
-        // pictures never enter that queue, so the pictures that come out while it catches up
-        // are numbered too high; the picture of packet j shows no later than j + delay. From
-        // 2 * delay packets after the last skipped one, the queue holds what it would have held
-        // without skipping, and every picture numbered from delay + 2 after it is numbered
-        // right. (The time stamps of MP4 and Matroska pictures go through the same guessing
-        // and are kept to the same rule.)
-        const int delay = std::clamp(m_codec->has_b_frames, 0, 16);
-        const int from = std::min(wantFrom, m_target);
-        m_returnFrom = from - delay - 2;
-        if (m_canSkip)
-            m_skipBelow = from - 2 * delay - 4;
-    }
+    if (wantFrom >= 0)
+        passOver(wantFrom);
     return seekToKey(keyFrameAtOrBefore(m_target));
+}
+
+bool FrameDecoder::headFor(int n, int wantFrom) {
+    if (!isOpen())
+        return false;
+    n = std::clamp(n, 0, frameCount() - 1);
+    if (!canContinueTo(n))
+        return seekToKeyFor(n, wantFrom);
+    m_target = n;
+    if (wantFrom >= 0)
+        passOver(wantFrom);
+    return true;
+}
+
+// A decoder that reorders pictures holds up to `delay` of them before it gives one, and a
+// picture is numbered by the packet that was being decoded when it came out. Skipped pictures
+// never enter that queue, so the pictures that come out while it catches up are numbered too
+// high; the picture of packet j shows no later than j + delay. From 2 * delay packets after the
+// last skipped one, the queue holds what it would have held without skipping, and every picture
+// numbered from delay + 2 after it is numbered right. (The time stamps of MP4 and Matroska
+// pictures go through the same guessing and are kept to the same rule.) Limits only rise, so a
+// picture that may be numbered wrong is never returned.
+void FrameDecoder::passOver(int wantFrom) {
+    const int delay = std::clamp(m_codec->has_b_frames, 0, 16);
+    const int from = std::min(wantFrom, m_target);
+    m_returnFrom = std::max(m_returnFrom, from - delay - 2);
+    if (m_canSkip)
+        m_skipBelow = std::max(m_skipBelow, from - 2 * delay - 4);
 }
 
 bool FrameDecoder::seekToKey(int k) {
@@ -431,8 +446,7 @@ QImage FrameDecoder::frameAt(int n) {
     n = std::clamp(n, 0, frameCount() - 1);
     if (m_haveFrame && m_lastIndex == n)
         return currentImage();
-    if (!canContinueTo(n))
-        seekToKeyFor(n, n);
+    headFor(n, n);
     for (;;) {
         const std::optional<int> idx = decodeNext();
         if (!idx)

@@ -51,6 +51,10 @@ public:
     // decoded at all, and decodeNext() returns no picture more than a few frames before it.
     // Every picture it returns is still exactly the frame its number says.
     bool seekToKeyFor(int n, int wantFrom = -1);
+    // Makes the next decodeNext() calls lead to frame n: decoding goes on from where it is when
+    // n lies ahead within reach (canContinueTo), else the decoder seeks as seekToKeyFor(n). Either
+    // way the pictures before `wantFrom` are passed over as seekToKeyFor describes.
+    bool headFor(int n, int wantFrom);
     // Decodes the next picture; returns its frame index, or nothing at the end of the file.
     std::optional<int> decodeNext();
     // Index of the picture last returned by decodeNext() (-1 after a seek or at open).
@@ -80,6 +84,7 @@ private:
     bool seekToKey(int k);
     bool receivePicture(); // false at the end of the stream
     void chooseSkipping(); // for the packet in m_pkt
+    void passOver(int wantFrom);
     int pictureIndex() const;
     void findFirstPicture();
 
