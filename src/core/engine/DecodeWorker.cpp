@@ -137,14 +137,15 @@ void DecodeWorker::serve(int frame) {
     }
     m_decoder.headFor(n, firstWanted(n));
     for (;;) {
-        const std::optional<int> idx = m_decoder.decodeNext();
-        if (!idx) { // end of the file: the last picture there is stands for what is beyond
+        bool passed = false;
+        const std::optional<int> idx = m_decoder.decodeNextOrPass(passed);
+        if (!idx && !passed) { // end of the file: the last picture there stands for the rest
             show(n);
             break;
         }
-        if (wanted(*idx) || *idx >= n)
+        if (idx && (wanted(*idx) || *idx >= n))
             keep(*idx, m_decoder.currentImage());
-        if (*idx >= n) {
+        if (idx && *idx >= n) {
             if (*idx > n)
                 keepGap(n);
             show(n);
@@ -156,7 +157,7 @@ void DecodeWorker::serve(int frame) {
         // give up this one and let the next process() take the new one.
         if (const std::optional<int> next = pendingFrame()) {
             const int t = std::clamp(*next, 0, m_decoder.frameCount() - 1);
-            if (t > *idx && m_decoder.keyFrameAtOrBefore(t) <= *idx + 1 && !m_cache->contains(t)) {
+            if (m_decoder.canContinueTo(t) && !m_cache->contains(t)) {
                 QMutexLocker lock(&m_mutex);
                 if (m_pending.frame == *next && !m_pending.open)
                     m_pending.frame = -1;
@@ -214,12 +215,17 @@ void DecodeWorker::prefetchStep() {
         m_decoder.headFor(target, firstWanted(target));
         m_prefetchTarget = target;
     }
-    const std::optional<int> idx = m_decoder.decodeNext();
+    bool passed = false;
+    const std::optional<int> idx = m_decoder.decodeNextOrPass(passed);
+    ++m_prefetched;
+    if (passed) { // a picture on the way that is not kept
+        schedulePrefetch();
+        return;
+    }
     if (!idx) {
         keepGap(target); // beyond the last picture: the last one stands for it
         return;
     }
-    ++m_prefetched;
     if (wanted(*idx))
         keep(*idx, m_decoder.currentImage());
     if (*idx > target)

@@ -286,6 +286,7 @@ bool FrameDecoder::seekToKey(int k) {
             rc = avformat_seek_file(m_fmt.get(), -1, INT64_MIN, 0, INT64_MAX, 0);
     }
     m_positioned = rc >= 0;
+    m_firstAfterSeek = true;
     m_draining = false;
     m_seekSlot = k;
     m_awaitKey = true;
@@ -374,6 +375,16 @@ int FrameDecoder::pictureIndex() const {
 }
 
 std::optional<int> FrameDecoder::decodeNext() {
+    for (;;) {
+        bool passed = false;
+        const std::optional<int> idx = decodeNextOrPass(passed);
+        if (idx || !passed)
+            return idx;
+    }
+}
+
+std::optional<int> FrameDecoder::decodeNextOrPass(bool& passed) {
+    passed = false;
     if (!isOpen())
         return std::nullopt;
     if (!m_positioned && !seekToKeyFor(m_lastIndex + 1))
@@ -398,7 +409,9 @@ std::optional<int> FrameDecoder::decodeNext() {
             return std::nullopt;
         }
         const int idx = pictureIndex();
-        if (m_lastIndex < 0 && idx > m_target && m_seekSlot > 0) {
+        const bool first = m_firstAfterSeek;
+        m_firstAfterSeek = false;
+        if (first && idx > m_target && m_seekSlot > 0) {
             // The target is a leading picture of an open group: the decoder drops those after
             // a seek to the group's key frame, so decoding starts one group earlier.
             const int target = m_target;
@@ -409,7 +422,8 @@ std::optional<int> FrameDecoder::decodeNext() {
         }
         if (idx < m_returnFrom) { // not wanted, and perhaps numbered too high
             av_frame_unref(m_frame.get());
-            continue;
+            passed = true;
+            return std::nullopt;
         }
         m_lastIndex = idx;
         m_haveFrame = true;

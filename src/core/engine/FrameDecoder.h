@@ -57,6 +57,10 @@ public:
     bool headFor(int n, int wantFrom);
     // Decodes the next picture; returns its frame index, or nothing at the end of the file.
     std::optional<int> decodeNext();
+    // As decodeNext(), but returns after at most one picture passed over (see seekToKeyFor),
+    // so that a caller can attend to other work between pictures: nothing is returned then and
+    // `passed` is true.
+    std::optional<int> decodeNextOrPass(bool& passed);
     // Index of the picture last returned by decodeNext() (-1 after a seek or at open).
     int lastIndex() const { return m_lastIndex; }
     // Pictures the decoder has given since the file was opened, those decodeNext() passed over
@@ -111,6 +115,7 @@ private:
 
     // Decoder state after a seek: pictures are numbered from m_seekSlot on.
     bool m_positioned = false; // a seek was made and the decoder is usable
+    bool m_firstAfterSeek = false; // no picture has come since the last seek
     bool m_draining = false;   // end of file reached, decoder being drained
     int m_seekSlot = 0;
     int m_target = 0;        // the frame the last seek was made for
