@@ -3,6 +3,8 @@
 #include <QMetaObject>
 #include <QMutexLocker>
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace av {
 
@@ -136,20 +138,38 @@ void DecodeWorker::serve(int frame) {
         return;
     }
     m_decoder.headFor(n, firstWanted(n));
+    // The pictures kept on the way are converted once the frame asked for is on its way to the
+    // screen: until then they are held as the decoder gave them (shared, not copied).
+    std::vector<std::pair<int, FramePtr>> onTheWay;
+    auto keepOnTheWay = [&] {
+        for (auto& [index, frame] : onTheWay)
+            if (wanted(index))
+                keep(index, m_decoder.toImage(frame.get()));
+        onTheWay.clear();
+    };
     for (;;) {
         bool passed = false;
         const std::optional<int> idx = m_decoder.decodeNextOrPass(passed);
         if (!idx && !passed) { // end of the file: the last picture there stands for the rest
+            keepOnTheWay();
             show(n);
             break;
         }
-        if (idx && (wanted(*idx) || *idx >= n))
-            keep(*idx, m_decoder.currentImage());
         if (idx && *idx >= n) {
-            if (*idx > n)
+            keep(*idx, m_decoder.currentImage());
+            if (*idx > n) { // frame n has no picture of its own: the one before stands for it
+                keepOnTheWay();
                 keepGap(n);
+            }
             show(n);
+            keepOnTheWay();
             break;
+        }
+        if (idx && wanted(*idx)) {
+            FramePtr held = makeFrame();
+            if (held && m_decoder.currentFrame() &&
+                av_frame_ref(held.get(), m_decoder.currentFrame()) == 0)
+                onTheWay.emplace_back(*idx, std::move(held));
         }
         if (m_stop)
             return;
@@ -167,6 +187,7 @@ void DecodeWorker::serve(int frame) {
                 m_shown = t;
                 m_decoder.headFor(t, firstWanted(t));
             } else {
+                keepOnTheWay(); // likely wanted by the next position too
                 return;
             }
         }

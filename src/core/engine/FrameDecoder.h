@@ -71,6 +71,8 @@ public:
     // The picture last decoded as the decoder gave it (null when there is none); valid until the
     // next decodeNext() or seek.
     const AVFrame* currentFrame() const { return m_haveFrame ? m_frame.get() : nullptr; }
+    // A picture this decoder gave, as an RGB32 image (null when it cannot be converted).
+    QImage toImage(const AVFrame* f);
 
     // Convenience for tools and tests: the picture of frame n (clamped to the file), or the
     // nearest decodable picture before it. Null when nothing can be decoded.
@@ -82,7 +84,6 @@ private:
         bool key = false;
     };
     void buildIndex(bool fileIndexed);
-    QImage toImage(const AVFrame* f);
     int slotOfTs(int64_t ts) const;
     bool readPacket();
     bool seekToKey(int k);
