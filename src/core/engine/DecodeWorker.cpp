@@ -3,21 +3,22 @@
 #include <QMetaObject>
 #include <QMutexLocker>
 #include <algorithm>
-#include <utility>
-#include <vector>
 
 namespace av {
 
 namespace {
 constexpr int kMaxPrefetchSeeks = 8; // per position: a frame out of reach is not sought forever
+// Pictures held as the decoder gave them on the way to a frame, converted after it is shown.
+constexpr std::size_t kHeldOnTheWay = 8;
 
-// What the decoder of a file holds itself, in bytes: its reference frames (up to 16 for H.264)
-// and a frame in flight per thread, in 4:2:0 with the decoder's padding (2 bytes a pixel is an
-// upper bound); a codec that codes every frame on its own holds only the frames in flight.
+// What the decoder of a file holds itself, in bytes: its reference frames (up to 16 for H.264),
+// a frame in flight per thread and the pictures held on the way, in 4:2:0 with the decoder's
+// padding (2 bytes a pixel is an upper bound); a codec that codes every frame on its own holds
+// no reference frames.
 std::size_t decoderBytes(const QString& codec, QSize size) {
     const AVCodecDescriptor* d = avcodec_descriptor_get_by_name(codec.toLatin1().constData());
     const bool intraOnly = d && (d->props & AV_CODEC_PROP_INTRA_ONLY);
-    const std::size_t frames = intraOnly ? 4 : 20;
+    const std::size_t frames = (intraOnly ? 4 : 20) + kHeldOnTheWay;
     return frames * static_cast<std::size_t>(std::max(0, size.width())) *
            static_cast<std::size_t>(std::max(0, size.height())) * 2;
 }
@@ -138,39 +139,26 @@ void DecodeWorker::serve(int frame) {
         return;
     }
     m_decoder.headFor(n, firstWanted(n));
-    // The pictures kept on the way are converted once the frame asked for is on its way to the
-    // screen: until then they are held as the decoder gave them (shared, not copied).
-    std::vector<std::pair<int, FramePtr>> onTheWay;
-    auto keepOnTheWay = [&] {
-        for (auto& [index, frame] : onTheWay)
-            if (wanted(index))
-                keep(index, m_decoder.toImage(frame.get()));
-        onTheWay.clear();
-    };
     for (;;) {
         bool passed = false;
         const std::optional<int> idx = m_decoder.decodeNextOrPass(passed);
         if (!idx && !passed) { // end of the file: the last picture there stands for the rest
-            keepOnTheWay();
+            keepHeld();
             show(n);
             break;
         }
         if (idx && *idx >= n) {
             keep(*idx, m_decoder.currentImage());
             if (*idx > n) { // frame n has no picture of its own: the one before stands for it
-                keepOnTheWay();
+                keepHeld();
                 keepGap(n);
             }
             show(n);
-            keepOnTheWay();
+            keepHeld();
             break;
         }
-        if (idx && wanted(*idx)) {
-            FramePtr held = makeFrame();
-            if (held && m_decoder.currentFrame() &&
-                av_frame_ref(held.get(), m_decoder.currentFrame()) == 0)
-                onTheWay.emplace_back(*idx, std::move(held));
-        }
+        if (idx && wanted(*idx))
+            hold(*idx);
         if (m_stop)
             return;
         // A newer position: go on decoding when it lies further along this run, otherwise
@@ -187,12 +175,33 @@ void DecodeWorker::serve(int frame) {
                 m_shown = t;
                 m_decoder.headFor(t, firstWanted(t));
             } else {
-                keepOnTheWay(); // likely wanted by the next position too
+                keepHeld(); // likely wanted by the next position too
                 return;
             }
         }
     }
     schedulePrefetch();
+}
+
+// The pictures kept on the way to a frame are converted once that frame is on its way to the
+// screen: until then they are held as the decoder gave them (shared, not copied). Beyond
+// kHeldOnTheWay the one farthest from the frame is converted at once.
+void DecodeWorker::hold(int index) {
+    if (m_held.size() >= kHeldOnTheWay) {
+        if (wanted(m_held.front().first))
+            keep(m_held.front().first, m_decoder.toImage(m_held.front().second.get()));
+        m_held.pop_front();
+    }
+    FramePtr held = makeFrame();
+    if (held && m_decoder.currentFrame() && av_frame_ref(held.get(), m_decoder.currentFrame()) == 0)
+        m_held.emplace_back(index, std::move(held));
+}
+
+void DecodeWorker::keepHeld() {
+    for (const auto& [index, frame] : m_held)
+        if (wanted(index))
+            keep(index, m_decoder.toImage(frame.get()));
+    m_held.clear();
 }
 
 void DecodeWorker::keep(int frame, const QImage& picture) {

@@ -16,8 +16,10 @@
 #include <QSize>
 #include <QString>
 #include <atomic>
+#include <deque>
 #include <memory>
 #include <optional>
+#include <utility>
 
 namespace av {
 
@@ -66,6 +68,8 @@ private:
     void show(int frame);
     void keepGap(int frame);
     void keep(int frame, const QImage& picture);
+    void hold(int index);
+    void keepHeld();
     std::optional<int> pendingFrame(); // a newer position asked for, without an open
     bool wanted(int index) const;
     int firstWanted(int target) const;
@@ -91,6 +95,7 @@ private:
     int m_prefetchSeeks = 0;
     int m_prefetchTarget = -1;
     PrefetchPlan m_plan;
+    std::deque<std::pair<int, FramePtr>> m_held; // pictures on the way to the frame asked for
 };
 
 } // namespace av

@@ -1,6 +1,7 @@
 #include "core/engine/FrameDecoder.h"
 
 #include <algorithm>
+#include <string_view>
 
 extern "C" {
 #include <libavutil/imgutils.h>
@@ -41,6 +42,7 @@ void FrameDecoder::close() {
     m_prevIndex = -1;
     m_haveFrame = false;
     m_size = {};
+    m_seekByPresentation = false;
     m_canSkip = false;
     m_skipBelow = -1;
     m_returnFrom = -1;
@@ -95,6 +97,7 @@ bool FrameDecoder::open(const QString& path) {
         return false;
     }
     m_timeBase = st->time_base;
+    m_seekByPresentation = std::string_view(m_fmt->iformat->name).find("mp4") != std::string_view::npos;
     m_rate = av_guess_frame_rate(m_fmt.get(), st, nullptr);
     if (!usableRate(m_rate))
         m_rate = usableRate(av_inv_q(m_timeBase)) ? av_inv_q(m_timeBase) : AVRational{25, 1};
@@ -245,7 +248,7 @@ bool FrameDecoder::seekToKeyFor(int n, int wantFrom) {
     m_returnFrom = -1;
     if (wantFrom >= 0)
         passOver(wantFrom);
-    return seekToKey(keyFrameAtOrBefore(m_target));
+    return seekToKey(keyFrameAtOrBefore(m_target), m_target);
 }
 
 bool FrameDecoder::headFor(int n, int wantFrom) {
@@ -276,9 +279,15 @@ void FrameDecoder::passOver(int wantFrom) {
         m_skipBelow = std::max(m_skipBelow, from - 2 * delay - 4);
 }
 
-bool FrameDecoder::seekToKey(int k) {
+bool FrameDecoder::seekToKey(int k, int shown) {
     avcodec_flush_buffers(m_codec.get());
-    int rc = av_seek_frame(m_fmt.get(), m_stream, m_slots[k].ts, AVSEEK_FLAG_BACKWARD);
+    int64_t ts = m_slots[k].ts;
+    // The MP4 family seeks on presentation times: asked for a decode time, which lies earlier,
+    // it lands a whole group early. Asked for the time frame `shown` is presented, it lands on
+    // the key frame that frame is decoded from.
+    if (shown >= 0 && m_seekByPresentation && m_timestamped)
+        ts = m_firstPts + av_rescale_q(shown, av_inv_q(m_rate), m_timeBase);
+    int rc = av_seek_frame(m_fmt.get(), m_stream, ts, AVSEEK_FLAG_BACKWARD);
     if (rc < 0) {
         k = 0;
         rc = av_seek_frame(m_fmt.get(), m_stream, m_slots[0].ts, AVSEEK_FLAG_BACKWARD);

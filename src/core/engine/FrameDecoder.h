@@ -86,7 +86,7 @@ private:
     void buildIndex(bool fileIndexed);
     int slotOfTs(int64_t ts) const;
     bool readPacket();
-    bool seekToKey(int k);
+    bool seekToKey(int k, int shown = -1);
     bool receivePicture(); // false at the end of the stream
     void chooseSkipping(); // for the packet in m_pkt
     void passOver(int wantFrom);
@@ -126,6 +126,7 @@ private:
     bool m_haveFrame = false;
 
     // Skipping unwanted pictures after a seek (see seekToKeyFor).
+    bool m_seekByPresentation = false; // the container seeks on presentation times (MP4)
     bool m_canSkip = false;  // the codec skips pictures nothing refers to (H.264)
     int m_skipBelow = -1;    // packets decoded before this position may be skipped
     int m_returnFrom = -1;   // decodeNext() returns no picture below this frame
