@@ -83,6 +83,7 @@ void DecodeWorker::process() {
         return;
     if (p.open) {
         m_generation = p.generation;
+        m_held.clear();
         m_shown = -1;
         m_direction = 0;
         m_plan.reset();
@@ -133,6 +134,7 @@ void DecodeWorker::serve(int frame) {
     m_shown = n;
     m_prefetchSeeks = 0;
     m_prefetchTarget = -1;
+    keepHeld(n);
     if (m_cache->contains(n)) {
         show(n);
         schedulePrefetch();
@@ -153,8 +155,7 @@ void DecodeWorker::serve(int frame) {
                 keepHeld();
                 keepGap(n);
             }
-            show(n);
-            keepHeld();
+            show(n); // the pictures held on the way are converted when the worker is idle
             break;
         }
         if (idx && wanted(*idx))
@@ -175,7 +176,6 @@ void DecodeWorker::serve(int frame) {
                 m_shown = t;
                 m_decoder.headFor(t, firstWanted(t));
             } else {
-                keepHeld(); // likely wanted by the next position too
                 return;
             }
         }
@@ -184,24 +184,33 @@ void DecodeWorker::serve(int frame) {
 }
 
 // The pictures kept on the way to a frame are converted once that frame is on its way to the
-// screen: until then they are held as the decoder gave them (shared, not copied). Beyond
-// kHeldOnTheWay the one farthest from the frame is converted at once.
+// screen: until then they are held as the decoder gave them (shared, not copied), and the idle
+// worker converts them nearest first. Beyond kHeldOnTheWay the one farthest from the frame is
+// converted at once.
 void DecodeWorker::hold(int index) {
-    if (m_held.size() >= kHeldOnTheWay) {
-        if (wanted(m_held.front().first))
-            keep(m_held.front().first, m_decoder.toImage(m_held.front().second.get()));
-        m_held.pop_front();
-    }
+    if (m_held.size() >= kHeldOnTheWay)
+        keepHeldAt(m_held.begin());
     FramePtr held = makeFrame();
     if (held && m_decoder.currentFrame() && av_frame_ref(held.get(), m_decoder.currentFrame()) == 0)
         m_held.emplace_back(index, std::move(held));
 }
 
+void DecodeWorker::keepHeldAt(std::deque<std::pair<int, FramePtr>>::iterator it) {
+    if (wanted(it->first))
+        keep(it->first, m_decoder.toImage(it->second.get()));
+    m_held.erase(it);
+}
+
+void DecodeWorker::keepHeld(int index) {
+    auto it = std::find_if(m_held.begin(), m_held.end(),
+                           [&](const auto& held) { return held.first == index; });
+    if (it != m_held.end())
+        keepHeldAt(it);
+}
+
 void DecodeWorker::keepHeld() {
-    for (const auto& [index, frame] : m_held)
-        if (wanted(index))
-            keep(index, m_decoder.toImage(frame.get()));
-    m_held.clear();
+    while (!m_held.empty())
+        keepHeldAt(m_held.begin());
 }
 
 void DecodeWorker::keep(int frame, const QImage& picture) {
@@ -234,6 +243,13 @@ void DecodeWorker::prefetchStep() {
         QMutexLocker lock(&m_mutex);
         if (m_posted)
             return; // a request is waiting; it schedules prefetching again when served
+    }
+    if (!m_held.empty()) { // the nearest picture held on the way first
+        keepHeldAt(std::min_element(m_held.begin(), m_held.end(), [&](const auto& a, const auto& b) {
+            return std::abs(a.first - m_shown) < std::abs(b.first - m_shown);
+        }));
+        schedulePrefetch();
+        return;
     }
     const int target = m_plan.next(m_shown, m_direction, m_capacity, m_decoder.frameCount() - 1,
                                    [this](int i) { return m_cache->contains(i); });
