@@ -8,19 +8,28 @@ namespace av {
 
 namespace {
 constexpr int kMaxPrefetchSeeks = 8; // per position: a frame out of reach is not sought forever
-// Pictures held as the decoder gave them on the way to a frame, converted after it is shown.
-constexpr std::size_t kHeldOnTheWay = 8;
+// Pictures held as the decoder gave them on the way to a frame, converted after it is shown: as
+// many as fit in this many bytes (eight 1080p pictures), at least eight.
+constexpr std::size_t kHeldBytes = 32u << 20;
+
+// Bytes of a picture as the decoder holds it: 4:2:0 with the decoder's padding (2 bytes a pixel
+// is an upper bound).
+std::size_t decodedBytes(QSize size) {
+    return static_cast<std::size_t>(std::max(0, size.width())) *
+           static_cast<std::size_t>(std::max(0, size.height())) * 2;
+}
+
+std::size_t heldLimit(QSize size) {
+    return std::max<std::size_t>(8, kHeldBytes / std::max<std::size_t>(1, decodedBytes(size)));
+}
 
 // What the decoder of a file holds itself, in bytes: its reference frames (up to 16 for H.264),
-// a frame in flight per thread and the pictures held on the way, in 4:2:0 with the decoder's
-// padding (2 bytes a pixel is an upper bound); a codec that codes every frame on its own holds
-// no reference frames.
+// a frame in flight per thread and the pictures held on the way; a codec that codes every frame
+// on its own holds no reference frames.
 std::size_t decoderBytes(const QString& codec, QSize size) {
     const AVCodecDescriptor* d = avcodec_descriptor_get_by_name(codec.toLatin1().constData());
     const bool intraOnly = d && (d->props & AV_CODEC_PROP_INTRA_ONLY);
-    const std::size_t frames = (intraOnly ? 4 : 20) + kHeldOnTheWay;
-    return frames * static_cast<std::size_t>(std::max(0, size.width())) *
-           static_cast<std::size_t>(std::max(0, size.height())) * 2;
+    return ((intraOnly ? 4 : 20) + heldLimit(size)) * decodedBytes(size);
 }
 } // namespace
 
@@ -94,6 +103,7 @@ void DecodeWorker::process() {
         m_pictureBytes = static_cast<std::size_t>(std::max(1, size.width())) *
                          static_cast<std::size_t>(std::max(1, size.height())) * 4;
         m_cache->setReserve(ok ? decoderBytes(m_decoder.codecName(), size) : 0);
+        m_heldLimit = heldLimit(size);
         m_capacity = m_cache->capacityFor(m_pictureBytes);
         emit opened(m_generation, ok, ok ? m_decoder.frameCount() : 0,
                     ok ? m_decoder.frameRate().num : 0, ok ? m_decoder.frameRate().den : 1, size);
@@ -185,10 +195,10 @@ void DecodeWorker::serve(int frame) {
 
 // The pictures kept on the way to a frame are converted once that frame is on its way to the
 // screen: until then they are held as the decoder gave them (shared, not copied), and the idle
-// worker converts them nearest first. Beyond kHeldOnTheWay the one farthest from the frame is
+// worker converts them nearest first. Beyond m_heldLimit the one farthest from the frame is
 // converted at once.
 void DecodeWorker::hold(int index) {
-    if (m_held.size() >= kHeldOnTheWay)
+    if (m_held.size() >= m_heldLimit)
         keepHeldAt(m_held.begin());
     FramePtr held = makeFrame();
     if (held && m_decoder.currentFrame() && av_frame_ref(held.get(), m_decoder.currentFrame()) == 0)

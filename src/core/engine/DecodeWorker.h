@@ -98,6 +98,7 @@ private:
     int m_prefetchTarget = -1;
     PrefetchPlan m_plan;
     std::deque<std::pair<int, FramePtr>> m_held; // pictures on the way to the frame asked for
+    std::size_t m_heldLimit = 8;
 };
 
 } // namespace av
