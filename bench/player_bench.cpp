@@ -407,7 +407,8 @@ int runPlayerBench(const QStringList& args) {
                           {"720p-h264", 1280, 720, true},
                           {"1080p-h264", 1920, 1080, true}};
     double fwdRatio = 0, backRatio = 0, jumpGopRatio = 0;
-    double idleRatio = 0, idle1080Ratio = 0, key100GopRatio = 0, key1sRatio = 0, jumpP99GopRatio = 0, heldCores = 0;
+    double idleRatio = 0, idle1080Ratio = 0, key100GopRatio = 0, key1sRatio = 0,
+           jumpP99GopRatio = 0, heldCores = 0;
     double peak = 0;
     quint64 hits = 0, misses = 0;
     bool ok = true;
@@ -463,11 +464,12 @@ int runPlayerBench(const QStringList& args) {
     ok = ok && bf.ok;
     std::printf("RESULT player fwd_ratio=%.3f back_ratio=%.3f jump_gop_ratio=%.3f "
                 "cache_hits=%llu cache_misses=%llu idle_step_p99_ratio=%.3f "
-                "idle_step_p99_ratio_1080p=%.3f back_key_100ms_gop_ratio=%.3f back_key_1s_ratio=%.3f jump_p99_gop_ratio=%.3f "
+                "idle_step_p99_ratio_1080p=%.3f back_key_100ms_gop_ratio=%.3f "
+                "back_key_1s_ratio=%.3f jump_p99_gop_ratio=%.3f "
                 "held_back_cores=%.3f peak_mib=%.0f peak_over_budget_mib=%.0f",
                 fwdRatio, backRatio, jumpGopRatio, static_cast<unsigned long long>(hits),
-                static_cast<unsigned long long>(misses), idleRatio, idle1080Ratio, key100GopRatio, key1sRatio,
-                jumpP99GopRatio, heldCores, peak,
+                static_cast<unsigned long long>(misses), idleRatio, idle1080Ratio, key100GopRatio,
+                key1sRatio, jumpP99GopRatio, heldCores, peak,
                 peak - av::FrameCache::kDefaultBudget / 1048576.0);
     if (bf.ran)
         std::printf(" bframe_fwd_ratio=%.3f bframe_back_ratio=%.3f cold_back_gop_ratio=%.3f",

@@ -110,8 +110,8 @@ TEST(DecoderSkipping, PicturesNothingRefersToAreNotDecodedOnTheWay) {
     if (!testvideo::ffmpegHasEncoder("libx264"))
         GTEST_SKIP() << "libx264 is not in this ffmpeg";
     QTemporaryDir dir;
-    const QString file = testvideo::makeNumberedVideo(
-        dir.path(), "long.avi", kFrames, {"-c:v", "libx264", "-g", "250", "-bf", "3"});
+    const QString file = testvideo::makeNumberedVideo(dir.path(), "long.avi", kFrames,
+                                                      {"-c:v", "libx264", "-g", "250", "-bf", "3"});
     ASSERT_FALSE(file.isEmpty());
     av::FrameDecoder d;
     ASSERT_TRUE(d.open(file)) << d.error().toStdString();

@@ -255,9 +255,10 @@ void DecodeWorker::prefetchStep() {
             return; // a request is waiting; it schedules prefetching again when served
     }
     if (!m_held.empty()) { // the nearest picture held on the way first
-        keepHeldAt(std::min_element(m_held.begin(), m_held.end(), [&](const auto& a, const auto& b) {
-            return std::abs(a.first - m_shown) < std::abs(b.first - m_shown);
-        }));
+        keepHeldAt(
+            std::min_element(m_held.begin(), m_held.end(), [&](const auto& a, const auto& b) {
+                return std::abs(a.first - m_shown) < std::abs(b.first - m_shown);
+            }));
         schedulePrefetch();
         return;
     }

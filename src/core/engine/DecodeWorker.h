@@ -70,8 +70,8 @@ private:
     void keep(int frame, const QImage& picture);
     void hold(int index);
     void keepHeldAt(std::deque<std::pair<int, FramePtr>>::iterator it);
-    void keepHeld(int index); // the picture of frame `index` when it is held
-    void keepHeld();          // all of them
+    void keepHeld(int index);          // the picture of frame `index` when it is held
+    void keepHeld();                   // all of them
     std::optional<int> pendingFrame(); // a newer position asked for, without an open
     bool wanted(int index) const;
     int firstWanted(int target) const;

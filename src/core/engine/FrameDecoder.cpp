@@ -97,7 +97,8 @@ bool FrameDecoder::open(const QString& path) {
         return false;
     }
     m_timeBase = st->time_base;
-    m_seekByPresentation = std::string_view(m_fmt->iformat->name).find("mp4") != std::string_view::npos;
+    m_seekByPresentation =
+        std::string_view(m_fmt->iformat->name).find("mp4") != std::string_view::npos;
     m_rate = av_guess_frame_rate(m_fmt.get(), st, nullptr);
     if (!usableRate(m_rate))
         m_rate = usableRate(av_inv_q(m_timeBase)) ? av_inv_q(m_timeBase) : AVRational{25, 1};

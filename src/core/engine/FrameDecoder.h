@@ -115,9 +115,9 @@ private:
     QString m_error;
 
     // Decoder state after a seek: pictures are numbered from m_seekSlot on.
-    bool m_positioned = false; // a seek was made and the decoder is usable
+    bool m_positioned = false;     // a seek was made and the decoder is usable
     bool m_firstAfterSeek = false; // no picture has come since the last seek
-    bool m_draining = false;   // end of file reached, decoder being drained
+    bool m_draining = false;       // end of file reached, decoder being drained
     int m_seekSlot = 0;
     int m_target = 0;        // the frame the last seek was made for
     bool m_awaitKey = false; // after a seek, packets before the first key packet are skipped
@@ -127,9 +127,9 @@ private:
 
     // Skipping unwanted pictures after a seek (see seekToKeyFor).
     bool m_seekByPresentation = false; // the container seeks on presentation times (MP4)
-    bool m_canSkip = false;  // the codec skips pictures nothing refers to (H.264)
-    int m_skipBelow = -1;    // packets decoded before this position may be skipped
-    int m_returnFrom = -1;   // decodeNext() returns no picture below this frame
+    bool m_canSkip = false;            // the codec skips pictures nothing refers to (H.264)
+    int m_skipBelow = -1;              // packets decoded before this position may be skipped
+    int m_returnFrom = -1;             // decodeNext() returns no picture below this frame
     quint64 m_pictures = 0;
 };
 
