@@ -52,15 +52,19 @@ TEST(PlayerPrefetch, WhatIsShownIsAlwaysTheFrameAskedFor) {
     ASSERT_TRUE(stepTo(59));
     EXPECT_GT(player.frameCache().counters().hits, hits);
     EXPECT_EQ(shownNumber(player), 59);
-    // A held "<" across a group boundary, a held ">" back, with and without idle time, and jumps.
+    // A held "<" across a group boundary, a held ">" back, with and without idle time, and jumps,
+    // each followed at once by a step back (its picture is still held from the jump's decode).
     std::vector<int> path;
     for (int n = 58; n >= 25; --n)
         path.push_back(n);
     for (int n = 26; n <= 40; ++n)
         path.push_back(n);
     std::mt19937 rng(3);
-    for (int i = 0; i < 12; ++i)
-        path.push_back(std::uniform_int_distribution<int>(0, 119)(rng));
+    for (int i = 0; i < 12; ++i) {
+        const int to = std::uniform_int_distribution<int>(1, 119)(rng);
+        path.push_back(to);
+        path.push_back(to - 1);
+    }
     int i = 0;
     for (int n : path) {
         ASSERT_TRUE(stepTo(n)) << n;

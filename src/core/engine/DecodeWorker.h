@@ -5,7 +5,10 @@
 // worker decodes, into the frame cache it shares with the user-interface thread, the frames the
 // next steps in either direction need (PrefetchPlan), including the end of the previous group
 // of pictures when the shown frame is at or near a key frame. Prefetching goes one picture at a
-// time between requests, so any request is served after at most one more picture.
+// time between requests, so any request is served after at most one more picture. On the way to
+// a frame, the pictures no other picture refers to are passed over where the codec allows it
+// (FrameDecoder::seekToKeyFor), and those kept are held as the decoder gave them until the frame
+// asked for is shown, then converted by the idle worker, nearest first.
 #include "core/engine/FrameCache.h"
 #include "core/engine/FrameDecoder.h"
 #include "core/engine/PrefetchPlan.h"
