@@ -266,21 +266,22 @@ void DecodeWorker::prefetchStep() {
                                    [this](int i) { return m_cache->contains(i); });
     if (target < 0)
         return;
-    if (target != m_prefetchTarget || !m_decoder.canContinueTo(target)) {
-        if (!m_decoder.canContinueTo(target) && ++m_prefetchSeeks > kMaxPrefetchSeeks)
+    const bool reachable = m_decoder.canContinueTo(target);
+    if (target != m_prefetchTarget || !reachable) {
+        if (!reachable && ++m_prefetchSeeks > kMaxPrefetchSeeks)
             return;
         m_decoder.headFor(target, firstWanted(target));
         m_prefetchTarget = target;
     }
     bool passed = false;
     const std::optional<int> idx = m_decoder.decodeNextOrPass(passed);
+    if (!idx && !passed) {
+        keepGap(target); // beyond the last picture: the last one stands for it
+        return;
+    }
     ++m_prefetched;
     if (passed) { // a picture on the way that is not kept
         schedulePrefetch();
-        return;
-    }
-    if (!idx) {
-        keepGap(target); // beyond the last picture: the last one stands for it
         return;
     }
     if (wanted(*idx))
