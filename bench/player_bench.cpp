@@ -158,7 +158,7 @@ struct Result {
     double decodeOne = 0; // median of one frame decoded cold: seek, decode, convert
     double paint = 0;     // median of one paint of the player's picture
     double gop = 0;       // one group of pictures from its key frame
-    Stats fwd, back, jump, idleStep, backKey100, backKey1s, held;
+    Stats fwd, back, jump, idleStep, backKey100, backKey1s, backKeyNext, backKeyOpened, held;
     double heldCores = 0; // CPU seconds per second while "<" is held
     double peak = 0;      // MiB
     double base = 0;      // resident MiB before the file was opened
@@ -222,7 +222,21 @@ Result measure(const QString& file, bool h264) {
         }
         r.paint = stats(paints).median;
     }
-    std::vector<double> fwd, back, jump, idle, key100, key1s, held;
+    std::vector<double> fwd, back, jump, idle, key100, key1s, keyNext, keyOpened, held;
+    // The first thing after opening: a jump to a key frame and, 100 ms later, a back step, before
+    // the idle worker had time for anything but the frames around it.
+    {
+        std::vector<int> later;
+        for (int k : keys)
+            if (k > 0 && k < count)
+                later.push_back(k);
+        if (!later.empty()) {
+            timedShow(player, later[later.size() / 2]);
+            QTest::qWait(kStepPauseMs);
+            keyOpened.push_back(timedShow(player, later[later.size() / 2] - 1));
+            QTest::qWait(kStepPauseMs);
+        }
+    }
     // Runs of twelve steps each way from random places.
     for (int run = 0; run < 4; ++run) {
         const int start = std::uniform_int_distribution<int>(20, count - 20)(rng);
@@ -272,6 +286,10 @@ Result measure(const QString& file, bool h264) {
         QTest::qWait(run % 2 ? 1000 : kStepPauseMs);
         (run % 2 ? key1s : key100).push_back(timedShow(player, k - 1));
         QTest::qWait(kStepPauseMs);
+        if (run % 2 == 0) { // and the step after it, paced as a held key
+            keyNext.push_back(timedShow(player, k - 2));
+            QTest::qWait(kStepPauseMs);
+        }
     }
     const int jumps = h264 ? 24 : 30;
     for (int i = 0; i < jumps; ++i) {
@@ -305,6 +323,8 @@ Result measure(const QString& file, bool h264) {
     r.idleStep = stats(idle);
     r.backKey100 = stats(key100);
     r.backKey1s = stats(key1s);
+    r.backKeyNext = stats(keyNext);
+    r.backKeyOpened = stats(keyOpened);
     r.held = stats(held);
     r.cache = player.frameCache().counters();
     r.peak = statusMiB("VmHWM");
@@ -407,7 +427,7 @@ int runPlayerBench(const QStringList& args) {
                           {"720p-h264", 1280, 720, true},
                           {"1080p-h264", 1920, 1080, true}};
     double fwdRatio = 0, backRatio = 0, jumpGopRatio = 0;
-    double idleRatio = 0, idle1080Ratio = 0, key100GopRatio = 0, key1sRatio = 0,
+    double idleRatio = 0, idle1080Ratio = 0, key100GopRatio = 0, key1sRatio = 0, key1s1080Ratio = 0,
            jumpP99GopRatio = 0, heldCores = 0;
     double peak = 0;
     quint64 hits = 0, misses = 0;
@@ -437,7 +457,9 @@ int runPlayerBench(const QStringList& args) {
                     r.backKey1s.p99, r.jump.median, r.jump.p99, r.held.median, r.held.p99,
                     r.heldCores);
         if (s.h264)
-            std::printf(" | decode 1 GOP (%d) %8.2f ms", kGop, r.gop);
+            std::printf(" | next back step after it p99 %8.2f | back from key right after "
+                        "opening %8.2f | decode 1 GOP (%d) %8.2f ms",
+                        r.backKeyNext.p99, r.backKeyOpened.median, kGop, r.gop);
         std::printf(" | peak %.0f MiB, %.0f before opening (budget %.0f MiB) | cache hits %llu "
                     "misses %llu\n",
                     r.peak, r.base, av::FrameCache::kDefaultBudget / 1048576.0,
@@ -448,8 +470,10 @@ int runPlayerBench(const QStringList& args) {
         fwdRatio = std::max(fwdRatio, r.fwd.median / r.decodeOne);
         backRatio = std::max(backRatio, r.back.median / r.decodeOne);
         idleRatio = std::max(idleRatio, r.idleStep.p99 / yard);
-        if (s.height == 1080) // the goal is set at 1080p
+        if (s.height == 1080) { // the goal is set at 1080p
             idle1080Ratio = std::max(idle1080Ratio, r.idleStep.p99 / yard);
+            key1s1080Ratio = std::max(key1s1080Ratio, r.backKey1s.p99 / yard);
+        }
         key1sRatio = std::max(key1sRatio, r.backKey1s.p99 / yard);
         peak = std::max(peak, r.peak);
         if (s.h264 && r.gop > 0) {
@@ -465,11 +489,11 @@ int runPlayerBench(const QStringList& args) {
     std::printf("RESULT player fwd_ratio=%.3f back_ratio=%.3f jump_gop_ratio=%.3f "
                 "cache_hits=%llu cache_misses=%llu idle_step_p99_ratio=%.3f "
                 "idle_step_p99_ratio_1080p=%.3f back_key_100ms_gop_ratio=%.3f "
-                "back_key_1s_ratio=%.3f jump_p99_gop_ratio=%.3f "
+                "back_key_1s_ratio=%.3f back_key_1s_ratio_1080p=%.3f jump_p99_gop_ratio=%.3f "
                 "held_back_cores=%.3f peak_mib=%.0f peak_over_budget_mib=%.0f",
                 fwdRatio, backRatio, jumpGopRatio, static_cast<unsigned long long>(hits),
                 static_cast<unsigned long long>(misses), idleRatio, idle1080Ratio, key100GopRatio,
-                key1sRatio, jumpP99GopRatio, heldCores, peak,
+                key1sRatio, key1s1080Ratio, jumpP99GopRatio, heldCores, peak,
                 peak - av::FrameCache::kDefaultBudget / 1048576.0);
     if (bf.ran)
         std::printf(" bframe_fwd_ratio=%.3f bframe_back_ratio=%.3f cold_back_gop_ratio=%.3f",

@@ -104,10 +104,10 @@ TEST(PlayerPrefetch, ARequestDoesNotWaitForPrefetching) {
         QMutexLocker lock(&mutex);
         return shownFrame;
     };
-    worker.requestOpen(1, file);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return shown() == 0; }, 20000));
     // Frame 300 is a key frame: idle there, the worker goes on to decode all of the previous
-    // group (from frame 0) to have frame 299 ready.
+    // group (from frame 0) to have frame 299 ready. Asked for with the open, before the worker
+    // had any idle time to get frame 299 on its own.
+    worker.requestOpen(1, file);
     worker.requestFrame(1, 300);
     EXPECT_TRUE(QTest::qWaitFor([&] { return shown() == 300; }, 20000));
     const quint64 before = worker.prefetched();
@@ -121,6 +121,62 @@ TEST(PlayerPrefetch, ARequestDoesNotWaitForPrefetching) {
     EXPECT_FALSE(kept299AtShow);
     EXPECT_EQ(av::readFrameNumber(picture).value_or(-1), 450);
     lock.unlock();
+    worker.stop();
+    thread.quit();
+    thread.wait();
+}
+
+// Idle, the worker decodes the picture before each key frame of a long group, so that a back
+// step from a key frame decodes nothing and still shows exactly the frame asked for.
+TEST(PlayerPrefetch, TheFrameBeforeAKeyFrameIsReadyWithoutDecoding) {
+    QTemporaryDir dir;
+    const QString file = longGopFile(dir.path(), 120, 30);
+    ASSERT_FALSE(file.isEmpty());
+    // A small cache, so that the frames before the key frames are not simply in the window.
+    QImage one(320, 240, QImage::Format_RGB32);
+    av::DecodeWorker worker(
+        std::make_shared<av::FrameCache>(static_cast<std::size_t>(one.sizeInBytes()) * 40));
+    QThread thread;
+    worker.moveToThread(&thread);
+    thread.start();
+    QMutex mutex;
+    struct Shown {
+        int frame, number;
+        quint64 decoded; // by the worker until then
+    };
+    std::vector<Shown> shown;
+    QObject::connect(
+        &worker, &av::DecodeWorker::frameReady, &worker,
+        [&](quint64, int frame, QImage p) {
+            QMutexLocker lock(&mutex);
+            shown.push_back({frame, av::readFrameNumber(p).value_or(-1), worker.decoded()});
+        },
+        Qt::DirectConnection);
+    auto idle = [&] { // nothing decoded for 300 ms
+        quint64 last = worker.decoded();
+        for (int calm = 0; calm < 6;) {
+            QThread::msleep(50);
+            const quint64 now = worker.decoded();
+            calm = now == last ? calm + 1 : 0;
+            last = now;
+        }
+        return last;
+    };
+    worker.requestOpen(1, file);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QMutexLocker(&mutex), !shown.empty(); }, 20000));
+    // From frame 0, far from the key frames 60 and 90.
+    // From frame 0, a jump to the frame before the key frame 90, and from there to the one
+    // before 60: each shown without a picture decoded (reaching it from the key frame before
+    // takes a whole group's references).
+    for (int frame : {89, 59}) {
+        const quint64 before = idle();
+        worker.requestFrame(1, frame);
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return QMutexLocker(&mutex), shown.back().frame == frame; }, 20000));
+        QMutexLocker lock(&mutex);
+        EXPECT_EQ(shown.back().number, frame);
+        EXPECT_EQ(shown.back().decoded, before) << frame;
+    }
     worker.stop();
     thread.quit();
     thread.wait();

@@ -11,6 +11,9 @@ constexpr int kMaxPrefetchSeeks = 8; // per position: a frame out of reach is no
 // Pictures held as the decoder gave them on the way to a frame, converted after it is shown: as
 // many as fit in this many bytes (eight 1080p pictures), at least eight.
 constexpr std::size_t kHeldBytes = 32u << 20;
+// The pictures before nearby key frames (KeyTails): as many as fit in this many bytes (five
+// 1080p pictures, a minute of a 250-frame group at 25 fps), at least two.
+constexpr std::size_t kTailBytes = 24u << 20;
 
 // Bytes of a picture as the decoder holds it: 4:2:0 with the decoder's padding (2 bytes a pixel
 // is an upper bound).
@@ -21,6 +24,10 @@ std::size_t decodedBytes(QSize size) {
 
 std::size_t heldLimit(QSize size) {
     return std::max<std::size_t>(8, kHeldBytes / std::max<std::size_t>(1, decodedBytes(size)));
+}
+
+std::size_t tailLimit(QSize size) {
+    return std::max<std::size_t>(2, kTailBytes / std::max<std::size_t>(1, decodedBytes(size)));
 }
 
 // What the decoder of a file holds itself, in bytes: its reference frames (up to 16 for H.264),
@@ -102,7 +109,10 @@ void DecodeWorker::process() {
         const QSize size = ok ? m_decoder.frameSize() : QSize();
         m_pictureBytes = static_cast<std::size_t>(std::max(1, size.width())) *
                          static_cast<std::size_t>(std::max(1, size.height())) * 4;
-        m_cache->setReserve(ok ? decoderBytes(m_decoder.codecName(), size) : 0);
+        m_tails.reset(ok ? m_decoder.keyFrames() : std::vector<int>(), tailLimit(size));
+        m_cache->setReserve(ok ? decoderBytes(m_decoder.codecName(), size) +
+                                     m_tails.capacity() * decodedBytes(size)
+                               : 0);
         m_heldLimit = heldLimit(size);
         m_capacity = m_cache->capacityFor(m_pictureBytes);
         emit opened(m_generation, ok, ok ? m_decoder.frameCount() : 0,
@@ -116,8 +126,8 @@ void DecodeWorker::process() {
 // is the frame prefetching aims at) and the cache would keep it.
 bool DecodeWorker::wanted(int index) const {
     const PrefetchWindow w = prefetchWindow(m_direction, m_capacity);
-    const bool inWindow =
-        (index >= m_shown - w.behind && index <= m_shown + w.ahead) || index == m_prefetchTarget;
+    const bool inWindow = (index >= m_shown - w.behind && index <= m_shown + w.ahead) ||
+                          (index == m_prefetchTarget && !m_sweeping);
     return inWindow && !m_cache->contains(index) && m_cache->worthKeeping(index, m_pictureBytes);
 }
 
@@ -145,6 +155,8 @@ void DecodeWorker::serve(int frame) {
     m_prefetchSeeks = 0;
     m_prefetchTarget = -1;
     keepHeld(n);
+    if (serveTail(n))
+        return;
     if (m_cache->contains(n)) {
         show(n);
         schedulePrefetch();
@@ -153,7 +165,9 @@ void DecodeWorker::serve(int frame) {
     m_decoder.headFor(n, firstWanted(n));
     for (;;) {
         bool passed = false;
-        const std::optional<int> idx = m_decoder.decodeNextOrPass(passed);
+        const std::optional<int> idx = decodeNext(passed);
+        if (idx)
+            offerTail(*idx);
         if (!idx && !passed) { // end of the file: the last picture there stands for the rest
             keepHeld();
             show(n);
@@ -227,6 +241,42 @@ void DecodeWorker::keep(int frame, const QImage& picture) {
     m_cache->put(m_generation, frame, picture);
 }
 
+// A back step onto the picture before a key frame, kept as the decoder gave it: converted, kept
+// in the cache and shown without decoding anything.
+bool DecodeWorker::serveTail(int frame) {
+    if (m_cache->contains(frame))
+        return false;
+    const AVFrame* tail = m_tails.find(frame);
+    const QImage picture = tail ? m_decoder.toImage(tail) : QImage();
+    if (picture.isNull())
+        return false;
+    keep(frame, picture);
+    emit frameReady(m_generation, frame, picture);
+    schedulePrefetch();
+    return true;
+}
+
+// Prefetching reached a frame whose picture is kept as a key frame's tail: converted into the
+// cache instead of decoded.
+bool DecodeWorker::keepTail(int frame) {
+    const AVFrame* tail = m_tails.find(frame);
+    if (!tail || !wanted(frame))
+        return false;
+    keep(frame, m_decoder.toImage(tail));
+    return true;
+}
+
+std::optional<int> DecodeWorker::decodeNext(bool& passed) {
+    const std::optional<int> idx = m_decoder.decodeNextOrPass(passed);
+    m_decoded = m_decoder.picturesDecoded();
+    return idx;
+}
+
+void DecodeWorker::offerTail(int index) {
+    if (m_tails.isTail(index))
+        m_tails.offer(index, m_decoder.currentFrame(), m_shown);
+}
+
 // A frame that has no picture of its own (the decoder went past it) is shown with the picture
 // before it; keeping that makes it a cache hit like any other.
 void DecodeWorker::keepGap(int frame) {
@@ -262,21 +312,35 @@ void DecodeWorker::prefetchStep() {
         schedulePrefetch();
         return;
     }
-    const int target = m_plan.next(m_shown, m_direction, m_capacity, m_decoder.frameCount() - 1,
-                                   [this](int i) { return m_cache->contains(i); });
+    int target = m_plan.next(m_shown, m_direction, m_capacity, m_decoder.frameCount() - 1,
+                             [this](int i) { return m_cache->contains(i); });
+    if (target >= 0 && keepTail(target)) {
+        schedulePrefetch();
+        return;
+    }
+    const bool sweeping = target < 0;
+    if (sweeping) // the window is ready: the picture before a nearby key frame
+        target = m_tails.next(m_shown, [this](int i) { return m_cache->contains(i); });
     if (target < 0)
         return;
     const bool reachable = m_decoder.canContinueTo(target);
-    if (target != m_prefetchTarget || !reachable) {
-        if (!reachable && ++m_prefetchSeeks > kMaxPrefetchSeeks)
+    if (target != m_prefetchTarget || sweeping != m_sweeping || !reachable) {
+        // Each tail may cost a seek of its own.
+        const int seeks = kMaxPrefetchSeeks + static_cast<int>(m_tails.capacity());
+        if (!reachable && ++m_prefetchSeeks > seeks)
             return;
-        m_decoder.headFor(target, firstWanted(target));
+        // Only the tail itself is wanted from a sweep: everything before it may be passed.
+        m_decoder.headFor(target, sweeping ? target : firstWanted(target));
         m_prefetchTarget = target;
+        m_sweeping = sweeping;
     }
     bool passed = false;
-    const std::optional<int> idx = m_decoder.decodeNextOrPass(passed);
+    const std::optional<int> idx = decodeNext(passed);
     if (!idx && !passed) {
-        keepGap(target); // beyond the last picture: the last one stands for it
+        if (sweeping)
+            m_tails.giveUp(target);
+        else
+            keepGap(target); // beyond the last picture: the last one stands for it
         return;
     }
     ++m_prefetched;
@@ -284,9 +348,12 @@ void DecodeWorker::prefetchStep() {
         schedulePrefetch();
         return;
     }
+    offerTail(*idx);
+    if (sweeping && *idx >= target && !m_tails.find(target))
+        m_tails.giveUp(target); // the decoder went past it: the frame has no picture of its own
     if (wanted(*idx))
         keep(*idx, m_decoder.currentImage());
-    if (*idx > target)
+    if (*idx > target && !sweeping)
         keepGap(target);
     schedulePrefetch();
 }

@@ -8,9 +8,12 @@
 // time between requests, so any request is served after at most one more picture. On the way to
 // a frame, the pictures no other picture refers to are passed over where the codec allows it
 // (FrameDecoder::seekToKeyFor), and those kept are held as the decoder gave them until the frame
-// asked for is shown, then converted by the idle worker, nearest first.
+// asked for is shown, then converted by the idle worker, nearest first. With nothing else to
+// do, it decodes the picture before each nearby key frame of a long group (KeyTails), so that a
+// back step from a key frame is not a whole group's decoding.
 #include "core/engine/FrameCache.h"
 #include "core/engine/FrameDecoder.h"
+#include "core/engine/KeyTails.h"
 #include "core/engine/PrefetchPlan.h"
 
 #include <QImage>
@@ -45,6 +48,9 @@ public:
     void stop() { m_stop = true; }
     // Any thread: pictures decoded by prefetching since the worker was made (benchmarks, tests).
     quint64 prefetched() const { return m_prefetched; }
+    // Any thread: pictures the decoder has given since the worker was made, for requests and
+    // prefetching alike (tests).
+    quint64 decoded() const { return m_decoded; }
     // The way a player moves from frame `from` to frame `to`: +1 or -1 for a step (a held arrow
     // key may skip a frame or two), 0 for a jump.
     static int stepDirection(int from, int to);
@@ -70,6 +76,10 @@ private:
     void schedulePrefetch();
     void show(int frame);
     void keepGap(int frame);
+    bool serveTail(int frame);
+    bool keepTail(int frame);
+    void offerTail(int index);
+    std::optional<int> decodeNext(bool& passed);
     void keep(int frame, const QImage& picture);
     void hold(int index);
     void keepHeldAt(std::deque<std::pair<int, FramePtr>>::iterator it);
@@ -85,6 +95,7 @@ private:
     bool m_posted = false;
     std::atomic<bool> m_stop{false};
     std::atomic<quint64> m_prefetched{0};
+    std::atomic<quint64> m_decoded{0};
     int m_asked = -1; // the last position asked for, under m_mutex
 
     const std::shared_ptr<FrameCache> m_cache;
@@ -102,6 +113,8 @@ private:
     PrefetchPlan m_plan;
     std::deque<std::pair<int, FramePtr>> m_held; // pictures on the way to the frame asked for
     std::size_t m_heldLimit = 8;
+    KeyTails m_tails;
+    bool m_sweeping = false; // m_prefetchTarget is a key frame's tail, not a frame of the window
 };
 
 } // namespace av

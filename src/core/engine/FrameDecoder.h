@@ -40,6 +40,8 @@ public:
 
     // The key frame at or before frame n (0 when there is none).
     int keyFrameAtOrBefore(int n) const;
+    // All key frames, ascending (frame 0 among them).
+    const std::vector<int>& keyFrames() const { return m_keys; }
     // True when frame n is reached by decoding on from the current decoder position, without a
     // seek costing more than that.
     bool canContinueTo(int n) const;
