@@ -127,7 +127,8 @@ TEST(PlayerPrefetch, ARequestDoesNotWaitForPrefetching) {
 }
 
 // Idle, the worker decodes the picture before each key frame of a long group, so that a back
-// step from a key frame decodes nothing and still shows exactly the frame asked for.
+// step from a key frame decodes nothing and still shows exactly the frame asked for; only while
+// allowed (the player is seen).
 TEST(PlayerPrefetch, TheFrameBeforeAKeyFrameIsReadyWithoutDecoding) {
     QTemporaryDir dir;
     const QString file = longGopFile(dir.path(), 120, 30);
@@ -162,21 +163,27 @@ TEST(PlayerPrefetch, TheFrameBeforeAKeyFrameIsReadyWithoutDecoding) {
         }
         return last;
     };
-    worker.requestOpen(1, file);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return QMutexLocker(&mutex), !shown.empty(); }, 20000));
-    // From frame 0, far from the key frames 60 and 90.
-    // From frame 0, a jump to the frame before the key frame 90, and from there to the one
-    // before 60: each shown without a picture decoded (reaching it from the key frame before
-    // takes a whole group's references).
-    for (int frame : {89, 59}) {
+    auto jump = [&](int frame) { // the pictures decoded to show it
         const quint64 before = idle();
         worker.requestFrame(1, frame);
-        ASSERT_TRUE(QTest::qWaitFor(
-            [&] { return QMutexLocker(&mutex), shown.back().frame == frame; }, 20000));
+        if (!QTest::qWaitFor([&] { return QMutexLocker(&mutex), shown.back().frame == frame; },
+                             20000))
+            return quint64(999);
         QMutexLocker lock(&mutex);
         EXPECT_EQ(shown.back().number, frame);
-        EXPECT_EQ(shown.back().decoded, before) << frame;
-    }
+        return shown.back().decoded - before;
+    };
+    // Not allowed (a hidden player): the frame before the key frame 30 is decoded when asked.
+    worker.allowKeyTails(false);
+    worker.requestOpen(1, file);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QMutexLocker(&mutex), !shown.empty(); }, 20000));
+    EXPECT_GT(jump(29), 0u);
+    // Allowed: from there a jump to the frame before the key frame 90, and from there to the one
+    // before 60, each shown without a picture decoded (reaching it from the key frame before
+    // takes a whole group's references).
+    worker.allowKeyTails(true);
+    EXPECT_EQ(jump(89), 0u);
+    EXPECT_EQ(jump(59), 0u);
     worker.stop();
     thread.quit();
     thread.wait();

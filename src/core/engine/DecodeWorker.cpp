@@ -78,6 +78,12 @@ void DecodeWorker::requestFrame(quint64 generation, int frame) {
     post();
 }
 
+void DecodeWorker::allowKeyTails(bool allowed) {
+    if (m_tailsAllowed.exchange(allowed) == allowed || !allowed)
+        return;
+    QMetaObject::invokeMethod(this, &DecodeWorker::schedulePrefetch, Qt::QueuedConnection);
+}
+
 std::optional<int> DecodeWorker::pendingFrame() {
     QMutexLocker lock(&m_mutex);
     if (m_pending.open || m_pending.frame < 0)
@@ -319,7 +325,7 @@ void DecodeWorker::prefetchStep() {
         return;
     }
     const bool sweeping = target < 0;
-    if (sweeping) // the window is ready: the picture before a nearby key frame
+    if (sweeping && m_tailsAllowed) // the window is ready: the picture before a nearby key frame
         target = m_tails.next(m_shown, [this](int i) { return m_cache->contains(i); });
     if (target < 0)
         return;

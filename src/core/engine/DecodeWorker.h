@@ -44,6 +44,10 @@ public:
     // Any thread. Frame positions beyond the file are clamped to it. The cache keeps its
     // pictures around `frame` from now on.
     void requestFrame(quint64 generation, int frame);
+    // Any thread. Decoding the pictures before key frames away from the shown one is for an
+    // operator who sees the player: a hidden player (the operator recording the next run) leaves
+    // the machine to the recording. Allowed when the worker is made.
+    void allowKeyTails(bool allowed);
     // Any thread: abandons work at the next frame, before the thread is stopped.
     void stop() { m_stop = true; }
     // Any thread: pictures decoded by prefetching since the worker was made (benchmarks, tests).
@@ -94,6 +98,7 @@ private:
     Pending m_pending;
     bool m_posted = false;
     std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_tailsAllowed{true};
     std::atomic<quint64> m_prefetched{0};
     std::atomic<quint64> m_decoded{0};
     int m_asked = -1; // the last position asked for, under m_mutex

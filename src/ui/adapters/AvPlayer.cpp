@@ -143,6 +143,7 @@ AvPlayer::AvPlayer(QWidget* parent) : QWidget(parent) {
     m_cache = std::make_shared<FrameCache>();
     m_worker = std::make_unique<DecodeWorker>(m_cache);
     m_worker->moveToThread(&m_thread);
+    m_worker->allowKeyTails(false); // until the player is seen
     connect(m_worker.get(), &DecodeWorker::opened, this, &AvPlayer::onOpened);
     connect(m_worker.get(), &DecodeWorker::frameReady, this, &AvPlayer::onFrameReady);
     m_thread.setObjectName(QStringLiteral("PlayerDecode"));
@@ -562,6 +563,18 @@ void AvPlayer::emitKey(QKeyEvent* event) {
 }
 
 // The player acts on no key itself: it reports each one and lets it travel on to the screen.
+// Only a player the operator sees decodes ahead of steps far from its position; hidden (the
+// operator went to record the next run) it leaves the machine to the recording.
+void AvPlayer::showEvent(QShowEvent* event) {
+    m_worker->allowKeyTails(true);
+    QWidget::showEvent(event);
+}
+
+void AvPlayer::hideEvent(QHideEvent* event) {
+    m_worker->allowKeyTails(false);
+    QWidget::hideEvent(event);
+}
+
 void AvPlayer::keyPressEvent(QKeyEvent* event) {
     emitKey(event);
     event->ignore();

@@ -78,6 +78,8 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void onOpened(quint64 generation, bool ok, int frameCount, int rateNum, int rateDen,
