@@ -49,13 +49,26 @@ TEST(KeyTails, NearestLongGroupsFirstWithinTheRoom) {
                   c.expected)
             << c.what;
     }
+    // The room is shared out: one picture before each of the nearest key frames, more before
+    // each when it holds one for all of them, never more than kMaxDepth.
+    struct Room {
+        std::size_t limit;
+        int depth;
+        std::size_t capacity;
+    };
+    for (const Room& r : {Room{0, 0, 0}, Room{2, 1, 2}, Room{3, 1, 3}, Room{8, 2, 8},
+                          Room{40, av::KeyTails::kMaxDepth, 4 * av::KeyTails::kMaxDepth}}) {
+        av::KeyTails tails;
+        tails.reset(keys, r.limit);
+        EXPECT_EQ(tails.depth(), r.depth) << r.limit;
+        EXPECT_EQ(tails.capacity(), r.capacity) << r.limit;
+    }
     av::KeyTails none;
     none.reset(keys, 0);
     EXPECT_EQ(none.next(500, [](int) { return false; }), -1) << "no room, nothing to do";
-    EXPECT_EQ(none.capacity(), 0u);
     av::KeyTails intra;
     intra.reset({0, 1, 2, 3, 4}, 5);
-    EXPECT_EQ(intra.capacity(), 0u) << "every frame a key: no tails";
+    EXPECT_EQ(intra.capacity(), 0u) << "every frame a key: nothing before them to keep";
 }
 
 TEST(KeyTails, KeepsTheNearestAndDropsTheFarthestAsTheOperatorMoves) {
@@ -85,6 +98,13 @@ TEST(KeyTails, KeepsTheNearestAndDropsTheFarthestAsTheOperatorMoves) {
     // The kept picture is the one offered, shared with the decoder's.
     ASSERT_NE(tails.find(999), nullptr);
     EXPECT_EQ(tails.find(999)->data[0], f->data[0]);
+    // Room for two before each key frame: the two last before the nearest are kept, not three.
+    av::KeyTails deeper;
+    deeper.reset(keys, 8);
+    ASSERT_EQ(deeper.depth(), 2);
+    for (int frame : {497, 498, 499, 749, 750})
+        deeper.offer(frame, f.get(), 300);
+    EXPECT_EQ(keptOf(deeper, {497, 498, 499, 749, 750}), (std::set<int>{498, 499, 749}));
 }
 
 } // namespace

@@ -11,9 +11,10 @@ constexpr int kMaxPrefetchSeeks = 8; // per position: a frame out of reach is no
 // Pictures held as the decoder gave them on the way to a frame, converted after it is shown: as
 // many as fit in this many bytes (eight 1080p pictures), at least eight.
 constexpr std::size_t kHeldBytes = 32u << 20;
-// The pictures before nearby key frames (KeyTails): as many as fit in this many bytes (five
-// 1080p pictures, a minute of a 250-frame group at 25 fps), at least two.
-constexpr std::size_t kTailBytes = 24u << 20;
+// The pictures before nearby key frames (KeyTails): as many as fit in this many bytes (ten
+// 1080p pictures: one before each key frame of a run of two minutes with 250-frame groups at
+// 25 fps, or three before each of a 40 s run), at least two.
+constexpr std::size_t kTailBytes = 40u << 20;
 
 // Bytes of a picture as the decoder holds it: 4:2:0 with the decoder's padding (2 bytes a pixel
 // is an upper bound).
@@ -335,8 +336,10 @@ void DecodeWorker::prefetchStep() {
         const int seeks = kMaxPrefetchSeeks + static_cast<int>(m_tails.capacity());
         if (!reachable && ++m_prefetchSeeks > seeks)
             return;
-        // Only the tail itself is wanted from a sweep: everything before it may be passed.
-        m_decoder.headFor(target, sweeping ? target : firstWanted(target));
+        // Only the pictures kept before the key frame are wanted from a sweep: everything
+        // before them may be passed.
+        m_decoder.headFor(target, sweeping ? std::max(0, target - m_tails.depth() + 1)
+                                           : firstWanted(target));
         m_prefetchTarget = target;
         m_sweeping = sweeping;
     }
