@@ -107,6 +107,7 @@ void DecodeWorker::process() {
     if (p.open) {
         m_generation = p.generation;
         m_held.clear();
+        m_tails.reset({}, 0); // the old file's pictures go before the new file is opened
         m_shown = -1;
         m_direction = 0;
         m_plan.reset();

@@ -9,8 +9,8 @@
 // a frame, the pictures no other picture refers to are passed over where the codec allows it
 // (FrameDecoder::seekToKeyFor), and those kept are held as the decoder gave them until the frame
 // asked for is shown, then converted by the idle worker, nearest first. With nothing else to
-// do, it decodes the picture before each nearby key frame of a long group (KeyTails), so that a
-// back step from a key frame is not a whole group's decoding.
+// do, and while allowed, it decodes the last pictures before each nearby key frame of a long
+// group (KeyTails), so that a back step from a key frame is not a whole group's decoding.
 #include "core/engine/FrameCache.h"
 #include "core/engine/FrameDecoder.h"
 #include "core/engine/KeyTails.h"
