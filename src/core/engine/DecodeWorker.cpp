@@ -270,7 +270,10 @@ bool DecodeWorker::keepTail(int frame) {
     const AVFrame* tail = m_tails.find(frame);
     if (!tail || !wanted(frame))
         return false;
-    keep(frame, m_decoder.toImage(tail));
+    const QImage picture = m_decoder.toImage(tail);
+    if (picture.isNull())
+        return false; // decoded as any other frame
+    keep(frame, picture);
     return true;
 }
 
