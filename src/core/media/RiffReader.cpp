@@ -84,6 +84,30 @@ bool FileSource::fill(std::uint64_t offset, std::size_t length) {
     return true;
 }
 
+// Far apart, the headers of a movie list come at a steady pace: video chunks of one size with
+// their sound chunks, in a pattern that repeats every few frames. Cold, each small read waits for
+// the disk on its own. So at each such read the header kAhead reads further on is guessed (as
+// far on as the last kAhead reads went, which is exact for any pattern that repeats within
+// them), and its page asked for ahead of time: the disk then fetches many at once. A wrong
+// guess costs a page read for nothing, never a wrong byte: every header is still read for real.
+void FileSource::readAhead(std::uint64_t offset) {
+    constexpr std::size_t kRing = kAhead + 1;
+    constexpr std::uint64_t kSlack = 4096; // each side of a guess
+    const std::uint64_t last = m_misses[(m_missCount + kRing - 1) % kRing];
+    if (m_missCount > 0 && (offset <= last || offset - last < kNear))
+        m_missCount = 0; // not a walk over far-apart headers: start again
+    m_misses[m_missCount % kRing] = offset;
+    ++m_missCount;
+    if (m_missCount < kRing)
+        return;
+    const std::uint64_t span = offset - m_misses[m_missCount % kRing]; // the last kAhead reads
+    if (span > m_size - std::min(m_size, offset))
+        return; // beyond the end of the file
+    const std::uint64_t guess = offset + span;
+    ::posix_fadvise(m_fd, static_cast<off_t>(guess - std::min(guess, kSlack)),
+                    static_cast<off_t>(kBlock + 2 * kSlack), POSIX_FADV_WILLNEED);
+}
+
 bool FileSource::readAt(std::uint64_t offset, void* dst, std::size_t n) {
     if (m_fd < 0 || offset > m_size || n > m_size - offset)
         return false;
@@ -101,6 +125,8 @@ bool FileSource::readAt(std::uint64_t offset, void* dst, std::size_t n) {
             m_cacheLength > 0 && offset >= cacheEnd ? offset - cacheEnd : kNear;
         const bool dense = gap < kNear && m_lastGap < kNear;
         m_lastGap = gap;
+        if (!dense)
+            readAhead(offset);
         if (!fill(offset, dense ? kLargeBlock : kBlock))
             return false;
     }

@@ -57,7 +57,8 @@ private:
 // small chunk headers of a movie list costs one system call per block, not one per header.
 // While the headers lie close together (small chunks), a block is filled with one large read,
 // so such a walk reads the file in big sequential pieces; while they lie far apart (big video
-// chunks), each header costs one small read and the movie data in between is not read.
+// chunks), each header costs one small read and the movie data in between is not read, and the
+// pages of the headers further on are asked for ahead of time (see readAhead).
 class FileSource : public ByteSource {
 public:
     FileSource() = default;
@@ -78,9 +79,14 @@ private:
     static constexpr std::size_t kLargeBlock = std::size_t{1} << 20;
     static constexpr std::uint64_t kNear = 16384; // gap after the cached block that counts as dense
     bool fill(std::uint64_t offset, std::size_t length);
+    void readAhead(std::uint64_t offset);
     int m_fd = -1;
     std::uint64_t m_reads = 0;
     std::uint64_t m_lastGap = kNear; // of the last miss past the cached block
+    // Headers far apart: the offsets of the last misses (a ring), for guessing the next ones.
+    static constexpr std::size_t kAhead = 64;
+    std::uint64_t m_misses[kAhead + 1] = {};
+    std::size_t m_missCount = 0;
     std::uint64_t m_size = 0;
     std::unique_ptr<unsigned char[]> m_cache;
     std::uint64_t m_cacheOffset = 0;
