@@ -2,6 +2,8 @@
 // on disk) and a RIFF 'AVIX' extension after it, with a super index in the stream header list
 // and standard indexes ('ix00') in each movie list.
 #include "AviTestBuilder.h"
+#include "core/media/AviInfo.h"
+#include "core/media/RiffReader.h"
 #include "core/media/mmInfo.h"
 
 #include <QTemporaryDir>
@@ -23,6 +25,10 @@ struct OpenDmlFile {
     int nonKeyFrame = -1;        // frame number flagged as not a key frame in its 'ix00'
     bool finished = true;        // false: cut off while writing the extension RIFF
     bool oldIndex = false;       // an 'idx1' of the first RIFF's frames, as ffmpeg writes one
+    // Cut off: the super index names the first RIFF's standard index, and an entry for the RIFF
+    // still open that points nowhere, as ffmpeg leaves them.
+    bool closedIndex = false;
+    std::string closedIndexId = "00dc"; // the stream the first standard index says it is of
     std::uint64_t padding = kGiB + 4096;
 
     std::string frames(int count) const {
@@ -33,9 +39,10 @@ struct OpenDmlFile {
     }
 
     // Standard index of `count` frames starting at frame `first`, data at `base`.
-    std::string standardIndex(int first, int count, std::uint64_t base) const {
+    std::string standardIndex(int first, int count, std::uint64_t base,
+                              const std::string& id = "00dc") const {
         std::string body = u16(2) + std::string(1, '\0') + std::string(1, '\x01') +
-                           u32(static_cast<std::uint32_t>(count)) + "00dc" + u64(base) + u32(0);
+                           u32(static_cast<std::uint32_t>(count)) + id + u64(base) + u32(0);
         for (int i = 0; i < count; ++i) {
             const std::uint32_t size = 12u | (first + i == nonKeyFrame ? 0x80000000u : 0u);
             body += u32(static_cast<std::uint32_t>(8 + i * 20)) + u32(size);
@@ -54,10 +61,11 @@ struct OpenDmlFile {
         avi.streams[0].rate = 30000;
         avi.dmlhTotal = dmlhTotal;
         // Super index: header, then one entry per standard index (offset, size, duration).
-        const std::uint32_t entries = finished ? 2 : 0;
+        const std::uint32_t entries = finished || closedIndex ? 2 : 0;
+        const bool first = finished || closedIndex;
         std::string indx =
             u16(4) + std::string(2, '\0') + u32(entries) + "00dc" + u32(0) + u32(0) + u32(0);
-        indx += u64(finished ? ix1 : 0) + u32(finished ? ix1Size : 0) + u32(3);
+        indx += u64(first ? ix1 : 0) + u32(first ? ix1Size : 0) + u32(3);
         indx += u64(finished ? ix2 : 0) + u32(finished ? ix2Size : 0) + u32(2);
         avi.streams[0].extra = chunk("indx", indx);
         return avi.hdrl();
@@ -89,7 +97,7 @@ struct OpenDmlFile {
         std::string head = "RIFF" + u32(static_cast<std::uint32_t>(riff1Size)) + "AVI " +
                            hdrl(ix1, ix2, ixSize1, ixSize2) + "LIST" +
                            u32(static_cast<std::uint32_t>(movi1Size)) + "movi" + firstFrames +
-                           standardIndex(0, framesFirst, movi1 + 12) + "JUNK" +
+                           standardIndex(0, framesFirst, movi1 + 12, closedIndexId) + "JUNK" +
                            u32(static_cast<std::uint32_t>(padding));
         std::string tail = idx1;
         if (finished) {
@@ -162,6 +170,58 @@ TEST_F(AviOpenDmlTest, CutOffInTheExtensionCountsFramesOfBothParts) {
     EXPECT_EQ(AviLength(path, dialogs), 5u);
     EXPECT_FALSE(AviHasIndex(path, dialogs));
     EXPECT_TRUE(dialogs.boxes.empty());
+}
+
+// Reads of a file, with the offsets they were made at.
+class WatchedFile : public ByteSource {
+public:
+    explicit WatchedFile(FileSource& file) : m_file(file) {}
+    std::uint64_t size() const override { return m_file.size(); }
+    bool readAt(std::uint64_t offset, void* dst, std::size_t n) override {
+        offsets.push_back(offset);
+        return m_file.readAt(offset, dst, n);
+    }
+    std::vector<std::uint64_t> offsets;
+
+private:
+    FileSource& m_file;
+};
+
+// A recording cut off in a later RIFF: the RIFFs it closed are counted from their standard
+// indexes, without walking their chunks; an index that does not fit leaves them to the walk.
+// Either way the count is the same.
+TEST_F(AviOpenDmlTest, CutOffCountsClosedRiffsFromTheirIndexes) {
+    struct Case {
+        const char* what;
+        std::string id;
+        bool walksFirstRiff;
+    };
+    for (const Case& c : {Case{"index of the video stream", "00dc", false},
+                          Case{"index of another stream", "01wb", true},
+                          Case{"index of the stream's '00db' chunks", "00db", false}}) {
+        OpenDmlFile file;
+        file.finished = false;
+        file.dmlhTotal = 0;
+        file.strhLength = 0;
+        file.avihTotal = 0;
+        file.closedIndex = true;
+        file.closedIndexId = c.id;
+        const QString path = make(file);
+        ASSERT_FALSE(path.isEmpty());
+        FileSource source;
+        ASSERT_EQ(source.open(path), 0);
+        WatchedFile watched(source);
+        AviFileInfo info;
+        ASSERT_EQ(parseAviInfo(watched, false, info), AviReadStatus::Ok) << c.what;
+        EXPECT_EQ(info.dwLength, 5u) << c.what;
+        EXPECT_FALSE(info.dwFlags & kAviHasIndex) << c.what;
+        // The first RIFF's three frame chunks follow its movie list's header.
+        const std::uint64_t frames = 12 + file.hdrl(0, 0, 0, 0).size() + 12;
+        const bool walked =
+            std::any_of(watched.offsets.begin(), watched.offsets.end(),
+                        [&](std::uint64_t o) { return o >= frames && o < frames + 60; });
+        EXPECT_EQ(walked, c.walksFirstRiff) << c.what;
+    }
 }
 
 TEST_F(AviOpenDmlTest, ATruncatedCopyLosesItsIndexAndCountsWhatIsLeft) {

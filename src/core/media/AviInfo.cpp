@@ -280,11 +280,15 @@ struct ChunkCount {
 };
 
 // Number of complete video chunks of stream `number` in the movie lists, reading chunk
-// headers only and at most about `budget` of them.
-ChunkCount countVideoChunks(ByteSource& src, const Headers& h, int number, int budget) {
+// headers only and at most about `budget` of them. Lists marked in `skip` are not walked.
+ChunkCount countVideoChunks(ByteSource& src, const Headers& h, int number, int budget,
+                            const std::vector<bool>& skip) {
     std::uint64_t frames = 0;
     bool capped = false;
-    for (const Range& movi : h.movi) {
+    for (std::size_t i = 0; i < h.movi.size(); ++i) {
+        const Range& movi = h.movi[i];
+        if (i < skip.size() && skip[i])
+            continue;
         if (budget <= 0) {
             capped = true;
             break;
@@ -348,6 +352,50 @@ bool superIndexComplete(ByteSource& src, const SuperIndex& si) {
             return complete;
         });
     return read && complete;
+}
+
+// The video frames of the movie lists that a standard index of the stream covers: an OpenDML
+// writer closes each RIFF with an 'ix##' chunk holding one entry per video chunk of its movie
+// list, and names it in the super index. A recording cut off in a later RIFF has them for the
+// RIFFs it closed (the super index entry of the RIFF still open points nowhere), so only the
+// rest need their chunks counted. `covered` marks the lists counted here. Nothing is counted
+// (all lists left to the walk) when any index found does not fit: a header of the wrong kind or
+// stream, more entries than its size holds, or two indexes for one list.
+std::uint64_t indexedFrames(ByteSource& src, const Headers& h, const SuperIndex& si, int number,
+                            std::vector<bool>& covered) {
+    covered.assign(h.movi.size(), false);
+    std::uint64_t frames = 0;
+    bool fits = true;
+    forEachEntry(src, si.entriesOffset, si.entries, 16, [&](const unsigned char* e) {
+        const std::uint64_t offset = le64(e);
+        const std::uint32_t size = le32(e + 8);
+        if (offset == 0 || offset > src.size() || size > src.size() - offset)
+            return true; // the RIFF still open when the recording stopped
+        // 'ix##', size, wLongsPerEntry 2, sub-type, type 1 (index of chunks), nEntriesInUse,
+        // dwChunkId, qwBaseOffset, reserved; then the first entry's offset and size.
+        unsigned char head[40] = {};
+        const std::uint32_t n = src.readAt(offset, head, sizeof head) ? le32(head + 12) : 0;
+        const std::uint32_t body = le32(head + 4);
+        fits = n > 0 && (le32(head) & 0xFFFFu) == ('i' | 'x' << 8) && le16(head + 8) == 2 &&
+               head[11] == 0x01 && isVideoChunk(le32(head + 16), number) && body >= 24 &&
+               n <= (body - 24) / 8 && body <= size;
+        const std::uint64_t first = le64(head + 20) + le32(head + 32);
+        std::size_t list = 0;
+        while (fits && list < h.movi.size() &&
+               !(first >= h.movi[list].begin && first < h.movi[list].end))
+            ++list;
+        fits = fits && list < h.movi.size() && !covered[list];
+        if (fits) {
+            covered[list] = true;
+            frames += n;
+        }
+        return fits;
+    });
+    if (!fits) {
+        covered.assign(h.movi.size(), false);
+        return 0;
+    }
+    return frames;
 }
 
 enum class KeyFrames { Unknown, All, NotAll };
@@ -489,9 +537,14 @@ AviReadStatus parseAviInfo(ByteSource& src, bool writable, AviFileInfo& info,
     // its chunks are the truth. A capped count is only a lower bound and does not replace a
     // header count.
     if (video != nullptr && (length == 0 || (h.unfinished && !indexPresent))) {
-        const ChunkCount counted = countVideoChunks(src, h, videoNumber, limits.maxCountedChunks);
+        std::vector<bool> covered;
+        const std::uint64_t indexed =
+            h.unfinished ? indexedFrames(src, h, video->superIndex, videoNumber, covered) : 0;
+        const ChunkCount counted =
+            countVideoChunks(src, h, videoNumber, limits.maxCountedChunks, covered);
         if (length == 0 || !counted.capped)
-            length = counted.frames;
+            length = static_cast<std::uint32_t>(
+                std::min<std::uint64_t>(indexed + counted.frames, 0xFFFFFFFFu));
     }
     out.dwLength = length;
 
