@@ -175,7 +175,7 @@ void DecodeWorker::serve(int frame) {
         bool passed = false;
         const std::optional<int> idx = decodeNext(passed);
         if (idx)
-            offerTail(*idx);
+            m_tails.offer(*idx, m_decoder.currentFrame(), m_shown);
         if (!idx && !passed) { // end of the file: the last picture there stands for the rest
             keepHeld();
             show(n);
@@ -249,43 +249,31 @@ void DecodeWorker::keep(int frame, const QImage& picture) {
     m_cache->put(m_generation, frame, picture);
 }
 
-// A back step onto the picture before a key frame, kept as the decoder gave it: converted, kept
-// in the cache and shown without decoding anything.
+// A back step onto a picture kept before a key frame: converted, kept in the cache and shown
+// without decoding anything.
 bool DecodeWorker::serveTail(int frame) {
-    if (m_cache->contains(frame))
-        return false;
-    const AVFrame* tail = m_tails.find(frame);
-    const QImage picture = tail ? m_decoder.toImage(tail) : QImage();
+    const QImage picture = m_cache->contains(frame) ? QImage() : keepTail(frame);
     if (picture.isNull())
         return false;
-    keep(frame, picture);
     emit frameReady(m_generation, frame, picture);
     schedulePrefetch();
     return true;
 }
 
-// Prefetching reached a frame whose picture is kept as a key frame's tail: converted into the
-// cache instead of decoded.
-bool DecodeWorker::keepTail(int frame) {
+// The picture of `frame` kept before a key frame, converted and kept in the cache; null when
+// there is none (or it cannot be converted: the frame is then decoded as any other).
+QImage DecodeWorker::keepTail(int frame) {
     const AVFrame* tail = m_tails.find(frame);
-    if (!tail || !wanted(frame))
-        return false;
-    const QImage picture = m_decoder.toImage(tail);
-    if (picture.isNull())
-        return false; // decoded as any other frame
-    keep(frame, picture);
-    return true;
+    const QImage picture = tail ? m_decoder.toImage(tail) : QImage();
+    if (!picture.isNull())
+        keep(frame, picture);
+    return picture;
 }
 
 std::optional<int> DecodeWorker::decodeNext(bool& passed) {
     const std::optional<int> idx = m_decoder.decodeNextOrPass(passed);
     m_decoded = m_decoder.picturesDecoded();
     return idx;
-}
-
-void DecodeWorker::offerTail(int index) {
-    if (m_tails.isTail(index))
-        m_tails.offer(index, m_decoder.currentFrame(), m_shown);
 }
 
 // A frame that has no picture of its own (the decoder went past it) is shown with the picture
@@ -325,7 +313,7 @@ void DecodeWorker::prefetchStep() {
     }
     int target = m_plan.next(m_shown, m_direction, m_capacity, m_decoder.frameCount() - 1,
                              [this](int i) { return m_cache->contains(i); });
-    if (target >= 0 && keepTail(target)) {
+    if (target >= 0 && wanted(target) && !keepTail(target).isNull()) {
         schedulePrefetch();
         return;
     }
@@ -361,7 +349,7 @@ void DecodeWorker::prefetchStep() {
         schedulePrefetch();
         return;
     }
-    offerTail(*idx);
+    m_tails.offer(*idx, m_decoder.currentFrame(), m_shown);
     if (sweeping && *idx >= target && !m_tails.find(target))
         m_tails.giveUp(target); // the decoder went past it: the frame has no picture of its own
     if (wanted(*idx))

@@ -81,8 +81,7 @@ private:
     void show(int frame);
     void keepGap(int frame);
     bool serveTail(int frame);
-    bool keepTail(int frame);
-    void offerTail(int index);
+    QImage keepTail(int frame);
     std::optional<int> decodeNext(bool& passed);
     void keep(int frame, const QImage& picture);
     void hold(int index);

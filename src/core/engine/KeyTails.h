@@ -41,7 +41,6 @@ public:
     const AVFrame* find(int frame) const;
     // The frame before a key frame could not be decoded; it is not tried again for this file.
     void giveUp(int frame) { m_givenUp.insert(frame); }
-    std::size_t size() const { return m_kept.size(); }
     // The most pictures it will keep for this file.
     std::size_t capacity() const;
 

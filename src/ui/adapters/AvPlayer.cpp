@@ -562,7 +562,6 @@ void AvPlayer::emitKey(QKeyEvent* event) {
     emit PlayerKey(vk, shift);
 }
 
-// The player acts on no key itself: it reports each one and lets it travel on to the screen.
 // Only a player the operator sees decodes ahead of steps far from its position; hidden (the
 // operator went to record the next run) it leaves the machine to the recording.
 void AvPlayer::showEvent(QShowEvent* event) {
@@ -575,6 +574,7 @@ void AvPlayer::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
 }
 
+// The player acts on no key itself: it reports each one and lets it travel on to the screen.
 void AvPlayer::keyPressEvent(QKeyEvent* event) {
     emitKey(event);
     event->ignore();
