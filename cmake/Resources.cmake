@@ -24,11 +24,10 @@ if(TARGET skivane)
 endif()
 
 install(TARGETS skivane RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-foreach(tool skivane-info skivane-bench)
-    if(TARGET ${tool})
-        install(TARGETS ${tool} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-    endif()
-endforeach()
+# skivane-bench stays in the build tree: operators have no use for it.
+if(TARGET skivane-info)
+    install(TARGETS skivane-info RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
 install(FILES ${SKV_RESOURCES} DESTINATION ${CMAKE_INSTALL_DATADIR}/skivane)
 if(EXISTS ${PROJECT_SOURCE_DIR}/resources/skivane.desktop)
     install(FILES ${PROJECT_SOURCE_DIR}/resources/skivane.desktop
