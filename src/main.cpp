@@ -1,10 +1,8 @@
 // Entry point: picks the real implementations, wires them into the screens and starts on the
 // Setup screen.
 //
-// Command line (for operators and scripts; a normal start takes no arguments):
-//   skivane --app-folder   prints the application folder this program uses (filling it with the
-//                          shipped sounds and manual as a normal start does) and ends.
-//   skivane --help         prints this list and ends.
+// Command line (for operators and scripts; a normal start takes no arguments): see
+// core/app/SkivaneOptions.h (--app-folder, --help, --version, Qt's own options).
 //
 // Start-up probe, used by `skivane-bench startup` (never set it for a real event): with the
 // environment variable SKIVANE_STARTUP_PROBE=1 every message box is answered with its default
@@ -15,6 +13,7 @@
 // valid video folder would otherwise wait for a person).
 #include "core/app/AppFolder.h"
 #include "core/app/DesignFont.h"
+#include "core/app/SkivaneOptions.h"
 #include "core/ports/Services.h"
 #include "ui/adapters/AvCaptureControl.h"
 #include "ui/adapters/AvPlayer.h"
@@ -33,6 +32,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <memory>
+#include <optional>
 #include <unistd.h>
 
 namespace {
@@ -137,35 +137,14 @@ private:
     bool m_done = false;
 };
 
-const char* const kUsage = "usage: skivane [--app-folder | --help | Qt options]\n"
-                           "  (no argument)  starts the program on the Setup screen\n"
-                           "  --app-folder   prints the application folder (skier list, sounds,\n"
-                           "                 manual) and ends\n";
-
 } // namespace
 
 int main(int argc, char** argv) {
     QElapsedTimer sinceMain;
     sinceMain.start();
 
-    if (argc > 1) {
-        const QByteArray arg = argv[1];
-        if (arg == "--app-folder" && argc == 2) {
-            QCoreApplication core(argc, argv);
-            QString folderError;
-            const QString appDir =
-                app::resolveAppFolder(app::systemAppFolderSources(), &folderError);
-            if (!folderError.isEmpty())
-                std::fprintf(stderr, "skivane: %s\n", qPrintable(folderError));
-            std::printf("%s\n", appDir.toLocal8Bit().constData());
-            return folderError.isEmpty() ? 0 : 1;
-        }
-        if (arg == "--help" || arg == "-h") {
-            std::fputs(kUsage, stdout);
-            return 0;
-        }
-        // Anything else is left to Qt (its own options such as -platform).
-    }
+    if (const std::optional<int> status = app::handleSkivaneOptions(argc, argv))
+        return *status;
 
     if (!displayAvailable()) {
         std::fprintf(stderr,

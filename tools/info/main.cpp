@@ -1,7 +1,8 @@
 // skivane-info FILE...: prints, for each file, the file information lines the Timer & Review
 // screen gathers when it loads a run, one file after the other with an empty line between them.
 // Messages the program would show in boxes go to standard error. Exit status: 0 when every file
-// is an AVI file whose information could be read, 1 otherwise, 2 without a file argument.
+// is an AVI file whose information could be read, 1 otherwise, 2 on a usage error (no file, an
+// unknown option).
 //
 // skivane-info --export-day LOGFILE: writes the day's runs of a session log as CSV to standard
 // output (the same bytes as the log viewer's export). Exit status 1 when the log cannot be read.
@@ -9,7 +10,10 @@
 // skivane-info --repair FILE: writes a repaired copy of a cut-off recording beside it
 // (<run>-repaired.avi: same packets, a proper index and header), prints its path. Exit status 1
 // when no copy was written.
+//
+// skivane-info --help, --version: the usual GNU texts on standard output.
 #include "StderrDialogs.h"
+#include "core/app/CommandLine.h"
 #include "core/engine/AviRepair.h"
 #include "core/media/FileInfoLines.h"
 #include "core/media/RunFacts.h"
@@ -22,6 +26,31 @@
 #include <cstdio>
 
 namespace {
+
+const char* const kHelp =
+    "Usage: skivane-info FILE...\n"
+    "  or:  skivane-info --export-day LOGFILE\n"
+    "  or:  skivane-info --repair FILE\n"
+    "Print the AVI file information lines of each FILE, as the Timer & Review screen of\n"
+    "Skivane lists them, with an empty line between files.\n"
+    "\n"
+    "      --export-day LOGFILE  write the runs of a day's session log as CSV to standard\n"
+    "                            output, as the log viewer's export does\n"
+    "      --repair FILE         write a repaired copy of a cut-off recording beside it\n"
+    "                            (<run>-repaired.avi) and print its path\n"
+    "  -h, --help                display this help and exit\n"
+    "      --version             output version information and exit\n"
+    "\n"
+    "Exit status: 0 when every file could be read, 1 when one could not, 2 on a usage\n"
+    "error. See skivane-info(1) for more.\n";
+
+constexpr app::ProgramOption kOptions[] = {
+    {"--export-day", true}, {"--repair", true}, {"--help"}, {"-h"}, {"--version"}};
+
+int usageError(const QString& what) {
+    std::fprintf(stderr, "%s\n", qPrintable(app::usageError(QStringLiteral("skivane-info"), what)));
+    return 2;
+}
 
 int exportDay(const QString& logPath) {
     QFile log(logPath);
@@ -49,31 +78,33 @@ int repair(const QString& run) {
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    const QStringList files = QCoreApplication::arguments().mid(1);
-    if (files.isEmpty() || files.first() == QLatin1String("--help") ||
-        files.first() == QLatin1String("-h")) {
-        std::fprintf(stderr, "usage: skivane-info FILE...\n"
-                             "       skivane-info --export-day LOGFILE\n"
-                             "       skivane-info --repair FILE\n"
-                             "Prints the AVI file information lines of each file, or the runs of\n"
-                             "a session log as CSV.\n");
+    const QString program = QStringLiteral("skivane-info");
+    const app::ParsedCommandLine cli =
+        app::parseCommandLine(program, app::commandLineWords(argc, argv), kOptions, false);
+    if (!cli.error.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(cli.error));
         return 2;
     }
-    if (files.first() == QLatin1String("--export-day")) {
-        if (files.size() != 2) {
-            std::fprintf(stderr, "usage: skivane-info --export-day LOGFILE\n");
-            return 2;
-        }
-        return exportDay(files.at(1));
+    if (cli.has(QStringLiteral("--help")) || cli.has(QStringLiteral("-h"))) {
+        std::fputs(kHelp, stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
     }
-    if (files.first() == QLatin1String("--repair")) {
-        if (files.size() != 2) {
-            std::fprintf(stderr, "usage: skivane-info --repair FILE\n");
-            return 2;
-        }
-        return repair(files.at(1));
+    if (cli.has(QStringLiteral("--version"))) {
+        std::fputs(qPrintable(app::versionText(program)), stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
     }
+    QCoreApplication app(argc, argv);
+    const bool exporting = cli.has(QStringLiteral("--export-day"));
+    const bool repairing = cli.has(QStringLiteral("--repair"));
+    if (cli.options.size() > 1 || ((exporting || repairing) && !cli.operands.isEmpty()))
+        return usageError(QStringLiteral("--export-day and --repair take one file alone"));
+    if (exporting)
+        return exportDay(cli.value(QStringLiteral("--export-day")));
+    if (repairing)
+        return repair(cli.value(QStringLiteral("--repair")));
+    const QStringList& files = cli.operands;
+    if (files.isEmpty())
+        return usageError(QStringLiteral("missing file operand"));
     int status = 0;
     bool first = true;
     for (const QString& path : files) {
