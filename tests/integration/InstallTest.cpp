@@ -87,6 +87,8 @@ protected:
 TEST_F(InstallTest, InstallsProgramToolsResourcesAndDesktopEntry) {
     for (const QString& exe : {QStringLiteral("bin/skivane"), QStringLiteral("bin/skivane-info")})
         EXPECT_TRUE(QFileInfo(QDir(prefix()).filePath(exe)).isExecutable()) << exe.toStdString();
+    // The benchmarks are a build-folder tool, not the operator's.
+    EXPECT_FALSE(QFileInfo::exists(prefix() + QStringLiteral("/bin/skivane-bench")));
     const QDir share(prefix() + QStringLiteral("/share/skivane"));
     for (const QString& name : {QStringLiteral("StartSound.wav"), QStringLiteral("StopSound.wav"),
                                 QStringLiteral("SKV04Manual.rtf")}) {
