@@ -47,7 +47,9 @@ int DecodeWorker::stepDirection(int from, int to) {
     return to > from ? 1 : -1;
 }
 
-DecodeWorker::DecodeWorker(std::shared_ptr<FrameCache> cache) : m_cache(std::move(cache)) {}
+DecodeWorker::DecodeWorker(std::shared_ptr<FrameCache> cache) : m_cache(std::move(cache)) {
+    m_decoder.setPicturePool(m_cache->pictures());
+}
 
 void DecodeWorker::post() {
     if (m_posted)

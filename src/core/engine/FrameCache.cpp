@@ -3,25 +3,11 @@
 #include <QMutexLocker>
 #include <algorithm>
 #include <cstdlib>
-#include <malloc.h>
 
 namespace av {
 
-FrameCache::FrameCache(std::size_t budgetBytes) : m_budget(budgetBytes) {
-    // Pictures are several megabytes each and are freed on another thread than the one that
-    // made them. With the C library's sliding threshold such blocks soon come from the heaps of
-    // the threads, where freed pictures stay resident; a fixed threshold keeps every picture in
-    // its own mapping, returned to the system when it is freed, so the process holds what the
-    // budget allows and little more.
-    static const bool tuned = [] {
-#ifdef M_MMAP_THRESHOLD
-        return mallopt(M_MMAP_THRESHOLD, 1 << 20) == 1;
-#else
-        return false;
-#endif
-    }();
-    (void)tuned;
-}
+FrameCache::FrameCache(std::size_t budgetBytes)
+    : m_budget(budgetBytes), m_pictures(budgetBytes + kInFlightBytes) {}
 
 namespace {
 std::size_t bytesOf(const QImage& img) {
@@ -131,6 +117,7 @@ std::optional<std::pair<int, QImage>> FrameCache::atOrBefore(int index) const {
 void FrameCache::setReserve(std::size_t bytes) {
     QMutexLocker lock(&m_mutex);
     m_reserve = std::min(bytes, m_budget / 2);
+    m_pictures.setLimit(limit() + kInFlightBytes);
     evict();
 }
 

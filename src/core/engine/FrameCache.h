@@ -7,7 +7,11 @@
 // their distance, so most of the budget holds the frames it is heading for.
 //
 // Thread-safe: every member takes the one lock. Pictures are QImages, shared and never written
-// after they are put, so handing out copies is cheap and safe on any thread.
+// after they are put, so handing out copies is cheap and safe on any thread. Their pixels come
+// from the cache's PicturePool, sized by the budget, so that a picture is converted into memory
+// used before and not into memory freshly mapped from the system.
+#include "core/engine/PicturePool.h"
+
 #include <QImage>
 #include <QMutex>
 #include <QtGlobal>
@@ -22,6 +26,9 @@ class FrameCache {
 public:
     static constexpr std::size_t kDefaultBudget = 256u << 20; // bytes
     static constexpr int kPassedWeight = 4;
+    // Room in the picture pool beyond the cache's own share: the pictures on their way to the
+    // screen and the one shown (four 1080p pictures).
+    static constexpr std::size_t kInFlightBytes = 32u << 20;
 
     explicit FrameCache(std::size_t budgetBytes = kDefaultBudget);
     FrameCache(const FrameCache&) = delete;
@@ -56,6 +63,8 @@ public:
     int capacityFor(const QImage& sample) const;
     int capacityFor(std::size_t bytesPerPicture) const;
     std::size_t budget() const { return m_budget; }
+    // The buffers the pictures put here are made in (a handle to the one pool).
+    const PicturePool& pictures() const { return m_pictures; }
     // Bytes of the budget that the decoder's own pictures take (its reference frames and the
     // frames in flight in its threads), so that the decoder and the cache together stay within
     // the budget. Pictures kept beyond the new limit go at once.
@@ -86,6 +95,7 @@ private:
     int m_position = 0;
     int m_direction = 0;
     Counters m_counters;
+    PicturePool m_pictures;
 };
 
 } // namespace av

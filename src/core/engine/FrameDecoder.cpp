@@ -449,7 +449,7 @@ QImage FrameDecoder::toImage(const AVFrame* f) {
                                      AV_PIX_FMT_RGB32, SWS_BILINEAR, nullptr, nullptr, nullptr));
     if (!m_sws)
         return {};
-    QImage img(f->width, f->height, QImage::Format_RGB32);
+    QImage img = m_pool.take(QSize(f->width, f->height));
     if (img.isNull())
         return {};
     uint8_t* dst[4] = {img.bits(), nullptr, nullptr, nullptr};

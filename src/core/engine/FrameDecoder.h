@@ -7,6 +7,7 @@
 //
 // Not thread-safe: one thread (the decode worker) owns an instance.
 #include "core/engine/AvPtr.h"
+#include "core/engine/PicturePool.h"
 
 #include <QImage>
 #include <QSize>
@@ -73,8 +74,11 @@ public:
     // The picture last decoded as the decoder gave it (null when there is none); valid until the
     // next decodeNext() or seek.
     const AVFrame* currentFrame() const { return m_haveFrame ? m_frame.get() : nullptr; }
-    // A picture this decoder gave, as an RGB32 image (null when it cannot be converted).
+    // A picture this decoder gave, as an RGB32 image (null when it cannot be converted), in a
+    // buffer of the picture pool.
     QImage toImage(const AVFrame* f);
+    // The pool converted pictures come from (by default one that keeps no buffers).
+    void setPicturePool(const PicturePool& pool) { m_pool = pool; }
 
     // Convenience for tools and tests: the picture of frame n (clamped to the file), or the
     // nearest decodable picture before it. Null when nothing can be decoded.
@@ -101,6 +105,7 @@ private:
     FramePtr m_frame;
     FramePtr m_prev; // the picture before m_frame, for frames that have no picture of their own
     SwsPtr m_sws;
+    PicturePool m_pool;
     int m_stream = -1;
     AVRational m_timeBase{1, 1};
     AVRational m_rate{0, 1};

@@ -1,0 +1,42 @@
+#pragma once
+// Reused pixel buffers for the player's converted (RGB32) pictures. A 1080p picture is 8 MB: in
+// memory freshly mapped from the system, writing it costs many times the conversion itself, so
+// buffers are handed out again and again instead. A picture taken from the pool is an ordinary
+// QImage; its buffer goes back to the pool when the last copy of the picture is gone, on any
+// thread. The pool keeps buffers up to its limit in bytes (those out and those free together);
+// one returned beyond the limit is given back to the system.
+//
+// Thread-safe. A copy of a pool is a handle to the same pool; pictures may outlive every handle.
+#include <QImage>
+#include <QSize>
+#include <QtGlobal>
+#include <cstddef>
+#include <memory>
+
+namespace av {
+
+class PicturePool {
+public:
+    explicit PicturePool(std::size_t limitBytes = 0);
+
+    // An RGB32 picture of `size`, its pixels not set; in a buffer the pool had when there is one
+    // of that size free (buffers of other sizes are given back: the player shows one file at a
+    // time). Null when `size` is empty or memory runs out.
+    QImage take(QSize size);
+    // Buffers beyond the new limit are given back as they become free.
+    void setLimit(std::size_t bytes);
+
+    struct Counters {
+        std::size_t bytesOut = 0;  // in pictures still alive
+        std::size_t bytesFree = 0; // kept for the next take()
+        quint64 made = 0;          // buffers taken from the system so far
+    };
+    Counters counters() const;
+
+    struct State; // shared with the pictures out, which give their buffers back to it
+
+private:
+    std::shared_ptr<State> m_state;
+};
+
+} // namespace av
