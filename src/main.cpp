@@ -17,6 +17,7 @@
 #include "core/ports/Services.h"
 #include "ui/adapters/AvCaptureControl.h"
 #include "ui/adapters/AvPlayer.h"
+#include "ui/adapters/AvRunTools.h"
 #include "ui/adapters/IniSettingsStore.h"
 #include "ui/adapters/QtDialogs.h"
 #include "ui/adapters/QtSound.h"
@@ -177,6 +178,7 @@ int main(int argc, char** argv) {
     platform::IniSettingsStore settings;
     platform::QtSound sound;
     platform::SystemDiskSpace disk;
+    platform::AvRunTools tools;
     av::AvCaptureControl capture(appDir); // with the network and file cameras of Cameras.txt
 
     platform::Services services;
@@ -185,6 +187,7 @@ int main(int argc, char** argv) {
     services.capture = &capture;
     services.sound = &sound;
     services.disk = &disk;
+    services.tools = &tools;
     services.makePlayer = [](QWidget* parent) -> platform::MediaPlayer* {
         return new av::AvPlayer(parent); // owned by its parent widget
     };

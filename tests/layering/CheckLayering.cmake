@@ -3,8 +3,12 @@
 #
 # 1. No file under src/core includes a "ui/..." header or a Qt Widgets header.
 # 2. No file under src/ui outside src/ui/screens includes a screen header.
-# 3. A file of a screen includes another screen's header only when it is the hub (Screens.*) or
-#    the pair is listed below: the screens that call that screen's public routines.
+# 3. No file under src/ui/screens includes a core/engine header: screens see the ports.
+# 4. A file of a screen includes another screen's header only when it is the hub (Screens.*):
+#    a screen reaches another through the hub and the link interfaces (ScreenHub.h,
+#    ScreenLinks.h).
+# 5. No include circle among the parts of src/ui/screens (a part: a header with the files named
+#    after it, as MainForm.h with MainForm.cpp and MainForm_Audio.cpp).
 cmake_minimum_required(VERSION 3.20)
 
 if(NOT SOURCE_DIR OR NOT IS_DIRECTORY "${SOURCE_DIR}/src")
@@ -23,24 +27,6 @@ set(HEADER_frmSetStart ui/screens/review/frmSetStart.h)
 set(HEADER_LogView ui/screens/LogView.h)
 set(HEADER_frmManual ui/screens/frmManual.h)
 set(HEADER_frmSelectSkier ui/screens/frmSelectSkier.h)
-
-# caller>callee: the caller's files may include the callee's header.
-set(ALLOWED
-    # SetCaptureValues, OnDisconnect, barefoot, the capture statistics and the device lists.
-    PreviewForm>MainForm
-    # setRunPath: the path of the recording handed over.
-    PreviewForm>frmSetStart
-    # The Capture screen opens its skier list window; the window writes the skier name back.
-    PreviewForm>frmSelectSkier
-    frmSelectSkier>PreviewForm
-    # barefoot, videoDirText.
-    frmSetStart>MainForm
-    # skierName, setSkierName, setPass, nameChangeShown (renaming a run after recording).
-    frmSetStart>PreviewForm
-    # setSkierName (import), and the Capture screen placed beside the Setup screen.
-    MainForm>PreviewForm
-    # postPaint: the arrival of a run chosen in the log viewer.
-    LogView>frmSetStart)
 
 file(GLOB WIDGETS_HEADERS RELATIVE "${WIDGETS_INCLUDE_DIR}" "${WIDGETS_INCLUDE_DIR}/*")
 
@@ -87,6 +73,9 @@ foreach(path IN LISTS ui_files)
     string(REGEX REPLACE "_.*$" "" owner "${base}")
     included_names("${path}" names)
     foreach(name IN LISTS names)
+        if(rel MATCHES "^src/ui/screens/" AND name MATCHES "^core/engine/")
+            list(APPEND failures "${rel} includes the engine header ${name}: screens use the ports")
+        endif()
         if(NOT name IN_LIST screen_headers)
             continue()
         endif()
@@ -102,14 +91,66 @@ foreach(path IN LISTS ui_files)
             continue()
         endif()
         foreach(callee IN LISTS SCREENS)
-            if(name STREQUAL "${HEADER_${callee}}" AND NOT callee STREQUAL owner AND
-               NOT "${owner}>${callee}" IN_LIST ALLOWED)
+            if(name STREQUAL "${HEADER_${callee}}" AND NOT callee STREQUAL owner)
                 list(APPEND failures
-                     "${rel} includes ${name}: ${owner} does not call ${callee}'s routines "
-                     "(reach it through the hub, or list ${owner}>${callee} in CheckLayering.cmake)")
+                     "${rel} includes ${name}: ${owner} reaches ${callee} only through the hub "
+                     "and the link interfaces (ScreenHub.h, ScreenLinks.h)")
             endif()
         endforeach()
     endforeach()
+endforeach()
+
+# 5. Parts of ui/screens and the parts each includes; then parts that include nothing left are
+# taken away, again and again. What stays includes itself round a circle (or leads into one).
+set(parts "")
+foreach(path IN LISTS ui_files)
+    file(RELATIVE_PATH rel "${SOURCE_DIR}/src" "${path}")
+    if(NOT rel MATCHES "^ui/screens/")
+        continue()
+    endif()
+    string(REGEX REPLACE "(_[^/]*)?\\.(h|cpp)$" "" part "${rel}")
+    string(MAKE_C_IDENTIFIER "${part}" id)
+    list(APPEND parts "${part}")
+    included_names("${path}" names)
+    foreach(name IN LISTS names)
+        if(name MATCHES "^ui/screens/.*\\.h$")
+            string(REGEX REPLACE "\\.h$" "" target "${name}")
+            if(NOT target STREQUAL part)
+                list(APPEND uses_${id} "${target}")
+            endif()
+        endif()
+    endforeach()
+endforeach()
+list(REMOVE_DUPLICATES parts)
+set(left "${parts}")
+set(changed TRUE)
+while(changed)
+    set(changed FALSE)
+    foreach(part IN LISTS left)
+        string(MAKE_C_IDENTIFIER "${part}" id)
+        set(open_uses "")
+        foreach(target IN LISTS uses_${id})
+            if(target IN_LIST left)
+                list(APPEND open_uses "${target}")
+            endif()
+        endforeach()
+        if(NOT open_uses)
+            list(REMOVE_ITEM left "${part}")
+            set(changed TRUE)
+        endif()
+    endforeach()
+endwhile()
+foreach(part IN LISTS left)
+    string(MAKE_C_IDENTIFIER "${part}" id)
+    set(open_uses "")
+    foreach(target IN LISTS uses_${id})
+        if(target IN_LIST left)
+            list(APPEND open_uses "${target}")
+        endif()
+    endforeach()
+    list(REMOVE_DUPLICATES open_uses)
+    list(JOIN open_uses ", " text)
+    list(APPEND failures "include circle in ui/screens: ${part} includes ${text}")
 endforeach()
 
 list(LENGTH core_files core_count)

@@ -72,6 +72,6 @@ TEST_F(CaptionFit, EveryVisibleCaptionOfEveryScreenShowsWhole) {
 
     writeSkierNames("Ann\r\nBob\r\n");
     form().cmdSelect_Click();
-    ASSERT_NE(form().skierList(), nullptr);
-    EXPECT_EQ(cutCaptions(*form().skierList()), QStringList()) << "skier list";
+    ASSERT_NE(env.screens.skierList(), nullptr);
+    EXPECT_EQ(cutCaptions(*env.screens.skierList()), QStringList()) << "skier list";
 }

@@ -169,5 +169,5 @@ TEST_F(CaptureScreenTest, SelectWithoutListFileOnlyTellsSo) {
               QStringLiteral("No file of skier names called SkierNames.txt exists in the "
                              "application directory"));
     EXPECT_EQ(env.dialogs.boxes[0].title, platform::kAppTitle);
-    EXPECT_EQ(form().skierList(), nullptr);
+    EXPECT_EQ(env.screens.skierList(), nullptr);
 }

@@ -14,7 +14,7 @@ class SkierListTest : public CaptureScreenTest {
 protected:
     frmSelectSkier* open() {
         form().cmdSelect_Click();
-        return form().skierList();
+        return env.screens.skierList();
     }
     QStringList listed(frmSelectSkier* w) {
         QStringList out;
@@ -56,7 +56,7 @@ TEST_F(SkierListTest, DoubleClickWritesTheNameAndCloses) {
     EXPECT_EQ(form().txtPass->text(), QStringLiteral("1"));
     settle();
     EXPECT_TRUE(w.isNull());
-    EXPECT_EQ(form().skierList(), nullptr);
+    EXPECT_EQ(env.screens.skierList(), nullptr);
 }
 
 TEST_F(SkierListTest, DoubleClickWithNothingSelectedDoesNothing) {
@@ -85,8 +85,8 @@ TEST_F(SkierListTest, NoSelectionClosesAndTheNextOpeningReadsAfresh) {
     QMouseEvent dbl(QEvent::MouseButtonDblClick, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton,
                     Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(form().txtSkierName, &dbl);
-    ASSERT_NE(form().skierList(), nullptr);
-    EXPECT_EQ(listed(form().skierList()),
+    ASSERT_NE(env.screens.skierList(), nullptr);
+    EXPECT_EQ(listed(env.screens.skierList()),
               (QStringList{QStringLiteral("Ng"), QStringLiteral("Orr")}));
 }
 
@@ -103,7 +103,8 @@ TEST_F(SkierListTest, ChosenNameStillFollowsTheNameRules) {
 TEST_F(SkierListTest, UnreadableListGivesAMessageAndAnEmptyList) {
     // The file vanished (here: a folder took its name) between the check and the opening.
     QDir(env.appDir()).mkdir(QStringLiteral("SkierNames.txt"));
-    frmSelectSkier w(form(), env.services);
+    frmSelectSkier w(form(), env.services,
+                     [this](const QString& name) { form().setSkierName(name); });
     EXPECT_EQ(w.lstSkiers->count(), 0);
     ASSERT_EQ(env.dialogs.boxes.size(), 1u);
     EXPECT_EQ(env.dialogs.boxes[0].text,

@@ -32,6 +32,7 @@ TestEnv::TestEnv() : clock(QDate(2005, 1, 18), QTime(20, 24, 14)), screens(servi
     services.capture = &control;
     services.sound = &sound;
     services.disk = &disk;
+    services.tools = &tools;
     services.appDir = appDir();
     services.endProgram = [this] { ++endProgramCalls; };
     // The real player, as the program has it; a test may put another in its place.

@@ -14,6 +14,7 @@
 #include "support/FakeDialogs.h"
 #include "support/FakeDiskSpace.h"
 #include "support/RecordingSound.h"
+#include "ui/adapters/AvRunTools.h"
 #include "ui/adapters/IniSettingsStore.h"
 #include "ui/screens/Screens.h"
 
@@ -75,6 +76,7 @@ public:
     std::unique_ptr<platform::IniSettingsStore> settings;
     RecordingSound sound;
     FakeDiskSpace disk;
+    platform::AvRunTools tools;
     QDateTime clock; // what services.now returns; 18 January 2005 20:24:14 by default
     int endProgramCalls = 0;
     platform::Services services;

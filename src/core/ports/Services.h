@@ -16,6 +16,7 @@ class CaptureControl;
 class MediaPlayer;
 class Sound;
 class DiskSpace;
+class RunTools;
 
 struct Services {
     Dialogs* dialogs = nullptr;
@@ -23,6 +24,7 @@ struct Services {
     CaptureControl* capture = nullptr;
     Sound* sound = nullptr;
     DiskSpace* disk = nullptr;
+    RunTools* tools = nullptr;
     // Creates the Timer & Review screen's player as a child of `parent`; required.
     std::function<MediaPlayer*(QWidget* parent)> makePlayer;
     // The application folder: skier list, sounds, manual. No trailing separator.

@@ -1,14 +1,12 @@
 #include "ui/screens/ExportDay.h"
 
-#include "core/app/ReplaceFile.h"
-#include "core/media/RunFacts.h"
 #include "core/ports/Dialogs.h"
-#include "core/run/DayExport.h"
+#include "core/ports/RunTools.h"
 
 #include <QFile>
 #include <QFileInfo>
 
-void exportDayLog(platform::Dialogs& dialogs, const QString& logPath) {
+void exportDayLog(platform::Dialogs& dialogs, platform::RunTools& tools, const QString& logPath) {
     using platform::Icon;
     QFile log(logPath);
     if (logPath.isEmpty() || !log.exists()) {
@@ -53,8 +51,7 @@ void exportDayLog(platform::Dialogs& dialogs, const QString& logPath) {
         if (answer != platform::Answer::Yes)
             return;
     }
-    const QByteArray csv = review::dayCsv(bytes, media::readRunFacts);
-    if (const auto error = app::replaceFile(target, csv)) {
+    if (const auto error = tools.exportDay(bytes, target)) {
         dialogs.message(QStringLiteral("The export could not be written to ") + target +
                             QStringLiteral(": ") + *error,
                         platform::kAppTitle, Icon::Exclamation);

@@ -5,9 +5,10 @@
 
 namespace platform {
 class Dialogs;
-}
+class RunTools;
+} // namespace platform
 
 // Asks where to save the CSV of the log at `logPath` (proposing the log's name with ".csv" beside
 // it), asks before replacing an existing file, never replaces the log itself, and writes through
-// a temporary file and an atomic rename. Every outcome is told in a box.
-void exportDayLog(platform::Dialogs& dialogs, const QString& logPath);
+// a temporary file and an atomic rename (by `tools`). Every outcome is told in a box.
+void exportDayLog(platform::Dialogs& dialogs, platform::RunTools& tools, const QString& logPath);

@@ -10,8 +10,8 @@
 #include "core/ports/Session.h"
 #include "core/run/LogLineRules.h"
 #include "ui/screens/ExportDay.h"
-#include "ui/screens/Screens.h"
-#include "ui/screens/review/frmSetStart.h"
+#include "ui/screens/ScreenHub.h"
+#include "ui/screens/ScreenLinks.h"
 
 #include <QFile>
 #include <QFontMetrics>
@@ -29,7 +29,7 @@ template <typename W> W* place(W* widget, const char* name, const QRect& rect) {
 }
 } // namespace
 
-LogView::LogView(Screens& screens, QWidget* owner)
+LogView::LogView(ScreenHub& screens, QWidget* owner)
     // No close box and no minimize or maximize buttons: the two buttons are the ways out.
     : QWidget(owner, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       m_screens(screens) {
@@ -175,11 +175,11 @@ void LogView::cmdView_Click() {
     platform::Session& program = m_screens.session();
     program.NavigationSource = QStringLiteral("View");
     program.FileToView = file;
-    Screens& screens = m_screens;
+    ScreenHub& screens = m_screens;
     close();
     screens.hideSetup();
-    frmSetStart& review = screens.timer();
-    review.show();
+    RunReceiver& review = screens.runReceiver();
+    screens.showTimer();
     // Already shown (the viewer was opened from it): the arrival still has to run.
     review.postPaint();
 }
@@ -194,5 +194,5 @@ void LogView::cmdExport_Click() {
         const platform::Session& program = m_screens.session();
         path = app::joinPath(program.VideoDirectory, program.LogFileName);
     }
-    exportDayLog(*m_screens.services().dialogs, path);
+    exportDayLog(*m_screens.services().dialogs, *m_screens.services().tools, path);
 }

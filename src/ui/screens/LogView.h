@@ -7,13 +7,13 @@ class QLabel;
 class QListWidget;
 class QPushButton;
 class QTextEdit;
-class Screens;
+class ScreenHub;
 
 class LogView : public QWidget {
     Q_OBJECT
 public:
     // A top-level window owned by `owner` (it stays above it); loads the day's log.
-    LogView(Screens& screens, QWidget* owner);
+    LogView(ScreenHub& screens, QWidget* owner);
     ~LogView() override;
 
     // --- Handlers ---
@@ -55,7 +55,7 @@ public:
 private:
     void setHorizontalExtent();
 
-    Screens& m_screens;
+    ScreenHub& m_screens;
     QString m_dialogFileName; // the open-file dialog's last answer, kept across cancels
     int m_horizontalExtent = 0;
 };

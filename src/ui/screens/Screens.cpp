@@ -5,6 +5,7 @@
 #include "ui/screens/LogView.h"
 #include "ui/screens/capture/PreviewForm.h"
 #include "ui/screens/frmManual.h"
+#include "ui/screens/frmSelectSkier.h"
 #include "ui/screens/review/frmSetStart.h"
 #include "ui/screens/setup/MainForm.h"
 #include "ui/widgets/FitCaption.h"
@@ -145,6 +146,45 @@ LogView& Screens::showLogView(QWidget* owner) {
 
 LogView* Screens::logView() const {
     return m_logView.data();
+}
+
+void Screens::openLogView(QWidget* owner) {
+    showLogView(owner);
+}
+
+void Screens::openSkierList(QWidget& owner, std::function<void(const QString&)> chosen) {
+    if (m_skierList) { // already open: bring it forward, its list as read when it opened
+        m_skierList->raise();
+        m_skierList->activateWindow();
+        return;
+    }
+    // Owned by `owner` (Qt parent); it deletes itself when closed.
+    m_skierList = new frmSelectSkier(owner, m_services, std::move(chosen));
+    m_skierList->show();
+}
+
+frmSelectSkier* Screens::skierList() const {
+    return m_skierList.data();
+}
+
+SetupValues& Screens::setupValues() {
+    return setup();
+}
+
+CapturePanel& Screens::capturePanel() {
+    return setup();
+}
+
+SkierEntry& Screens::skierEntry() {
+    return capture();
+}
+
+QWidget& Screens::captureWindow() {
+    return capture();
+}
+
+RunReceiver& Screens::runReceiver() {
+    return timer();
 }
 
 void Screens::showSetup() {

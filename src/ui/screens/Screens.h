@@ -1,6 +1,9 @@
 #pragma once
 // Owner of the program's screens. The three main screens are created once, on first use, and
-// live until the program ends: navigation only shows and hides them.
+// live until the program ends: navigation only shows and hides them. The screens see it as a
+// ScreenHub; main.cpp and the tests reach the screens themselves through it.
+#include "ui/screens/ScreenHub.h"
+
 #include <QPointer>
 #include <QString>
 #include <memory>
@@ -12,22 +15,22 @@ class PreviewForm;
 class frmSetStart;
 class LogView;
 class frmManual;
+class frmSelectSkier;
 
 namespace platform {
 struct Services;
 struct Session;
 } // namespace platform
 
-class Screens {
+class Screens final : public ScreenHub {
 public:
     explicit Screens(platform::Services& services);
     ~Screens();
     Screens(const Screens&) = delete;
     Screens& operator=(const Screens&) = delete;
 
-    platform::Services& services() { return m_services; }
-    // The program-wide values of this run (held by the services).
-    platform::Session& session();
+    platform::Services& services() override { return m_services; }
+    platform::Session& session() override;
 
     // Creates the Setup screen, runs its load to completion, then shows it.
     void start();
@@ -46,17 +49,23 @@ public:
     // destroys itself when it is left.
     LogView& showLogView(QWidget* owner);
     LogView* logView() const;
+    // The skier list window while it is open.
+    frmSelectSkier* skierList() const;
 
-    // Navigation for screens that only show or hide another one: the screen is created on first
-    // use, as with the accessors above.
-    void showSetup();
-    void hideSetup();
-    void showCapture();
-    // Hides the Capture screen. When that leaves no screen on view, the Setup screen is shown
-    // and `reason` tells the operator why the Capture screen went.
-    void hideCapture(const QString& reason = QString());
-    void showTimer();
-    void showManual();
+    // ScreenHub: the links and the navigation of the screens.
+    SetupValues& setupValues() override;
+    CapturePanel& capturePanel() override;
+    SkierEntry& skierEntry() override;
+    QWidget& captureWindow() override;
+    RunReceiver& runReceiver() override;
+    void showSetup() override;
+    void hideSetup() override;
+    void showCapture() override;
+    void hideCapture(const QString& reason = QString()) override;
+    void showTimer() override;
+    void showManual() override;
+    void openLogView(QWidget* owner) override;
+    void openSkierList(QWidget& owner, std::function<void(const QString&)> chosen) override;
 
     // The program never leaves the operator without a window: when no screen is on view (the
     // last one was hidden), the Setup screen is shown and a message gives `reason`, or a
@@ -76,6 +85,7 @@ private:
     std::unique_ptr<frmSetStart> m_timer;
     std::unique_ptr<frmManual> m_manual;
     QPointer<LogView> m_logView;
+    QPointer<frmSelectSkier> m_skierList;
     std::unique_ptr<WindowGuard> m_guard;
     bool m_started = false;
 };

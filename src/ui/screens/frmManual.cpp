@@ -6,7 +6,7 @@
 #include "core/app/Twips.h"
 #include "core/media/RichText.h"
 #include "core/ports/Services.h"
-#include "ui/screens/Screens.h"
+#include "ui/screens/ScreenHub.h"
 
 #include <QFile>
 #include <QLabel>
@@ -20,7 +20,7 @@ namespace {
 const QString kManualFile = QStringLiteral("SKV04Manual.rtf");
 }
 
-frmManual::frmManual(Screens& screens)
+frmManual::frmManual(ScreenHub& screens)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       m_screens(screens) {
     setObjectName(QStringLiteral("frmManual"));

@@ -7,12 +7,12 @@
 class QLabel;
 class QPushButton;
 class QTextBrowser;
-class Screens;
+class ScreenHub;
 
 class frmManual : public QWidget {
     Q_OBJECT
 public:
-    explicit frmManual(Screens& screens);
+    explicit frmManual(ScreenHub& screens);
     ~frmManual() override;
 
     // Widens the viewer and reads the manual. Runs once, on the first showing; a missing,
@@ -33,6 +33,6 @@ protected:
 private:
     void showProblem(const QString& text);
 
-    Screens& m_screens;
+    ScreenHub& m_screens;
     bool m_loaded = false;
 };

@@ -6,7 +6,6 @@
 #include "core/ports/Dialogs.h"
 #include "core/ports/Services.h"
 #include "core/run/RunNaming.h"
-#include "ui/screens/capture/PreviewForm.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -18,8 +17,9 @@
 
 using app::twips;
 
-frmSelectSkier::frmSelectSkier(PreviewForm& owner, platform::Services& services)
-    : QWidget(&owner, Qt::Window), m_owner(owner), m_services(services) {
+frmSelectSkier::frmSelectSkier(QWidget& owner, platform::Services& services,
+                               std::function<void(const QString&)> chosen)
+    : QWidget(&owner, Qt::Window), m_services(services), m_chosen(std::move(chosen)) {
     setObjectName(QStringLiteral("frmSelectSkier"));
     setWindowTitle(QStringLiteral("Select A Skier"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -68,7 +68,8 @@ void frmSelectSkier::lstSkiers_DblClick() {
     const QListWidgetItem* item = lstSkiers->currentItem();
     if (!item || !item->isSelected())
         return; // nothing chosen: nothing to write
-    m_owner.setSkierName(item->text());
+    if (m_chosen)
+        m_chosen(item->text());
     close();
 }
 

@@ -1,14 +1,14 @@
 #pragma once
-// "Select A Skier": the list of SkierNames.txt, opened by the Capture screen without blocking
-// and owned by it (it stays above the Capture screen). A double-click writes the chosen name
-// into the Capture screen's skier-name box and closes the window; closing destroys it, so the
-// list is read afresh at each opening.
+// "Select A Skier": the list of SkierNames.txt, opened for the Capture screen without blocking
+// and owned by it (it stays above the Capture screen). A double-click hands the chosen name to
+// the opener (the Capture screen's skier-name box) and closes the window; closing destroys it,
+// so the list is read afresh at each opening.
 #include <QWidget>
+#include <functional>
 
 class QLabel;
 class QListWidget;
 class QPushButton;
-class PreviewForm;
 
 namespace platform {
 struct Services;
@@ -18,7 +18,9 @@ class frmSelectSkier : public QWidget {
     Q_OBJECT
 public:
     // Creating the window runs its load: placement and the list read from the file.
-    frmSelectSkier(PreviewForm& owner, platform::Services& services);
+    // `chosen` receives the name double-clicked.
+    frmSelectSkier(QWidget& owner, platform::Services& services,
+                   std::function<void(const QString&)> chosen);
     ~frmSelectSkier() override;
 
     QLabel* Label1 = nullptr;
@@ -30,6 +32,6 @@ public:
     void cmdNoSelect_Click();
 
 private:
-    PreviewForm& m_owner;
     platform::Services& m_services;
+    std::function<void(const QString&)> m_chosen;
 };

@@ -14,7 +14,7 @@
 #include "core/ports/Services.h"
 #include "core/ports/Session.h"
 #include "core/run/RunNaming.h"
-#include "ui/screens/Screens.h"
+#include "ui/screens/ScreenHub.h"
 
 #include <QAction>
 #include <QApplication>
@@ -47,7 +47,7 @@ QFont designFont(double points, bool bold) {
 }
 } // namespace
 
-PreviewForm::PreviewForm(Screens& screens) : m_screens(screens) {
+PreviewForm::PreviewForm(ScreenHub& screens) : m_screens(screens) {
     setObjectName(QStringLiteral("PreviewForm"));
     setWindowTitle(QStringLiteral("Skivane 2004 Capture Screen"));
     // Fixed single border without control box, minimise or maximise buttons.

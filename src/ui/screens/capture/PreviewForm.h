@@ -1,7 +1,8 @@
 #pragma once
 // The Capture screen: run naming, recording with countdowns, device arrival and removal.
 // Holds the capture control's live picture as Grabora1.
-#include <QPointer>
+#include "ui/screens/ScreenLinks.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -11,28 +12,27 @@ class QLineEdit;
 class QMenuBar;
 class QPushButton;
 class QTimer;
-class Screens;
-class frmSelectSkier;
+class ScreenHub;
 
 namespace platform {
 class ControlError;
 }
 
-class PreviewForm : public QWidget {
+class PreviewForm : public QWidget, public SkierEntry {
     Q_OBJECT
 public:
     // Creating the screen runs its load (default skier name, PaintBusy reset).
-    explicit PreviewForm(Screens& screens);
+    explicit PreviewForm(ScreenHub& screens);
     ~PreviewForm() override; // disconnects the capture control
 
     // Read and written by the other screens.
-    QString skierName() const; // txtSkierName
+    QString skierName() const override; // txtSkierName
     // Sets txtSkierName; its change rule sets the pass to "1".
-    void setSkierName(const QString& name);
-    void setPass(const QString& pass); // txtPass
+    void setSkierName(const QString& name) override;
+    void setPass(const QString& pass) override; // txtPass
     // True when the last composition showed Label4, the warning that the skier name had to be
     // changed. Its own flag, so it holds while the screen is hidden.
-    bool nameChangeShown() const;
+    bool nameChangeShown() const override;
 
     // Controls, named as on the screen's design.
     QLineEdit* txtSkierName = nullptr;
@@ -102,9 +102,6 @@ public:
     void Grabora1_WarningMessage(int code, const QString& text);
     void Grabora1_DeviceChange(const QString& category, int action, int index, const QString& name);
 
-    // The skier list window while it is open.
-    frmSelectSkier* skierList() const;
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -126,11 +123,10 @@ private:
     void VideoDeviceChange(int action, int index, const QString& name);
     void AudioDeviceChange(int action, int index, const QString& name);
 
-    Screens& m_screens;
+    ScreenHub& m_screens;
     QWidget* m_client = nullptr; // the client area below the menu bar
     bool m_paintPosted = false;
     // Set while the end-of-recording procedure runs: the status handler's yield may deliver a
     // second ESC, which must not end (and count) the same run twice.
     bool m_ending = false;
-    QPointer<frmSelectSkier> m_skierList;
 };

@@ -4,9 +4,9 @@
 #include "core/ports/ControlError.h"
 #include "core/ports/Dialogs.h"
 #include "core/ports/Services.h"
-#include "ui/screens/Screens.h"
+#include "ui/screens/ScreenHub.h"
+#include "ui/screens/ScreenLinks.h"
 #include "ui/screens/capture/PreviewForm.h"
-#include "ui/screens/setup/MainForm.h"
 
 #include <limits>
 #include <optional>
@@ -24,7 +24,7 @@ bool askToUse(platform::Dialogs& dialogs, const QString& name) {
 void PreviewForm::Grabora1_DeviceChange(const QString& category, int action, int index,
                                         const QString& name) {
     platform::CaptureControl& control = *m_screens.services().capture;
-    MainForm& setup = m_screens.setup();
+    CapturePanel& setup = m_screens.capturePanel();
     // A failing list update or control read is reported and the rest still runs, so that the
     // connection check below is never skipped.
     try {
@@ -55,7 +55,7 @@ void PreviewForm::Grabora1_DeviceChange(const QString& category, int action, int
 
 void PreviewForm::VideoDeviceChange(int action, int index, const QString& name) {
     platform::CaptureControl& control = *m_screens.services().capture;
-    MainForm& setup = m_screens.setup();
+    CapturePanel& setup = m_screens.capturePanel();
     std::optional<platform::ControlError> failure;
     if (action == 0) {
         setup.addVideoDevice(name);
@@ -79,7 +79,7 @@ void PreviewForm::VideoDeviceChange(int action, int index, const QString& name) 
 
 void PreviewForm::AudioDeviceChange(int action, int index, const QString& name) {
     platform::CaptureControl& control = *m_screens.services().capture;
-    MainForm& setup = m_screens.setup();
+    CapturePanel& setup = m_screens.capturePanel();
     std::optional<platform::ControlError> failure;
     if (action == 0) {
         setup.addAudioDevice(name);

@@ -6,9 +6,8 @@
 #include "core/ports/Services.h"
 #include "core/ports/Session.h"
 #include "core/run/RunNaming.h"
-#include "ui/screens/Screens.h"
+#include "ui/screens/ScreenHub.h"
 #include "ui/screens/capture/PreviewForm.h"
-#include "ui/screens/frmSelectSkier.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -78,19 +77,9 @@ void PreviewForm::cmdSelect_Click() {
                                                  "exists in the application directory"));
         return;
     }
-    if (m_skierList) { // already open: bring it forward, its list as read when it opened
-        m_skierList->raise();
-        m_skierList->activateWindow();
-        return;
-    }
-    m_skierList = new frmSelectSkier(*this, services);
-    m_skierList->show();
+    m_screens.openSkierList(*this, [this](const QString& name) { setSkierName(name); });
 }
 
 void PreviewForm::txtSkierName_DblClick() {
     cmdSelect_Click();
-}
-
-frmSelectSkier* PreviewForm::skierList() const {
-    return m_skierList.data();
 }

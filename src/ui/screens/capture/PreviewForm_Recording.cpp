@@ -11,10 +11,9 @@
 #include "core/ports/Sound.h"
 #include "core/run/RunNaming.h"
 #include "ui/screens/ControlErrorBox.h"
-#include "ui/screens/Screens.h"
+#include "ui/screens/ScreenHub.h"
+#include "ui/screens/ScreenLinks.h"
 #include "ui/screens/capture/PreviewForm.h"
-#include "ui/screens/review/frmSetStart.h"
-#include "ui/screens/setup/MainForm.h"
 
 #include <QAction>
 #include <QApplication>
@@ -51,7 +50,7 @@ private:
 } // namespace
 
 QString PreviewForm::passSeconds() const {
-    return m_screens.setup().barefoot() ? QStringLiteral("15") : QStringLiteral("20");
+    return m_screens.setupValues().barefoot() ? QStringLiteral("15") : QStringLiteral("20");
 }
 
 void PreviewForm::playSound(const QString& fileName) {
@@ -64,7 +63,7 @@ void PreviewForm::showControlError(const platform::ControlError& e) {
 
 void PreviewForm::setHintFromFrameRate() {
     m_screens.session().StartFrameHint = app::clampToInt16(
-        app::numericValue(m_screens.setup().frameRateText()) * kUnmarkedStartSeconds);
+        app::numericValue(m_screens.setupValues().frameRateText()) * kUnmarkedStartSeconds);
 }
 
 void PreviewForm::cmdStartCapture_Click() {
@@ -86,7 +85,7 @@ void PreviewForm::cmdStartCapture_Click() {
     try {
         lblStartFrame->setText(kNoMark);
         nameForRecording();
-        m_screens.setup().SetCaptureValues();
+        m_screens.capturePanel().SetCaptureValues();
         // The control creates the file exclusively: a file that appeared since the name check is
         // refused with an error, never replaced.
         control.setStreamFileName(CaptureFileName);
@@ -185,7 +184,7 @@ void PreviewForm::cmdEndCapture_Click() {
         return;
     const QScopedValueRollback<bool> ending(m_ending, true);
     platform::CaptureControl& control = *m_screens.services().capture;
-    MainForm& setup = m_screens.setup();
+    CapturePanel& setup = m_screens.capturePanel();
     platform::Session& program = m_screens.session();
 
     // A failing stop or read is reported once; the recording file stays where it is and the
@@ -237,19 +236,18 @@ void PreviewForm::cmdEndCapture_Click() {
 
     txtPass->setText(capture::nextPassText(txtPass->text()));
 
-    frmSetStart& timer = m_screens.timer();
-    timer.setRunPath(CaptureFileName);
+    m_screens.runReceiver().setRunPath(CaptureFileName);
     program.CapturedFrameRate = static_cast<double>(rate);
     // 16-bit: a recording beyond 32767 frames is counted as 32767.
     program.CapturedFrameCount = app::clampToInt16(static_cast<double>(frames));
 
     program.NavigationSource = QStringLiteral("Capture");
-    timer.show();
+    m_screens.showTimer();
     hide();
 }
 
 void PreviewForm::Grabora1_CaptureStatus(int code, const QString& text) {
-    MainForm& setup = m_screens.setup();
+    CapturePanel& setup = m_screens.capturePanel();
     if (code == 301) { // recording ended
         setup.showCaptureEnded();
         return;
@@ -272,7 +270,7 @@ void PreviewForm::Grabora1_CaptureStatus(int code, const QString& text) {
 }
 
 void PreviewForm::Grabora1_StatusMessage(int /*code*/, const QString& text) {
-    m_screens.setup().showCaptureStatus(text);
+    m_screens.capturePanel().showCaptureStatus(text);
 }
 
 void PreviewForm::Grabora1_WarningMessage(int /*code*/, const QString& text) {

@@ -17,8 +17,8 @@
 #include "core/run/PassTiming.h"
 #include "core/run/ReviewText.h"
 #include "core/run/RunInfo.h"
-#include "ui/screens/Screens.h"
-#include "ui/screens/setup/MainForm.h"
+#include "ui/screens/ScreenHub.h"
+#include "ui/screens/ScreenLinks.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -46,7 +46,7 @@ template <typename W> W* place(W* widget, const char* name, const QRect& rect) {
 
 } // namespace
 
-frmSetStart::frmSetStart(Screens& screens) : m_screens(screens) {
+frmSetStart::frmSetStart(ScreenHub& screens) : m_screens(screens) {
     setObjectName(QStringLiteral("frmSetStart"));
     setWindowTitle(QStringLiteral("Skivane 2004 Timer & Review Screen"));
     setFont(screenFont(8.25));
@@ -188,7 +188,7 @@ void frmSetStart::setRunPath(const QString& path) {
 }
 
 bool frmSetStart::barefoot() const {
-    return m_screens.setup().barefoot();
+    return m_screens.setupValues().barefoot();
 }
 
 qint32 frmSetStart::endFrame() const {
@@ -273,7 +273,7 @@ void frmSetStart::BrowseForRun() {
 
 void frmSetStart::refreshDiskSpace() {
     platform::DiskSpace& disk = *m_screens.services().disk;
-    const QString folder = m_screens.setup().videoDirText();
+    const QString folder = m_screens.setupValues().videoDirText();
     Label10->setText(QStringLiteral("Disk Space Available ") + disk.volumeName(folder));
     const qint64 mb = review::freeMegabytes(disk.FreeDiskSpace(folder, 0));
     lblDiskSpace->setText(review::diskSpaceText(mb));
@@ -304,5 +304,5 @@ void frmSetStart::cmdGoToSetup_Click() {
 }
 
 void frmSetStart::cmdViewLog_Click() {
-    m_screens.showLogView(this);
+    m_screens.openLogView(this);
 }

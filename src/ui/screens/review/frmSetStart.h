@@ -3,6 +3,8 @@
 // Handlers are split by concern: frmSetStart.cpp (layout, load, browsing, disk space, leaving),
 // frmSetStart_Marking.cpp, frmSetStart_Playback.cpp, frmSetStart_Arrival.cpp and
 // frmSetStart_Tools.cpp (the pass window line, the repaired copy and the pass clip).
+#include "ui/screens/ScreenLinks.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -17,17 +19,17 @@ class QListWidget;
 class QPushButton;
 class QTextEdit;
 class QTimer;
-class Screens;
+class ScreenHub;
 
 namespace platform {
 class MediaPlayer;
 }
 
-class frmSetStart : public QWidget {
+class frmSetStart : public QWidget, public RunReceiver {
     Q_OBJECT
 public:
     // Creating the screen runs Form_Load.
-    explicit frmSetStart(Screens& screens);
+    explicit frmSetStart(ScreenHub& screens);
     ~frmSetStart() override;
 
     // --- Handlers ---
@@ -35,7 +37,7 @@ public:
     // The arrival step: runs from the event loop after every show, never inside show().
     void Form_Paint();
     // Posts one Form_Paint (for a hand-over to a screen that is already shown).
-    void postPaint();
+    void postPaint() override;
     void Command6_Click(); // "..."
     void BrowseForRun();
     void cmdMarkStart_Click();
@@ -59,7 +61,7 @@ public:
     void cmdSavePassClip_Click(); // "Save pass clip…"
 
     // Called by the Capture screen before it hands a new recording over: the run's full path.
-    void setRunPath(const QString& path);
+    void setRunPath(const QString& path) override;
 
     // --- Controls ---
     platform::MediaPlayer* MediaPlayer1 = nullptr;
@@ -153,7 +155,7 @@ private:
     void arriveFromView();
     bool isInsideThisScreen(QObject* watched) const;
 
-    Screens& m_screens;
+    ScreenHub& m_screens;
     bool m_paintPosted = false;
     bool m_filterInstalled = false;
     // Arrow keys for the poll: held down now, or pressed since the last poll.

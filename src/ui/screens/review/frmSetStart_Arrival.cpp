@@ -11,8 +11,8 @@
 #include "core/run/ReviewText.h"
 #include "core/run/RunInfo.h"
 #include "core/run/RunNaming.h"
-#include "ui/screens/Screens.h"
-#include "ui/screens/capture/PreviewForm.h"
+#include "ui/screens/ScreenHub.h"
+#include "ui/screens/ScreenLinks.h"
 #include "ui/screens/review/frmSetStart.h"
 
 #include <QApplication>
@@ -72,7 +72,7 @@ void frmSetStart::Form_Paint() {
 
 void frmSetStart::arriveFromCapture() {
     platform::Session& program = m_screens.session();
-    if (m_screens.capture().nameChangeShown())
+    if (m_screens.skierEntry().nameChangeShown())
         renameRun();
     MediaPlayer1->setPlayerFileName(runPath());
     playerStopIfLoaded();
@@ -103,7 +103,7 @@ void frmSetStart::arriveFromCapture() {
 // name the run will get before it is renamed.
 QString frmSetStart::askSkierName(const QString& prompt) {
     platform::Dialogs& dialogs = *m_screens.services().dialogs;
-    const QString preset = m_screens.capture().skierName();
+    const QString preset = m_screens.skierEntry().skierName();
     QString answer = dialogs.inputBox(prompt, review::kFixNameTitle, preset);
     for (;;) {
         if (answer.isEmpty())
@@ -118,7 +118,7 @@ QString frmSetStart::askSkierName(const QString& prompt) {
 
 void frmSetStart::renameRun() {
     platform::Session& program = m_screens.session();
-    PreviewForm& captureScreen = m_screens.capture();
+    SkierEntry& captureScreen = m_screens.skierEntry();
     newSkierName = askSkierName(review::fixNamePrompt());
     const QString oldPath = runPath();
     program.VideoDirectory = app::withoutTrailingSeparator(program.VideoDirectory);

@@ -9,7 +9,7 @@
 #include "core/ports/Session.h"
 #include "core/run/PassTiming.h"
 #include "core/run/RunInfo.h"
-#include "ui/screens/Screens.h"
+#include "ui/screens/ScreenHub.h"
 #include "ui/screens/review/frmSetStart.h"
 
 #include <QLabel>

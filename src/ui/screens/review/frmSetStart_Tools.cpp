@@ -4,12 +4,11 @@
 
 #include "core/app/DesignFont.h"
 #include "core/app/Twips.h"
-#include "core/engine/AviRepair.h"
-#include "core/engine/PassClip.h"
 #include "core/ports/Dialogs.h"
+#include "core/ports/RunTools.h"
 #include "core/ports/Services.h"
 #include "core/run/PassIntegrity.h"
-#include "ui/screens/Screens.h"
+#include "ui/screens/ScreenHub.h"
 #include "ui/screens/review/frmSetStart.h"
 #include "ui/widgets/WrappingButton.h"
 
@@ -67,14 +66,15 @@ void frmSetStart::showPassWindow() {
 
 void frmSetStart::cmdRepairCopy_Click() {
     platform::Dialogs& dialogs = *m_screens.services().dialogs;
+    platform::RunTools& tools = *m_screens.services().tools;
     const QString run = runPath();
-    av::RepairResult result;
+    platform::ToolResult result;
     dialogs.runWithProgress(
         {QStringLiteral("Writing a repaired copy of ") + run + QStringLiteral("…"),
          platform::kAppTitle,
          [&](const std::function<bool(int, int)>& report, const std::atomic<bool>& cancel) {
              report(0, 0); // no count: the copy reports no progress
-             result = av::repairCopy(run, &cancel);
+             result = tools.repairCopy(run, cancel);
          }});
     if (result.ok)
         dialogs.message(QStringLiteral("The repaired copy was saved as ") + result.path,
@@ -86,17 +86,18 @@ void frmSetStart::cmdRepairCopy_Click() {
 
 void frmSetStart::cmdSavePassClip_Click() {
     platform::Dialogs& dialogs = *m_screens.services().dialogs;
-    av::PassClipRequest request;
-    request.run = runPath();
-    request.startFrame = startFrame;
-    request.endFrame = endFrame();
-    request.passSeconds = m_passSeconds;
-    av::PassClipResult result;
+    platform::RunTools& tools = *m_screens.services().tools;
+    platform::PassMarks marks;
+    marks.run = runPath();
+    marks.startFrame = startFrame;
+    marks.endFrame = endFrame();
+    marks.passSeconds = m_passSeconds;
+    platform::ToolResult result;
     dialogs.runWithProgress(
-        {QStringLiteral("Writing the pass clip of ") + request.run + QStringLiteral("…"),
+        {QStringLiteral("Writing the pass clip of ") + marks.run + QStringLiteral("…"),
          platform::kAppTitle,
          [&](const std::function<bool(int, int)>& report, const std::atomic<bool>&) {
-             result = av::writePassClip(request, report);
+             result = tools.writePassClip(marks, report);
          }});
     if (result.ok)
         dialogs.message(QStringLiteral("The pass clip was saved as ") + result.path,

@@ -19,7 +19,7 @@
 #include "core/ports/Session.h"
 #include "core/ports/SettingsStore.h"
 #include "ui/screens/ControlErrorBox.h"
-#include "ui/screens/Screens.h"
+#include "ui/screens/ScreenHub.h"
 #include "ui/widgets/MainFormLists.h"
 
 #include <QAction>
@@ -78,7 +78,7 @@ QGroupBox* panel(QWidget* parent, const char* name, const QString& caption, cons
 
 } // namespace
 
-MainForm::MainForm(Screens& screens) : m_screens(screens) {
+MainForm::MainForm(ScreenHub& screens) : m_screens(screens) {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Skivane 2004 Setup"));
     // Fixed dialog frame: a close box, no minimise or maximise.
@@ -105,7 +105,7 @@ platform::SettingsStore& MainForm::store() {
 }
 
 platform::CaptureControl& MainForm::grabora() {
-    m_screens.capture(); // created hidden, with its load, on first use
+    m_screens.captureWindow(); // created hidden, with its load, on first use
     return *services().capture;
 }
 

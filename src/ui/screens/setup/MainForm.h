@@ -1,8 +1,9 @@
 #pragma once
 // The Setup screen: home screen, shared configuration and the capture device set-up.
-// Other screens reach it only through its public routines (SetCaptureValues, OnDisconnect and
-// those of MainForm_Shared.cpp), never through its controls. Handlers are public so tests can
-// run them.
+// Other screens reach it only through the links it implements (SetupValues and CapturePanel,
+// ScreenLinks.h), never through its controls. Handlers are public so tests can run them.
+#include "ui/screens/ScreenLinks.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -16,7 +17,7 @@ class QListWidget;
 class QMenuBar;
 class QPushButton;
 class QTextEdit;
-class Screens;
+class ScreenHub;
 
 namespace platform {
 class CaptureControl;
@@ -26,10 +27,10 @@ class SettingsStore;
 struct Services;
 } // namespace platform
 
-class MainForm : public QWidget {
+class MainForm : public QWidget, public SetupValues, public CapturePanel {
     Q_OBJECT
 public:
-    explicit MainForm(Screens& screens);
+    explicit MainForm(ScreenHub& screens);
     ~MainForm() override;
 
     // ---- screen (MainForm.cpp) ---------------------------------------------------------------
@@ -61,7 +62,7 @@ public:
 
     // ---- video device (MainForm_Device.cpp) ---------------------------------------------------
     void CmdConnect_Click();
-    void OnDisconnect();
+    void OnDisconnect() override;
     void EnableVideoCompressionConfig();
     void ResolutionCombo_Click();
     void ColorFormatCombo_Click();
@@ -85,33 +86,33 @@ public:
     // ---- capture options (MainForm_Options.cpp) -----------------------------------------------
     // Copies the stream options to the capture control; throws platform::ControlError (a text
     // that is not a number: 13 "Type mismatch"; out of range: 6 "Overflow").
-    void SetCaptureValues();
+    void SetCaptureValues() override;
     void CaptureType_Click();
 
     // ---- read and written by the other screens (MainForm_Shared.cpp) --------------------------
     // cb15 "Enable Barefoot Timing (15 sec)": the pass is 15 s instead of 20 s.
-    bool barefoot() const;
-    QString frameRateText() const; // EdtRate, frames per second as typed
-    QString videoDirText() const;  // txtVideoDir
+    bool barefoot() const override;
+    QString frameRateText() const override; // EdtRate, frames per second as typed
+    QString videoDirText() const override;  // txtVideoDir
     // True while CmdConnect shows "Disconnect": the screen considers a device connected.
-    bool connected() const;
+    bool connected() const override;
     // The capture counters in LblFrames, LblFrmDrop, LblSamples and LblTime.
-    void showCaptureCounters(qint64 frames, qint64 dropped, qint64 samples, qint64 time);
-    void showCaptureStatus(const QString& text); // LblStatus
+    void showCaptureCounters(qint64 frames, qint64 dropped, qint64 samples, qint64 time) override;
+    void showCaptureStatus(const QString& text) override; // LblStatus
     // A recording ended: CmdCap shows "Capture Stream" again.
-    void showCaptureEnded();
+    void showCaptureEnded() override;
     // The device lists, kept in step with devices plugged in or unplugged. Combo1 holds the video
     // devices in the control's order or the single entry "No Capture Devices"; AudioDevice entry 0
     // stands for no audio device and entry i + 1 for audio device i. Removing an entry the list
     // does not have throws platform::ControlError; selecting one does nothing.
-    bool listsNoVideoDevices() const; // the first entry of Combo1 is "No Capture Devices"
-    void addVideoDevice(const QString& name);
-    void removeVideoDevice(int position);
-    void selectVideoDevice(int position);
-    void listNoVideoDevices(); // adds "No Capture Devices" and selects it
-    void addAudioDevice(const QString& name);
-    void removeAudioDevice(int position);
-    void selectAudioDevice(int position);
+    bool listsNoVideoDevices() const override; // the first entry of Combo1 is "No Capture Devices"
+    void addVideoDevice(const QString& name) override;
+    void removeVideoDevice(int position) override;
+    void selectVideoDevice(int position) override;
+    void listNoVideoDevices() override; // adds "No Capture Devices" and selects it
+    void addAudioDevice(const QString& name) override;
+    void removeAudioDevice(int position) override;
+    void selectAudioDevice(int position) override;
 
     // ---- controls ----------------------------------------------------------------------------
     QMenuBar* menuBar = nullptr;
@@ -225,7 +226,7 @@ private:
     void reportUntrapped(const platform::ControlError& e);
     template <typename F> void guarded(F&& handler);
 
-    Screens& m_screens;
+    ScreenHub& m_screens;
     bool m_attribRecovering = false;
     bool m_settingsFailureShown = false;
 };

@@ -8,7 +8,7 @@
 #include "core/ports/ControlError.h"
 #include "core/ports/Dialogs.h"
 #include "core/ports/SettingsStore.h"
-#include "ui/screens/Screens.h"
+#include "ui/screens/ScreenHub.h"
 #include "ui/widgets/MainFormLists.h"
 
 #include <QComboBox>

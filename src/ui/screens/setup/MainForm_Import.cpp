@@ -6,8 +6,8 @@
 #include "core/media/RichText.h"
 #include "core/ports/Dialogs.h"
 #include "core/ports/Services.h"
-#include "ui/screens/Screens.h"
-#include "ui/screens/capture/PreviewForm.h"
+#include "ui/screens/ScreenHub.h"
+#include "ui/screens/ScreenLinks.h"
 
 #include <QFile>
 #include <QLineEdit>
@@ -111,5 +111,5 @@ void MainForm::cmdImport_Click() {
     for (qsizetype comma = name.indexOf(QLatin1Char(',')); comma >= 0;
          comma = name.indexOf(QLatin1Char(',')))
         name = name.left(comma) + QLatin1Char(' ') + name.mid(comma + 1);
-    m_screens.capture().setSkierName(name);
+    m_screens.skierEntry().setSkierName(name);
 }

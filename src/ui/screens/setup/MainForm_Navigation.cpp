@@ -10,8 +10,7 @@
 #include "core/ports/Session.h"
 #include "core/run/Placement.h"
 #include "ui/screens/ExportDay.h"
-#include "ui/screens/Screens.h"
-#include "ui/screens/capture/PreviewForm.h"
+#include "ui/screens/ScreenHub.h"
 
 #include <QGuiApplication>
 #include <QLayout>
@@ -51,12 +50,13 @@ void MainForm::cmdGoTimer_Click() {
 }
 
 void MainForm::mnuViewLog_Click() {
-    m_screens.showLogView(this);
+    m_screens.openLogView(this);
 }
 
 void MainForm::mnuExportDay_Click() {
     const platform::Session& program = m_screens.session();
-    exportDayLog(dialogs(), app::joinPath(program.VideoDirectory, program.LogFileName));
+    exportDayLog(dialogs(), *services().tools,
+                 app::joinPath(program.VideoDirectory, program.LogFileName));
 }
 
 void MainForm::munManual_Click() {
@@ -70,7 +70,7 @@ void MainForm::mnuExit_Click() {
 }
 
 void MainForm::PlaceCaptureScreen() {
-    PreviewForm& capture = m_screens.capture();
+    QWidget& capture = m_screens.captureWindow();
     // Sizes are known before the first show only once the layouts have run.
     if (layout())
         layout()->activate();
