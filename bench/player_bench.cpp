@@ -1,16 +1,26 @@
-// skivane-bench player: latency of the player's frame steps and random jumps on files made
-// here with the ffmpeg program, next to yardsticks measured on the same file in the same run:
-// one frame decoded cold (seek to a key frame, decode, convert to a picture) plus one paint of
-// the player's picture, and (for H.264) one group of pictures decoded from its key frame (median
-// of three).
-// `skivane-bench player 1080p-h264 ...` measures only the files named.
+// skivane-bench player: latency of the player's frame steps and random jumps, next to yardsticks
+// measured on the same file in the same run before any player opens a file: one frame decoded
+// cold (seek to a key frame, decode, convert to a picture) plus one paint of such a picture in a
+// picture widget, and for files with long groups one group of pictures decoded from its key
+// frame (median of three).
+//
+// Files: six made here with the ffmpeg program (Motion JPEG at 720p and 1080p; H.264 with
+// 250-frame groups: x264 `veryfast` at 720p and 1080p, x264 `medium` with P-frames only at 1080p
+// as cameras write it, and x264 `veryfast` with B-frames and open groups in MP4), and any file
+// named on the command line. `skivane-bench player 1080p-h264 /path/run.mp4` measures only those.
 //
 // A step is "position set until the picture is painted" (the picture widget's paint after the
-// frame was shown), in a real window of the offscreen (or xvfb) platform. Steps are paced at
-// ten a second, the rate of a held arrow key. Cases: steps after 100 ms and after 1 s idle, a
-// back step from a key frame after 100 ms and 1 s idle, random jumps (median and p99), a held
-// "<" across three group boundaries with the CPU time it costs (getrusage, all threads), and
-// the peak resident memory while one file is reviewed (VmHWM, reset per file).
+// frame was shown), in a real window of the offscreen (or xvfb) platform. Cases, in order:
+// - right after a fresh open at a key frame (the file's state cold: nothing decoded yet), a back
+//   step at once and, after another fresh open, one second later;
+// - steps paced at ten a second, steps after 1 s idle, a back step from a key frame reached by a
+//   jump after 100 ms and after 1 s idle, random jumps (median and p99);
+// - a held "<" on a steady clock of ten presses a second, whatever the player shows: from ten
+//   frames past a key frame after 1 s idle, 40 presses across it; and from just above the third
+//   group boundary to just below the first. Frames never shown, the slowest step (press to its
+//   picture painted), the longest time one picture stood, and the CPU time of the whole process
+//   (getrusage, all threads) per second of wall time;
+// - the peak resident memory while one file is reviewed (VmHWM, reset per file).
 // Hits and misses count the positions the player found in its frame cache (shown at once) and
 // those it had to wait for the decode worker for, over all files measured.
 #include "Bench.h"
@@ -22,13 +32,16 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtCore/qtestsupport_core.h>
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <malloc.h>
+#include <map>
 #include <random>
 #include <sys/resource.h>
 #include <vector>
@@ -39,16 +52,26 @@ constexpr int kFrames = 1000; // four groups: a held "<" crosses three boundarie
 constexpr int kGop = 250;
 constexpr int kStepPauseMs = 100;
 
+enum class Kind { Mjpeg, H264, H264POnly, H264BFrames };
+
 struct Spec {
     const char* label;
     int width;
     int height;
-    bool h264;
+    Kind kind;
 };
+
+const Spec kSpecs[] = {{"720p-mjpeg", 1280, 720, Kind::Mjpeg},
+                       {"1080p-mjpeg", 1920, 1080, Kind::Mjpeg},
+                       {"720p-h264", 1280, 720, Kind::H264},
+                       {"1080p-h264", 1920, 1080, Kind::H264},
+                       {"1080p-h264-p", 1920, 1080, Kind::H264POnly},
+                       {"1080p-h264-bf", 1920, 1080, Kind::H264BFrames}};
 
 struct Stats {
     double median = 0;
     double p99 = 0;
+    double max = 0;
 };
 
 Stats stats(std::vector<double> v) {
@@ -58,6 +81,7 @@ Stats stats(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     s.median = v[v.size() / 2];
     s.p99 = v[std::min(v.size() - 1, static_cast<size_t>(v.size() * 0.99))];
+    s.max = v.back();
     return s;
 }
 
@@ -69,7 +93,8 @@ bool hasEncoder(const QString& name) {
 }
 
 QString makeFile(const QString& dir, const Spec& s, const QString& h264Encoder) {
-    const QString out = QStringLiteral("%1/%2.avi").arg(dir, s.label);
+    const bool mp4 = s.kind == Kind::H264POnly || s.kind == Kind::H264BFrames;
+    const QString out = QStringLiteral("%1/%2.%3").arg(dir, s.label, mp4 ? "mp4" : "avi");
     QStringList args{"-v",
                      "error",
                      "-y",
@@ -79,23 +104,50 @@ QString makeFile(const QString& dir, const Spec& s, const QString& h264Encoder) 
                      QStringLiteral("testsrc2=size=%1x%2:rate=30").arg(s.width).arg(s.height),
                      "-frames:v",
                      QString::number(kFrames)};
-    if (s.h264)
-        args << "-c:v" << h264Encoder << "-g" << QString::number(kGop) << "-pix_fmt"
-             << "yuv420p";
-    else
+    const bool x264 = h264Encoder == "libx264";
+    switch (s.kind) {
+    case Kind::Mjpeg:
         args << "-c:v"
              << "mjpeg"
              << "-q:v"
              << "3"
              << "-pix_fmt"
              << "yuvj420p";
-    if (s.h264 && h264Encoder == "libx264")
-        args << "-preset"
-             << "veryfast";
+        break;
+    case Kind::H264:
+        args << "-c:v" << h264Encoder << "-g" << QString::number(kGop) << "-pix_fmt"
+             << "yuv420p";
+        if (x264)
+            args << "-preset"
+                 << "veryfast";
+        break;
+    case Kind::H264POnly: // as IP cameras and camcorders write: no B-frames, long groups
+        if (!x264)
+            return {};
+        args << "-c:v" << h264Encoder << "-preset"
+             << "medium"
+             << "-bf"
+             << "0"
+             << "-g" << QString::number(kGop) << "-pix_fmt"
+             << "yuv420p";
+        break;
+    case Kind::H264BFrames:
+        if (!x264)
+            return {};
+        args << "-c:v" << h264Encoder << "-preset"
+             << "veryfast"
+             << "-g" << QString::number(kGop) << "-bf"
+             << "3"
+             << "-x264-params"
+             << "open-gop=1"
+             << "-pix_fmt"
+             << "yuv420p";
+        break;
+    }
     args << out;
     QProcess p;
     p.start(QStringLiteral("ffmpeg"), args);
-    if (!p.waitForFinished(600000) || p.exitCode() != 0) {
+    if (!p.waitForFinished(900000) || p.exitCode() != 0) {
         std::fprintf(stderr, "ffmpeg failed for %s: %s\n", s.label,
                      p.readAllStandardError().constData());
         return {};
@@ -103,7 +155,8 @@ QString makeFile(const QString& dir, const Spec& s, const QString& h264Encoder) 
     return out;
 }
 
-// Milliseconds from setting the position until the picture of that frame is painted.
+// Milliseconds from setting the position until the picture of that frame is painted; -1 when
+// it did not come within 30 s.
 double timedShow(av::AvPlayer& player, int frame) {
     auto* view = player.findChild<av::PictureWidget*>();
     QEventLoop loop;
@@ -154,89 +207,195 @@ void resetPeak() {
         f.write("5");
 }
 
-struct Result {
+// A file to measure and its yardsticks, measured before any player opened a file.
+struct File {
+    QString label;
+    QString path;
+    bool longGroups = false; // not every frame a key frame
+    int height = 0;
+    std::vector<int> keys;
+    int frames = 0;
     double decodeOne = 0; // median of one frame decoded cold: seek, decode, convert
-    double paint = 0;     // median of one paint of the player's picture
-    double gop = 0;       // one group of pictures from its key frame
-    Stats fwd, back, jump, idleStep, backKey100, backKey1s, backKeyNext, backKeyOpened, held;
-    double heldCores = 0; // CPU seconds per second while "<" is held
-    double peak = 0;      // MiB
-    double base = 0;      // resident MiB before the file was opened
-    av::FrameCache::Counters cache;
+    double paint = 0;     // median of one paint of such a picture
+    double gop = 0;       // one group of pictures from its key frame, median of three
+    int gopFrames = 0;
 };
 
-Result measure(const QString& file, bool h264) {
-    Result r;
+bool measureYardsticks(File& f) {
     std::mt19937 rng(7);
-    std::vector<int> keys;
-    {
-        av::FrameDecoder d;
-        if (!d.open(file))
-            return r;
-        for (int i = 0; i < d.frameCount(); ++i)
-            if (d.keyFrameAtOrBefore(i) == i)
-                keys.push_back(i);
+    av::FrameDecoder d;
+    if (!d.open(f.path) || d.frameCount() < 100)
+        return false;
+    f.frames = d.frameCount();
+    f.height = d.frameSize().height();
+    f.keys = d.keyFrames();
+    f.longGroups = f.keys.size() < static_cast<size_t>(f.frames);
+    if (f.longGroups && f.keys.size() > 1) {
+        f.gopFrames = f.keys[1] - f.keys[0];
         std::vector<double> gops; // median of three: one run alone varies by a fifth
         for (int run = 0; run < 3; ++run) {
-            d.seekToKeyFor(0);
+            d.seekToKeyFor(f.keys[0]);
             QElapsedTimer all;
             all.start();
-            for (int i = 0; i < kGop; ++i)
+            for (int i = 0; i < f.gopFrames; ++i)
                 if (!d.decodeNext())
                     break;
             gops.push_back(all.nsecsElapsed() / 1e6);
         }
-        r.gop = stats(gops).median;
-        std::vector<double> cold;
-        for (int i = 0; i < 15; ++i) {
-            const int k = keys[std::uniform_int_distribution<size_t>(0, keys.size() - 1)(rng)];
-            QElapsedTimer t;
-            t.start();
-            d.seekToKeyFor(k);
-            if (!d.decodeNext() || d.currentImage().isNull())
-                break;
-            cold.push_back(t.nsecsElapsed() / 1e6);
-        }
-        r.decodeOne = stats(cold).median;
+        f.gop = stats(gops).median;
     }
+    std::vector<double> cold;
+    QImage picture;
+    for (int i = 0; i < 15; ++i) {
+        const int k = f.keys[std::uniform_int_distribution<size_t>(0, f.keys.size() - 1)(rng)];
+        QElapsedTimer t;
+        t.start();
+        d.seekToKeyFor(k);
+        if (!d.decodeNext())
+            break;
+        picture = d.currentImage();
+        if (picture.isNull())
+            break;
+        cold.push_back(t.nsecsElapsed() / 1e6);
+    }
+    f.decodeOne = stats(cold).median;
+    // One paint of such a picture in a picture widget placed as in the player's window.
+    QWidget window;
+    window.resize(960, 600);
+    av::PictureWidget view(&window);
+    view.setGeometry(0, 0, 960, 540);
+    view.setPicture(picture);
+    window.show();
+    QTest::qWait(50);
+    std::vector<double> paints;
+    for (int i = 0; i < 15; ++i) {
+        QElapsedTimer t;
+        t.start();
+        view.repaint();
+        paints.push_back(t.nsecsElapsed() / 1e6);
+    }
+    f.paint = stats(paints).median;
+    return f.decodeOne > 0 && (!f.longGroups || f.gop > 0);
+}
+
+// A held "<" on a steady clock: a press every 100 ms whatever the player shows.
+struct Held {
+    int presses = 0;
+    int missed = 0;   // frames pressed whose picture was never painted
+    double worst = 0; // the slowest press to its picture painted, ms
+    double stood = 0; // the longest time one picture stood while the key was held, ms
+    double cores = 0; // CPU seconds per second of wall time
+};
+
+Held holdBack(av::AvPlayer& player, int from, int presses) {
+    auto* view = player.findChild<av::PictureWidget*>();
+    Held h;
+    std::map<int, double> pressedAt, paintedAt;
+    int shownNow = -1;
+    double lastNewPicture = 0;
+    QElapsedTimer clock;
+    QEventLoop loop;
+    auto c1 =
+        QObject::connect(&player, &av::AvPlayer::frameShown, &loop, [&](int f) { shownNow = f; });
+    auto c2 = QObject::connect(view, &av::PictureWidget::painted, &loop, [&] {
+        if (shownNow < 0)
+            return;
+        const double now = clock.nsecsElapsed() / 1e6;
+        if (pressedAt.count(shownNow) && !paintedAt.count(shownNow)) {
+            paintedAt[shownNow] = now;
+            h.stood = std::max(h.stood, now - lastNewPicture);
+            lastNewPicture = now;
+        }
+        shownNow = -1;
+        if (static_cast<int>(pressedAt.size()) == presses && paintedAt.count(from - presses))
+            loop.quit();
+    });
+    int pressed = 0;
+    std::function<void()> press = [&] {
+        const int frame = from - 1 - pressed;
+        pressedAt[frame] = clock.nsecsElapsed() / 1e6;
+        player.setPlayerPosition(frame);
+        if (++pressed < presses) {
+            const double due = pressed * static_cast<double>(kStepPauseMs);
+            QTimer::singleShot(std::max(0, static_cast<int>(due - clock.nsecsElapsed() / 1e6)),
+                               Qt::PreciseTimer, &loop, press);
+        } else { // the last picture may take its time; a second more is plenty
+            QTimer::singleShot(3000, &loop, &QEventLoop::quit);
+        }
+    };
+    const double cpu0 = cpuSeconds();
+    clock.start();
+    QTimer::singleShot(0, Qt::PreciseTimer, &loop, press);
+    loop.exec();
+    const double wall = clock.nsecsElapsed() / 1e9;
+    h.cores = (cpuSeconds() - cpu0) / wall;
+    QObject::disconnect(c1);
+    QObject::disconnect(c2);
+    h.presses = presses;
+    for (const auto& [frame, at] : pressedAt) {
+        auto it = paintedAt.find(frame);
+        if (it == paintedAt.end())
+            ++h.missed;
+        else
+            h.worst = std::max(h.worst, it->second - at);
+    }
+    return h;
+}
+
+Held combine(const Held& a, const Held& b) {
+    return {a.presses + b.presses, a.missed + b.missed, std::max(a.worst, b.worst),
+            std::max(a.stood, b.stood), std::max(a.cores, b.cores)};
+}
+
+struct Result {
+    Stats fwd, back, jump, idleStep, backKey100, backKey1s, backKeyNext, openBackNow, openBack1s,
+        afterJumpBack;
+    Held heldKey;    // 40 presses across one key frame after 1 s idle
+    Held heldLong;   // across three group boundaries
+    double peak = 0; // MiB
+    double base = 0; // resident MiB before the file was opened
+    av::FrameCache::Counters cache;
+    bool ok = false;
+};
+
+// Opens `file` afresh at `frame` (as the review screen does at a run's start hint) and waits for
+// that picture painted; the file's state is cold.
+bool openAt(av::AvPlayer& player, const QString& file, int frame) {
+    player.setPlayerFileName(file);
+    player.setPlayerPosition(frame);
+    return QTest::qWaitFor([&] { return player.shownFrame() == frame; }, 30000);
+}
+
+Result measure(const File& file) {
+    Result r;
+    std::mt19937 rng(7);
     resetPeak(); // the peak of reviewing the file, from here
     r.base = statusMiB("VmRSS");
     av::AvPlayer player;
     player.resize(960, 600);
     player.show();
-    player.setPlayerFileName(file);
+    std::vector<int> later; // key frames that end a group before them
+    for (int k : file.keys)
+        if (k > 0 && k < file.frames)
+            later.push_back(k);
+    std::vector<double> openNow, open1s;
+    if (file.longGroups) {
+        // Fresh opens at key frames: a back step at once, and one second later.
+        for (int run = 0; run < 6 && !later.empty(); ++run) {
+            const int k = later[static_cast<size_t>(run / 2) % later.size()];
+            if (!openAt(player, file.path, k))
+                return r;
+            if (run % 2)
+                QTest::qWait(1000);
+            (run % 2 ? open1s : openNow).push_back(timedShow(player, k - 1));
+        }
+    }
+    player.setPlayerFileName(file.path);
     if (!QTest::qWaitFor([&] { return player.frameCount() > 0 && player.shownFrame() == 0; },
                          30000))
         return r;
     const int count = player.frameCount();
-    if (count < 100)
-        return r;
-    {
-        auto* view = player.findChild<av::PictureWidget*>();
-        std::vector<double> paints;
-        for (int i = 0; i < 15; ++i) {
-            QElapsedTimer t;
-            t.start();
-            view->repaint();
-            paints.push_back(t.nsecsElapsed() / 1e6);
-        }
-        r.paint = stats(paints).median;
-    }
-    std::vector<double> fwd, back, jump, idle, key100, key1s, keyNext, keyOpened, held;
-    // The first thing after opening: a jump to a key frame and, 100 ms later, a back step, before
-    // the idle worker had time for anything but the frames around it.
-    {
-        std::vector<int> later;
-        for (int k : keys)
-            if (k > 0 && k < count)
-                later.push_back(k);
-        if (!later.empty()) {
-            timedShow(player, later[later.size() / 2]);
-            QTest::qWait(kStepPauseMs);
-            keyOpened.push_back(timedShow(player, later[later.size() / 2] - 1));
-            QTest::qWait(kStepPauseMs);
-        }
-    }
+    std::vector<double> fwd, back, jump, idle, key100, key1s, keyNext, afterJump;
     // Runs of twelve steps each way from random places.
     for (int run = 0; run < 4; ++run) {
         const int start = std::uniform_int_distribution<int>(20, count - 20)(rng);
@@ -244,8 +403,6 @@ Result measure(const QString& file, bool h264) {
         QTest::qWait(kStepPauseMs);
         for (int i = 1; i <= 12; ++i) {
             fwd.push_back(timedShow(player, start + i));
-            if (qEnvironmentVariableIsSet("SKIVANE_BENCH_TRACE"))
-                std::printf("fwd %d %.2f\n", start + i, fwd.back());
             QTest::qWait(kStepPauseMs);
         }
         const int top = start + 12;
@@ -274,10 +431,8 @@ Result measure(const QString& file, bool h264) {
         }
     }
     // A back step from a key frame (not the first) reached by a jump, after 100 ms and 1 s.
-    std::vector<int> laterKeys(keys.begin() + 1, keys.end());
-    for (int run = 0; run < 6 && !laterKeys.empty(); ++run) {
-        const int k =
-            laterKeys[std::uniform_int_distribution<size_t>(0, laterKeys.size() - 1)(rng)];
+    for (int run = 0; run < 6 && !later.empty(); ++run) {
+        const int k = later[std::uniform_int_distribution<size_t>(0, later.size() - 1)(rng)];
         const int away =
             k > count / 2 ? std::max(0, k - count / 2) : std::min(count - 1, k + count / 2);
         timedShow(player, away);
@@ -291,7 +446,7 @@ Result measure(const QString& file, bool h264) {
             QTest::qWait(kStepPauseMs);
         }
     }
-    const int jumps = h264 ? 24 : 30;
+    const int jumps = file.longGroups ? 24 : 30;
     for (int i = 0; i < jumps; ++i) {
         int to = std::uniform_int_distribution<int>(0, count - 1)(rng);
         if (to == player.shownFrame())
@@ -299,23 +454,28 @@ Result measure(const QString& file, bool h264) {
         jump.push_back(timedShow(player, to));
         QTest::qWait(kStepPauseMs);
     }
-    // A held "<" from just above the third group boundary to just below the first: a press every
-    // 100 ms, or when the last picture arrived if that took longer.
+    if (file.longGroups) {
+        // The first back step right after a random jump, with no idle time to decode ahead.
+        for (int i = 0; i < 8; ++i) {
+            const int to = std::uniform_int_distribution<int>(2, count - 1)(rng);
+            timedShow(player, to);
+            afterJump.push_back(timedShow(player, to - 1));
+            QTest::qWait(kStepPauseMs);
+        }
+        // Ten frames past a key frame, a second's idle, then "<" held across it for 40 presses.
+        const int k = later[later.size() / 2];
+        timedShow(player, std::min(count - 1, k + 10));
+        QTest::qWait(1000);
+        r.heldKey = holdBack(player, std::min(count - 1, k + 10), 40);
+        QTest::qWait(1000);
+    }
+    // A held "<" from just above the third group boundary to just below the first.
     {
-        const int gop = h264 ? kGop : 10;
+        const int gop = file.longGroups && file.gopFrames > 0 ? file.gopFrames : 10;
         const int from = std::min(count - 1, 3 * gop + 5), to = std::max(1, gop - 5);
         timedShow(player, from);
         QTest::qWait(kStepPauseMs);
-        QElapsedTimer wall;
-        wall.start();
-        const double cpu0 = cpuSeconds();
-        for (int f = from - 1; f >= to; --f) {
-            held.push_back(timedShow(player, f));
-            const int rest = kStepPauseMs - static_cast<int>(held.back());
-            if (rest > 0)
-                QTest::qWait(rest);
-        }
-        r.heldCores = (cpuSeconds() - cpu0) / (wall.nsecsElapsed() / 1e9);
+        r.heldLong = holdBack(player, from, from - to);
     }
     r.fwd = stats(fwd);
     r.back = stats(back);
@@ -324,93 +484,13 @@ Result measure(const QString& file, bool h264) {
     r.backKey100 = stats(key100);
     r.backKey1s = stats(key1s);
     r.backKeyNext = stats(keyNext);
-    r.backKeyOpened = stats(keyOpened);
-    r.held = stats(held);
+    r.openBackNow = stats(openNow);
+    r.openBack1s = stats(open1s);
+    r.afterJumpBack = stats(afterJump);
     r.cache = player.frameCache().counters();
     r.peak = statusMiB("VmHWM");
+    r.ok = r.fwd.median > 0;
     return r;
-}
-
-// Reordered pictures: a 1080p H.264 file with B-frames and open groups of kGop pictures. Its
-// steps and jumps are measured as above; the cold case is the first step back right after a
-// random jump, before the player has had any idle time: its slowest against decoding one
-// whole group.
-struct Reordered {
-    bool ran = false;
-    bool ok = true;
-    double fwdRatio = 0, backRatio = 0, coldGopRatio = 0;
-};
-
-Reordered measureReordered(const QString& dir, const QStringList& args) {
-    Reordered out;
-    const char* label = "1080p-h264-bf";
-    if (!args.isEmpty() && !args.contains(QString::fromLatin1(label)))
-        return out;
-    out.ran = true;
-    const QString file = QStringLiteral("%1/%2.mp4").arg(dir, label);
-    QProcess p;
-    p.start(QStringLiteral("ffmpeg"), {"-v",
-                                       "error",
-                                       "-y",
-                                       "-f",
-                                       "lavfi",
-                                       "-i",
-                                       "testsrc2=size=1920x1080:rate=30",
-                                       "-frames:v",
-                                       QString::number(kFrames),
-                                       "-c:v",
-                                       "libx264",
-                                       "-preset",
-                                       "veryfast",
-                                       "-g",
-                                       QString::number(kGop),
-                                       "-bf",
-                                       "3",
-                                       "-x264-params",
-                                       "open-gop=1",
-                                       "-pix_fmt",
-                                       "yuv420p",
-                                       file});
-    if (!p.waitForFinished(600000) || p.exitCode() != 0) {
-        std::printf("%-13s could not be made (libx264 needed)\n", label);
-        out.ok = false;
-        return out;
-    }
-    const Result r = measure(file, true);
-    if (r.decodeOne <= 0 || r.fwd.median <= 0 || r.gop <= 0) {
-        std::printf("%-13s could not be measured\n", label);
-        out.ok = false;
-        return out;
-    }
-    std::vector<double> cold;
-    {
-        av::AvPlayer player;
-        player.resize(960, 600);
-        player.show();
-        player.setPlayerFileName(file);
-        if (!QTest::qWaitFor([&] { return player.frameCount() > 0 && player.shownFrame() == 0; },
-                             30000)) {
-            out.ok = false;
-            return out;
-        }
-        std::mt19937 rng(13);
-        for (int i = 0; i < 12; ++i) {
-            const int to = std::uniform_int_distribution<int>(2, player.frameCount() - 1)(rng);
-            timedShow(player, to);
-            cold.push_back(timedShow(player, to - 1)); // at once: no idle time to decode ahead
-            QTest::qWait(kStepPauseMs);
-        }
-    }
-    const Stats c = stats(cold);
-    std::printf("%-13s decode 1 frame %7.2f ms | fwd step median %7.2f p99 %7.2f | back step "
-                "median %7.2f p99 %7.2f | jump median %8.2f | decode 1 GOP (%d) %8.2f ms | "
-                "first back step after a jump median %8.2f p99 %8.2f\n",
-                label, r.decodeOne, r.fwd.median, r.fwd.p99, r.back.median, r.back.p99,
-                r.jump.median, kGop, r.gop, c.median, c.p99);
-    out.fwdRatio = r.fwd.median / r.decodeOne;
-    out.backRatio = r.back.median / r.decodeOne;
-    out.coldGopRatio = c.p99 / r.gop;
-    return out;
 }
 
 int runPlayerBench(const QStringList& args) {
@@ -419,86 +499,121 @@ int runPlayerBench(const QStringList& args) {
         return 1;
     QString h264Encoder = QStringLiteral("libx264");
     if (!hasEncoder(h264Encoder)) {
-        std::printf("note: libx264 is not in this ffmpeg; the long-GOP files use mpeg4\n");
+        std::printf("note: libx264 is not in this ffmpeg; the long-group files use mpeg4, and the "
+                    "P-only and B-frame files are left out\n");
         h264Encoder = QStringLiteral("mpeg4");
     }
-    const Spec specs[] = {{"720p-mjpeg", 1280, 720, false},
-                          {"1080p-mjpeg", 1920, 1080, false},
-                          {"720p-h264", 1280, 720, true},
-                          {"1080p-h264", 1920, 1080, true}};
-    double fwdRatio = 0, backRatio = 0, jumpGopRatio = 0;
-    double idleRatio = 0, idle1080Ratio = 0, key100GopRatio = 0, key1sRatio = 0, key1s1080Ratio = 0,
-           jumpP99GopRatio = 0, heldCores = 0;
+    // Arguments name the files to measure: labels of the files made here, or paths.
+    QStringList paths, labels;
+    for (const QString& a : args)
+        (QFileInfo(a).isFile() ? paths : labels) << a;
+    bool ok = true;
+    std::vector<File> files;
+    for (const Spec& s : kSpecs) {
+        if (!args.isEmpty() && !labels.contains(QString::fromLatin1(s.label)))
+            continue;
+        const QString path = makeFile(dir.path(), s, h264Encoder);
+        if (path.isEmpty()) {
+            std::printf("%-13s could not be made\n", s.label);
+            ok = s.kind != Kind::H264POnly && s.kind != Kind::H264BFrames ? false : ok;
+            continue;
+        }
+        File f;
+        f.label = QString::fromLatin1(s.label);
+        f.path = path;
+        files.push_back(f);
+    }
+    for (const QString& p : paths) {
+        File f;
+        f.label = QFileInfo(p).fileName();
+        f.path = QFileInfo(p).absoluteFilePath();
+        files.push_back(f);
+    }
+    // Every yardstick before any player opens a file.
+    std::vector<File> measurable;
+    for (File& f : files) {
+        if (measureYardsticks(f))
+            measurable.push_back(f);
+        else {
+            std::printf("%-13s could not be decoded\n", qPrintable(f.label));
+            ok = false;
+        }
+    }
+    double fwdRatio = 0, backRatio = 0, jumpGopRatio = 0, idleRatio = 0, idle1080Ratio = 0,
+           key100GopRatio = 0, key1sRatio = 0, key1s1080Ratio = 0, jumpP99GopRatio = 0,
+           openGopRatio = 0, openNowGopRatio = 0, afterJumpGopRatio = 0, mjpegJumpRatio = -1;
+    Held held;
     double peak = 0;
     quint64 hits = 0, misses = 0;
-    bool ok = true;
-    for (const Spec& s : specs) {
-        // Arguments name the files to measure (all four when none is given).
-        if (!args.isEmpty() && !args.contains(QString::fromLatin1(s.label)))
-            continue;
-        const QString file = makeFile(dir.path(), s, h264Encoder);
-        if (file.isEmpty()) {
+    for (const File& f : measurable) {
+        const Result r = measure(f);
+        if (!r.ok) {
+            std::printf("%-13s could not be measured\n", qPrintable(f.label));
             ok = false;
             continue;
         }
-        const Result r = measure(file, s.h264);
-        if (r.decodeOne <= 0 || r.fwd.median <= 0) {
-            std::printf("%-12s could not be measured\n", s.label);
-            ok = false;
-            continue;
-        }
-        const double yard = r.decodeOne + r.paint;
-        std::printf("%-12s cold frame %7.2f ms + paint %6.2f ms | fwd step median %7.2f p99 %7.2f "
+        const double yard = f.decodeOne + f.paint;
+        std::printf("%-13s cold frame %7.2f ms + paint %6.2f ms | fwd step median %7.2f p99 %7.2f "
                     "| back step median %7.2f p99 %7.2f | step after 1 s idle median %7.2f p99 "
                     "%7.2f | back from key after 100 ms p99 %8.2f, after 1 s p99 %8.2f | jump "
-                    "median %8.2f p99 %8.2f | held < median %7.2f p99 %8.2f, %.2f cores",
-                    s.label, r.decodeOne, r.paint, r.fwd.median, r.fwd.p99, r.back.median,
-                    r.back.p99, r.idleStep.median, r.idleStep.p99, r.backKey100.p99,
-                    r.backKey1s.p99, r.jump.median, r.jump.p99, r.held.median, r.held.p99,
-                    r.heldCores);
-        if (s.h264)
-            std::printf(" | next back step after it p99 %8.2f | back from key right after "
-                        "opening %8.2f | decode 1 GOP (%d) %8.2f ms",
-                        r.backKeyNext.p99, r.backKeyOpened.median, kGop, r.gop);
-        std::printf(" | peak %.0f MiB, %.0f before opening (budget %.0f MiB) | cache hits %llu "
-                    "misses %llu\n",
-                    r.peak, r.base, av::FrameCache::kDefaultBudget / 1048576.0,
+                    "median %8.2f p99 %8.2f",
+                    qPrintable(f.label), f.decodeOne, f.paint, r.fwd.median, r.fwd.p99,
+                    r.back.median, r.back.p99, r.idleStep.median, r.idleStep.p99, r.backKey100.p99,
+                    r.backKey1s.p99, r.jump.median, r.jump.p99);
+        if (f.longGroups)
+            std::printf(" | decode 1 GOP (%d) %8.2f ms | next back step after the 100 ms one p99 "
+                        "%8.2f | fresh open at a key frame, back step at once max %8.2f, after 1 s "
+                        "max %8.2f | first back step after a jump median %8.2f max %8.2f | held < "
+                        "across a key frame after 1 s idle: %d of %d never shown, slowest %.0f "
+                        "ms, a picture stood %.0f ms, %.2f cores",
+                        f.gopFrames, f.gop, r.backKeyNext.p99, r.openBackNow.max, r.openBack1s.max,
+                        r.afterJumpBack.median, r.afterJumpBack.max, r.heldKey.missed,
+                        r.heldKey.presses, r.heldKey.worst, r.heldKey.stood, r.heldKey.cores);
+        std::printf(" | held < across three boundaries: %d of %d never shown, slowest %.0f ms, a "
+                    "picture stood %.0f ms, %.2f cores | peak %.0f MiB, %.0f before opening "
+                    "(budget %.0f MiB) | cache hits %llu misses %llu\n",
+                    r.heldLong.missed, r.heldLong.presses, r.heldLong.worst, r.heldLong.stood,
+                    r.heldLong.cores, r.peak, r.base, av::FrameCache::kDefaultBudget / 1048576.0,
                     static_cast<unsigned long long>(r.cache.hits),
                     static_cast<unsigned long long>(r.cache.misses));
+        std::fflush(stdout);
         hits += r.cache.hits;
         misses += r.cache.misses;
-        fwdRatio = std::max(fwdRatio, r.fwd.median / r.decodeOne);
-        backRatio = std::max(backRatio, r.back.median / r.decodeOne);
+        fwdRatio = std::max(fwdRatio, r.fwd.median / f.decodeOne);
+        backRatio = std::max(backRatio, r.back.median / f.decodeOne);
         idleRatio = std::max(idleRatio, r.idleStep.p99 / yard);
-        if (s.height == 1080) { // the goal is set at 1080p
+        if (f.height == 1080) { // the goals are set at 1080p
             idle1080Ratio = std::max(idle1080Ratio, r.idleStep.p99 / yard);
             key1s1080Ratio = std::max(key1s1080Ratio, r.backKey1s.p99 / yard);
+            if (!f.longGroups)
+                mjpegJumpRatio = std::max(mjpegJumpRatio, r.jump.median / yard);
         }
         key1sRatio = std::max(key1sRatio, r.backKey1s.p99 / yard);
         peak = std::max(peak, r.peak);
-        if (s.h264 && r.gop > 0) {
-            jumpGopRatio = std::max(jumpGopRatio, r.jump.median / r.gop);
-            jumpP99GopRatio = std::max(jumpP99GopRatio, r.jump.p99 / r.gop);
-            key100GopRatio = std::max(key100GopRatio, r.backKey100.p99 / r.gop);
-            heldCores = std::max(heldCores, r.heldCores);
+        if (f.longGroups) {
+            jumpGopRatio = std::max(jumpGopRatio, r.jump.median / f.gop);
+            jumpP99GopRatio = std::max(jumpP99GopRatio, r.jump.p99 / f.gop);
+            key100GopRatio = std::max(key100GopRatio, r.backKey100.p99 / f.gop);
+            openGopRatio = std::max(openGopRatio, r.openBack1s.max / f.gop);
+            openNowGopRatio = std::max(openNowGopRatio, r.openBackNow.max / f.gop);
+            afterJumpGopRatio = std::max(afterJumpGopRatio, r.afterJumpBack.max / f.gop);
+            held = combine(held, combine(r.heldKey, r.heldLong));
         }
-        std::fflush(stdout);
     }
-    const Reordered bf = measureReordered(dir.path(), args);
-    ok = ok && bf.ok;
-    std::printf("RESULT player fwd_ratio=%.3f back_ratio=%.3f jump_gop_ratio=%.3f "
-                "cache_hits=%llu cache_misses=%llu idle_step_p99_ratio=%.3f "
-                "idle_step_p99_ratio_1080p=%.3f back_key_100ms_gop_ratio=%.3f "
-                "back_key_1s_ratio=%.3f back_key_1s_ratio_1080p=%.3f jump_p99_gop_ratio=%.3f "
-                "held_back_cores=%.3f peak_mib=%.0f peak_over_budget_mib=%.0f",
-                fwdRatio, backRatio, jumpGopRatio, static_cast<unsigned long long>(hits),
-                static_cast<unsigned long long>(misses), idleRatio, idle1080Ratio, key100GopRatio,
-                key1sRatio, key1s1080Ratio, jumpP99GopRatio, heldCores, peak,
-                peak - av::FrameCache::kDefaultBudget / 1048576.0);
-    if (bf.ran)
-        std::printf(" bframe_fwd_ratio=%.3f bframe_back_ratio=%.3f cold_back_gop_ratio=%.3f",
-                    bf.fwdRatio, bf.backRatio, bf.coldGopRatio);
-    std::printf("\n");
+    std::printf("RESULT player mjpeg_jump_ratio=%.3f held_back_missed=%d held_back_worst_ms=%.0f "
+                "held_back_stood_ms=%.0f held_back_cores=%.3f open_back_key_gop_ratio=%.3f "
+                "open_back_key_now_gop_ratio=%.3f jump_p99_gop_ratio=%.3f peak_mib=%.0f "
+                "peak_over_budget_mib=%.0f fwd_ratio=%.3f back_ratio=%.3f jump_gop_ratio=%.3f "
+                "idle_step_p99_ratio=%.3f idle_step_p99_ratio_1080p=%.3f "
+                "back_key_100ms_gop_ratio=%.3f back_key_1s_ratio=%.3f "
+                "back_key_1s_ratio_1080p=%.3f cold_back_gop_ratio=%.3f cache_hits=%llu "
+                "cache_misses=%llu\n",
+                mjpegJumpRatio, held.missed, held.worst, held.stood, held.cores, openGopRatio,
+                openNowGopRatio, jumpP99GopRatio, peak,
+                peak - av::FrameCache::kDefaultBudget / 1048576.0, fwdRatio, backRatio,
+                jumpGopRatio, idleRatio, idle1080Ratio, key100GopRatio, key1sRatio, key1s1080Ratio,
+                afterJumpGopRatio, static_cast<unsigned long long>(hits),
+                static_cast<unsigned long long>(misses));
     return ok ? 0 : 1;
 }
 
