@@ -2,6 +2,7 @@
 // position, counting the lookups of pictures to show.
 #include "core/engine/FrameCache.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -160,6 +161,46 @@ TEST(FrameCache, CountsHitsAndMisses) {
     cache.clear(1); // a new file keeps the counts
     EXPECT_EQ(cache.counters().hits, 3u);
     EXPECT_EQ(cache.counters().misses, 2u);
+}
+
+// Pictures kept as the decoder gave them: counted by their buffers, converted when looked up, and
+// a frame with no picture of its own shares the one before it.
+TEST(FrameCache, KeepsDecodedPicturesCompactAndConvertsThemToShow) {
+    av::FramePtr yuv = av::makeFrame();
+    ASSERT_TRUE(yuv);
+    yuv->width = 64;
+    yuv->height = 32;
+    yuv->format = AV_PIX_FMT_YUV420P;
+    ASSERT_GE(av_frame_get_buffer(yuv.get(), 0), 0);
+    const int fill[3] = {235, 128, 128}; // white
+    for (int plane = 0; plane < 3; ++plane)
+        for (int y = 0; y < (plane ? 16 : 32); ++y)
+            std::memset(yuv->data[plane] + y * yuv->linesize[plane], fill[plane], plane ? 32 : 64);
+    const std::size_t compact = av::frameBytes(yuv.get());
+    EXPECT_GE(compact, 64u * 32u * 3u / 2u);
+    EXPECT_LT(compact, 64u * 32u * 4u); // smaller than the converted picture
+
+    av::FrameCache cache(3 * compact);
+    cache.setPosition(2);
+    cache.put(0, 1, yuv.get());
+    EXPECT_EQ(cache.bytes(), compact);
+    EXPECT_TRUE(cache.putNearestBefore(0, 2));
+    EXPECT_FALSE(cache.putNearestBefore(0, 0)); // nothing before frame 0
+    EXPECT_EQ(cache.size(), 2);
+    for (int frame : {1, 2}) {
+        SCOPED_TRACE(frame);
+        const std::optional<QImage> shown = cache.get(frame);
+        ASSERT_TRUE(shown.has_value());
+        EXPECT_EQ(shown->size(), QSize(64, 32));
+        EXPECT_EQ(shown->format(), QImage::Format_RGB32);
+        EXPECT_GE(qGray(shown->pixel(10, 10)), 250);
+    }
+    EXPECT_EQ(cache.atOrBefore(5)->first, 2);
+    // The cache shares the decoder's buffers: the picture stays valid after the decoder lets go.
+    yuv.reset();
+    EXPECT_GE(qGray(cache.get(1)->pixel(63, 31)), 250);
+    cache.put(0, 3, static_cast<const AVFrame*>(nullptr));
+    EXPECT_FALSE(cache.contains(3));
 }
 
 } // namespace

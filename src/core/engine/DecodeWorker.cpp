@@ -8,9 +8,6 @@ namespace av {
 
 namespace {
 constexpr int kMaxPrefetchSeeks = 8; // per position: a frame out of reach is not sought forever
-// Pictures held as the decoder gave them on the way to a frame, converted after it is shown: as
-// many as fit in this many bytes (eight 1080p pictures), at least eight.
-constexpr std::size_t kHeldBytes = 32u << 20;
 // The pictures before nearby key frames (KeyTails): as many as fit in this many bytes (ten
 // 1080p pictures: one before each key frame of a run of two minutes with 250-frame groups at
 // 25 fps, or three before each of a 40 s run), at least two.
@@ -23,21 +20,17 @@ std::size_t decodedBytes(QSize size) {
            static_cast<std::size_t>(std::max(0, size.height())) * 2;
 }
 
-std::size_t heldLimit(QSize size) {
-    return std::max<std::size_t>(8, kHeldBytes / std::max<std::size_t>(1, decodedBytes(size)));
-}
-
 std::size_t tailLimit(QSize size) {
     return std::max<std::size_t>(2, kTailBytes / std::max<std::size_t>(1, decodedBytes(size)));
 }
 
-// What the decoder of a file holds itself, in bytes: its reference frames (up to 16 for H.264),
-// a frame in flight per thread and the pictures held on the way; a codec that codes every frame
-// on its own holds no reference frames.
+// What the decoder of a file holds itself, in bytes: its reference frames (up to 16 for H.264)
+// and a frame in flight per thread; a codec that codes every frame on its own holds no
+// reference frames.
 std::size_t decoderBytes(const QString& codec, QSize size) {
     const AVCodecDescriptor* d = avcodec_descriptor_get_by_name(codec.toLatin1().constData());
     const bool intraOnly = d && (d->props & AV_CODEC_PROP_INTRA_ONLY);
-    return ((intraOnly ? 4 : 20) + heldLimit(size)) * decodedBytes(size);
+    return (intraOnly ? 4 : 20) * decodedBytes(size);
 }
 } // namespace
 
@@ -108,7 +101,6 @@ void DecodeWorker::process() {
         return;
     if (p.open) {
         m_generation = p.generation;
-        m_held.clear();
         m_tails.reset({}, 0); // the old file's pictures go before the new file is opened
         m_shown = -1;
         m_direction = 0;
@@ -117,13 +109,13 @@ void DecodeWorker::process() {
         if (!ok)
             m_decoder.close();
         const QSize size = ok ? m_decoder.frameSize() : QSize();
-        m_pictureBytes = static_cast<std::size_t>(std::max(1, size.width())) *
-                         static_cast<std::size_t>(std::max(1, size.height())) * 4;
+        // Until the first picture tells its true size.
+        m_pictureBytes = std::max<std::size_t>(1, decodedBytes(size));
+        m_pictureBytesKnown = false;
         m_tails.reset(ok ? m_decoder.keyFrames() : std::vector<int>(), tailLimit(size));
         m_cache->setReserve(ok ? decoderBytes(m_decoder.codecName(), size) +
                                      m_tails.capacity() * decodedBytes(size)
                                : 0);
-        m_heldLimit = heldLimit(size);
         m_capacity = m_cache->capacityFor(m_pictureBytes);
         emit opened(m_generation, ok, ok ? m_decoder.frameCount() : 0,
                     ok ? m_decoder.frameRate().num : 0, ok ? m_decoder.frameRate().den : 1, size);
@@ -164,7 +156,6 @@ void DecodeWorker::serve(int frame) {
     m_shown = n;
     m_prefetchSeeks = 0;
     m_prefetchTarget = -1;
-    keepHeld(n);
     if (serveTail(n))
         return;
     if (m_cache->contains(n)) {
@@ -179,21 +170,18 @@ void DecodeWorker::serve(int frame) {
         if (idx)
             m_tails.offer(*idx, m_decoder.currentFrame(), m_shown);
         if (!idx && !passed) { // end of the file: the last picture there stands for the rest
-            keepHeld();
             show(n);
             break;
         }
         if (idx && *idx >= n) {
-            keep(*idx, m_decoder.currentImage());
-            if (*idx > n) { // frame n has no picture of its own: the one before stands for it
-                keepHeld();
+            keep(*idx, m_decoder.currentFrame());
+            if (*idx > n) // frame n has no picture of its own: the one before stands for it
                 keepGap(n);
-            }
-            show(n); // the pictures held on the way are converted when the worker is idle
+            show(n);
             break;
         }
         if (idx && wanted(*idx))
-            hold(*idx);
+            keep(*idx, m_decoder.currentFrame());
         if (m_stop)
             return;
         // A newer position: go on decoding when it lies further along this run, otherwise
@@ -205,7 +193,9 @@ void DecodeWorker::serve(int frame) {
                 if (m_pending.frame == *next && !m_pending.open)
                     m_pending.frame = -1;
                 lock.unlock();
-                m_direction = 1;
+                // A held "<" while the frame asked for is still ahead of the decoder moves back:
+                // the frames behind the new one are the ones to keep.
+                m_direction = t < n ? -1 : 1;
                 n = t;
                 m_shown = t;
                 m_decoder.headFor(t, firstWanted(t));
@@ -217,59 +207,36 @@ void DecodeWorker::serve(int frame) {
     schedulePrefetch();
 }
 
-// The pictures kept on the way to a frame are converted once that frame is on its way to the
-// screen: until then they are held as the decoder gave them (shared, not copied), and the idle
-// worker converts them nearest first. Beyond m_heldLimit the one farthest from the frame is
-// converted at once.
-void DecodeWorker::hold(int index) {
-    if (m_held.size() >= m_heldLimit)
-        keepHeldAt(m_held.begin());
-    FramePtr held = makeFrame();
-    if (held && m_decoder.currentFrame() && av_frame_ref(held.get(), m_decoder.currentFrame()) == 0)
-        m_held.emplace_back(index, std::move(held));
-}
-
-void DecodeWorker::keepHeldAt(std::deque<std::pair<int, FramePtr>>::iterator it) {
-    if (wanted(it->first))
-        keep(it->first, m_decoder.toImage(it->second.get()));
-    m_held.erase(it);
-}
-
-void DecodeWorker::keepHeld(int index) {
-    auto it = std::find_if(m_held.begin(), m_held.end(),
-                           [&](const auto& held) { return held.first == index; });
-    if (it != m_held.end())
-        keepHeldAt(it);
-}
-
-void DecodeWorker::keepHeld() {
-    while (!m_held.empty())
-        keepHeldAt(m_held.begin());
-}
-
-void DecodeWorker::keep(int frame, const QImage& picture) {
+// Pictures are kept as the decoder gave them (shared, not copied) and converted when shown.
+void DecodeWorker::keep(int frame, const AVFrame* picture) {
+    if (!picture)
+        return;
+    if (!m_pictureBytesKnown) { // the decoder's true size, padding included
+        m_pictureBytesKnown = true;
+        m_pictureBytes = std::max<std::size_t>(1, frameBytes(picture));
+        m_capacity = m_cache->capacityFor(m_pictureBytes);
+    }
     m_cache->put(m_generation, frame, picture);
 }
 
 // A back step onto a picture kept before a key frame: converted, kept in the cache and shown
 // without decoding anything.
 bool DecodeWorker::serveTail(int frame) {
-    const QImage picture = m_cache->contains(frame) ? QImage() : keepTail(frame);
-    if (picture.isNull())
+    if (m_cache->contains(frame) || !keepTail(frame))
         return false;
-    emit frameReady(m_generation, frame, picture);
+    show(frame);
     schedulePrefetch();
     return true;
 }
 
-// The picture of `frame` kept before a key frame, converted and kept in the cache; null when
-// there is none (or it cannot be converted: the frame is then decoded as any other).
-QImage DecodeWorker::keepTail(int frame) {
+// The picture of `frame` kept before a key frame, kept in the cache too; false when there is
+// none.
+bool DecodeWorker::keepTail(int frame) {
     const AVFrame* tail = m_tails.find(frame);
-    const QImage picture = tail ? m_decoder.toImage(tail) : QImage();
-    if (!picture.isNull())
-        keep(frame, picture);
-    return picture;
+    if (!tail)
+        return false;
+    keep(frame, tail);
+    return m_cache->contains(frame);
 }
 
 std::optional<int> DecodeWorker::decodeNext(bool& passed) {
@@ -281,10 +248,7 @@ std::optional<int> DecodeWorker::decodeNext(bool& passed) {
 // A frame that has no picture of its own (the decoder went past it) is shown with the picture
 // before it; keeping that makes it a cache hit like any other.
 void DecodeWorker::keepGap(int frame) {
-    if (m_cache->contains(frame))
-        return;
-    if (auto before = m_cache->atOrBefore(frame))
-        keep(frame, before->second);
+    m_cache->putNearestBefore(m_generation, frame);
 }
 
 void DecodeWorker::schedulePrefetch() {
@@ -305,17 +269,9 @@ void DecodeWorker::prefetchStep() {
         if (m_posted)
             return; // a request is waiting; it schedules prefetching again when served
     }
-    if (!m_held.empty()) { // the nearest picture held on the way first
-        keepHeldAt(
-            std::min_element(m_held.begin(), m_held.end(), [&](const auto& a, const auto& b) {
-                return std::abs(a.first - m_shown) < std::abs(b.first - m_shown);
-            }));
-        schedulePrefetch();
-        return;
-    }
     int target = m_plan.next(m_shown, m_direction, m_capacity, m_decoder.frameCount() - 1,
                              [this](int i) { return m_cache->contains(i); });
-    if (target >= 0 && wanted(target) && !keepTail(target).isNull()) {
+    if (target >= 0 && wanted(target) && keepTail(target)) {
         schedulePrefetch();
         return;
     }
@@ -355,7 +311,7 @@ void DecodeWorker::prefetchStep() {
     if (sweeping && *idx >= target && !m_tails.find(target))
         m_tails.giveUp(target); // the decoder went past it: the frame has no picture of its own
     if (wanted(*idx))
-        keep(*idx, m_decoder.currentImage());
+        keep(*idx, m_decoder.currentFrame());
     if (*idx > target && !sweeping)
         keepGap(target);
     schedulePrefetch();

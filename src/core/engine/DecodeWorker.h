@@ -7,10 +7,10 @@
 // of pictures when the shown frame is at or near a key frame. Prefetching goes one picture at a
 // time between requests, so any request is served after at most one more picture. On the way to
 // a frame, the pictures no other picture refers to are passed over where the codec allows it
-// (FrameDecoder::seekToKeyFor), and those kept are held as the decoder gave them until the frame
-// asked for is shown, then converted by the idle worker, nearest first. With nothing else to
-// do, and while allowed, it decodes the last pictures before each nearby key frame of a long
-// group (KeyTails), so that a back step from a key frame is not a whole group's decoding.
+// (FrameDecoder::seekToKeyFor). Pictures are kept as the decoder gave them (shared, not copied)
+// and converted only to be shown. With nothing else to do, and while allowed, it decodes the last
+// pictures before each nearby key frame of a long group (KeyTails), so that a back step from a key
+// frame is not a whole group's decoding.
 #include "core/engine/FrameCache.h"
 #include "core/engine/FrameDecoder.h"
 #include "core/engine/KeyTails.h"
@@ -22,7 +22,6 @@
 #include <QSize>
 #include <QString>
 #include <atomic>
-#include <deque>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -81,13 +80,9 @@ private:
     void show(int frame);
     void keepGap(int frame);
     bool serveTail(int frame);
-    QImage keepTail(int frame);
+    bool keepTail(int frame);
     std::optional<int> decodeNext(bool& passed);
-    void keep(int frame, const QImage& picture);
-    void hold(int index);
-    void keepHeldAt(std::deque<std::pair<int, FramePtr>>::iterator it);
-    void keepHeld(int index);          // the picture of frame `index` when it is held
-    void keepHeld();                   // all of them
+    void keep(int frame, const AVFrame* picture);
     std::optional<int> pendingFrame(); // a newer position asked for, without an open
     bool wanted(int index) const;
     int firstWanted(int target) const;
@@ -110,13 +105,12 @@ private:
     int m_shown = -1;
     int m_direction = 0;
     int m_capacity = 2;
-    std::size_t m_pictureBytes = 0;
+    std::size_t m_pictureBytes = 0; // a picture as the decoder gives it
+    bool m_pictureBytesKnown = false;
     bool m_prefetchPosted = false;
     int m_prefetchSeeks = 0;
     int m_prefetchTarget = -1;
     PrefetchPlan m_plan;
-    std::deque<std::pair<int, FramePtr>> m_held; // pictures on the way to the frame asked for
-    std::size_t m_heldLimit = 8;
     KeyTails m_tails;
     bool m_sweeping = false; // m_prefetchTarget is a key frame's tail, not a frame of the window
 };

@@ -7,7 +7,7 @@
 namespace av {
 
 FrameCache::FrameCache(std::size_t budgetBytes)
-    : m_budget(budgetBytes), m_pictures(budgetBytes + kInFlightBytes) {}
+    : m_budget(budgetBytes), m_pictures(kInFlightBytes), m_convert(m_pictures) {}
 
 namespace {
 std::size_t bytesOf(const QImage& img) {
@@ -44,7 +44,7 @@ bool FrameCache::worthKeeping(int index, std::size_t bytes) const {
         return false;
     QMutexLocker lock(&m_mutex);
     auto it = m_frames.find(index);
-    const std::size_t replaced = it != m_frames.end() ? bytesOf(it->second) : 0;
+    const std::size_t replaced = it != m_frames.end() ? it->second.bytes : 0;
     if (m_bytes - replaced + bytes <= limit())
         return true;
     if (m_frames.empty())
@@ -62,20 +62,59 @@ int FrameCache::position() const {
 void FrameCache::put(quint64 generation, int index, const QImage& picture) {
     if (picture.isNull())
         return;
-    const std::size_t size = bytesOf(picture);
-    if (size > m_budget)
+    Entry e;
+    e.image = picture;
+    e.bytes = bytesOf(picture);
+    putEntry(generation, index, std::move(e));
+}
+
+void FrameCache::put(quint64 generation, int index, const AVFrame* picture) {
+    if (!picture)
+        return;
+    Entry e;
+    e.frame = makeFrame();
+    if (!e.frame || av_frame_ref(e.frame.get(), picture) < 0)
+        return;
+    e.bytes = frameBytes(picture);
+    putEntry(generation, index, std::move(e));
+}
+
+void FrameCache::putEntry(quint64 generation, int index, Entry entry) {
+    if (entry.bytes > m_budget)
         return;
     QMutexLocker lock(&m_mutex);
     if (generation != m_generation)
         return;
     auto it = m_frames.find(index);
     if (it != m_frames.end()) {
-        m_bytes -= bytesOf(it->second);
+        m_bytes -= it->second.bytes;
         m_frames.erase(it);
     }
-    m_frames.emplace(index, picture);
-    m_bytes += size;
+    m_bytes += entry.bytes;
+    m_frames.emplace(index, std::move(entry));
     evict();
+}
+
+bool FrameCache::putNearestBefore(quint64 generation, int index) {
+    Entry copy;
+    {
+        QMutexLocker lock(&m_mutex);
+        auto it = m_frames.upper_bound(index);
+        if (it == m_frames.begin())
+            return false;
+        --it;
+        if (it->first == index)
+            return true;
+        copy.image = it->second.image;
+        copy.bytes = it->second.bytes;
+        if (it->second.frame) {
+            copy.frame = makeFrame();
+            if (!copy.frame || av_frame_ref(copy.frame.get(), it->second.frame.get()) < 0)
+                return false;
+        }
+    }
+    putEntry(generation, index, std::move(copy));
+    return true;
 }
 
 void FrameCache::evict() {
@@ -84,20 +123,47 @@ void FrameCache::evict() {
         auto first = m_frames.begin();
         auto last = std::prev(m_frames.end());
         auto victim = cost(first->first) >= cost(last->first) ? first : last;
-        m_bytes -= bytesOf(victim->second);
+        m_bytes -= victim->second.bytes;
         m_frames.erase(victim);
     }
 }
 
+namespace {
+FramePtr shared(const FramePtr& f) {
+    if (!f)
+        return nullptr;
+    FramePtr ref = makeFrame();
+    if (ref && av_frame_ref(ref.get(), f.get()) < 0)
+        ref.reset();
+    return ref;
+}
+} // namespace
+
+QImage FrameCache::picture(const QImage& image, const FramePtr& compact) const {
+    if (!compact)
+        return image;
+    QMutexLocker lock(&m_convertMutex);
+    return m_convert.convert(compact.get());
+}
+
 std::optional<QImage> FrameCache::get(int index) {
-    QMutexLocker lock(&m_mutex);
-    auto it = m_frames.find(index);
-    if (it == m_frames.end()) {
-        ++m_counters.misses;
-        return std::nullopt;
+    QImage image;
+    FramePtr compact;
+    {
+        QMutexLocker lock(&m_mutex);
+        auto it = m_frames.find(index);
+        if (it == m_frames.end()) {
+            ++m_counters.misses;
+            return std::nullopt;
+        }
+        ++m_counters.hits;
+        image = it->second.image;
+        compact = shared(it->second.frame);
     }
-    ++m_counters.hits;
-    return it->second;
+    QImage out = picture(image, compact);
+    if (out.isNull())
+        return std::nullopt;
+    return out;
 }
 
 bool FrameCache::contains(int index) const {
@@ -106,18 +172,28 @@ bool FrameCache::contains(int index) const {
 }
 
 std::optional<std::pair<int, QImage>> FrameCache::atOrBefore(int index) const {
-    QMutexLocker lock(&m_mutex);
-    auto it = m_frames.upper_bound(index);
-    if (it == m_frames.begin())
+    int at = -1;
+    QImage image;
+    FramePtr compact;
+    {
+        QMutexLocker lock(&m_mutex);
+        auto it = m_frames.upper_bound(index);
+        if (it == m_frames.begin())
+            return std::nullopt;
+        --it;
+        at = it->first;
+        image = it->second.image;
+        compact = shared(it->second.frame);
+    }
+    QImage out = picture(image, compact);
+    if (out.isNull())
         return std::nullopt;
-    --it;
-    return std::make_pair(it->first, it->second);
+    return std::make_pair(at, out);
 }
 
 void FrameCache::setReserve(std::size_t bytes) {
     QMutexLocker lock(&m_mutex);
     m_reserve = std::min(bytes, m_budget / 2);
-    m_pictures.setLimit(limit() + kInFlightBytes);
     evict();
 }
 

@@ -6,10 +6,15 @@
 // player moves one way (a held arrow key), the frames it has passed count kPassedWeight times
 // their distance, so most of the budget holds the frames it is heading for.
 //
-// Thread-safe: every member takes the one lock. Pictures are QImages, shared and never written
-// after they are put, so handing out copies is cheap and safe on any thread. Their pixels come
-// from the cache's PicturePool, sized by the budget, so that a picture is converted into memory
-// used before and not into memory freshly mapped from the system.
+// A picture is kept either converted (a QImage) or as the decoder gave it (an AVFrame shared with
+// the decoder, 4:2:0 at 3/8 the bytes of RGB32, so more than twice as many frames of a group fit
+// the budget); such a picture is converted when it is looked up to be shown, into a buffer of
+// the cache's PicturePool, sized by the budget, so that no picture is converted into memory
+// freshly mapped from the system.
+//
+// Thread-safe: every member takes the one lock (a conversion runs outside it, under a lock of
+// its own). Pictures are shared and never written after they are put, so handing out copies is
+// cheap and safe on any thread.
 #include "core/engine/PicturePool.h"
 
 #include <QImage>
@@ -26,8 +31,8 @@ class FrameCache {
 public:
     static constexpr std::size_t kDefaultBudget = 256u << 20; // bytes
     static constexpr int kPassedWeight = 4;
-    // Room in the picture pool beyond the cache's own share: the pictures on their way to the
-    // screen and the one shown (four 1080p pictures).
+    // Room in the picture pool: the pictures on their way to the screen and the one shown (four
+    // 1080p pictures); the pictures kept here are kept as the decoder gave them.
     static constexpr std::size_t kInFlightBytes = 32u << 20;
 
     explicit FrameCache(std::size_t budgetBytes = kDefaultBudget);
@@ -52,6 +57,11 @@ public:
     // Keeps the picture of frame `index` of the file of `generation`. A picture that would
     // itself be the first to go, or one larger than the whole budget, is not kept.
     void put(quint64 generation, int index, const QImage& picture);
+    // The same for a picture as the decoder gave it (shared, not copied).
+    void put(quint64 generation, int index, const AVFrame* picture);
+    // Keeps for frame `index` the picture kept for the nearest frame before it (a frame with no
+    // picture of its own); false when there is none.
+    bool putNearestBefore(quint64 generation, int index);
     // The picture to show for frame `index`: counts a hit or a miss.
     std::optional<QImage> get(int index);
     // Looks without counting (the worker's own planning).
@@ -81,6 +91,15 @@ public:
     Counters counters() const;
 
 private:
+    struct Entry {
+        QImage image;   // converted
+        FramePtr frame; // or as the decoder gave it
+        std::size_t bytes = 0;
+    };
+    void putEntry(quint64 generation, int index, Entry entry);
+    // The picture of an entry, converted when it is kept as the decoder gave it; `compact` holds
+    // the entry's frame (taken under m_mutex) for the conversion outside it.
+    QImage picture(const QImage& image, const FramePtr& compact) const;
     void evict(); // caller holds m_mutex
     long long cost(int index) const { return retentionCost(index, m_position, m_direction); }
 
@@ -90,12 +109,14 @@ private:
     std::size_t m_reserve = 0;
     mutable QMutex m_mutex;
     std::size_t m_bytes = 0;
-    std::map<int, QImage> m_frames;
+    std::map<int, Entry> m_frames;
     quint64 m_generation = 0;
     int m_position = 0;
     int m_direction = 0;
     Counters m_counters;
     PicturePool m_pictures;
+    mutable QMutex m_convertMutex;
+    mutable PictureConverter m_convert; // under m_convertMutex
 };
 
 } // namespace av

@@ -26,7 +26,6 @@ QString FrameDecoder::codecName() const {
 }
 
 void FrameDecoder::close() {
-    m_sws.reset();
     m_frame.reset();
     m_prev.reset();
     m_pkt.reset();
@@ -442,22 +441,7 @@ std::optional<int> FrameDecoder::decodeNextOrPass(bool& passed) {
 }
 
 QImage FrameDecoder::toImage(const AVFrame* f) {
-    if (!f || f->width <= 0 || f->height <= 0 || f->format < 0)
-        return {};
-    m_sws.reset(sws_getCachedContext(m_sws.release(), f->width, f->height,
-                                     static_cast<AVPixelFormat>(f->format), f->width, f->height,
-                                     AV_PIX_FMT_RGB32, SWS_BILINEAR, nullptr, nullptr, nullptr));
-    if (!m_sws)
-        return {};
-    QImage img = m_pool.take(QSize(f->width, f->height));
-    if (img.isNull())
-        return {};
-    uint8_t* dst[4] = {img.bits(), nullptr, nullptr, nullptr};
-    int dstStride[4] = {static_cast<int>(img.bytesPerLine()), 0, 0, 0};
-    const int rows = sws_scale(m_sws.get(), f->data, f->linesize, 0, f->height, dst, dstStride);
-    if (rows != f->height)
-        return {};
-    return img;
+    return m_convert.convert(f);
 }
 
 QImage FrameDecoder::currentImage() {

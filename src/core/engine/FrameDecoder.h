@@ -78,7 +78,7 @@ public:
     // buffer of the picture pool.
     QImage toImage(const AVFrame* f);
     // The pool converted pictures come from (by default one that keeps no buffers).
-    void setPicturePool(const PicturePool& pool) { m_pool = pool; }
+    void setPicturePool(const PicturePool& pool) { m_convert.setPool(pool); }
 
     // Convenience for tools and tests: the picture of frame n (clamped to the file), or the
     // nearest decodable picture before it. Null when nothing can be decoded.
@@ -104,8 +104,7 @@ private:
     PacketPtr m_pkt;
     FramePtr m_frame;
     FramePtr m_prev; // the picture before m_frame, for frames that have no picture of their own
-    SwsPtr m_sws;
-    PicturePool m_pool;
+    PictureConverter m_convert;
     int m_stream = -1;
     AVRational m_timeBase{1, 1};
     AVRational m_rate{0, 1};

@@ -105,4 +105,35 @@ QImage PicturePool::take(QSize size) {
     return picture;
 }
 
+QImage PictureConverter::convert(const AVFrame* f) {
+    if (!f || f->width <= 0 || f->height <= 0 || f->format < 0)
+        return {};
+    m_sws.reset(sws_getCachedContext(m_sws.release(), f->width, f->height,
+                                     static_cast<AVPixelFormat>(f->format), f->width, f->height,
+                                     AV_PIX_FMT_RGB32, SWS_BILINEAR, nullptr, nullptr, nullptr));
+    if (!m_sws)
+        return {};
+    QImage img = m_pool.take(QSize(f->width, f->height));
+    if (img.isNull())
+        return {};
+    uint8_t* dst[4] = {img.bits(), nullptr, nullptr, nullptr};
+    int dstStride[4] = {static_cast<int>(img.bytesPerLine()), 0, 0, 0};
+    const int rows = sws_scale(m_sws.get(), f->data, f->linesize, 0, f->height, dst, dstStride);
+    if (rows != f->height)
+        return {};
+    return img;
+}
+
+std::size_t frameBytes(const AVFrame* f) {
+    if (!f)
+        return 0;
+    std::size_t bytes = 0;
+    for (const AVBufferRef* b : f->buf)
+        if (b)
+            bytes += b->size;
+    for (int i = 0; i < f->nb_extended_buf; ++i)
+        bytes += f->extended_buf[i]->size;
+    return bytes;
+}
+
 } // namespace av

@@ -7,6 +7,8 @@
 // one returned beyond the limit is given back to the system.
 //
 // Thread-safe. A copy of a pool is a handle to the same pool; pictures may outlive every handle.
+#include "core/engine/AvPtr.h"
+
 #include <QImage>
 #include <QSize>
 #include <QtGlobal>
@@ -38,5 +40,22 @@ public:
 private:
     std::shared_ptr<State> m_state;
 };
+
+// Converts pictures as a decoder gave them into RGB32 pictures from a pool. Not thread-safe: one
+// converter per thread, or a lock around it.
+class PictureConverter {
+public:
+    explicit PictureConverter(const PicturePool& pool = PicturePool()) : m_pool(pool) {}
+    void setPool(const PicturePool& pool) { m_pool = pool; }
+    // Null when there is no picture or it cannot be converted.
+    QImage convert(const AVFrame* f);
+
+private:
+    SwsPtr m_sws;
+    PicturePool m_pool;
+};
+
+// Bytes a picture as the decoder gave it holds (its buffers).
+std::size_t frameBytes(const AVFrame* f);
 
 } // namespace av
