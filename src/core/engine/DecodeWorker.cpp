@@ -20,6 +20,14 @@ std::size_t decodedBytes(QSize size) {
            static_cast<std::size_t>(std::max(0, size.height())) * 2;
 }
 
+// Converted pictures alive at a time: the one shown and the one on its way to the screen.
+constexpr std::size_t kShownPictures = 2;
+
+std::size_t convertedBytes(QSize size) {
+    return static_cast<std::size_t>(std::max(0, size.width())) *
+           static_cast<std::size_t>(std::max(0, size.height())) * 4;
+}
+
 std::size_t tailLimit(QSize size) {
     return std::max<std::size_t>(2, kTailBytes / std::max<std::size_t>(1, decodedBytes(size)));
 }
@@ -114,7 +122,8 @@ void DecodeWorker::process() {
         m_pictureBytesKnown = false;
         m_tails.reset(ok ? m_decoder.keyFrames() : std::vector<int>(), tailLimit(size));
         m_cache->setReserve(ok ? decoderBytes(m_decoder.codecName(), size) +
-                                     m_tails.capacity() * decodedBytes(size)
+                                     m_tails.capacity() * decodedBytes(size) +
+                                     kShownPictures * convertedBytes(size)
                                : 0);
         m_capacity = m_cache->capacityFor(m_pictureBytes);
         emit opened(m_generation, ok, ok ? m_decoder.frameCount() : 0,
