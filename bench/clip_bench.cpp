@@ -56,7 +56,6 @@ int runClipBench(const QStringList& args) {
         request.run = run;
         request.startFrame = start;
         request.endFrame = end;
-        request.passSeconds = seconds;
         QElapsedTimer t;
         t.start();
         const av::PassClipResult clip = av::writePassClip(request);

@@ -28,7 +28,6 @@ protected:
         request.run = run;
         request.startFrame = kStart;
         request.endFrame = kEnd;
-        request.passSeconds = 15.0;
     }
     bool shows(const QImage& picture, const QString& text, QPoint at) {
         return av::showsSegmentText(picture, text, at.x(), at.y(),
@@ -46,6 +45,7 @@ TEST_F(PassClip, HoldsTheWindowWithTheClockBurnedIn) {
               dir.filePath(av::passClipUsesH264() ? "Annpass1-pass.mp4" : "Annpass1-pass.avi"));
     EXPECT_EQ(clip.firstFrame, kStart - 60);
     EXPECT_EQ(clip.frames, 450 + 2 * 60 + 1);
+    EXPECT_TRUE(clip.shortfall.isEmpty()) << clip.shortfall.toStdString();
 
     av::FrameDecoder decoded;
     ASSERT_TRUE(decoded.open(clip.path)) << decoded.error().toStdString();
@@ -92,25 +92,33 @@ TEST_F(PassClip, CancelOrFailureLeavesNoFile) {
     request.endFrame = request.startFrame + 450;
     const av::PassClipResult outside = av::writePassClip(request);
     EXPECT_FALSE(outside.ok);
-    EXPECT_FALSE(outside.error.isEmpty());
+    EXPECT_TRUE(
+        outside.error.startsWith("The pass (frames 610 to 1060) lies outside the recording"))
+        << outside.error.toStdString();
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"Annpass1.avi"});
 }
 
-TEST(PassClock, TextOfTheClock) {
-    av::PassClipRequest r;
-    r.startFrame = 100;
-    r.endFrame = 699;
-    r.passSeconds = 20.0;
+TEST_F(PassClip, SaysWhatItHolds) {
     struct Case {
-        int frame, num, den;
-        const char* text;
+        int start, end, margin;
+        const char* says; // the shortfall sentence
     };
-    for (const Case& c : {Case{100, 30, 1, "0.00"}, Case{99, 30, 1, "-0.03"},
-                          Case{40, 30, 1, "-2.00"}, Case{698, 30, 1, "19.93"},
-                          // the 30 fps pass is 599 frames: the clock stops at the pass length
-                          Case{699, 30, 1, "20.00"}, Case{750, 30, 1, "20.00"},
-                          Case{130, 30000, 1001, "1.00"}, Case{125, 25, 1, "1.00"}}) {
-        EXPECT_EQ(av::passClockText(c.frame, r, c.num, c.den), c.text) << c.frame;
+    for (const Case& c :
+         {Case{kFrames - 70, kFrames - 31, 60,
+               "The recording ends at frame 599, 1.00 s after the end of the pass: the clip "
+               "stops there, short of the 2.00 s after it."},
+          Case{kFrames - 20, kFrames + 150, 0,
+               "The recording ends at frame 599, before the end of the pass (frame 750): the "
+               "clip stops there and never shows \"End\"."}}) {
+        SCOPED_TRACE(c.start);
+        request.startFrame = c.start;
+        request.endFrame = c.end;
+        request.marginFrames = c.margin;
+        const av::PassClipResult clip = av::writePassClip(request);
+        ASSERT_TRUE(clip.ok) << clip.error.toStdString();
+        EXPECT_EQ(clip.shortfall.toStdString(), c.says);
+        EXPECT_EQ(clip.firstFrame + clip.frames - 1, kFrames - 1);
+        QFile::remove(clip.path);
     }
 }
 

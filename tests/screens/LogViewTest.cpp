@@ -10,6 +10,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -58,18 +59,22 @@ TEST_F(LogViewer, ListsRunLinesOnlyAndTakesThePathAfterTheFirstMarker) {
     LogView& v = open(&env.setup());
     EXPECT_EQ(v.windowTitle(), "Log Viewer");
     EXPECT_EQ(v.txtLogFile->toPlainText(), logPath());
-    // Session lines and the run whose path holds "Skivane" are not listed.
+    // Session lines are not listed; a run whose folder holds "Skivane" is.
     ASSERT_EQ(listed(v), QStringList({"01-18-200520:31:07Skier: Ann LeePass: 2Start:  212End:  "
                                       "811File: D:\\Runs\\Ann Leepass2.avi",
+                                      "01-18-200520:40:00Skier: BobPass: 1Start:  30End:  "
+                                      "629File: D:\\Skivane runs\\Bobpass1.avi",
                                       "01-18-200521:02:00Skier: CyPass: 1Start:  5End:  604File: "
                                       "D:\\File: old\\Cypass1.avi",
                                       "a line without the marker"}));
     v.lstLog->setCurrentRow(0);
     EXPECT_EQ(v.txtFileToView->toPlainText(), "D:\\Runs\\Ann Leepass2.avi");
-    // A folder named "File:" comes after the line's own marker: the whole path is taken.
     v.lstLog->setCurrentRow(1);
-    EXPECT_EQ(v.txtFileToView->toPlainText(), "D:\\File: old\\Cypass1.avi");
+    EXPECT_EQ(v.txtFileToView->toPlainText(), "D:\\Skivane runs\\Bobpass1.avi");
+    // A folder named "File:" comes after the line's own marker: the whole path is taken.
     v.lstLog->setCurrentRow(2);
+    EXPECT_EQ(v.txtFileToView->toPlainText(), "D:\\File: old\\Cypass1.avi");
+    v.lstLog->setCurrentRow(3);
     EXPECT_TRUE(v.txtFileToView->toPlainText().isEmpty());
     // With nothing to view the button does nothing.
     v.cmdView_Click();
@@ -175,7 +180,7 @@ TEST_F(LogViewer, DoubleClickFromTheReviewScreenReloadsThere) {
     review.show();
     QCoreApplication::processEvents();
     LogView& v = open(&review);
-    v.lstLog->setCurrentRow(1);
+    v.lstLog->setCurrentRow(2);
     v.lstLog_DblClick();
     QCoreApplication::processEvents();
     EXPECT_TRUE(review.isVisible());
@@ -184,7 +189,7 @@ TEST_F(LogViewer, DoubleClickFromTheReviewScreenReloadsThere) {
 
     // A double-click on a line without the marker views nothing; Exit closes the viewer.
     LogView& w = open(&review);
-    w.lstLog->setCurrentRow(2);
+    w.lstLog->setCurrentRow(3);
     w.lstLog_DblClick();
     EXPECT_TRUE(w.isVisible());
     w.cmdDismiss_Click();
@@ -201,6 +206,9 @@ TEST_F(LogViewer, ExportWritesTheDayCsvAndAsksBeforeReplacing) {
     ASSERT_EQ(env.dialogs.saveFileCalls.size(), 1u);
     EXPECT_EQ(env.dialogs.saveFileCalls[0].initialFolder, env.videoDir() + "/SkivaneLog011805.csv");
     EXPECT_EQ(env.readFile(csv), review::dayCsv(kLog, media::readRunFacts));
+    // Every run of the log is a row, the one in a folder named "Skivane runs" too.
+    EXPECT_EQ(env.readFile(csv).count("\r\n"), 4);
+    EXPECT_TRUE(env.readFile(csv).contains(",D:\\Skivane runs\\Bobpass1.avi,yes,"));
     ASSERT_EQ(env.dialogs.boxes.size(), 1u);
     EXPECT_EQ(env.dialogs.boxes[0].text, "The day's runs were exported to " + csv);
 
@@ -224,4 +232,27 @@ TEST_F(LogViewer, ExportWritesTheDayCsvAndAsksBeforeReplacing) {
     EXPECT_EQ(env.readFile(logPath()), kLog);
     EXPECT_EQ(QDir(env.videoDir()).entryList(QDir::Files),
               QStringList({"day.csv", "SkivaneLog011805.txt"}));
+
+    // A log whose run lines cannot be read exports nothing and says so; one unreadable run line
+    // among readable ones is named in the message.
+    env.writeFile(logPath(), "01-18-200520:24:14Skivane Session started  \r\nStart:  1End:  "
+                             "600File: /v/Annpass1.avi\r\n");
+    env.dialogs.clear();
+    env.dialogs.saveFiles.push_back(env.videoDir() + "/none.csv");
+    v.cmdExport_Click();
+    ASSERT_EQ(env.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(env.dialogs.boxes[0].text,
+              "The log file " + logPath() +
+                  " holds 1 run line, but none of them can be read as a run entry; nothing was "
+                  "exported.");
+    EXPECT_EQ(env.dialogs.boxes[0].icon, platform::Icon::Exclamation);
+    EXPECT_FALSE(QFile::exists(env.videoDir() + "/none.csv"));
+    env.writeFile(logPath(), kLog + "Start:  1End:  600File: /v/Annpass1.avi\r\n");
+    env.dialogs.clear();
+    env.dialogs.saveFiles.push_back(env.videoDir() + "/some.csv");
+    v.cmdExport_Click();
+    ASSERT_EQ(env.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(env.dialogs.boxes[0].text, "The day's runs were exported to " + env.videoDir() +
+                                             "/some.csv. 1 run line of the log could not be read "
+                                             "as a run entry and is not in the export.");
 }

@@ -68,4 +68,27 @@ TEST(DayExport, EmptyLogGivesTheHeaderAlone) {
     EXPECT_EQ(dayCsv(QByteArray(), nullptr), kHeader);
 }
 
+TEST(DayExport, CountsRunsAndRunLines) {
+    struct Case {
+        const char* log;
+        int runs, runLines;
+    };
+    for (const Case& c : {
+             Case{"", 0, 0},
+             Case{"01-18-200520:24:14Skivane Session started  \r\njunk\r\n", 0, 0},
+             // A video folder named after the program is no session line.
+             Case{"01-18-200520:24:14Skivane Session started  \r\n"
+                  "01-18-200520:31:07Skier: AnnPass: 1Start:  1End:  600File: /media/usb/"
+                  "Skivane Runs/Annpass1.avi\r\n"
+                  "junk File: x\r\n",
+                  1, 2},
+             Case{"junk File: x\nmore junk File: y", 0, 2},
+         }) {
+        SCOPED_TRACE(c.log);
+        const review::LoggedRunCount count = review::countLoggedRuns(c.log);
+        EXPECT_EQ(count.runs, c.runs);
+        EXPECT_EQ(count.runLines, c.runLines);
+    }
+}
+
 } // namespace

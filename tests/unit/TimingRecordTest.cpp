@@ -34,6 +34,7 @@ TEST(TimingRecord, WrittenAsTheRecordingGoesAndReadBack) {
     w.time(30, 1011000);
     w.note(31, SlotKind::Drop);
     w.note(45, SlotKind::Jump);
+    w.note(52, SlotKind::Reconnect);
     w.flush();
 
     // Read while the recording goes on (as after a kill): no end yet.
@@ -43,7 +44,12 @@ TEST(TimingRecord, WrittenAsTheRecordingGoesAndReadBack) {
     EXPECT_EQ(r->rate.den, 1001);
     EXPECT_EQ(r->start, start);
     EXPECT_EQ(r->end, -1);
-    EXPECT_EQ(r->repeatedSlots(0, 100), 3); // gaps and drops; an extra or a jump repeats nothing
+    EXPECT_EQ(r->lastAccountedSlot(), 52); // a cut-off record stops at the last slot it names
+    ASSERT_EQ(r->notes.size(), 6u);
+    EXPECT_EQ(r->notes.back().first, 52);
+    EXPECT_EQ(r->notes.back().second, SlotKind::Reconnect);
+    EXPECT_EQ(r->repeatedSlots(0, 100), 3); // gaps and drops; an extra, a jump or a reconnection
+                                            // repeats nothing of its own
     EXPECT_EQ(r->repeatedSlots(13, 31), 2);
     EXPECT_EQ(r->repeatedSlots(14, 30), 0);
     EXPECT_EQ(r->realDurationUs(0, 30), 1011000);
@@ -55,6 +61,7 @@ TEST(TimingRecord, WrittenAsTheRecordingGoesAndReadBack) {
     r = TimingRecord::parse(readAll(path));
     ASSERT_TRUE(r.has_value());
     EXPECT_EQ(r->end, 75);
+    EXPECT_EQ(r->lastAccountedSlot(), 74);
     EXPECT_EQ(r->realDurationUs(30, 60), 1011000);
     EXPECT_EQ(r->realDurationUs(0, 75), 2022000 + 500500);
 }

@@ -5,7 +5,8 @@
 // unknown option).
 //
 // skivane-info --export-day LOGFILE: writes the day's runs of a session log as CSV to standard
-// output (the same bytes as the log viewer's export). Exit status 1 when the log cannot be read.
+// output (the same bytes as the log viewer's export). Exit status 1 when the log cannot be read,
+// or holds run lines of which none reads as a run entry.
 //
 // skivane-info --repair FILE: writes a repaired copy of a cut-off recording beside it
 // (<run>-repaired.avi: same packets, a proper index and header), prints its path. Exit status 1
@@ -60,7 +61,15 @@ int exportDay(const QString& logPath) {
                      log.errorString().toLocal8Bit().constData());
         return 1;
     }
-    const QByteArray csv = review::dayCsv(log.readAll(), media::readRunFacts);
+    const QByteArray bytes = log.readAll();
+    const review::LoggedRunCount count = review::countLoggedRuns(bytes);
+    if (count.runs == 0 && count.runLines > 0) {
+        std::fprintf(stderr,
+                     "skivane-info: %s holds %d run lines, but none can be read as a run entry\n",
+                     logPath.toLocal8Bit().constData(), count.runLines);
+        return 1;
+    }
+    const QByteArray csv = review::dayCsv(bytes, media::readRunFacts);
     std::fwrite(csv.constData(), 1, static_cast<std::size_t>(csv.size()), stdout);
     return std::fflush(stdout) == 0 ? 0 : 1;
 }

@@ -5,6 +5,7 @@
 #include "core/engine/FrameCanvas.h"
 #include "core/engine/FrameDecoder.h"
 #include "core/engine/SegmentText.h"
+#include "core/run/PassTiming.h"
 
 #include <QDir>
 #include <QFile>
@@ -229,15 +230,8 @@ QString passClipPath(const QString& run, bool mp4) {
 }
 
 QString passClockText(int frame, const PassClipRequest& request, int rateNum, int rateDen) {
-    qint64 hundredths = 0;
-    if (frame >= request.endFrame)
-        hundredths = qRound64(request.passSeconds * 100);
-    else
-        hundredths = av_rescale_rnd(qint64(frame - request.startFrame) * 100, rateDen, rateNum,
-                                    AVRounding(AV_ROUND_NEAR_INF | AV_ROUND_PASS_MINMAX));
-    const QString sign = hundredths < 0 ? QStringLiteral("-") : QString();
-    const qint64 v = std::abs(hundredths);
-    return sign + QStringLiteral("%1.%2").arg(v / 100).arg(v % 100, 2, 10, QLatin1Char('0'));
+    return review::framesAsSeconds(int64_t(std::min(frame, request.endFrame)) - request.startFrame,
+                                   capture::Fraction{rateNum, rateDen});
 }
 
 PassClockLayout passClockLayout(QSize size) {
@@ -295,12 +289,18 @@ PassClipResult writePassClip(const PassClipRequest& request, const ClipProgress&
     const int margin = request.marginFrames >= 0
                            ? request.marginFrames
                            : int(av_rescale_rnd(2, rate.num, rate.den, AV_ROUND_NEAR_INF));
-    const int first = std::max(0, request.startFrame - margin);
-    const int last = std::min(decoder.frameCount() - 1, request.endFrame + margin);
-    if (request.startFrame < 0 || request.startFrame >= decoder.frameCount() || last < first)
-        return failure(QStringLiteral("The start frame %1 is not in %2")
+    const int lastRecorded = decoder.frameCount() - 1;
+    // A pass that lies entirely outside the recording has nothing to show.
+    if (request.startFrame > lastRecorded || request.endFrame < 0 ||
+        request.endFrame < request.startFrame)
+        return failure(QStringLiteral("The pass (frames %1 to %2) lies outside the recording %3, "
+                                      "which holds frames 0 to %4")
                            .arg(request.startFrame)
-                           .arg(request.run));
+                           .arg(request.endFrame)
+                           .arg(request.run)
+                           .arg(lastRecorded));
+    const int first = std::max(0, request.startFrame - margin);
+    const int last = std::min(lastRecorded, request.endFrame + margin);
     const int total = last - first + 1;
 
     const bool h264 = passClipUsesH264();
@@ -388,6 +388,19 @@ PassClipResult writePassClip(const PassClipRequest& request, const ClipProgress&
     r.path = target;
     r.frames = written;
     r.firstFrame = first;
+    if (last < request.endFrame)
+        r.shortfall = QStringLiteral("The recording ends at frame %1, before the end of the pass "
+                                     "(frame %2): the clip stops there and never shows \"End\".")
+                          .arg(last)
+                          .arg(request.endFrame);
+    else if (last < request.endFrame + margin)
+        r.shortfall =
+            QStringLiteral("The recording ends at frame %1, %2 s after the end of the "
+                           "pass: the clip stops there, short of the %3 s after it.")
+                .arg(last)
+                .arg(review::framesAsSeconds(last - request.endFrame,
+                                             capture::Fraction{rate.num, rate.den}))
+                .arg(review::framesAsSeconds(margin, capture::Fraction{rate.num, rate.den}));
     return r;
 }
 

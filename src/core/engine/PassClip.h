@@ -13,10 +13,9 @@ struct AVFrame;
 namespace av {
 
 struct PassClipRequest {
-    QString run;               // the recording
-    int startFrame = 0;        // marked start of the pass
-    int endFrame = 0;          // start + pass frames
-    double passSeconds = 20.0; // 20 s, 15 s in barefoot mode: what the clock shows from the end on
+    QString run;        // the recording
+    int startFrame = 0; // marked start of the pass
+    int endFrame = 0;   // start + pass frames
     // Frames kept before the start and after the end: 2 s at the run's rate when negative.
     int marginFrames = -1;
 };
@@ -28,6 +27,10 @@ struct PassClipResult {
     QString error; // what went wrong, for the operator
     int frames = 0;
     int firstFrame = 0; // run frame of the clip's first picture
+    // When the recording ends before the clip could reach the end of the pass or the margin
+    // after it: one sentence saying where the clip ends, for the completion message. Empty when
+    // the clip holds all it should.
+    QString shortfall;
 };
 
 // Called after each picture written with (done, total); returning false cancels.
@@ -40,8 +43,9 @@ bool passClipUsesH264();
 
 PassClipResult writePassClip(const PassClipRequest& request, const ClipProgress& progress = {});
 
-// The clock shown on run frame `frame`: seconds since the start to the hundredth ("-1.97",
-// "0.00", "12.50"), held at the pass length from the end frame on ("20.00").
+// The clock shown on run frame `frame`: (frame - start) / rate to the hundredth ("-1.97",
+// "0.00", "12.50"), held from the end frame on at the end frame's value (599 frames at 30 fps:
+// "19.97"), the pass's length as the export and the pass window line state it.
 QString passClockText(int frame, const PassClipRequest& request, int rateNum, int rateDen);
 
 // Burns the clock, the frame number and, from the end frame on, the "End" mark into `picture`.

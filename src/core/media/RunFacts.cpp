@@ -2,23 +2,36 @@
 
 #include "core/media/AviInfo.h"
 #include "core/media/RiffReader.h"
-#include "core/run/PassIntegrity.h"
 
 namespace media {
 
-review::RunFacts readRunFacts(const review::LoggedRun& run) {
-    review::RunFacts facts;
+review::RecordingExtent readRecordingExtent(const QString& videoPath) {
+    review::RecordingExtent extent;
     FileSource file;
     AviFileInfo info;
-    if (file.open(run.videoPath) == 0 && parseAviInfo(file, false, info) == AviReadStatus::Ok &&
-        info.dwScale > 0) {
-        facts.rate = info.dwRate;
-        facts.scale = info.dwScale;
+    if (file.open(videoPath) == 0 && parseAviInfo(file, false, info) == AviReadStatus::Ok &&
+        info.dwScale > 0 && info.dwRate > 0) {
+        extent.rate = capture::Fraction{info.dwRate, info.dwScale};
+        extent.frames = info.dwLength;
     }
-    const review::PassWindowCheck check =
-        review::checkPassWindow(run.videoPath, run.startFrame, run.endFrame);
-    if (check.haveRecord)
-        facts.integrity = check.text;
+    return extent;
+}
+
+review::PassWindowCheck passWindowOf(const QString& videoPath, int start, int end) {
+    return review::checkPassWindow(review::readTimingRecord(videoPath),
+                                   readRecordingExtent(videoPath), start, end);
+}
+
+review::RunFacts readRunFacts(const review::LoggedRun& run) {
+    const review::RecordingExtent extent = readRecordingExtent(run.videoPath);
+    review::RunFacts facts;
+    if (extent.rate.num > 0) {
+        facts.rate = quint32(extent.rate.num);
+        facts.scale = quint32(extent.rate.den);
+    }
+    facts.integrity = review::checkPassWindow(review::readTimingRecord(run.videoPath), extent,
+                                              run.startFrame, run.endFrame)
+                          .text;
     return facts;
 }
 

@@ -17,14 +17,16 @@ struct ToolResult {
     bool cancelled = false; // the operator stopped it; no file was written
     QString path;           // the file written, when ok
     QString error;          // what went wrong, for the operator
+    // A file written that does not hold all it should (a clip the recording ends before): one
+    // sentence saying so, for the completion message. Empty when it holds all it should.
+    QString shortfall;
 };
 
 // The marked pass a clip is cut around.
 struct PassMarks {
-    QString run;               // the recording
-    int startFrame = 0;        // marked start of the pass
-    int endFrame = 0;          // start + pass frames
-    double passSeconds = 20.0; // 20 s, 15 s in barefoot mode: what the clock shows from the end on
+    QString run;        // the recording
+    int startFrame = 0; // marked start of the pass
+    int endFrame = 0;   // start + pass frames: the clock holds (end - start) / rate from there
 };
 
 // Called after each picture written with (done, total); returning false cancels.

@@ -45,7 +45,7 @@ QString isoDate(const QString& logDate) {
 } // namespace
 
 std::optional<LoggedRun> parseRunEntry(const QString& line) {
-    if (!isListedLogLine(line) || line.size() < kDateLength + kTimeLength)
+    if (line.size() < kDateLength + kTimeLength)
         return std::nullopt;
     // The path is the last part and may hold anything, so the fields are found from the first
     // "File: " backwards, each marker the last one before the next field.
@@ -74,6 +74,18 @@ std::optional<LoggedRun> parseRunEntry(const QString& line) {
     run.endFrame = *endFrame;
     run.videoPath = path;
     return run;
+}
+
+LoggedRunCount countLoggedRuns(const QByteArray& log) {
+    LoggedRunCount count;
+    for (const QByteArray& raw : log.split('\n')) {
+        const QString line = logLineText(raw);
+        if (isRunLogLine(line))
+            ++count.runLines;
+        if (parseRunEntry(line))
+            ++count.runs;
+    }
+    return count;
 }
 
 QString csvField(const QString& text) {
@@ -111,7 +123,7 @@ QByteArray dayCsv(const QByteArray& log, const RunFactsOf& factsOf) {
         if (facts.rate > 0 && facts.scale > 0) {
             const double fps = static_cast<double>(facts.rate) / facts.scale;
             rate = rateText(facts.rate, facts.scale);
-            seconds = QString::number(passFrames / fps, 'f', 2);
+            seconds = framesAsSeconds(passFrames, capture::Fraction{facts.rate, facts.scale});
             // The pass length says which timing the marking used; a length that fits neither
             // (a log edited by hand) stays blank rather than guessed.
             if (passFrames == passLength(fps, true))

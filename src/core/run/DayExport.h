@@ -31,7 +31,8 @@ struct RunFacts {
     // Frames per second as the file's rate / scale; 0 / 0 when the file cannot be read.
     quint32 rate = 0;
     quint32 scale = 0;
-    // One line on the timed window from the run's timing record; empty: no record.
+    // The pass window line, as the Timer & Review screen shows it after marking; empty: not
+    // known (the column then reads "no timing record").
     QString integrity;
 };
 using RunFactsOf = std::function<RunFacts(const LoggedRun& run)>;
@@ -39,6 +40,15 @@ using RunFactsOf = std::function<RunFacts(const LoggedRun& run)>;
 // The header row and one row per run entry of `log` (the raw bytes of a log file, in the
 // locale's 8-bit encoding, LF or CR LF line ends), in log order.
 QByteArray dayCsv(const QByteArray& log, const RunFactsOf& factsOf);
+
+// What an export of `log` finds: the run entries it exports, and the run lines of the log (lines
+// holding "File:", session lines aside). A log with run lines and no run entry exports nothing
+// the scorer can use: the export says so instead of writing a header alone.
+struct LoggedRunCount {
+    int runs = 0;
+    int runLines = 0;
+};
+LoggedRunCount countLoggedRuns(const QByteArray& log);
 
 // One CSV field, quoted when it must be.
 QString csvField(const QString& text);

@@ -1,5 +1,7 @@
 #include "core/run/LogLineRules.h"
 
+#include <QRegularExpression>
+
 namespace review {
 
 namespace {
@@ -7,8 +9,16 @@ const QString kSessionMark = QStringLiteral("Skivane");
 const QString kFileMarker = QStringLiteral("File:");
 } // namespace
 
+bool isSessionLogLine(const QString& line) {
+    static const QRegularExpression form(QStringLiteral(
+        "^[0-9]{2}-[0-9]{2}-[0-9]{4}[0-9]{2}:[0-9]{2}:[0-9]{2}Skivane Session started *$"));
+    return form.match(line).hasMatch();
+}
+
 bool isListedLogLine(const QString& line) {
-    return !line.contains(kSessionMark);
+    if (isSessionLogLine(line))
+        return false;
+    return isRunLogLine(line) || !line.contains(kSessionMark);
 }
 
 QString logLineVideoFile(const QString& line) {
@@ -17,7 +27,7 @@ QString logLineVideoFile(const QString& line) {
 }
 
 bool isRunLogLine(const QString& line) {
-    return line.contains(kFileMarker);
+    return line.contains(kFileMarker) && !isSessionLogLine(line);
 }
 
 QString logLineText(QByteArray raw) {

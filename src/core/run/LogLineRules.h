@@ -7,15 +7,20 @@
 
 namespace review {
 
-// A line is listed unless it holds "Skivane" anywhere (case-sensitive): session lines name the
-// program, run entries do not.
+// A session line by its form: date "mm-dd-yyyy", time "hh:mm:ss", "Skivane Session started",
+// then blanks only.
+bool isSessionLogLine(const QString& line);
+
+// A line is listed unless it is a session line. Other lines that hold "Skivane" (a session line
+// cut short) are left out too, but never a run line ("File:"): a video folder such as
+// "/media/usb/Skivane Runs" is listed like any other.
 bool isListedLogLine(const QString& line);
 
 // The video path of a run line: the rest of the line from six characters after the first
 // "File:"; empty when the line has no "File:".
 QString logLineVideoFile(const QString& line);
 
-// True when the line is a run entry (it holds "File:").
+// True when the line is a run line: it holds "File:" and is no session line.
 bool isRunLogLine(const QString& line);
 
 // One raw line as read up to and including its LF: every trailing CR and LF removed, decoded in

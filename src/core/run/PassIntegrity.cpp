@@ -1,7 +1,10 @@
 #include "core/run/PassIntegrity.h"
 
+#include "core/run/PassTiming.h"
+
 #include <QFile>
 #include <QStringList>
+#include <algorithm>
 #include <cstdlib>
 
 namespace review {
@@ -27,62 +30,134 @@ QString rangesText(const std::vector<int64_t>& frames, int most = 4) {
     return parts.join(QStringLiteral(", "));
 }
 
-QString seconds(int64_t us) {
-    return QString::number(double(us) / 1e6, 'f', 2) + QStringLiteral(" s");
+QString plural(std::size_t n, const QString& one, const QString& many) {
+    return n == 1 ? one : many;
+}
+
+// "before frame 412" / "before frames 412, 530".
+QString beforeFrames(const std::vector<int64_t>& frames) {
+    return plural(frames.size(), QStringLiteral("before frame "),
+                  QStringLiteral("before frames ")) +
+           rangesText(frames);
 }
 
 } // namespace
 
-PassWindowCheck checkPassWindow(const capture::TimingRecord& record, int start, int end) {
+PassWindowCheck checkPassWindow(const std::optional<capture::TimingRecord>& record,
+                                const RecordingExtent& file, int start, int end) {
     PassWindowCheck check;
-    check.haveRecord = true;
-    std::vector<int64_t> repeated;
-    int extras = 0;
-    for (const auto& [slot, kind] : record.notes) {
-        if (slot < start || slot > end)
-            continue;
-        if (kind == capture::SlotKind::Gap || kind == capture::SlotKind::Drop)
-            repeated.push_back(slot);
-        else if (kind == capture::SlotKind::Extra)
-            ++extras;
-    }
-    const int64_t nominalUs =
-        capture::rescaleNearest(end - start, 1000000 * record.rate.den, record.rate.num);
-    const int64_t realUs = record.realDurationUs(start, end);
-    const int64_t halfFrameUs =
-        capture::rescaleNearest(1, 500000 * record.rate.den, record.rate.num);
-    const bool lengthOff = std::llabs(realUs - nominalUs) > halfFrameUs;
+    check.haveRecord = record.has_value();
+    const capture::Fraction rate = file.rate.num > 0 && file.rate.den > 0 ? file.rate
+                                   : record                               ? record->rate
+                                                                          : capture::Fraction{0, 1};
+    const bool haveRate = rate.num > 0 && rate.den > 0;
 
+    QStringList problems; // what keeps the window from being vouched for
+    QStringList remarks;  // what is worth knowing but harms no frame
+
+    // The recording: frames 0 to recordingLast.
+    std::optional<int64_t> recordingLast;
+    if (file.frames >= 0)
+        recordingLast = file.frames - 1;
+    else if (record && record->end >= 0)
+        recordingLast = record->end - 1;
+    if (!recordingLast) {
+        problems << QStringLiteral("the length of the recording cannot be read");
+    } else if (end > *recordingLast) {
+        const int64_t missing = std::min<int64_t>(end - *recordingLast, int64_t(end) - start + 1);
+        problems << QStringLiteral("the recording ends at frame %1: %2 %3 of the pass %4 missing")
+                        .arg(*recordingLast)
+                        .arg(missing)
+                        .arg(plural(missing, QStringLiteral("frame"), QStringLiteral("frames")))
+                        .arg(plural(missing, QStringLiteral("is"), QStringLiteral("are")));
+    }
+    const int64_t inRecording = recordingLast ? std::min<int64_t>(end, *recordingLast) : end;
+
+    bool lengthOff = false;
+    QString measured;
+    if (!record) {
+        problems << QStringLiteral("no timing record");
+    } else {
+        const int64_t accounted = record->lastAccountedSlot();
+        if (accounted < inRecording)
+            problems
+                << (accounted < 0
+                        ? QStringLiteral("the timing record names no frame")
+                        : QStringLiteral("the timing record stops at frame %1").arg(accounted));
+        std::vector<int64_t> repeated, jumps, reconnections;
+        std::size_t extras = 0;
+        for (const auto& [slot, kind] : record->notes) {
+            if (slot < start || slot > end)
+                continue;
+            switch (kind) {
+            case capture::SlotKind::Gap:
+            case capture::SlotKind::Drop:
+                repeated.push_back(slot);
+                break;
+            case capture::SlotKind::Extra:
+                ++extras;
+                break;
+            // Both happen between the slot before and this one: inside only after the start.
+            case capture::SlotKind::Jump:
+                if (slot > start)
+                    jumps.push_back(slot);
+                break;
+            case capture::SlotKind::Reconnect:
+                if (slot > start)
+                    reconnections.push_back(slot);
+                break;
+            }
+        }
+        if (!repeated.empty())
+            problems << QStringLiteral("%1 repeated %2 at %3")
+                            .arg(repeated.size())
+                            .arg(plural(repeated.size(), QStringLiteral("frame"),
+                                        QStringLiteral("frames")))
+                            .arg(rangesText(repeated));
+        if (!reconnections.empty())
+            problems << QStringLiteral("the camera reconnected ") + beforeFrames(reconnections);
+        if (!jumps.empty())
+            problems << QStringLiteral("the camera's time stamps jumped ") + beforeFrames(jumps);
+        if (extras > 0)
+            remarks << QStringLiteral("%1 extra camera %2 dropped")
+                           .arg(extras)
+                           .arg(plural(extras, QStringLiteral("picture"),
+                                       QStringLiteral("pictures")));
+        // The real length says something only for a window the recording and its record hold.
+        if (haveRate && problems.isEmpty()) {
+            const int64_t nominalUs =
+                capture::rescaleNearest(int64_t(end) - start, 1000000 * rate.den, rate.num);
+            const int64_t realUs = record->realDurationUs(start, end);
+            const int64_t halfFrameUs = capture::rescaleNearest(1, 500000 * rate.den, rate.num);
+            lengthOff = std::llabs(realUs - nominalUs) > halfFrameUs;
+            if (lengthOff)
+                measured = QStringLiteral(" (measured %1 s)")
+                               .arg(QString::number(double(realUs) / 1e6, 'f', 2));
+        }
+    }
+    check.clean = problems.isEmpty() && !lengthOff;
+
+    QString head = QStringLiteral("Pass window:");
+    if (haveRate)
+        head += QLatin1Char(' ') + framesAsSeconds(int64_t(end) - start, rate) +
+                QStringLiteral(" s") + measured;
     QStringList parts;
-    if (!repeated.empty())
-        parts << QStringLiteral("%1 repeated frame%2 at %3")
-                     .arg(repeated.size())
-                     .arg(repeated.size() == 1 ? QString() : QStringLiteral("s"))
-                     .arg(rangesText(repeated));
-    if (extras > 0)
-        parts << QStringLiteral("%1 extra camera picture%2 dropped")
-                     .arg(extras)
-                     .arg(extras == 1 ? QString() : QStringLiteral("s"));
-    if (parts.isEmpty() && !lengthOff)
+    if (check.clean)
         parts << QStringLiteral("every frame a camera picture");
-    parts << QStringLiteral("real length ") + seconds(realUs) +
-                 (lengthOff ? QStringLiteral(" (nominal %1)").arg(seconds(nominalUs)) : QString());
-    check.clean = repeated.empty() && !lengthOff;
-    check.text = QStringLiteral("Pass window: ") + parts.join(QStringLiteral("; "));
+    parts << problems << remarks;
+    if (parts.isEmpty())
+        check.text = head;
+    else
+        check.text = head + (haveRate ? QStringLiteral("; ") : QStringLiteral(" ")) +
+                     parts.join(QStringLiteral("; "));
     return check;
 }
 
-PassWindowCheck checkPassWindow(const QString& videoPath, int start, int end) {
-    QFile file(videoPath + QStringLiteral(".timing"));
-    std::optional<capture::TimingRecord> record;
-    if (file.open(QIODevice::ReadOnly))
-        record = capture::TimingRecord::parse(file.readAll());
-    if (!record) {
-        PassWindowCheck none;
-        none.text = kNoTimingRecord;
-        return none;
-    }
-    return checkPassWindow(*record, start, end);
+std::optional<capture::TimingRecord> readTimingRecord(const QString& videoPath) {
+    QFile file(capture::timingRecordPath(videoPath));
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return capture::TimingRecord::parse(file.readAll());
 }
 
 } // namespace review

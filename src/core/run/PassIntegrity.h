@@ -1,8 +1,13 @@
 #pragma once
-// The check of a marked pass against the run's timing record: repeated pictures (slots no
-// camera picture reached, or the recorder could not keep up with) inside the timed window, extra
-// pictures dropped there, and the real length of the window against its nominal length. Shown
-// next to the file information before the replay, and in the day's export.
+// The check of a marked pass window against what is known of its recording: the video file's
+// own frame rate and length, and the run's timing record (repeated pictures, extra pictures
+// dropped, time-stamp jumps and camera reconnections inside the window, the real length of the
+// window against its nominal one, a record cut off before the window ends). One line for the
+// operator, shown after marking and carried as it stands into the day's export.
+//
+// The line vouches for the window ("every frame a camera picture") only when every frame from
+// start to end is in the recording and in its timing record and nothing is off.
+#include "core/run/FrameClock.h"
 #include "core/run/TimingRecord.h"
 
 #include <QString>
@@ -12,16 +17,22 @@ namespace review {
 
 struct PassWindowCheck {
     bool haveRecord = false;
-    bool clean = true; // nothing off by more than half a frame
-    QString text;      // one line for the operator
+    bool clean = false; // every frame in the recording and its record, nothing off
+    QString text;       // one line for the operator: "Pass window: 19.97 s; ..."
 };
 
-inline const QString kNoTimingRecord = QStringLiteral("no timing record");
+// What the video file itself says about the recording.
+struct RecordingExtent {
+    capture::Fraction rate{0, 1}; // the file's own frame rate; num 0: unknown
+    int64_t frames = -1;          // frames in the file (0 to frames - 1); -1: unknown
+};
 
-// The window from `start` to `end` (frames, both included) of a run with this record.
-PassWindowCheck checkPassWindow(const capture::TimingRecord& record, int start, int end);
+// The window from `start` to `end` (frames, both included). The nominal length is
+// (end - start) / the file's rate (the record's rate when the file's is unknown).
+PassWindowCheck checkPassWindow(const std::optional<capture::TimingRecord>& record,
+                                const RecordingExtent& file, int start, int end);
 
-// Reads `<video>.timing`; "no timing record" when there is none or it cannot be read.
-PassWindowCheck checkPassWindow(const QString& videoPath, int start, int end);
+// `<video>.timing` read and parsed; empty when there is none or it is no timing record.
+std::optional<capture::TimingRecord> readTimingRecord(const QString& videoPath);
 
 } // namespace review

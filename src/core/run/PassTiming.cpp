@@ -30,6 +30,15 @@ int passLength(double framesPerSecond, bool barefoot) {
     return roundedFrames(framesPerSecond * 20.0);
 }
 
+QString framesAsSeconds(int64_t frames, capture::Fraction rate) {
+    if (rate.num <= 0 || rate.den <= 0)
+        return QString();
+    const int64_t hundredths = capture::rescaleNearest(frames, 100 * rate.den, rate.num);
+    const int64_t v = hundredths < 0 ? -hundredths : hundredths;
+    return (hundredths < 0 ? QStringLiteral("-") : QString()) +
+           QStringLiteral("%1.%2").arg(v / 100).arg(v % 100, 2, 10, QLatin1Char('0'));
+}
+
 qint32 endFrame(qint16 startFrame, int passFrames) {
     return static_cast<qint32>(startFrame) + passFrames;
 }

@@ -1,6 +1,8 @@
 #pragma once
 // Timing of a trick pass: the pass length in frames, the end frame, the check that the
 // recording holds the whole pass, and the standard run name (skier + "pass" + pass + ".avi").
+#include "core/run/FrameClock.h"
+
 #include <QString>
 #include <QtGlobal>
 #include <optional>
@@ -11,6 +13,13 @@ namespace review {
 // barefoot mode, rounded half-even. At exactly 30 fps a normal pass is 599 frames, not 600 (the
 // timing every recorded result so far was made with); barefoot has no such exception.
 int passLength(double framesPerSecond, bool barefoot);
+
+// A number of frames at a rate as seconds to the hundredth, halves away from zero: 599 frames
+// at 30 fps read "19.97", at 30000/1001 "19.99"; -60 at 30 fps "-2.00". The one statement of a
+// pass's length: the pass lasts from the start frame to the end frame, (end - start) / the
+// file's own rate, in the export, the pass window line and the clip's clock alike. Empty when
+// the rate is not a rate.
+QString framesAsSeconds(int64_t frames, capture::Fraction rate);
 
 // start + pass frames in frames, without wrapping. Frame numbers are 16-bit: an end beyond
 // 32767 is not a frame any file can hold, and `endFrameFits` says so.

@@ -17,12 +17,15 @@ const char* kindName(SlotKind kind) {
         return "extra";
     case SlotKind::Jump:
         return "jump";
+    case SlotKind::Reconnect:
+        return "reconnect";
     }
     return "gap";
 }
 
 std::optional<SlotKind> kindOf(const QByteArray& name) {
-    for (SlotKind k : {SlotKind::Gap, SlotKind::Drop, SlotKind::Extra, SlotKind::Jump})
+    for (SlotKind k :
+         {SlotKind::Gap, SlotKind::Drop, SlotKind::Extra, SlotKind::Jump, SlotKind::Reconnect})
         if (name == kindName(k))
             return k;
     return std::nullopt;
@@ -108,11 +111,15 @@ std::optional<TimingRecord> TimingRecord::parse(const QByteArray& text) {
             r.end = number(w[1]).value_or(-1);
         } else if (const auto slot = number(w.value(0)); slot && *slot >= 0) {
             if (w.size() == 3 && w[1] == "time") {
-                if (const auto us = number(w[2]))
+                if (const auto us = number(w[2])) {
                     r.times.emplace_back(*slot, *us);
+                    r.lastSlot = std::max(r.lastSlot, *slot);
+                }
             } else if (w.size() == 2) {
-                if (const auto kind = kindOf(w[1]))
+                if (const auto kind = kindOf(w[1])) {
                     r.notes.emplace_back(*slot, *kind);
+                    r.lastSlot = std::max(r.lastSlot, *slot);
+                }
             }
         }
     }

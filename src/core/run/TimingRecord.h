@@ -12,6 +12,8 @@
 //   <slot> drop           the recorder was behind: the slot repeats the previous picture
 //   <slot> extra          a second picture for the slot, dropped
 //   <slot> jump           the camera's time stamps jumped before this slot; the clock went on
+//   <slot> reconnect      the camera was lost and came back before this slot (a network camera
+//                         reopened after an outage); the slots it missed are noted as gaps
 //   <slot> time <us>      capture time of the slot's picture, microseconds after slot 0
 //   end <slots>           the recording ended with this many slots
 #include "core/run/FrameClock.h"
@@ -29,7 +31,7 @@ namespace capture {
 // The record of the recording at `videoPath`: the path with ".timing" appended.
 QString timingRecordPath(const QString& videoPath);
 
-enum class SlotKind { Gap, Drop, Extra, Jump };
+enum class SlotKind { Gap, Drop, Extra, Jump, Reconnect };
 
 class TimingRecordWriter {
 public:
@@ -57,10 +59,15 @@ struct TimingRecord {
     std::vector<std::pair<int64_t, SlotKind>> notes; // in slot order
     std::vector<std::pair<int64_t, int64_t>> times;  // slot, microseconds after slot 0
     int64_t end = -1;                                // -1: the recording was cut off
+    int64_t lastSlot = -1; // the highest slot any note or time line names; -1: none
 
     // nullopt when the text is no timing record. Lines it does not know, and a last line cut
     // off mid-write, are skipped.
     static std::optional<TimingRecord> parse(const QByteArray& text);
+
+    // The last slot the record accounts for: end - 1 when it has its end line; else the last
+    // slot it names (a cut-off record stops there).
+    int64_t lastAccountedSlot() const { return end >= 0 ? end - 1 : lastSlot; }
 
     // Slots in [a, b] that repeat the previous picture (gaps and recorder drops).
     int64_t repeatedSlots(int64_t a, int64_t b) const;

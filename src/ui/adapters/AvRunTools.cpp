@@ -22,13 +22,13 @@ ToolResult AvRunTools::writePassClip(const PassMarks& marks, const ToolProgress&
     request.run = marks.run;
     request.startFrame = marks.startFrame;
     request.endFrame = marks.endFrame;
-    request.passSeconds = marks.passSeconds;
     const av::PassClipResult clip = av::writePassClip(request, progress);
     ToolResult result;
     result.ok = clip.ok;
     result.cancelled = clip.cancelled;
     result.path = clip.path;
     result.error = clip.error;
+    result.shortfall = clip.shortfall;
     return result;
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/ports/Dialogs.h"
 #include "core/ports/RunTools.h"
+#include "core/run/DayExport.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -28,6 +29,16 @@ void exportDayLog(platform::Dialogs& dialogs, platform::RunTools& tools, const Q
         return;
     }
     log.close();
+    const review::LoggedRunCount count = review::countLoggedRuns(bytes);
+    if (count.runs == 0 && count.runLines > 0) {
+        dialogs.message(QStringLiteral("The log file ") + logPath +
+                            QStringLiteral(" holds %1 run line%2, but none of them can be read "
+                                           "as a run entry; nothing was exported.")
+                                .arg(count.runLines)
+                                .arg(count.runLines == 1 ? QString() : QStringLiteral("s")),
+                        platform::kAppTitle, Icon::Exclamation);
+        return;
+    }
 
     const QFileInfo logInfo(logPath);
     const QString proposed =
@@ -57,6 +68,16 @@ void exportDayLog(platform::Dialogs& dialogs, platform::RunTools& tools, const Q
                         platform::kAppTitle, Icon::Exclamation);
         return;
     }
-    dialogs.message(QStringLiteral("The day's runs were exported to ") + target,
-                    platform::kAppTitle, Icon::Information);
+    const int unread = count.runLines - count.runs;
+    if (unread > 0)
+        dialogs.message(QStringLiteral("The day's runs were exported to ") + target +
+                            QStringLiteral(". %1 run line%2 of the log could not be read as a "
+                                           "run entry and %3 not in the export.")
+                                .arg(unread)
+                                .arg(unread == 1 ? QString() : QStringLiteral("s"))
+                                .arg(unread == 1 ? QStringLiteral("is") : QStringLiteral("are")),
+                        platform::kAppTitle, Icon::Exclamation);
+    else
+        dialogs.message(QStringLiteral("The day's runs were exported to ") + target,
+                        platform::kAppTitle, Icon::Information);
 }

@@ -163,5 +163,4 @@ private:
     bool m_leftPressed = false;
     bool m_rightDown = false;
     bool m_rightPressed = false;
-    double m_passSeconds = 20; // of the marked pass: 20 s, 15 s in barefoot mode
 };

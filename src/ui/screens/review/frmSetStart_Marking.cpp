@@ -50,7 +50,6 @@ void frmSetStart::markShownFrame() {
     startTaken = true;
     Label5->setText(QStringLiteral("Start Position is now Locked"));
     computePassFrames();
-    m_passSeconds = barefoot() ? 15.0 : 20.0;
     writeRunRecord();
     showPassWindow();
     Command7->show();

@@ -4,10 +4,10 @@
 
 #include "core/app/DesignFont.h"
 #include "core/app/Twips.h"
+#include "core/media/RunFacts.h"
 #include "core/ports/Dialogs.h"
 #include "core/ports/RunTools.h"
 #include "core/ports/Services.h"
-#include "core/run/PassIntegrity.h"
 #include "ui/screens/ScreenHub.h"
 #include "ui/screens/review/frmSetStart.h"
 #include "ui/widgets/WrappingButton.h"
@@ -55,10 +55,8 @@ void frmSetStart::hideTools() {
 
 // Shown at marking, before the replay; the log line and the ".info" keep their format.
 void frmSetStart::showPassWindow() {
-    const review::PassWindowCheck check =
-        review::checkPassWindow(runPath(), startFrame, endFrame());
-    lblPassWindow->setText(check.haveRecord ? check.text
-                                            : QStringLiteral("Pass window: ") + check.text);
+    const review::PassWindowCheck check = media::passWindowOf(runPath(), startFrame, endFrame());
+    lblPassWindow->setText(check.text);
     lblPassWindow->setStyleSheet(check.clean ? QString() : QStringLiteral("color: #a00000;"));
     lblPassWindow->show();
     cmdSavePassClip->show();
@@ -91,7 +89,6 @@ void frmSetStart::cmdSavePassClip_Click() {
     marks.run = runPath();
     marks.startFrame = startFrame;
     marks.endFrame = endFrame();
-    marks.passSeconds = m_passSeconds;
     platform::ToolResult result;
     dialogs.runWithProgress(
         {QStringLiteral("Writing the pass clip of ") + marks.run + QStringLiteral("…"),
@@ -99,9 +96,13 @@ void frmSetStart::cmdSavePassClip_Click() {
          [&](const std::function<bool(int, int)>& report, const std::atomic<bool>&) {
              result = tools.writePassClip(marks, report);
          }});
-    if (result.ok)
+    if (result.ok && result.shortfall.isEmpty())
         dialogs.message(QStringLiteral("The pass clip was saved as ") + result.path,
                         platform::kAppTitle, platform::Icon::Information);
+    else if (result.ok)
+        dialogs.message(QStringLiteral("The pass clip was saved as ") + result.path +
+                            QStringLiteral(". ") + result.shortfall,
+                        platform::kAppTitle, platform::Icon::Exclamation);
     else if (result.cancelled)
         dialogs.message(QStringLiteral("The pass clip was cancelled; no file was written."),
                         platform::kAppTitle, platform::Icon::Information);
