@@ -107,7 +107,8 @@ TEST_F(Arrival, KeepingTheSuggestedNameRenamesNothing) {
 TEST_F(Arrival, ANameWhosePassOneFileExistsIsAskedAgain) {
     recorded("AnnXpass1.avi", true);
     env.writeFile(video("Annpass1.avi"), "Ann's run");
-    env.writeFile(video("Bobpass1.avi"), "Bob's run");
+    // Only the timing record of a deleted run is left: the name is taken all the same.
+    env.writeFile(video("Bobpass1.avi.timing"), "Bob's stale record");
     env.dialogs.inputs = {"Ann", "Bob", "", "Cy"};
     showAndArrive();
     EXPECT_EQ(prompts(), QStringList({"The skier's name was", "I am sorry, there is",
@@ -119,7 +120,8 @@ TEST_F(Arrival, ANameWhosePassOneFileExistsIsAskedAgain) {
     EXPECT_EQ(screen().Text6->toPlainText(), video("Cypass1.avi"));
     EXPECT_EQ(env.readFile(video("Cypass1.avi")), "recorded run");
     EXPECT_EQ(env.readFile(video("Annpass1.avi")), "Ann's run");
-    EXPECT_EQ(env.readFile(video("Bobpass1.avi")), "Bob's run");
+    EXPECT_EQ(env.readFile(video("Bobpass1.avi.timing")), "Bob's stale record");
+    EXPECT_FALSE(QFile::exists(video("Bobpass1.avi")));
 }
 
 TEST_F(Arrival, CancellingTwiceUsesTheEmptyName) {

@@ -62,6 +62,19 @@ TEST_F(Marking, WritesTheRunEntryAndTheInfoLineByteForByte) {
     EXPECT_TRUE(s.Timer1->isActive());
 }
 
+TEST_F(Marking, AnEntryAfterALastLineWithoutLineEndStartsOnItsOwnLine) {
+    env.clock = QDateTime(QDate(2005, 1, 18), QTime(20, 31, 7));
+    env.writeFile(logPath(), "01-18-200520:24:14Skivane Session started  \r\nnote by hand");
+    const QString path = load("Annpass1.avi", 900, 30);
+    player->position = 100;
+    screen().cmdMarkStart_Click();
+    EXPECT_TRUE(env.dialogs.boxes.empty()) << env.dialogs.texts().join('|').toStdString();
+    EXPECT_EQ(env.readFile(logPath()),
+              "01-18-200520:24:14Skivane Session started  \r\nnote by hand\r\n"
+              "01-18-200520:31:07Skier: AnnPass: 1Start:  100End:  699File: " +
+                  path.toLocal8Bit() + "\r\n");
+}
+
 TEST_F(Marking, BarefootAndTheFileOwnFrameRate) {
     setBarefoot(true);
     const QString path = load("Bobpass12.avi", 700, 25);

@@ -1,13 +1,10 @@
 #include "core/run/RunInfo.h"
+#include "FileSizeLimit.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <csignal>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-
-#include <unistd.h>
 
 using namespace review;
 
@@ -20,25 +17,6 @@ bool writeFile(const QString& path, const QByteArray& data) {
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
 }
-// Simulates a full disk: no file may grow beyond `bytes` while it lives (root included).
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        ::getrlimit(RLIMIT_FSIZE, &m_saved);
-        m_handler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_saved;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_handler);
-    }
-
-private:
-    rlimit m_saved{};
-    void (*m_handler)(int) = nullptr;
-};
 } // namespace
 
 TEST(InfoFile, LineIsPathCommaSignedStartCrLf) {
@@ -77,7 +55,7 @@ TEST(InfoFile, AFailedWriteLeavesTheOldFileWhole) {
     ASSERT_FALSE(writeInfoFile(video, 212).has_value());
     std::optional<QString> error;
     {
-        const FileSizeLimit diskFull(8);
+        const testsupport::FileSizeLimit diskFull(8);
         error = writeInfoFile(video, 400);
     }
     EXPECT_TRUE(error.has_value());
@@ -87,47 +65,69 @@ TEST(InfoFile, AFailedWriteLeavesTheOldFileWhole) {
     EXPECT_TRUE(writeInfoFile(dir.filePath("gone/Annpass1.avi"), 1).has_value());
 }
 
-TEST(SessionLogAppend, KeepsEarlierLinesAndReportsFailure) {
-    QTemporaryDir dir;
-    const QString log = dir.filePath("SkivaneLog011805.txt");
-    ASSERT_TRUE(writeFile(log, "01-18-200520:24:14Skivane Session started  \r\n"));
-    EXPECT_FALSE(appendLine(log, "line two\r\n").has_value());
-    EXPECT_FALSE(appendLine(log, "line three\r\n").has_value());
-    EXPECT_EQ(contents(log),
-              "01-18-200520:24:14Skivane Session started  \r\nline two\r\nline three\r\n");
-    const auto error = appendLine(dir.filePath("gone/SkivaneLog011805.txt"), "x\r\n");
-    ASSERT_TRUE(error.has_value());
-    EXPECT_FALSE(error->isEmpty());
-
-    // A disk that fills up part way through the line: the file keeps only whole lines.
-    const QByteArray before = contents(log);
-    std::optional<QString> full;
-    {
-        const FileSizeLimit diskFull(before.size() + 5);
-        full = appendLine(log, "01-18-200520:31:07Skier: AnnPass: 1Start:  1End:  600File: x\r\n");
-    }
-    EXPECT_TRUE(full.has_value());
-    EXPECT_EQ(contents(log), before);
-}
-
-TEST(RunRename, NeverReplacesAnExistingFileAndTakesTheTimingRecordAlong) {
+TEST(RunRename, NeverReplacesAnExistingFileAndTakesEveryCompanionAlong) {
     QTemporaryDir dir;
     const QString from = dir.filePath("AnnXpass1.avi");
     const QString to = dir.filePath("Annpass1.avi");
     ASSERT_TRUE(writeFile(from, "new run"));
     ASSERT_TRUE(writeFile(from + ".timing", "new timing"));
+    ASSERT_TRUE(writeFile(from + ".info", "new info"));
+    ASSERT_TRUE(writeFile(dir.filePath("AnnXpass1.avis"), "another run's file"));
     ASSERT_TRUE(writeFile(to, "old run"));
-    EXPECT_TRUE(renameNoReplace(from, to).has_value());
+    EXPECT_EQ(renameRun(from, to), std::optional<QString>("Annpass1.avi already exists"));
     EXPECT_EQ(contents(from), "new run");
     EXPECT_EQ(contents(to), "old run");
     EXPECT_EQ(contents(from + ".timing"), "new timing");
     EXPECT_FALSE(QFile::exists(to + ".timing"));
 
     const QString free = dir.filePath("Ann Bpass1.avi");
-    EXPECT_FALSE(renameNoReplace(from, free).has_value());
+    EXPECT_FALSE(runNameTaken(free));
+    EXPECT_FALSE(renameRun(from, free).has_value());
     EXPECT_EQ(contents(free), "new run");
     EXPECT_EQ(contents(free + ".timing"), "new timing");
-    EXPECT_FALSE(QFile::exists(from));
-    EXPECT_FALSE(QFile::exists(from + ".timing"));
-    EXPECT_TRUE(renameNoReplace(dir.filePath("missing.avi"), dir.filePath("x.avi")).has_value());
+    EXPECT_EQ(contents(free + ".info"), "new info");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files),
+              QStringList({"Ann Bpass1.avi", "Ann Bpass1.avi.info", "Ann Bpass1.avi.timing",
+                           "Annpass1.avi", "AnnXpass1.avis"}));
+    EXPECT_TRUE(renameRun(dir.filePath("missing.avi"), dir.filePath("x.avi")).has_value());
+}
+
+TEST(RunRename, AllOrNothing) {
+    struct Case {
+        const char* name;
+        QString to;         // the new name, in the folder
+        const char* stale;  // a file already at the new name ("" none)
+        const char* reason; // what the rename says
+    };
+    // 240 + "pass1.avi" is 249 bytes: with ".info" it fits a file name, with ".timing" not.
+    const QString longName = QString(240, u'B') + "pass1.avi";
+    const Case cases[] = {
+        {"stale timing record at the new name", "Bobpass1.avi", ".timing",
+         "Bobpass1.avi.timing already exists"},
+        {"stale info at the new name", "Bobpass1.avi", ".info", "Bobpass1.avi.info already exists"},
+        {"timing record that cannot move", longName, "",
+         "AnnXpass1.avi.timing could not be moved to " + longName.toLatin1() +
+             ".timing: File name too long"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        const QString from = dir.filePath("AnnXpass1.avi");
+        const QString to = dir.filePath(c.to);
+        ASSERT_TRUE(writeFile(from, "run"));
+        ASSERT_TRUE(writeFile(from + ".info", "info"));
+        ASSERT_TRUE(writeFile(from + ".timing", "timing"));
+        if (*c.stale) {
+            ASSERT_TRUE(writeFile(to + c.stale, "stale"));
+        }
+        EXPECT_EQ(runNameTaken(to), *c.stale != 0);
+        const QStringList before = QDir(dir.path()).entryList(QDir::Files);
+        EXPECT_EQ(renameRun(from, to).value_or("renamed").toStdString(), c.reason);
+        // Nothing moved: the run, its companions and the stale file are where they were.
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), before);
+        EXPECT_EQ(contents(from + ".timing"), "timing");
+        if (*c.stale) {
+            EXPECT_EQ(contents(to + c.stale), "stale");
+        }
+    }
 }

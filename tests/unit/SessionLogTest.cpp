@@ -1,4 +1,5 @@
 #include "core/app/SessionLog.h"
+#include "FileSizeLimit.h"
 #include "core/ports/Session.h"
 
 #include <QDir>
@@ -71,6 +72,19 @@ TEST_F(SessionLogFile, EntryAfterALastLineWithoutLineEndStartsOnItsOwnLine) {
     EXPECT_EQ(readAll(logPath()),
               QByteArray("01-18-200520:24:14Skivane Session started  \r\nnote by hand\r\n"
                          "01-18-200520:31:07Skier: AnnPass: 1Start:  5End:  604File: a.avi\r\n"));
+}
+
+TEST_F(SessionLogFile, ADiskFullPartWayKeepsOnlyWholeLines) {
+    ASSERT_TRUE(app::appendLogLine(logPath(), app::sessionLine(kStart)).ok);
+    const QByteArray before = readAll(logPath());
+    app::LogWrite full;
+    {
+        const testsupport::FileSizeLimit diskFull(before.size() + 5);
+        full = app::appendRunEntry(session, kRun, "Ann", "1", 1, 600, "x.avi");
+    }
+    EXPECT_FALSE(full.ok);
+    EXPECT_FALSE(full.error.isEmpty());
+    EXPECT_EQ(readAll(logPath()), before);
 }
 
 TEST_F(SessionLogFile, FailedWriteIsReportedNotHidden) {

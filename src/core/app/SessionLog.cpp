@@ -36,6 +36,8 @@ QString runEntryLine(const QDateTime& when, const QString& skier, const QString&
            QStringLiteral("File: ") + videoPath;
 }
 
+namespace {
+
 LogWrite appendBytes(const QString& path, const QByteArray& bytes) {
     // Unbuffered, so that a short write is seen here and not at a later flush or close.
     QFile f(path);
@@ -60,7 +62,6 @@ LogWrite appendBytes(const QString& path, const QByteArray& bytes) {
     return {};
 }
 
-namespace {
 // True when the file has text whose last line has no line end (edited by hand, cut short).
 bool endsMidLine(const QString& path) {
     QFile f(path);

@@ -29,11 +29,10 @@ struct LogWrite {
     QString error; // what went wrong, for the operator; empty when ok
 };
 
-// Opens `path` for appending (creating it), writes the bytes, closes it. A write that fails part
-// way (disk full) is cut back, so the file never keeps half a line.
-LogWrite appendBytes(const QString& path, const QByteArray& bytes);
-
-// appendBytes of `line` in the locale's encoding + CR LF.
+// The one writer of the log: opens `path` for appending (creating it), writes `line` in the
+// locale's encoding + CR LF, closes it. After a last line without its line end (edited by hand,
+// cut short) a CR LF goes first, so that every line starts on a line of its own. A write that
+// fails part way (disk full) is cut back, so the file never keeps half a line.
 LogWrite appendLogLine(const QString& path, const QString& line);
 
 // Start of a session: sets the session's LogFileName from `now`; when its VideoDirectory is

@@ -1,15 +1,17 @@
 #include "core/run/RunInfo.h"
 
-#include "core/app/SessionLog.h"
 #include "core/app/TextNumbers.h"
-#include "core/run/TimingRecord.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <utility>
+#include <vector>
 #ifndef Q_OS_WIN
 #include <fcntl.h>
 #include <unistd.h>
@@ -76,13 +78,6 @@ std::optional<double> readInfoStartFrame(const QString& videoPath) {
     return infoStartFrame(line);
 }
 
-std::optional<QString> appendLine(const QString& filePath, const QByteArray& line) {
-    const app::LogWrite w = app::appendBytes(filePath, line);
-    if (w.ok)
-        return std::nullopt;
-    return w.error;
-}
-
 namespace {
 std::optional<QString> renameOne(const QString& from, const QString& to) {
 #ifdef Q_OS_WIN
@@ -111,12 +106,46 @@ std::optional<QString> renameOne(const QString& from, const QString& to) {
 }
 } // namespace
 
-std::optional<QString> renameNoReplace(const QString& from, const QString& to) {
+QStringList runCompanions(const QString& videoPath) {
+    const QFileInfo video(videoPath);
+    const QString prefix = video.fileName() + u'.';
+    QStringList companions;
+    const QStringList names =
+        video.dir().entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    for (const QString& name : names)
+        if (name.startsWith(prefix))
+            companions << video.dir().filePath(name);
+    return companions;
+}
+
+bool runNameTaken(const QString& videoPath) {
+    return QFileInfo::exists(videoPath) || QFileInfo(videoPath).isSymLink() ||
+           !runCompanions(videoPath).isEmpty();
+}
+
+std::optional<QString> renameRun(const QString& from, const QString& to) {
+    const auto name = [](const QString& path) { return QFileInfo(path).fileName(); };
+    if (runNameTaken(to)) {
+        const QStringList stale = runCompanions(to);
+        return (stale.isEmpty() ? name(to) : name(stale.first())) +
+               QStringLiteral(" already exists");
+    }
     if (auto error = renameOne(from, to))
-        return error;
-    // The timing record follows the recording; one that cannot is kept under the old name.
-    if (QFile::exists(capture::timingRecordPath(from)))
-        renameOne(capture::timingRecordPath(from), capture::timingRecordPath(to));
+        return name(from) + QStringLiteral(" could not be moved: ") + *error;
+    std::vector<std::pair<QString, QString>> moved = {{from, to}};
+    for (const QString& companion : runCompanions(from)) {
+        const QString target = to + companion.mid(from.size());
+        if (auto error = renameOne(companion, target)) {
+            QString reason = name(companion) + QStringLiteral(" could not be moved to ") +
+                             name(target) + QStringLiteral(": ") + *error;
+            for (auto it = moved.rbegin(); it != moved.rend(); ++it)
+                if (renameOne(it->second, it->first))
+                    reason += QStringLiteral("; ") + name(it->second) +
+                              QStringLiteral(" could not be moved back to ") + name(it->first);
+            return reason;
+        }
+        moved.emplace_back(companion, target);
+    }
     return std::nullopt;
 }
 

@@ -1,8 +1,10 @@
 #pragma once
-// The files that belong to a run: its ".info" companion (the start frame last marked), appending
-// its entry to the session log, and renaming the run file.
+// The files that belong to a run: its ".info" companion (the start frame last marked) and
+// renaming the run with its companions. The run's entry in the session log is written by the
+// session log's one writer (core/app/SessionLog.h).
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 #include <optional>
 
@@ -27,12 +29,17 @@ double infoStartFrame(const QByteArray& line);
 // read.
 std::optional<double> readInfoStartFrame(const QString& videoPath);
 
-// Appends one line to a text file (created when missing) and closes it. A write that fails part
-// way is cut back, so the file never keeps half a line. Empty on success, else the reason.
-std::optional<QString> appendLine(const QString& filePath, const QByteArray& line);
+// The companion files of a run: every file beside it whose name is the run's file name, a dot
+// and more ("Annpass1.avi.info", "Annpass1.avi.timing"), in name order.
+QStringList runCompanions(const QString& videoPath);
 
-// Renames a file without ever replacing one at the new path, even one that appeared a moment
-// ago. Empty on success, else the reason. A recording's timing record goes with it.
-std::optional<QString> renameNoReplace(const QString& from, const QString& to);
+// A run name is taken when the run file or any companion by that name exists: a stale ".info"
+// or ".timing" left by a deleted run would otherwise become the new run's record.
+bool runNameTaken(const QString& videoPath);
+
+// Renames the run and every companion, all or nothing: no file is ever replaced, not even one
+// that appeared a moment ago; when one of them cannot move, those already moved go back and the
+// reason names that file. Empty on success, else the reason.
+std::optional<QString> renameRun(const QString& from, const QString& to);
 
 } // namespace review

@@ -13,6 +13,7 @@
 #include "core/ports/Dialogs.h"
 #include "core/ports/Services.h"
 #include "core/ports/Session.h"
+#include "core/run/RunInfo.h"
 #include "core/run/RunNaming.h"
 #include "ui/screens/ScreenHub.h"
 
@@ -262,7 +263,7 @@ void PreviewForm::Form_Paint() {
         Label4->hide();
         ComposeCaptureFileName();
         const capture::PassAdvance advance = capture::advancePastExisting(
-            program.VideoDirectory, txtSkierName->text(), txtPass->text(), app::FileIsPresent);
+            program.VideoDirectory, txtSkierName->text(), txtPass->text(), review::runNameTaken);
         NameChanged = advance.changed ? 1 : 0;
         if (advance.changed) {
             txtPass->setText(advance.passText);

@@ -5,6 +5,7 @@
 #include "core/ports/Dialogs.h"
 #include "core/ports/Services.h"
 #include "core/ports/Session.h"
+#include "core/run/RunInfo.h"
 #include "core/run/RunNaming.h"
 #include "ui/screens/ScreenHub.h"
 #include "ui/screens/capture/PreviewForm.h"
@@ -60,7 +61,7 @@ void PreviewForm::nameForRecording() {
     ComposeCaptureFileName();
     const capture::FreeName free =
         capture::freeNameForRecording(m_screens.session().VideoDirectory, txtSkierName->text(),
-                                      txtPass->text(), app::FileIsPresent);
+                                      txtPass->text(), review::runNameTaken);
     NameChanged = free.changed ? 1 : 0;
     if (free.changed) {
         txtSkierName->setText(free.skier); // the change rule puts the pass back to "1"

@@ -126,13 +126,14 @@ void frmSetStart::renameRun() {
         return app::joinPath(program.VideoDirectory, skier + QStringLiteral("pass1.avi"));
     };
     QString newPath = pathFor(newSkierName);
-    // Giving the run's present name back ends the questions: that file is the run itself.
-    while (newPath != oldPath && app::FileIsPresent(newPath)) {
+    // Giving the run's present name back ends the questions: that file is the run itself. A name
+    // whose ".info" or ".timing" is left from a deleted run is taken too.
+    while (newPath != oldPath && review::runNameTaken(newPath)) {
         newSkierName = askSkierName(review::existingFilePrompt());
         newPath = pathFor(newSkierName);
     }
     if (newPath != oldPath) {
-        if (const auto error = review::renameNoReplace(oldPath, newPath)) {
+        if (const auto error = review::renameRun(oldPath, newPath)) {
             // The run stays where it is, under the name the Capture screen gave it.
             m_screens.services().dialogs->message(
                 QStringLiteral("The run could not be renamed to ") + newPath +

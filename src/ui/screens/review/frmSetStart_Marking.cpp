@@ -111,14 +111,14 @@ void frmSetStart::writeRunRecord() {
         return;
     }
     const platform::Session& program = m_screens.session();
-    const QString logPath = app::joinPath(program.VideoDirectory, program.LogFileName);
-    const QString entry =
-        app::runEntryLine(services.now(), name.skier, name.pass, startFrame, endFrame(), path);
-    if (const auto error = review::appendLine(logPath, entry.toLocal8Bit() + "\r\n"))
-        services.dialogs->message(QStringLiteral("The run could not be written to the session "
-                                                 "log ") +
-                                      logPath + QStringLiteral(": ") + *error,
-                                  platform::kAppTitle, platform::Icon::Exclamation);
+    const app::LogWrite written = app::appendRunEntry(program, services.now(), name.skier,
+                                                      name.pass, startFrame, endFrame(), path);
+    if (!written.ok)
+        services.dialogs->message(
+            QStringLiteral("The run could not be written to the session log ") +
+                app::joinPath(program.VideoDirectory, program.LogFileName) + QStringLiteral(": ") +
+                written.error,
+            platform::kAppTitle, platform::Icon::Exclamation);
     if (const auto error = review::writeInfoFile(path, startFrame))
         services.dialogs->message(QStringLiteral("The start frame could not be saved in ") +
                                       review::infoPath(path) + QStringLiteral(": ") + *error,
