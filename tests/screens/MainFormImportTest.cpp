@@ -41,6 +41,19 @@ TEST_F(SkierImport, FirstLineCommasBecomeBlanksAndTheWholeListIsKept) {
     EXPECT_TRUE(env.dialogs.boxes.empty());
 }
 
+TEST_F(SkierImport, AListSavedByAWindowsProgramIsReadAsWindows1252) {
+    // "Müller,Jörg", "Françoise" and "Œdipe" with curly quotes, one byte a letter.
+    const QString src =
+        env.writeFile(env.root() + "/names.txt", "M\xfcller,J\xf6rg\r\nFran\xe7oise\r\n\x8c"
+                                                 "dipe \x93"
+                                                 "Ed\x94\r\n");
+    import(src);
+    EXPECT_TRUE(env.dialogs.boxes.empty()) << env.dialogs.texts().join('|').toStdString();
+    EXPECT_EQ(skierBox(), QString::fromUtf8("Müller Jörg"));
+    EXPECT_EQ(env.readFile(listPath()),
+              QString::fromUtf8("Müller,Jörg\r\nFrançoise\r\nŒdipe “Ed”\r\n").toLocal8Bit());
+}
+
 TEST_F(SkierImport, ABinaryFileGivesOneBoxAndKeepsTheOldList) {
     const QString old = env.writeFile(listPath(), "Ann\r\n");
     QByteArray binary("\x7f"

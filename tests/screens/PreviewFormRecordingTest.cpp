@@ -237,21 +237,26 @@ TEST_F(RecordingTest, EscWhileIdleSaysSoAndHandsNothingOver) {
     EXPECT_EQ(env.dialogs.boxes[0].title, QStringLiteral("Skivane Alert"));
 }
 
-TEST_F(RecordingTest, OnlyWholePassesFromOneTo32767AreRecorded) {
-    for (const char* bad : {"99999999999999999999", "0", "32768", "2.5", "-1", ""}) {
+TEST_F(RecordingTest, OnlyPassTextsTheLogCanReadBackAreRecorded) {
+    for (const char* bad : {"1000", "32767", "99999999999999999999", "", "   "}) {
         form().txtPass->setText(QString::fromLatin1(bad));
         form().cmdStartCapture_Click();
         EXPECT_EQ(env.control.startCount, 0) << bad;
         EXPECT_FALSE(form().Timer40->isActive());
+        EXPECT_EQ(env.dialogs.boxes.size(), 1u);
+        if (!env.dialogs.boxes.empty()) {
+            EXPECT_EQ(env.dialogs.boxes[0].title, QStringLiteral("Input Error"));
+            EXPECT_EQ(env.dialogs.boxes[0].icon, platform::Icon::Exclamation);
+        }
         EXPECT_EQ(takeBoxes(),
-                  QStringList{QStringLiteral("The pass must be a whole number from 1 to 32767; "
+                  QStringList{QStringLiteral("The pass must be 1 to 3 characters, such as 2 or 2a; "
                                              "\"%1\" is not. Nothing was recorded.")
                                   .arg(QString::fromLatin1(bad))});
     }
     EXPECT_TRUE(QDir(env.videoDir()).entryList({QStringLiteral("*.avi")}).isEmpty());
-    form().txtPass->setText(QStringLiteral(" 32767"));
+    form().txtPass->setText(QStringLiteral("2R"));
     form().cmdStartCapture_Click();
-    EXPECT_EQ(env.control.streamFileName, video(QStringLiteral("Annpass32767.avi")));
+    EXPECT_EQ(env.control.streamFileName, video(QStringLiteral("Annpass2R.avi")));
 }
 
 TEST_F(RecordingTest, RecordingLostWithItsFolderIsReportedAtOnceAndNotHandedOver) {

@@ -2,6 +2,7 @@
 // rule and the skier list file.
 #include "core/run/RunNaming.h"
 #include "core/app/Paths.h"
+#include "core/run/PassTiming.h"
 
 #include <gtest/gtest.h>
 
@@ -105,6 +106,38 @@ TEST(RunNamingPass, NextPassCountsOnFromTheLeadingNumber) {
     EXPECT_EQ(nextPassText(QStringLiteral("-3")), QStringLiteral("-2"));
 }
 
+TEST(RunNamingPass, OneToThreeCharactersSoThatEveryRunIsLogged) {
+    struct Case {
+        const char* pass;
+        bool accepted;
+        const char* next; // the pass after the run
+    };
+    for (const Case& c : {Case{"1", true, " 2"}, Case{" 2", true, " 3"}, Case{"2a", true, " 3"},
+                          Case{"2R", true, " 3"}, Case{"999", true, " 1000"},
+                          Case{" 12 ", true, " 13"}, Case{"a", true, " 1"}, Case{"0", true, " 1"},
+                          Case{"1000", false, ""}, Case{" 32767", false, ""}, Case{"", false, ""},
+                          Case{"   ", false, ""}, Case{"2/", false, ""}, Case{"abcd", false, ""}}) {
+        SCOPED_TRACE(c.pass);
+        const QString pass = QString::fromLatin1(c.pass);
+        const auto problem = passTextProblem(pass);
+        EXPECT_EQ(!problem.has_value(), c.accepted);
+        if (!c.accepted)
+            continue;
+        EXPECT_EQ(nextPassText(pass), QString::fromLatin1(c.next));
+        // The run's name gives its skier and pass back to the log.
+        const review::RunName parsed =
+            review::parseRunName(composeCaptureFileName("/v", "Ann Compass", pass));
+        EXPECT_TRUE(parsed.standard);
+        EXPECT_EQ(parsed.skier, "Ann Compass");
+        EXPECT_EQ(parsed.pass, trimSpaces(pass));
+    }
+    EXPECT_EQ(passTextProblem("1000"),
+              std::optional<QString>("The pass must be 1 to 3 characters, such as 2 or 2a; "
+                                     "\"1000\" is not. Nothing was recorded."));
+    EXPECT_EQ(passTextProblem("2/"),
+              std::optional<QString>("Sorry, you cannot use the \"/\" character in this box"));
+}
+
 TEST(RunNamingSkierList, CommasEmptyLinesAndBlanks) {
     const QByteArray file("Lee,Ann\r\n\r\nSmith, Bob\r\n  Pat  \nA,B,C\n\n");
     const QStringList names = skierListFromText(file);
@@ -116,6 +149,15 @@ TEST(RunNamingSkierList, CommasEmptyLinesAndBlanks) {
     // A last line without its line end still counts; an empty file lists nothing.
     EXPECT_EQ(skierListFromText(QByteArray("One\r\nTwo")), (QStringList{"One", "Two"}));
     EXPECT_TRUE(skierListFromText(QByteArray()).isEmpty());
+}
+
+TEST(RunNamingSkierList, AListThatIsNotUtf8ReadsAsWindows1252) {
+    EXPECT_EQ(skierListFromText(QByteArray("M\xfcller,J\xf6rg\r\n\x80uro\r\n")),
+              (QStringList{QString::fromUtf8("Müller Jörg"), QString::fromUtf8("€uro")}));
+    // Valid UTF-8 stays UTF-8.
+    EXPECT_EQ(skierListFromText(QString::fromUtf8("Müller\n").toUtf8()),
+              (QStringList{QString::fromUtf8("Müller")}));
+    EXPECT_EQ(firstSkierName(QByteArray("Fran\xe7oise\r\n")), QString::fromUtf8("Françoise"));
 }
 
 TEST(RunNamingSkierList, DefaultNameIsTheFirstLineOnly) {

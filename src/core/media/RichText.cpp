@@ -1,5 +1,7 @@
 #include "core/media/RichText.h"
 
+#include "core/app/ForeignText.h"
+
 #include <QStringDecoder>
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
@@ -582,7 +584,7 @@ QString rtfToPlainText(const QByteArray& data, bool* ok) {
     if (!isRtf(data)) {
         if (ok)
             *ok = true;
-        return QString::fromLocal8Bit(data);
+        return app::foreignText(data);
     }
     PlainSink sink;
     Parser parser(data, sink);

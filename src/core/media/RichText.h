@@ -4,8 +4,9 @@
 // font size, alignment, left indent and simple bullet lists are kept; pictures, fields'
 // instructions, font and colour tables and every other destination are skipped.
 //
-// Input that does not start with "{\rtf" is plain text and is taken over unchanged (decoded in
-// the locale's 8-bit encoding).
+// Input that does not start with "{\rtf" is plain text and is taken over unchanged: as plain
+// text it is decoded by app::foreignText (UTF-8, or Windows-1252 when it is not valid UTF-8), as a
+// document in the locale's 8-bit encoding.
 //
 // The work is bounded: the input is limited to kMaxRtfInputBytes, groups to kMaxRtfDepth levels
 // and control words to kMaxRtfWordLength letters; the output is never longer than the input.

@@ -1,5 +1,6 @@
 #include "core/run/RunNaming.h"
 
+#include "core/app/ForeignText.h"
 #include "core/app/Paths.h"
 #include "core/app/TextNumbers.h"
 
@@ -108,6 +109,19 @@ QString composeCaptureFileName(const QString& folder, const QString& skier,
                                      QStringLiteral(".avi"));
 }
 
+std::optional<QString> passTextProblem(const QString& passText) {
+    if (const auto bad = firstForbiddenPathChar(passText))
+        return inputErrorText(*bad);
+    const QString pass = trimSpaces(passText);
+    if (pass.isEmpty() || pass.size() > kMaxPassTextLength)
+        return QStringLiteral(
+                   "The pass must be 1 to %1 characters, such as 2 or 2a; \"%2\" is not. "
+                   "Nothing was recorded.")
+            .arg(kMaxPassTextLength)
+            .arg(passText);
+    return std::nullopt;
+}
+
 QString nextPassText(const QString& passText) {
     return app::SignedNumberText(app::numericValue(passText) + 1.0);
 }
@@ -150,13 +164,14 @@ QString skierListEntry(const QString& line) {
 }
 
 namespace {
-// Splits 8-bit text into lines ended by LF or CR LF; a last line without an end counts.
-QList<QByteArray> lines(const QByteArray& data) {
-    QList<QByteArray> out = data.split('\n');
+// The file's text (UTF-8, or the code page of a list saved by a Windows program) in lines ended
+// by LF or CR LF; a last line without an end counts.
+QStringList lines(const QByteArray& data) {
+    QStringList out = app::foreignText(data).split(u'\n');
     if (!out.isEmpty() && out.back().isEmpty())
         out.pop_back(); // the end of the last line, not an empty line
-    for (QByteArray& l : out)
-        if (l.endsWith('\r'))
+    for (QString& l : out)
+        if (l.endsWith(u'\r'))
             l.chop(1);
     return out;
 }
@@ -164,17 +179,17 @@ QList<QByteArray> lines(const QByteArray& data) {
 
 QStringList skierListFromText(const QByteArray& fileContents) {
     QStringList names;
-    for (const QByteArray& l : lines(fileContents))
+    for (const QString& l : lines(fileContents))
         if (!l.isEmpty())
-            names.append(skierListEntry(QString::fromLocal8Bit(l)));
+            names.append(skierListEntry(l));
     return names;
 }
 
 QString firstSkierName(const QByteArray& fileContents) {
-    const QList<QByteArray> all = lines(fileContents);
+    const QStringList all = lines(fileContents);
     if (all.isEmpty())
         return QString();
-    return skierListEntry(QString::fromLocal8Bit(all.front()));
+    return skierListEntry(all.front());
 }
 
 } // namespace capture

@@ -52,6 +52,13 @@ QString trimSpaces(const QString& text);
 QString composeCaptureFileName(const QString& folder, const QString& skier,
                                const QString& passText);
 
+// The pass text a recording may take: 1 to 3 characters once the blanks around it are trimmed,
+// none of them a character no file name may hold. The log's run-name parse reads at most three
+// characters of pass text, so a run named with a longer one would never be logged when marked.
+// Empty when the text may be used, else the "Input Error" box text.
+inline constexpr int kMaxPassTextLength = 3;
+std::optional<QString> passTextProblem(const QString& passText);
+
 // The pass text after one more run: numeric value + 1, written with a leading blank for zero
 // and positive values (" 2"). A text without a number counts as 0; "2a" gives " 3".
 QString nextPassText(const QString& passText);
@@ -91,7 +98,8 @@ inline const QString kHighPassText = QStringLiteral(
 inline const QString kHighPassTitle = QStringLiteral("Possible Name Change Warning");
 
 // Skier list file SkierNames.txt: one entry per line, CR LF or LF line ends. Empty lines are
-// skipped; every comma becomes one space; other blanks stay as they are.
+// skipped; every comma becomes one space; other blanks stay as they are. A list that is not
+// valid UTF-8 (saved by a Windows program) reads as Windows-1252 (app::foreignText).
 inline const QString kSkierNamesFile = QStringLiteral("SkierNames.txt");
 QString skierListEntry(const QString& line);
 QStringList skierListFromText(const QByteArray& fileContents);

@@ -68,18 +68,12 @@ void PreviewForm::setHintFromFrameRate() {
 
 void PreviewForm::cmdStartCapture_Click() {
     platform::CaptureControl& control = *m_screens.services().capture;
-    {
-        // The pass goes into the run's file name: whole passes 1 to 32767 only.
-        bool whole = false;
-        const int pass = txtPass->text().trimmed().toInt(&whole);
-        if (!whole || pass < 1 || pass > 32767) {
-            m_screens.services().dialogs->message(
-                QStringLiteral("The pass must be a whole number from 1 to 32767; \"%1\" is not. "
-                               "Nothing was recorded.")
-                    .arg(txtPass->text()),
-                capture::kInputErrorTitle, platform::Icon::Exclamation);
-            return;
-        }
+    // The pass goes into the run's file name, and must come back out of it when the run is
+    // logged: 1 to 3 characters.
+    if (const auto problem = capture::passTextProblem(txtPass->text())) {
+        m_screens.services().dialogs->message(*problem, capture::kInputErrorTitle,
+                                              platform::Icon::Exclamation);
+        return;
     }
     BusyPointer busy;
     try {
