@@ -6,7 +6,7 @@
 //
 // Start-up probe, used by `skivane-bench startup` (never set it for a real event): with the
 // environment variable SKIVANE_STARTUP_PROBE=1 every message box is answered with its default
-// button (No for the two reset questions), and when the Setup window is first exposed the
+// button (No for the two reset questions), and once the Setup window is first painted the
 // program prints "SKIVANE_SETUP_SHOWN <ms since process start> main_ms=<ms since main>" on
 // standard output and ends. An input box or file dialog cannot be answered by the probe: it
 // prints "SKIVANE_PROBE_PROMPT <title>" and ends with status 3 (a settings store without a
@@ -102,7 +102,9 @@ private:
     }
 };
 
-// Reports the first exposure of the Setup window, then ends the program.
+// Reports the Setup window's first paint, then ends the program: its first expose paints it
+// (the backing store is painted and flushed while the event is handled), so the line is printed
+// once that event is done.
 class SetupShownProbe : public QObject {
 public:
     explicit SetupShownProbe(const QElapsedTimer& sinceMain) : m_sinceMain(sinceMain) {}
@@ -117,7 +119,7 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (watched == m_window && event->type() == QEvent::Expose && m_window->isExposed())
-            report();
+            QMetaObject::invokeMethod(this, &SetupShownProbe::report, Qt::QueuedConnection);
         return false;
     }
 
