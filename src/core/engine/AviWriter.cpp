@@ -1,5 +1,6 @@
 #include "core/engine/AviWriter.h"
 
+#include "core/engine/CameraJpeg.h"
 #include "core/engine/Codecs.h"
 #include "core/ports/ControlError.h"
 
@@ -179,6 +180,11 @@ void AviWriter::openVideo() {
     }
     if (c->pix_fmt == AV_PIX_FMT_YUVJ420P || c->pix_fmt == AV_PIX_FMT_YUVJ422P)
         c->color_range = AVCOL_RANGE_JPEG;
+    m_passJpeg = m_settings.cameraJpeg && codec->id == AV_CODEC_ID_MJPEG;
+    // The camera's JPEGs go straight to the file: a picture the encoder makes meanwhile (an
+    // effect switched on) must come out at once, not frames later, to keep the order.
+    if (m_passJpeg)
+        c->thread_type = FF_THREAD_SLICE;
     int rc = avcodec_open2(c, codec, nullptr);
     if (rc < 0)
         throw ControlError(errors::kNotSupported,
@@ -324,9 +330,40 @@ bool AviWriter::sendVideo(AVFrame* frame) {
     return drain(m_video.get(), m_videoStream);
 }
 
+bool AviWriter::writeJpeg(const AVBufferRef* jpeg, int64_t pts) {
+    av_packet_unref(m_packet.get());
+    m_packet->buf = av_buffer_ref(jpeg);
+    if (!m_packet->buf)
+        return fail(QStringLiteral("Out of memory"), AVERROR(ENOMEM));
+    m_packet->data = jpeg->data;
+    m_packet->size = int(jpeg->size);
+    m_packet->flags |= AV_PKT_FLAG_KEY;
+    m_packet->pts = m_packet->dts = pts;
+    m_packet->duration = 1;
+    av_packet_rescale_ts(m_packet.get(), m_video->time_base, m_videoStream->time_base);
+    m_packet->stream_index = m_videoStream->index;
+    m_videoQueued.push_back(m_packet->dts);
+    const int rc = av_interleaved_write_frame(m_format.get(), m_packet.get());
+    countWrittenFrames();
+    if (rc < 0)
+        return fail(QStringLiteral("Writing the recording failed"), rc);
+    if (m_format->pb->error < 0)
+        return fail(QStringLiteral("Writing the recording failed"), m_format->pb->error);
+    return true;
+}
+
 bool AviWriter::writeVideo(AVFrame* frame) {
     if (failed() || m_finished)
         return false;
+    if (const AVBufferRef* jpeg = cameraJpeg(frame);
+        m_passJpeg && jpeg && frame->width == m_video->width && frame->height == m_video->height) {
+        if (!writeJpeg(jpeg, frame->pts))
+            return false;
+        flushSometimes();
+        return !failed();
+    }
+    if (!hasPixels(frame))
+        return fail(QStringLiteral("A camera picture was not decoded"), AVERROR(EINVAL));
     if (!m_sws) {
         if (!sendVideo(frame))
             return false;

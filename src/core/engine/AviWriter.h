@@ -27,6 +27,9 @@ struct RecordingSettings {
     int channels = 2;
     int bitsPerSample = 16;   // PCM only: 8 or 16
     int audioCompressor = -1; // index into audioCompressors(); -1 PCM
+    // The pictures come as the camera's JPEGs (CameraJpeg.h): a Motion JPEG file takes them as
+    // they are.
+    bool cameraJpeg = false;
 };
 
 class AviWriter {
@@ -41,8 +44,10 @@ public:
 
     // The methods below run on the recording thread. They return false once writing has failed;
     // error() then says why. The frame's pts is its number on the frame clock (1/fps); numbers
-    // left out become empty chunks, so the file keeps its timing.
+    // left out become empty chunks, so the file keeps its timing. A Motion JPEG file takes the
+    // camera's JPEG a frame carries unchanged (passesJpeg()); any other frame needs its pixels.
     bool writeVideo(AVFrame* frame);
+    bool passesJpeg() const { return m_passJpeg; }
     // `count` interleaved sample frames of signed 16-bit sound at the settings' rate and channels.
     bool writeAudio(const int16_t* samples, int count);
     // Drains the encoders, writes the index and closes the file. Safe to call twice.
@@ -66,6 +71,7 @@ private:
     void openVideo();
     void openAudio();
     bool sendVideo(AVFrame* frame);
+    bool writeJpeg(const AVBufferRef* jpeg, int64_t pts);
     bool sendAudio(bool flush);
     bool drain(AVCodecContext* enc, AVStream* stream);
     bool fail(const QString& what, int code);
@@ -91,6 +97,7 @@ private:
     int m_audioFrameSize = 0;
     QElapsedTimer m_sinceFlush;
     bool m_finished = false;
+    bool m_passJpeg = false;
     QString m_error;
     // Frame numbers (dts) of the video packets given to the muxer and not yet placed by it.
     std::deque<int64_t> m_videoQueued;

@@ -1,5 +1,6 @@
 #include "core/engine/CaptureEngine.h"
 
+#include "core/engine/CameraJpeg.h"
 #include "core/run/FrameClock.h"
 
 extern "C" {
@@ -289,13 +290,26 @@ void CaptureEngine::soundLoop(std::stop_token stop) {
 }
 
 // Recording thread.
-void CaptureEngine::makePreview(const AVFrame* frame) {
+void CaptureEngine::makePreview(const AVFrame* picture) {
     const int boxW = m_previewW, boxH = m_previewH;
     if (boxW < 2 || boxH < 2 || m_previewPending)
         return;
-    const double scale = std::min(double(boxW) / frame->width, double(boxH) / frame->height);
-    const int w = std::max(2, int(frame->width * scale) & ~1);
-    const int h = std::max(2, int(frame->height * scale) & ~1);
+    const double scale = std::min(double(boxW) / picture->width, double(boxH) / picture->height);
+    const int w = std::max(2, int(picture->width * scale) & ~1);
+    const int h = std::max(2, int(picture->height * scale) & ~1);
+    // A camera's JPEG is decoded only now, at the smallest scale that still fills the picture.
+    FramePtr decoded;
+    const AVFrame* frame = picture;
+    if (!hasPixels(picture)) {
+        int lowres = 0;
+        while (lowres < 3 && (picture->width >> (lowres + 1)) >= w &&
+               (picture->height >> (lowres + 1)) >= h)
+            ++lowres;
+        decoded = m_previewJpeg.decode(picture, lowres);
+        if (!decoded)
+            return;
+        frame = decoded.get();
+    }
     m_previewSws.reset(sws_getCachedContext(m_previewSws.release(), frame->width, frame->height,
                                             AVPixelFormat(frame->format), w, h, AV_PIX_FMT_BGRA,
                                             SWS_BILINEAR, nullptr, nullptr, nullptr));
@@ -366,6 +380,9 @@ void CaptureEngine::recordLoop() {
     auto handle = [&](std::vector<FramePtr> frames) {
         for (FramePtr& f : frames) {
             makePreview(f.get());
+            // A camera's JPEG that the file cannot take as it is, or that does not decode.
+            if (writer && !writer->passesJpeg() && !m_jpeg.decodeInPlace(f.get()))
+                continue;
             if (writer)
                 writeVideo(f.get());
             else
@@ -384,7 +401,12 @@ void CaptureEngine::recordLoop() {
                 if (!err.isEmpty())
                     endSession(QStringLiteral("The effect cannot be applied: %1").arg(err));
             }
-            handle(chain.apply(std::move(item->video)));
+            // An effect changes the picture: a camera's JPEG is decoded and goes.
+            const bool usable = !chain.active() || m_jpeg.decodeInPlace(item->video.get());
+            if (chain.active())
+                dropCameraJpeg(item->video.get());
+            if (usable)
+                handle(chain.apply(std::move(item->video)));
         }
         if (!item->audio.empty()) {
             const int gain = live.gainPercent;

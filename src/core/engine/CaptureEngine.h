@@ -4,6 +4,7 @@
 // between them drops (and counts) pictures when the recording falls behind; the recording thread
 // applies the effect, makes the live pictures and writes the file.
 #include "core/engine/AviWriter.h"
+#include "core/engine/CameraJpeg.h"
 #include "core/engine/CaptureSources.h"
 #include "core/run/TimingRecord.h"
 
@@ -148,7 +149,9 @@ private:
     QString m_warning; // first failure of the session
     QString m_soundError;
     QString m_notice;
-    SwsPtr m_previewSws; // recording thread only
+    SwsPtr m_previewSws;       // recording thread only
+    JpegDecoder m_jpeg;        // recording thread: camera JPEGs that need their pixels
+    JpegDecoder m_previewJpeg; // recording thread: camera JPEGs shown as live pictures
 };
 
 } // namespace av

@@ -1,5 +1,6 @@
 #include "core/engine/CaptureSources.h"
 
+#include "core/engine/CameraJpeg.h"
 #include "core/ports/ControlError.h"
 
 #include <condition_variable>
@@ -140,12 +141,17 @@ V4l2Source::V4l2Source(const QString& devnode, QSize size, const QString& pixelF
                            QStringLiteral("%1 gives no pictures: %2").arg(devnode, m_error));
     m_format = AVPixelFormat(m_pending->format);
     m_size = QSize(m_pending->width, m_pending->height);
+    // From here on a Motion JPEG camera's pictures stay JPEGs until someone needs pixels.
+    m_jpeg = st->codecpar->codec_id == AV_CODEC_ID_MJPEG;
+    m_sentJpeg.reset();
 }
 
 FramePtr V4l2Source::read(std::stop_token stop) {
     m_stop = stop;
     if (m_pending)
         return std::move(m_pending);
+    if (m_jpeg)
+        return readJpeg(stop);
     for (;;) {
         if (stop.stop_requested())
             return nullptr;
@@ -157,6 +163,8 @@ FramePtr V4l2Source::read(std::stop_token stop) {
                 return nullptr;
             }
             f->pts = captureTimeUs(f.get(), m_timeBase); // the driver's capture time
+            if (m_sentJpeg) // the picture read at the opening of a Motion JPEG camera
+                f->opaque_ref = av_buffer_ref(cameraJpeg(m_sentJpeg.get()));
             return f;
         }
         if (rc != AVERROR(EAGAIN)) {
@@ -183,6 +191,10 @@ FramePtr V4l2Source::read(std::stop_token stop) {
                     QStringLiteral("The camera stopped delivering pictures (%1)").arg(avError(rc));
             return nullptr;
         }
+        if (m_decoder->codec_id == AV_CODEC_ID_MJPEG)
+            m_sentJpeg = wholeJpeg(m_packet->data, m_packet->size)
+                             ? cameraJpegFrame(m_packet->data, m_packet->size, m_size, m_format)
+                             : nullptr;
         rc = avcodec_send_packet(m_decoder.get(), m_packet.get());
         av_packet_unref(m_packet.get());
         if (rc < 0 && rc != AVERROR(EAGAIN) && rc != AVERROR_INVALIDDATA) {
@@ -190,6 +202,43 @@ FramePtr V4l2Source::read(std::stop_token stop) {
                 QStringLiteral("The camera's pictures cannot be decoded: %1").arg(avError(rc));
             return nullptr;
         }
+    }
+}
+
+FramePtr V4l2Source::readJpeg(std::stop_token stop) {
+    for (;;) {
+        if (stop.stop_requested())
+            return nullptr;
+        int rc = av_read_frame(m_input.get(), m_packet.get());
+        if (rc == AVERROR(EAGAIN)) {
+            const auto now = std::chrono::steady_clock::now();
+            if (m_waitingSince == std::chrono::steady_clock::time_point())
+                m_waitingSince = now;
+            if (now - m_waitingSince > std::chrono::seconds(5)) {
+                m_error = QStringLiteral("The camera has delivered no picture for 5 seconds");
+                return nullptr;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            continue;
+        }
+        m_waitingSince = {};
+        if (rc < 0) {
+            if (!stop.stop_requested())
+                m_error =
+                    QStringLiteral("The camera stopped delivering pictures (%1)").arg(avError(rc));
+            return nullptr;
+        }
+        // A picture cut off on the way (a USB hiccup) is left out, as a decoder error was.
+        FramePtr f;
+        if (wholeJpeg(m_packet->data, m_packet->size))
+            f = cameraJpegFrame(m_packet->data, m_packet->size, m_size, m_format);
+        const int64_t pts = m_packet->pts;
+        av_packet_unref(m_packet.get());
+        if (!f)
+            continue;
+        f->best_effort_timestamp = pts;
+        f->pts = captureTimeUs(f.get(), m_timeBase); // the driver's capture time
+        return f;
     }
 }
 

@@ -63,6 +63,8 @@ public:
     // device failed (then error() says why). Runs on the device thread.
     virtual FramePtr read(std::stop_token stop) = 0;
     virtual QString error() const = 0;
+    // True when the pictures come as the camera's JPEGs (CameraJpeg.h), without pixels.
+    virtual bool deliversJpeg() const { return false; }
 };
 
 // The test camera. Paced: one frame per 1/fps of real time. Unpaced: frames as fast as they are
@@ -86,7 +88,8 @@ private:
     std::chrono::steady_clock::time_point m_start;
 };
 
-// A V4L2 camera read through libavdevice (raw or Motion JPEG pictures, decoded).
+// A V4L2 camera read through libavdevice: raw pictures, or the JPEGs of a Motion JPEG camera as
+// they came (the first one decoded too, for its pixel format).
 class V4l2Source final : public VideoSource {
 public:
     // Throws platform::ControlError(kDeviceOpenFailed) when the device cannot be opened with
@@ -97,14 +100,18 @@ public:
     AVPixelFormat format() const override { return m_format; }
     FramePtr read(std::stop_token stop) override;
     QString error() const override { return m_error; }
+    bool deliversJpeg() const override { return m_jpeg; }
 
 private:
     static int interrupted(void* opaque);
+    FramePtr readJpeg(std::stop_token stop);
     std::stop_token m_stop;
+    bool m_jpeg = false;
     InputFormatPtr m_input;
     CodecContextPtr m_decoder;
     PacketPtr m_packet;
-    FramePtr m_pending;                                   // the first picture, read while opening
+    FramePtr m_pending;  // the first picture, read while opening
+    FramePtr m_sentJpeg; // the JPEG of that picture (Motion JPEG cameras)
     std::chrono::steady_clock::time_point m_waitingSince; // no picture since
     QSize m_size;
     AVPixelFormat m_format = AV_PIX_FMT_NONE;
