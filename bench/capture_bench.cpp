@@ -1,4 +1,4 @@
-// skivane-bench capture [frames=N] [seconds=S] [runs=R] [net_seconds=T]
+// skivane-bench capture [frames=N] [seconds=S] [runs=R] [net_seconds=T] [cam_seconds=C]
 // Records N frames (default 900: the ffmpeg program's own start-up, about 0.2 s, weighs little
 // beside them) of the test camera at 1280x720 and 1920x1080 with Motion JPEG as fast as the
 // capture pipeline allows, and times the same encode of the same frames by the ffmpeg program
@@ -6,8 +6,11 @@
 // S seconds (default 60) at 1920x1080, 30 fps, Motion JPEG in real time and reports the frames
 // dropped; then records T seconds (default 60) of a network camera (the ffmpeg program sending
 // MPEG-TS over UDP on this machine in real time) and reports how far its last slot is from its
-// real time (net_drift_frames, goal: within one frame).
+// real time (net_drift_frames, goal: within one frame); then records C seconds (default 60) of an
+// emulated Motion JPEG camera at 1920x1080, 30 fps, passed through and decoded and encoded again
+// (CameraBench.h).
 #include "Bench.h"
+#include "CameraBench.h"
 
 #include "core/engine/Codecs.h"
 #include "core/engine/TestCamera.h"
@@ -288,11 +291,18 @@ int run(const QStringList& args) {
     std::printf("network camera at %d fps for %d s: %lld slots, last slot %.2f frames from its "
                 "real time, %.3f s of wall clock from the start call to the end\n",
                 kFps, netSeconds, net.slotCount, net.driftFrames, net.wallSeconds);
+    const bench::CameraFigures cam = bench::mjpegCameraFigures(
+        dir.path(), std::max(1, bench::argValue(args, "cam_seconds", 60)));
+    if (!cam.ok)
+        return 1;
     const double ratio = std::min(rows[0].ours / rows[0].ref, rows[1].ours / rows[1].ref);
     std::printf("RESULT capture fps_720p=%.1f ffmpeg_fps_720p=%.1f fps_1080p=%.1f "
-                "ffmpeg_fps_1080p=%.1f ratio=%.3f dropped_1080p30=%lld net_drift_frames=%.2f\n",
+                "ffmpeg_fps_1080p=%.1f ratio=%.3f dropped_1080p30=%lld net_drift_frames=%.2f "
+                "cam_pass_cpu_percent=%.1f cam_pass_dropped=%lld cam_encode_cpu_percent=%.1f "
+                "cam_encode_dropped=%lld\n",
                 rows[0].ours, rows[0].ref, rows[1].ours, rows[1].ref, ratio, dropped,
-                net.driftFrames);
+                net.driftFrames, cam.passCpuPercent, cam.passDropped, cam.encodeCpuPercent,
+                cam.encodeDropped);
     return 0;
 }
 

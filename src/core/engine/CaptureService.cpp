@@ -538,7 +538,7 @@ void CaptureService::StartStreamCapture() {
         rs.channels = m_settings.channels();
         rs.bitsPerSample = m_settings.bitsPerSample();
         rs.audioCompressor = m_settings.audioCompressor();
-        rs.cameraJpeg = config.video->deliversJpeg();
+        rs.cameraJpeg = m_jpegPassThrough && config.video->deliversJpeg();
         config.writer = std::make_unique<AviWriter>(rs); // creates the file: last step that throws
     } catch (...) {
         try {

@@ -126,6 +126,9 @@ public:
     // false: the test camera delivers frames as fast as the recording takes them, none dropped
     // (tests and benchmarks record N frames quickly). true (default): one frame per 1/FrameRate.
     void setTestCameraPacing(bool paced);
+    // true (default): a Motion JPEG camera's pictures go into a Motion JPEG recording as they
+    // came; false: they are decoded and encoded again (the benchmark's reference).
+    void setCameraJpegPassThrough(bool on) { m_jpegPassThrough = on; }
     bool recording() const { return m_recorder.recording(); }
     // Compressor quality 1 .. 100 (the compression dialog); sound input gain in percent.
     int compressorQuality() const { return m_settings.quality(); }
@@ -168,6 +171,7 @@ private:
     bool m_connected = false;
     bool m_preview = false;
     bool m_paced = true;
+    bool m_jpegPassThrough = true;
     QSize m_previewSize;
     QPointer<DeviceEventSource> m_eventSource;
     UdevMonitor* m_udev = nullptr; // child
