@@ -109,3 +109,63 @@ TEST(MjpegPassThrough, FileHoldsTheCameraJpegsAndPlays) {
     EXPECT_EQ(ffmpeg.exitCode(), 0);
     EXPECT_EQ(ffmpeg.readAllStandardError(), QByteArray());
 }
+
+// Where the file cannot take the camera's JPEGs (another compressor, an effect switched on during
+// the recording), they are decoded first: every picture is in the file, in order, and the
+// pictures after the effect came on are no longer the camera's.
+TEST(MjpegPassThrough, PicturesAreDecodedForAnotherCompressorOrAnEffect) {
+    v4l2emu::plug(v4l2emu::webcam(kWebcam));
+    QTemporaryDir dir;
+    struct Case {
+        const char* compressor;
+        bool effectMidway;
+    };
+    for (const Case c : {Case{"FFV1 (lossless)", false}, Case{"Motion JPEG", true}}) {
+        SCOPED_TRACE(c.compressor);
+        const QString path = dir.filePath(QStringLiteral("%1.avi").arg(c.effectMidway));
+        {
+            av::AvCaptureControl ctl;
+            ctl.setDeviceEventSource(nullptr);
+            Events events;
+            listen(ctl, events);
+            ctl.Connect(0);
+            ctl.setVideoResolution(0); // 320x240
+            int compressor = -1;
+            for (int i = 0; i < ctl.VideoCompressorCount(); ++i)
+                if (ctl.VideoCompressorName(i) == c.compressor)
+                    compressor = i;
+            ASSERT_GE(compressor, 0);
+            ctl.setVideoCompressor(compressor);
+            ctl.setAudioDeviceIndex(-1);
+            ctl.setFrameRate(30);
+            ctl.setTimeLimit(2);
+            ctl.setStreamFileName(path);
+            ctl.StartStreamCapture();
+            if (c.effectMidway) {
+                ASSERT_TRUE(waitUntil([&] { return ctl.FramesCaptured() >= 20; }, 10000));
+                // Grayscale keeps the frame number legible.
+                ctl.SetEffect(0, "Video Effect 1", ctl.FindEffect("Video Effect 1", "Grayscale"));
+            }
+            ASSERT_TRUE(waitUntil([&] { return events.count(301) > 0; }, 15000));
+            EXPECT_TRUE(events.warnings.empty()) << events.warnings.front().toStdString();
+        }
+        const Recording r = readRecording(path);
+        ASSERT_TRUE(r.opened) << r.error.toStdString();
+        EXPECT_EQ(r.headerFrames, 60);
+        ASSERT_GE(r.numbers.size(), 55u);
+        for (size_t i = 1; i < r.numbers.size(); ++i) {
+            ASSERT_TRUE(r.numbers[i].has_value()) << "picture " << i;
+            ASSERT_GT(*r.numbers[i], r.numbers[i - 1].value_or(-1)) << "picture " << i;
+        }
+        if (c.effectMidway) {
+            const std::vector<Packet> packets = videoPackets(path);
+            ASSERT_EQ(packets.size(), r.numbers.size());
+            const size_t last = packets.size() - 1;
+            EXPECT_TRUE(packets[0].bytes ==
+                        v4l2emu::picture(QSize(320, 240), V4L2_PIX_FMT_MJPEG, *r.numbers[0]));
+            EXPECT_FALSE(packets[last].bytes ==
+                         v4l2emu::picture(QSize(320, 240), V4L2_PIX_FMT_MJPEG, *r.numbers[last]));
+        }
+    }
+    v4l2emu::unplugAll();
+}

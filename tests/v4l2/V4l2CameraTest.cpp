@@ -185,6 +185,7 @@ TEST(V4l2Camera, RecordingAtAnotherRateFollowsRealTime) {
 
 // Unplugged while recording: the recording ends, the file keeps every frame written and says
 // how many; the camera leaves the list when udev says so, and comes back when plugged again.
+// (What the Capture screen shows then is the screen's own test; here the capture control.)
 TEST(V4l2Camera, UnpluggedMidRecordingKeepsTheFileAndComesBack) {
     CameraRig rig({v4l2emu::webcam(kWebcam)});
     auto& ctl = *rig.ctl;
