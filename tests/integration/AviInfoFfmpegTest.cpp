@@ -3,7 +3,7 @@
 #include "core/media/RunFacts.h"
 #include "core/media/mmInfo.h"
 #include "core/run/DayExport.h"
-#include "support/FakeDialogs.h"
+#include "support/core/FakeDialogs.h"
 
 #include <QFile>
 #include <QProcess>

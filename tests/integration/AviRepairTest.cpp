@@ -5,7 +5,7 @@
 #include "core/engine/AviRepair.h"
 #include "core/engine/FrameDecoder.h"
 #include "core/media/mmInfo.h"
-#include "support/FakeDialogs.h"
+#include "support/core/FakeDialogs.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>

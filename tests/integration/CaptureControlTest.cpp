@@ -2,6 +2,7 @@
 // and answered. Its lists, errors and live pictures need no screen: unit/CaptureServiceTest.
 #include "CaptureFileReader.h"
 #include "CaptureTestSupport.h"
+#include "support/core/ControlErrors.h"
 
 #include "ui/widgets/SettingsDialog.h"
 
@@ -11,20 +12,10 @@
 #include <gtest/gtest.h>
 
 using namespace capture_test;
-using platform::ControlError;
 namespace errors = platform::errors;
+using testsupport::errorOf;
 
 namespace {
-
-template <typename F> qint32 errorOf(F&& f) {
-    try {
-        f();
-    } catch (const ControlError& e) {
-        EXPECT_FALSE(e.description().isEmpty());
-        return e.number();
-    }
-    return 0;
-}
 
 // Answers the next modal dialog: moves slider `index` to `value`, then closes it.
 void answerDialog(int index, int value, QString* label = nullptr) {

@@ -1,12 +1,11 @@
 #pragma once
 // Shared set-up of the capture tests: a control connected to the test camera, recording into a
 // temporary folder, and a way to wait for its events.
+#include "support/core/Wait.h"
 #include "ui/adapters/AvCaptureControl.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
-#include <QtCore/qtestsupport_core.h>
-#include <functional>
 #include <gtest/gtest.h>
 
 namespace capture_test {
@@ -30,11 +29,7 @@ inline void listen(av::AvCaptureControl& ctl, Events& events) {
                      [&events](int, const QString& text) { events.warnings.push_back(text); });
 }
 
-// Runs the event loop until `done` or `ms` have passed; returns `done()`. Qt's wait sleeps
-// between events, leaving the cores to the recording threads.
-inline bool waitUntil(const std::function<bool()>& done, int ms = 20000) {
-    return QTest::qWaitFor(done, ms);
-}
+using testsupport::waitUntil;
 
 // A control on the test camera, 320x240, unpaced, the test tone as sound source.
 struct TestCameraRig {

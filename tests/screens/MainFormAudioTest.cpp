@@ -1,7 +1,6 @@
 // Audio: device, format list, compressor and Listen.
+#include "MainFormFixture.h"
 #include "core/run/AudioFormat.h"
-#include "support/TestEnv.h"
-#include "ui/screens/setup/MainForm.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -12,19 +11,8 @@
 namespace {
 
 using platform::ControlError;
-using testsupport::TestEnv;
 
-class SetupAudio : public ::testing::Test {
-protected:
-    void start() {
-        env.storeVideoDir();
-        env.screens.start();
-        env.dialogs.clear();
-        env.control.clearRecord();
-    }
-    MainForm& s() { return env.setup(); }
-    TestEnv env;
-};
+class SetupAudio : public setuptest::SetupBeforeStart {};
 
 TEST(AudioFormatRule, FixedEntriesTakeRateFromTextAndTheRestFromPosition) {
     auto f = setupui::audioFormatOf(7, "22.050 Khz, 16 Bit, Stereo");

@@ -1,8 +1,7 @@
 // The Setup screen's stored choices on the way in and out: a settings write that fails, the
 // frame rate while it is being typed, stored list positions the camera lacks, and the sound
 // source kept across starts.
-#include "support/TestEnv.h"
-#include "ui/screens/setup/MainForm.h"
+#include "MainFormFixture.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -26,17 +25,7 @@ void type(QWidget* box, const QString& text) {
         press(box, Qt::Key_0 + (c.unicode() - '0'), QString(c));
 }
 
-class SetupChoices : public ::testing::Test {
-protected:
-    void SetUp() override {
-        env.storeVideoDir();
-        env.screens.start();
-        env.dialogs.clear();
-        env.control.clearRecord();
-    }
-    MainForm& s() { return env.setup(); }
-    TestEnv env;
-};
+class SetupChoices : public setuptest::StartedSetup {};
 
 TEST_F(SetupChoices, AFailingSettingsWriteIsReportedOnce) {
     // The configuration folder cannot be made: its place is taken by a file.

@@ -1,8 +1,7 @@
 // The video device panel: connect routine, disconnect, the list handlers and their error boxes,
 // video dialog, compression and frame rate.
-#include "support/TestEnv.h"
+#include "MainFormFixture.h"
 #include "ui/screens/capture/PreviewForm.h"
-#include "ui/screens/setup/MainForm.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -13,9 +12,8 @@
 namespace {
 
 using platform::ControlError;
-using testsupport::TestEnv;
 
-class SetupDevice : public ::testing::Test {
+class SetupDevice : public setuptest::SetupBeforeStart {
 protected:
     void SetUp() override {
         env.control.effects = {"Sepia", "Mirror"};
@@ -24,16 +22,8 @@ protected:
         d.channelMin = 2;
         d.channelMax = 5;
         d.channel = 3;
-        env.storeVideoDir();
     }
-    void start() {
-        env.screens.start();
-        env.dialogs.clear();
-        env.control.clearRecord();
-    }
-    MainForm& s() { return env.setup(); }
     testsupport::FakeVideoDevice& dev() { return env.control.devices[0]; }
-    TestEnv env;
 };
 
 TEST_F(SetupDevice, ConnectFillsAndEnablesTheLists) {

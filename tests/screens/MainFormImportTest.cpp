@@ -1,7 +1,6 @@
 // Import of the skier names file.
-#include "support/TestEnv.h"
+#include "MainFormFixture.h"
 #include "ui/screens/capture/PreviewForm.h"
-#include "ui/screens/setup/MainForm.h"
 
 #include <QFile>
 #include <QLineEdit>
@@ -9,14 +8,10 @@
 
 namespace {
 
-using testsupport::TestEnv;
-
-class SkierImport : public ::testing::Test {
+class SkierImport : public setuptest::StartedSetup {
 protected:
     void SetUp() override {
-        env.storeVideoDir();
-        env.screens.start();
-        env.dialogs.clear();
+        start();
         env.capture().txtSkierName->setText("Typed Before");
     }
     QString listPath() const { return env.appDir() + "/SkierNames.txt"; }
@@ -25,7 +20,6 @@ protected:
         env.dialogs.files = {path};
         env.setup().cmdImport_Click();
     }
-    TestEnv env;
 };
 
 TEST_F(SkierImport, FirstLineCommasBecomeBlanksAndTheWholeListIsKept) {

@@ -1,9 +1,8 @@
 // Leaving the Setup screen: the two navigation buttons, NavigationSource, the menu and ending.
-#include "support/TestEnv.h"
+#include "MainFormFixture.h"
 #include "ui/screens/capture/PreviewForm.h"
 #include "ui/screens/frmManual.h"
 #include "ui/screens/review/frmSetStart.h"
-#include "ui/screens/setup/MainForm.h"
 
 #include "core/media/RunFacts.h"
 #include "core/run/DayExport.h"
@@ -18,18 +17,9 @@
 
 namespace {
 
-using testsupport::TestEnv;
-
-class SetupNavigation : public ::testing::Test {
+class SetupNavigation : public setuptest::StartedSetup {
 protected:
-    void SetUp() override {
-        env.storeVideoDir();
-        env.screens.start();
-        env.dialogs.clear();
-        env.control.clearRecord();
-    }
     MainForm& setup() { return env.setup(); }
-    TestEnv env;
 };
 
 TEST_F(SetupNavigation, ProceedToRecordShowsCaptureWithLivePictureAndHidesSetup) {

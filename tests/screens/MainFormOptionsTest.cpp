@@ -1,6 +1,5 @@
 // Copying the stream options to the capture control before a recording.
-#include "support/TestEnv.h"
-#include "ui/screens/setup/MainForm.h"
+#include "MainFormFixture.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -9,18 +8,8 @@
 namespace {
 
 using platform::ControlError;
-using testsupport::TestEnv;
 
-class SetupOptions : public ::testing::Test {
-protected:
-    void SetUp() override {
-        env.storeVideoDir();
-        env.screens.start();
-        env.control.clearRecord();
-    }
-    MainForm& s() { return env.setup(); }
-    TestEnv env;
-};
+class SetupOptions : public setuptest::StartedSetup {};
 
 TEST_F(SetupOptions, StreamOptionsAreCopiedInOrder) {
     s().EdtFile->setText("run.avi");

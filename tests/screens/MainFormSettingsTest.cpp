@@ -1,6 +1,6 @@
 // The settings store on its INI file and the read rules on top of it.
 #include "core/app/Settings.h"
-#include "support/FakeDialogs.h"
+#include "support/core/FakeDialogs.h"
 #include "ui/adapters/IniSettingsStore.h"
 
 #include <QFile>

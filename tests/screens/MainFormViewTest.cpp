@@ -1,8 +1,7 @@
 // The Setup screen's own controls: layout, configuration label, show/hide of the configuration,
 // barefoot, pause time and changing the video folder.
+#include "MainFormFixture.h"
 #include "core/app/Twips.h"
-#include "support/TestEnv.h"
-#include "ui/screens/setup/MainForm.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -18,16 +17,7 @@ namespace {
 
 using testsupport::TestEnv;
 
-class SetupView : public ::testing::Test {
-protected:
-    void SetUp() override {
-        env.storeVideoDir();
-        env.screens.start();
-        env.dialogs.clear();
-    }
-    MainForm& s() { return env.setup(); }
-    TestEnv env;
-};
+class SetupView : public setuptest::StartedSetup {};
 
 TEST_F(SetupView, ControlsCarryTheirNamesCaptionsAndPlaces) {
     struct Row {

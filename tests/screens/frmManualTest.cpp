@@ -2,7 +2,7 @@
 
 #include "core/app/Twips.h"
 #include "core/ports/Services.h"
-#include "support/FakeDialogs.h"
+#include "support/core/FakeDialogs.h"
 #include "ui/screens/Screens.h"
 #include "ui/screens/setup/MainForm.h"
 

@@ -1,5 +1,7 @@
 #include "support/TestEnv.h"
 
+#include "support/core/Files.h"
+
 #include "ui/adapters/AvPlayer.h"
 #include "ui/screens/capture/PreviewForm.h"
 #include "ui/screens/review/frmSetStart.h"
@@ -70,20 +72,12 @@ QString TestEnv::storedValue(const QString& key) const {
 }
 
 QString TestEnv::writeFile(const QString& path, const QByteArray& bytes) const {
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        ADD_FAILURE() << "cannot write " << path.toStdString();
-        return path;
-    }
-    f.write(bytes);
+    testsupport::writeFile(path, bytes);
     return path;
 }
 
 QByteArray TestEnv::readFile(const QString& path) const {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return f.readAll();
+    return testsupport::readFile(path);
 }
 
 MainForm& TestEnv::setup() {

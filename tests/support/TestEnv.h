@@ -11,9 +11,9 @@
 // settable). env.services.makePlayer makes the real player; a test may set another.
 #include "core/ports/Services.h"
 #include "support/FakeCaptureControl.h"
-#include "support/FakeDialogs.h"
 #include "support/FakeDiskSpace.h"
 #include "support/RecordingSound.h"
+#include "support/core/FakeDialogs.h"
 #include "ui/adapters/AvRunTools.h"
 #include "ui/adapters/IniSettingsStore.h"
 #include "ui/screens/Screens.h"

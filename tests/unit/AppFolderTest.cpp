@@ -1,4 +1,5 @@
 #include "core/app/AppFolder.h"
+#include "support/core/Files.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,20 +9,10 @@
 
 using app::AppFolderSources;
 using app::resolveAppFolder;
+using testsupport::readFile;
+using testsupport::writeFile;
 
 namespace {
-
-void writeFile(const QString& path, const QByteArray& content) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(content);
-}
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 
 class AppFolderTest : public ::testing::Test {
 protected:

@@ -2,6 +2,7 @@
 #include "AviTestBuilder.h"
 #include "core/media/FileInfoLines.h"
 #include "core/media/mmInfo.h"
+#include "support/core/FakeDialogs.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -27,7 +28,7 @@ protected:
     }
 
     QTemporaryDir dir;
-    RecordingDialogs dialogs;
+    testsupport::FakeDialogs dialogs;
 };
 
 // Everything a file's information could say, read through the procedures.
@@ -148,7 +149,7 @@ TEST_F(AviInfoTest, CanWriteWhenTheFileIsWritableByUs) {
     ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0444), 0);
     // 0: can read but not write; 1: can write; 2: cannot read.
     const int result = asUnprivilegedUser(dir, [&] {
-        RecordingDialogs d;
+        testsupport::FakeDialogs d;
         if (!AviCanRead(path, d))
             return 2;
         return AviCanWrite(path, d) ? 1 : 0;
@@ -237,7 +238,7 @@ TEST_F(AviInfoTest, UnreadableFileIsReportedAsLocked) {
     ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0), 0);
     // 0: both messages right; otherwise the number of the first check that failed.
     const int result = asUnprivilegedUser(dir, [&] {
-        RecordingDialogs d;
+        testsupport::FakeDialogs d;
         if (IsAviFile(path, d) || d.boxes.size() != 1)
             return 1;
         if (d.boxes[0].text != "File is locked - cannot access:\r\n" + path ||

@@ -5,6 +5,7 @@
 #include "core/media/AviInfo.h"
 #include "core/media/RiffReader.h"
 #include "core/media/mmInfo.h"
+#include "support/core/FakeDialogs.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -127,7 +128,7 @@ protected:
         return path;
     }
     QTemporaryDir dir;
-    RecordingDialogs dialogs;
+    testsupport::FakeDialogs dialogs;
 };
 
 } // namespace

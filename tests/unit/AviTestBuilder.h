@@ -1,7 +1,7 @@
 #pragma once
 // Hand-built AVI byte layouts for the inspection tests: RIFF 'AVI ' with LIST hdrl (avih, one
 // strl per stream, optional odml/dmlh), LIST movi with the frame chunks, and an optional idx1.
-#include "core/ports/Dialogs.h"
+#include "support/core/Files.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -12,6 +12,8 @@
 #include <vector>
 
 namespace avitest {
+
+using testsupport::writeFile;
 
 inline std::string u16(std::uint16_t v) {
     return std::string{static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)};
@@ -146,29 +148,6 @@ struct Avi {
         return riff("AVI ", hdrl() + chunk("JUNK", std::string(12, '\0')) + movi +
                                 (idx1 ? chunk("idx1", index) : std::string()));
     }
-};
-
-// Writes `bytes` to `path`; true on success.
-inline bool writeFile(const QString& path, const std::string& bytes) {
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    return f.write(bytes.data(), static_cast<qint64>(bytes.size())) ==
-           static_cast<qint64>(bytes.size());
-}
-
-// Dialogs that record every box and answer with its default button.
-class RecordingDialogs : public platform::Dialogs {
-public:
-    using platform::Dialogs::message;
-    platform::Answer message(const platform::MessageBoxRequest& box) override {
-        boxes.push_back(box);
-        return box.defaultButton;
-    }
-    QString inputBox(const QString&, const QString&, const QString&) override { return {}; }
-    QString openFile(const QString&, const QString&, const QString&) override { return {}; }
-
-    std::vector<platform::MessageBoxRequest> boxes;
 };
 
 } // namespace avitest

@@ -2,12 +2,14 @@
 // effects, channels and the live pictures it delivers.
 #include "core/engine/CaptureService.h"
 #include "core/engine/FramePattern.h"
+#include "support/core/ControlErrors.h"
+#include "support/core/Wait.h"
 
-#include <QtCore/qtestsupport_core.h>
 #include <gtest/gtest.h>
 
-using platform::ControlError;
 namespace errors = platform::errors;
+using testsupport::errorOf;
+using testsupport::waitUntil;
 
 namespace {
 
@@ -16,20 +18,6 @@ class EngineOnly : public av::CaptureService {
 public:
     void ShowDialog(int code, const QString&) override { dialogSettings(code); }
 };
-
-template <typename F> qint32 errorOf(F&& f) {
-    try {
-        f();
-    } catch (const ControlError& e) {
-        EXPECT_FALSE(e.description().isEmpty());
-        return e.number();
-    }
-    return 0;
-}
-
-bool waitUntil(const std::function<bool()>& done, int ms = 20000) {
-    return QTest::qWaitFor(done, ms);
-}
 
 } // namespace
 

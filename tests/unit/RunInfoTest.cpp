@@ -1,5 +1,6 @@
 #include "core/run/RunInfo.h"
 #include "FileSizeLimit.h"
+#include "support/core/Files.h"
 
 #include <QDir>
 #include <QFile>
@@ -7,17 +8,7 @@
 #include <gtest/gtest.h>
 
 using namespace review;
-
-namespace {
-QByteArray contents(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-bool writeFile(const QString& path, const QByteArray& data) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
-}
-} // namespace
+using testsupport::writeFile;
 
 TEST(InfoFile, LineIsPathCommaSignedStartCrLf) {
     EXPECT_EQ(infoLine("D:\\Runs\\Annpass1.avi", 212),
@@ -41,9 +32,9 @@ TEST(InfoFile, WriteReplacesAndReadsBack) {
     const QString video = dir.filePath("Ann, Leepass1.avi");
     EXPECT_FALSE(readInfoStartFrame(video).has_value());
     ASSERT_FALSE(writeInfoFile(video, 212).has_value());
-    EXPECT_EQ(contents(video + ".info"), (video + ", 212\r\n").toLocal8Bit());
+    EXPECT_EQ(testsupport::readFile(video + ".info"), (video + ", 212\r\n").toLocal8Bit());
     ASSERT_FALSE(writeInfoFile(video, 300).has_value());
-    EXPECT_EQ(contents(video + ".info"), (video + ", 300\r\n").toLocal8Bit());
+    EXPECT_EQ(testsupport::readFile(video + ".info"), (video + ", 300\r\n").toLocal8Bit());
     EXPECT_EQ(readInfoStartFrame(video), std::optional<double>(300));
     // Nothing but the companion file is left in the folder (no temporary files).
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"Ann, Leepass1.avi.info"});
@@ -59,7 +50,7 @@ TEST(InfoFile, AFailedWriteLeavesTheOldFileWhole) {
         error = writeInfoFile(video, 400);
     }
     EXPECT_TRUE(error.has_value());
-    EXPECT_EQ(contents(video + ".info"), (video + ", 212\r\n").toLocal8Bit());
+    EXPECT_EQ(testsupport::readFile(video + ".info"), (video + ", 212\r\n").toLocal8Bit());
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"Annpass1.avi.info"});
     // A missing folder is reported too.
     EXPECT_TRUE(writeInfoFile(dir.filePath("gone/Annpass1.avi"), 1).has_value());
@@ -75,17 +66,17 @@ TEST(RunRename, NeverReplacesAnExistingFileAndTakesEveryCompanionAlong) {
     ASSERT_TRUE(writeFile(dir.filePath("AnnXpass1.avis"), "another run's file"));
     ASSERT_TRUE(writeFile(to, "old run"));
     EXPECT_EQ(renameRun(from, to), std::optional<QString>("Annpass1.avi already exists"));
-    EXPECT_EQ(contents(from), "new run");
-    EXPECT_EQ(contents(to), "old run");
-    EXPECT_EQ(contents(from + ".timing"), "new timing");
+    EXPECT_EQ(testsupport::readFile(from), "new run");
+    EXPECT_EQ(testsupport::readFile(to), "old run");
+    EXPECT_EQ(testsupport::readFile(from + ".timing"), "new timing");
     EXPECT_FALSE(QFile::exists(to + ".timing"));
 
     const QString free = dir.filePath("Ann Bpass1.avi");
     EXPECT_FALSE(runNameTaken(free));
     EXPECT_FALSE(renameRun(from, free).has_value());
-    EXPECT_EQ(contents(free), "new run");
-    EXPECT_EQ(contents(free + ".timing"), "new timing");
-    EXPECT_EQ(contents(free + ".info"), "new info");
+    EXPECT_EQ(testsupport::readFile(free), "new run");
+    EXPECT_EQ(testsupport::readFile(free + ".timing"), "new timing");
+    EXPECT_EQ(testsupport::readFile(free + ".info"), "new info");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files),
               QStringList({"Ann Bpass1.avi", "Ann Bpass1.avi.info", "Ann Bpass1.avi.timing",
                            "Annpass1.avi", "AnnXpass1.avis"}));
@@ -125,9 +116,9 @@ TEST(RunRename, AllOrNothing) {
         EXPECT_EQ(renameRun(from, to).value_or("renamed").toStdString(), c.reason);
         // Nothing moved: the run, its companions and the stale file are where they were.
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), before);
-        EXPECT_EQ(contents(from + ".timing"), "timing");
+        EXPECT_EQ(testsupport::readFile(from + ".timing"), "timing");
         if (*c.stale) {
-            EXPECT_EQ(contents(to + c.stale), "stale");
+            EXPECT_EQ(testsupport::readFile(to + c.stale), "stale");
         }
     }
 }

@@ -2,6 +2,8 @@
 #include "FileSizeLimit.h"
 #include "core/ports/Session.h"
 
+#include "support/core/Files.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -11,11 +13,6 @@ namespace {
 
 const QDateTime kStart(QDate(2005, 1, 18), QTime(20, 24, 14));
 const QDateTime kRun(QDate(2005, 1, 18), QTime(20, 31, 7));
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 TEST(SessionLogText, FileNameAndDateTimeTextsHaveFixedForm) {
     EXPECT_EQ(app::logFileNameFor(kStart), "SkivaneLog011805.txt");
@@ -55,7 +52,7 @@ TEST_F(SessionLogFile, RunEntryIsAppendedWithCrLfAndExactBytes) {
     const app::LogWrite w =
         app::appendRunEntry(session, kRun, "Ann Lee", "2", 212, 811, "D:\\Runs\\Ann Leepass2.avi");
     ASSERT_TRUE(w.ok) << w.error.toStdString();
-    EXPECT_EQ(readAll(logPath()),
+    EXPECT_EQ(testsupport::readFile(logPath()),
               QByteArray("01-18-200520:24:14Skivane Session started  \r\n"
                          "01-18-200520:31:07Skier: Ann LeePass: 2Start:  212End:  811File: "
                          "D:\\Runs\\Ann Leepass2.avi\r\n"));
@@ -69,14 +66,14 @@ TEST_F(SessionLogFile, EntryAfterALastLineWithoutLineEndStartsOnItsOwnLine) {
         f.write("01-18-200520:24:14Skivane Session started  \r\nnote by hand");
     }
     ASSERT_TRUE(app::appendRunEntry(session, kRun, "Ann", "1", 5, 604, "a.avi").ok);
-    EXPECT_EQ(readAll(logPath()),
+    EXPECT_EQ(testsupport::readFile(logPath()),
               QByteArray("01-18-200520:24:14Skivane Session started  \r\nnote by hand\r\n"
                          "01-18-200520:31:07Skier: AnnPass: 1Start:  5End:  604File: a.avi\r\n"));
 }
 
 TEST_F(SessionLogFile, ADiskFullPartWayKeepsOnlyWholeLines) {
     ASSERT_TRUE(app::appendLogLine(logPath(), app::sessionLine(kStart)).ok);
-    const QByteArray before = readAll(logPath());
+    const QByteArray before = testsupport::readFile(logPath());
     app::LogWrite full;
     {
         const testsupport::FileSizeLimit diskFull(before.size() + 5);
@@ -84,7 +81,7 @@ TEST_F(SessionLogFile, ADiskFullPartWayKeepsOnlyWholeLines) {
     }
     EXPECT_FALSE(full.ok);
     EXPECT_FALSE(full.error.isEmpty());
-    EXPECT_EQ(readAll(logPath()), before);
+    EXPECT_EQ(testsupport::readFile(logPath()), before);
 }
 
 TEST_F(SessionLogFile, FailedWriteIsReportedNotHidden) {

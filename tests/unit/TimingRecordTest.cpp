@@ -1,19 +1,12 @@
 #include "core/run/TimingRecord.h"
 
+#include "support/core/Files.h"
+
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace capture;
-
-namespace {
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-} // namespace
 
 TEST(TimingRecord, WrittenAsTheRecordingGoesAndReadBack) {
     QTemporaryDir dir;
@@ -38,7 +31,7 @@ TEST(TimingRecord, WrittenAsTheRecordingGoesAndReadBack) {
     w.flush();
 
     // Read while the recording goes on (as after a kill): no end yet.
-    auto r = TimingRecord::parse(readAll(path));
+    auto r = TimingRecord::parse(testsupport::readFile(path));
     ASSERT_TRUE(r.has_value());
     EXPECT_EQ(r->rate.num, 30000);
     EXPECT_EQ(r->rate.den, 1001);
@@ -58,7 +51,7 @@ TEST(TimingRecord, WrittenAsTheRecordingGoesAndReadBack) {
 
     w.time(60, 2022000);
     w.finish(75);
-    r = TimingRecord::parse(readAll(path));
+    r = TimingRecord::parse(testsupport::readFile(path));
     ASSERT_TRUE(r.has_value());
     EXPECT_EQ(r->end, 75);
     EXPECT_EQ(r->lastAccountedSlot(), 74);

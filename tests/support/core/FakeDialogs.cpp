@@ -1,4 +1,4 @@
-#include "support/FakeDialogs.h"
+#include "support/core/FakeDialogs.h"
 
 namespace testsupport {
 
