@@ -1,5 +1,7 @@
 #include "core/run/FrameClock.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <gtest/gtest.h>
 #include <optional>
@@ -164,5 +166,130 @@ TEST(FrameClock, SlotsFollowRealTimeWhateverTheCameraDelivers) {
         EXPECT_EQ(clock.filledGaps(), c.filled);
         EXPECT_EQ(clock.jumps(), c.jumps);
         EXPECT_EQ(placed + filled, clock.slotCount()) << "every slot is a picture or a repeat";
+    }
+}
+
+namespace {
+
+// A camera at 30 pictures a second whose pictures reach the machine `delayUs` after they were
+// taken. Picture k is taken at k / 30 s of real time unless the camera is out then; its time
+// stamp is the camera's own.
+struct RealTimeCase {
+    std::string name;
+    int pictures;
+    std::function<bool(int k)> out;             // no picture k: the camera is away
+    std::function<int64_t(int k)> stamp;        // microseconds, any origin
+    std::function<int64_t(int k)> delayUs = {}; // none: 20 ms
+    int64_t jumps;
+    bool outage; // one picture comes back after a time without pictures
+};
+
+constexpr int64_t kFrameUs = 1000000 / 30; // 33333
+
+int64_t at(int k) {
+    return int64_t(k) * 1000000 / 30;
+}
+
+} // namespace
+
+// Whatever the time stamps do, slot n stays n / rate after slot 0 within one slot; through an
+// outage the slots go on with real time and repeat the last picture.
+TEST(FrameClock, SlotsStayOnRealTimeWhenTimeStampsDoNot) {
+    const int kOut0 = 150; // 5 s in
+    const std::vector<RealTimeCase> cases = {
+        {"time stamps restart",
+         450,
+         [](int) { return false; },
+         [](int k) { return k < kOut0 ? at(k) : 1'400'000 + at(k - kOut0); },
+         {},
+         1,
+         false},
+        {"time stamps jump back 3 s",
+         450,
+         [](int) { return false; },
+         [](int k) { return k < kOut0 ? at(k) : at(k) - 3'000'000; },
+         {},
+         1,
+         false},
+        {"time stamps jump ahead 3 s",
+         450,
+         [](int) { return false; },
+         [](int k) { return k < kOut0 ? at(k) : at(k) + 3'000'000; },
+         {},
+         1,
+         false},
+        {"time stamps jump an hour ahead",
+         450,
+         [](int) { return false; },
+         [](int k) { return k < kOut0 ? at(k) : at(k) + 3'600'000'000; },
+         {},
+         1,
+         false},
+        {"time stamps stop for 2 s and go on where they stopped",
+         450,
+         [](int k) { return k >= kOut0 && k < kOut0 + 60; },
+         [](int k) { return k < kOut0 ? at(k) : at(k - 60); },
+         {},
+         1,
+         true},
+        {"time stamps stop for 8 s and start again",
+         600,
+         [](int k) { return k >= kOut0 && k < kOut0 + 240; },
+         [](int k) { return k < kOut0 ? at(k) : 1'400'000 + at(k - kOut0 - 240); },
+         {},
+         1,
+         true},
+        {"a 4 s outage the camera's clock ran through",
+         450,
+         [](int k) { return k >= kOut0 && k < kOut0 + 120; },
+         [](int k) { return at(k); },
+         {},
+         0,
+         true},
+        {"100 ms of network jitter moves no slot", 450, [](int) { return false; },
+         [](int k) { return at(k); }, [](int k) { return 20'000 + (k * 7919) % 100'000; }, 0,
+         false},
+        {"a half-second stall whose pictures come late in a burst", 450, [](int) { return false; },
+         [](int k) { return at(k); },
+         [](int k) { return k >= kOut0 && k < kOut0 + 15 ? at(kOut0 + 15) - at(k) : 20'000; }, 0,
+         false},
+    };
+    for (const RealTimeCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        int64_t now = 0;
+        FrameClock clock({30, 1}, kMicro, [&now] { return 5'000'000'000 + now; });
+        const auto delay = [&](int k) { return c.delayUs ? c.delayUs(k) : 20'000; };
+        const int64_t origin = delay(0); // slot 0's picture came then
+        int64_t placed = 0, idleFilled = 0, placedFilled = 0, resumed = 0;
+        for (int k = 0; k < c.pictures; ++k) {
+            // The recording looks in every 100 ms while no picture comes.
+            const int64_t arrival = at(k) + delay(k);
+            for (; now + 100'000 < arrival; now += 100'000) {
+                const int64_t before = clock.slotCount();
+                idleFilled += clock.idle() - before;
+                ASSERT_LE(clock.slotCount(), (now - origin) / kFrameUs + 1)
+                    << "slots ahead of real time at " << now << " us";
+            }
+            if (c.out(k))
+                continue;
+            now = std::max(now, arrival);
+            const Placement p = clock.place(c.stamp(k));
+            resumed += p.resumed;
+            if (p.extra)
+                continue;
+            ++placed;
+            placedFilled += p.filled;
+            // Within one slot of the real time the picture was taken.
+            ASSERT_LE(std::llabs(p.slot * kFrameUs - at(k)), kFrameUs)
+                << "picture " << k << " in slot " << p.slot;
+        }
+        // Every slot is a picture or a repeat, and the last slot is within one of real time.
+        EXPECT_EQ(placed + idleFilled + placedFilled, clock.slotCount());
+        EXPECT_LE(std::llabs(clock.slotCount() - c.pictures), 1);
+        EXPECT_EQ(clock.jumps(), c.jumps);
+        EXPECT_EQ(resumed, c.outage ? 1 : 0);
+        if (c.outage) {
+            EXPECT_GT(idleFilled, 0) << "the outage's slots came while it lasted";
+        }
     }
 }

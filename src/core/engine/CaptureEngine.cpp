@@ -8,6 +8,8 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <chrono>
+#include <cstdint>
 
 namespace av {
 
@@ -190,7 +192,18 @@ void CaptureEngine::deviceLoop(std::stop_token stop) {
     const int channels = m_config.channels;
     bool tone = m_config.sound == SoundSource::TestTone;
     const int64_t limit = m_config.frameLimit;
-    capture::FrameClock clock(capture::Fraction{fps, 1}, capture::Fraction{1, 1000000});
+    // A source that gives its pictures in real time is kept on real time by the monotonic
+    // clock; the unpaced test camera's time stamps are the only time it has.
+    capture::MonotonicClock monotonic;
+    if (m_config.paced)
+        monotonic = [] {
+            return std::chrono::duration_cast<std::chrono::microseconds>(
+                       std::chrono::steady_clock::now().time_since_epoch())
+                .count();
+        };
+    capture::FrameClock clock(capture::Fraction{fps, 1}, capture::Fraction{1, 1000000},
+                              std::move(monotonic));
+    FramePtr last; // the last picture handed on: the slots of an outage repeat it
     capture::TimingRecordWriter* timing = m_timing.isOpen() ? &m_timing : nullptr;
     int64_t next = 0;     // slots handed on
     int64_t nextTime = 0; // the next slot whose capture time goes into the timing record
@@ -214,6 +227,30 @@ void CaptureEngine::deviceLoop(std::stop_token stop) {
             soundFailed(QStringLiteral("the test tone stopped"));
         }
         FramePtr frame = source.read(stop);
+        if (!frame && !stop.stop_requested() && source.waiting()) {
+            // An outage: the slots real time passes repeat the last picture, so that the file
+            // and its read-outs go on with the clock and the picture after it lands in real time.
+            const int64_t reached = std::min(clock.idle(), limit > 0 ? limit : INT64_MAX);
+            if (reached <= next || !last)
+                continue;
+            for (int64_t k = next; k < reached; ++k)
+                note(k, SlotKind::Gap);
+            FramePtr repeat(av_frame_clone(last.get()));
+            if (repeat) {
+                repeat->pts = reached - 1;
+                CaptureItem item{std::move(repeat), toneFor(next, reached), m_soundFailed};
+                const int64_t sampleFrames = int64_t(item.audio.size()) / std::max(1, channels);
+                if (m_queue->tryPush(item) ||
+                    (!item.audio.empty() && m_queue->pushAudio(std::move(item.audio))))
+                    m_samples += sampleFrames;
+            }
+            m_dropped += reached - next;
+            next = reached;
+            m_clock = next;
+            if (timing)
+                timing->flush();
+            continue;
+        }
         if (!frame) {
             if (!stop.stop_requested()) {
                 const QString why = source.error();
@@ -229,7 +266,9 @@ void CaptureEngine::deviceLoop(std::stop_token stop) {
             continue;
         }
         const int64_t index = place.slot;
-        if (place.jumped)
+        if (place.resumed)
+            note(index, SlotKind::Reconnect);
+        else if (place.jumped)
             note(index, SlotKind::Jump);
         for (int64_t k = next; k < std::min(index, limit > 0 ? limit : index); ++k)
             note(k, SlotKind::Gap);
@@ -248,6 +287,7 @@ void CaptureEngine::deviceLoop(std::stop_token stop) {
             nextTime = (index / fps + 1) * fps;
         }
         frame->pts = index;
+        last.reset(av_frame_clone(frame.get()));
         m_dropped += index - next; // slots no picture reached
         CaptureItem item{std::move(frame), toneFor(next, index + 1), m_soundFailed};
         const int64_t sampleFrames = int64_t(item.audio.size()) / std::max(1, channels);

@@ -65,6 +65,12 @@ public:
     virtual QString error() const = 0;
     // True when the pictures come as the camera's JPEGs (CameraJpeg.h), without pixels.
     virtual bool deliversJpeg() const { return false; }
+    // After read() gave no picture without a stop: true when the source has none for now but
+    // goes on (a network camera being reconnected), false when it has failed for good. A source
+    // that can wait returns from read() at least every kWaitingTick while it has no picture, so
+    // that the recording goes on through the outage. Device thread.
+    virtual bool waiting() const { return false; }
+    static constexpr std::chrono::milliseconds kWaitingTick{200};
 };
 
 // The test camera. Paced: one frame per 1/fps of real time. Unpaced: frames as fast as they are

@@ -11,9 +11,10 @@
 //   <slot> gap            no picture reached the slot: it repeats the previous picture
 //   <slot> drop           the recorder was behind: the slot repeats the previous picture
 //   <slot> extra          a second picture for the slot, dropped
-//   <slot> jump           the camera's time stamps jumped before this slot; the clock went on
-//   <slot> reconnect      the camera was lost and came back before this slot (a network camera
-//                         reopened after an outage); the slots it missed are noted as gaps
+//   <slot> jump           the camera's time stamps left real time before this slot; the clock
+//                         went on with real time
+//   <slot> reconnect      the camera came back after an outage with this slot's picture: the
+//                         slots of the outage, since the last picture before it, are gaps
 //   <slot> time <us>      capture time of the slot's picture, microseconds after slot 0
 //   end <slots>           the recording ended with this many slots
 #include "core/run/FrameClock.h"
