@@ -2,16 +2,23 @@
 // numbered pictures of a test camera recording at 30 per second in real time: recorded at 25 and
 // at 30 per second, each file holds as many frames as the real time it spans, the count handed
 // over is the file's, and at 25 the pictures skip the extras the frame clock dropped. The same
-// recording as a file camera comes in real time as well.
+// recording as a file camera comes in real time as well. A sender that stops for a while and
+// starts again leaves a recording on real time that goes on through the outage, and a camera
+// that never answers never holds the program.
 #include "CaptureFileReader.h"
 #include "CaptureTestSupport.h"
 
 #include "core/ports/ControlError.h"
+#include "core/run/TimingRecord.h"
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QThread>
+#include <algorithm>
 #include <arpa/inet.h>
+#include <memory>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -19,6 +26,12 @@
 using namespace capture_test;
 
 namespace {
+
+void writeCameraList(const QString& path, const QString& text) {
+    QFile list(path);
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+    list.write(text.toUtf8());
+}
 
 // A UDP port no one uses now on 127.0.0.1 (0 when there is none).
 int freeUdpPort() {
@@ -129,7 +142,9 @@ TEST(NetworkCamera, RecordsInRealTimeAtAnyRate) {
         events.warnings,
         std::vector<QString>{"Cameras.txt: line 4 is no camera (name = URL) and was skipped"});
 
-    ctl.Connect(test - 3);
+    ctl.Connect(test - 3); // opened in the background: its size is known from its pictures
+    ASSERT_TRUE(waitUntil([&] { return ctl.PicturesComing(); }, 10000))
+        << ctl.CameraStateText().toStdString();
     EXPECT_EQ(ctl.VideoResolutionName(0), "320x240");
     EXPECT_EQ(ctl.VideoResolutionCount(), 1);
     ctl.setAudioDeviceIndex(-1);
@@ -162,6 +177,7 @@ TEST(NetworkCamera, RecordsInRealTimeAtAnyRate) {
     // A file camera gives its pictures in real time too: none dropped, none skipped.
     ctl.Disconnect();
     ctl.Connect(test - 1);
+    ASSERT_TRUE(waitUntil([&] { return ctl.PicturesComing(); }, 10000));
     const NetRun run = recordFor(ctl, rig.path("replay.avi"), 30, 2000);
     EXPECT_EQ(ctl.FramesDropped(), 0);
     EXPECT_EQ(run.handedOver, int64_t(run.file.numbers.size()));
@@ -169,4 +185,203 @@ TEST(NetworkCamera, RecordsInRealTimeAtAnyRate) {
     const Steps steps = stepsOf(run.file.numbers);
     EXPECT_EQ(steps.twos + steps.others, 0);
     EXPECT_EQ(events.warnings.size(), 1u);
+}
+
+// The sender goes away for 3 s and later for 8 s (longer than a stream is waited for) in the
+// middle of one recording, each time starting its pictures and time stamps again. The recording
+// goes on, its file covers the whole recording at the chosen rate, the timing record names each
+// outage, and the picture is live again after each.
+TEST(NetworkCamera, AnOutageNeitherEndsTheRecordingNorLeavesRealTime) {
+    TestCameraRig rig;
+    rig.ctl.setVideoCompressor(0);
+    rig.record("source.avi", 30, 10);
+    const int port = freeUdpPort();
+    ASSERT_GT(port, 0);
+    writeCameraList(rig.path("Cameras.txt"),
+                    QStringLiteral("Lake = udp://127.0.0.1:%1\n").arg(port));
+    auto sender = std::make_unique<UdpSender>(rig.path("source.avi"), port);
+    ASSERT_TRUE(sender->process.waitForStarted(10000));
+
+    av::AvCaptureControl ctl(rig.dir.path());
+    ctl.setDeviceEventSource(nullptr);
+    Events events;
+    listen(ctl, events);
+    int shown = 0;
+    QObject::connect(&ctl, &platform::CaptureControl::PreviewFrame, &ctl,
+                     [&shown](const QImage&) { ++shown; });
+    ctl.Connect(ctl.testCameraIndex() - 1);
+    ctl.setPreviewSize(QSize(160, 120));
+    ctl.setPreview(true);
+    ASSERT_TRUE(waitUntil([&] { return ctl.PicturesComing(); }, 10000))
+        << ctl.CameraStateText().toStdString();
+    ctl.setAudioDeviceIndex(-1);
+    ctl.setVideoCompressor(0);
+    ctl.setFrameRate(25);
+    ctl.setTimeLimit(0);
+    const QString path = rig.path("outage.avi");
+    ctl.setStreamFileName(path);
+    QElapsedTimer wall;
+    wall.start();
+    ctl.StartStreamCapture();
+    QTest::qWait(2500);
+    for (const int outageMs : {3000, 8000}) {
+        SCOPED_TRACE(outageMs);
+        sender.reset();
+        QTest::qWait(1500);
+        EXPECT_FALSE(ctl.PicturesComing());
+        EXPECT_TRUE(ctl.CameraStateText().startsWith("Lake is lost: "))
+            << ctl.CameraStateText().toStdString();
+        const qint64 during = ctl.FramesCaptured();
+        QTest::qWait(outageMs - 1500);
+        EXPECT_GT(ctl.FramesCaptured(), during + 25 * (outageMs - 1500) / 1000 - 25)
+            << "the recording went on through the outage";
+        ASSERT_TRUE(ctl.recording()) << "the outage ended the recording";
+        sender = std::make_unique<UdpSender>(rig.path("source.avi"), port);
+        ASSERT_TRUE(sender->process.waitForStarted(10000));
+        const int before = shown;
+        ASSERT_TRUE(waitUntil([&] { return ctl.PicturesComing(); }, 10000))
+            << ctl.CameraStateText().toStdString();
+        EXPECT_EQ(ctl.CameraStateText(), QString());
+        ASSERT_TRUE(waitUntil([&] { return shown > before + 10; }, 5000))
+            << "the live picture stayed frozen";
+        QTest::qWait(2500);
+    }
+    const double seconds = wall.nsecsElapsed() / 1e9;
+    ctl.StopCapture();
+    EXPECT_TRUE(events.warnings.empty()) << events.warnings.front().toStdString();
+
+    const Recording f = readRecording(path);
+    ASSERT_TRUE(f.opened) << f.error.toStdString();
+    const int64_t count = f.headerFrames; // the outages' slots are empty chunks: no pictures
+    EXPECT_EQ(ctl.FramesCaptured(), count);
+    EXPECT_NEAR(double(count), seconds * 25, 12.5) << "the file does not span the recording";
+
+    QFile timingFile(capture::timingRecordPath(path));
+    ASSERT_TRUE(timingFile.open(QIODevice::ReadOnly));
+    const auto timing = capture::TimingRecord::parse(timingFile.readAll());
+    ASSERT_TRUE(timing.has_value());
+    std::vector<int64_t> reconnects;
+    for (const auto& [slot, kind] : timing->notes)
+        if (kind == capture::SlotKind::Reconnect)
+            reconnects.push_back(slot);
+    ASSERT_EQ(reconnects.size(), 2u) << "one reconnect note for each outage";
+    // Each outage is gaps up to its reconnect, as long as it lasted (the sender needs a moment
+    // to start, the stream a moment to be opened again).
+    const int64_t firstGaps = timing->repeatedSlots(0, reconnects[0] - 1);
+    const int64_t secondGaps = timing->repeatedSlots(reconnects[0], reconnects[1] - 1);
+    EXPECT_GE(firstGaps, 3 * 25);
+    EXPECT_LE(firstGaps, 6 * 25);
+    EXPECT_GE(secondGaps, 8 * 25);
+    EXPECT_LE(secondGaps, 12 * 25);
+    // The real length the record gives is the wall clock's.
+    EXPECT_NEAR(timing->realDurationUs(0, count - 1) / 1e6, seconds, 0.5);
+
+    // Live again after the recording too.
+    const int before = shown;
+    EXPECT_TRUE(waitUntil([&] { return shown > before + 10; }, 5000));
+}
+
+namespace {
+
+// A TCP listener on 127.0.0.1 that takes connections into its queue and never answers.
+struct SilentListener {
+    int fd = -1;
+    int port = 0;
+    SilentListener() {
+        fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof a;
+        if (fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
+            ::listen(fd, 8) == 0 && ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len) == 0)
+            port = ntohs(a.sin_port);
+    }
+    ~SilentListener() {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+} // namespace
+
+// A camera that never answers (a UDP port nobody sends to, an HTTP camera whose server takes the
+// connection and says nothing) is opened in the background: no call on the GUI thread waits for
+// it, the live picture says it is connecting and then why it is not there, and nothing can be
+// recorded from it.
+TEST(NetworkCamera, ACameraThatNeverAnswersNeverHoldsTheProgram) {
+    QTemporaryDir dir;
+    const int udp = freeUdpPort();
+    SilentListener tcp;
+    ASSERT_GT(udp, 0);
+    ASSERT_GT(tcp.port, 0);
+    writeCameraList(dir.filePath("Cameras.txt"),
+                    QStringLiteral("Silent = udp://127.0.0.1:%1\nMute = http://127.0.0.1:%2/cam\n")
+                        .arg(udp)
+                        .arg(tcp.port));
+    av::AvCaptureControl ctl(dir.path());
+    ctl.setDeviceEventSource(nullptr);
+    ctl.setPreview(true);
+    ctl.setPreviewSize(QSize(160, 120));
+    std::vector<QString> told;
+    QObject::connect(&ctl, &platform::CaptureControl::CameraState, &ctl,
+                     [&told](bool, const QString& text) { told.push_back(text); });
+    for (const QString& name : {QStringLiteral("Silent"), QStringLiteral("Mute")}) {
+        SCOPED_TRACE(name.toStdString());
+        const int index = name == "Silent" ? 0 : 1;
+        ASSERT_EQ(ctl.VideoDeviceName(index), name);
+        told.clear();
+        // Every call the screens make is answered at once (the machine is shared: a tenth of a
+        // second is far from the seconds a camera is waited for).
+        QElapsedTimer call;
+        qint64 longestCall = 0;
+        const auto timed = [&](auto&& f) {
+            call.start();
+            f();
+            longestCall = std::max(longestCall, call.elapsed());
+        };
+        timed([&] { ctl.Connect(index); });
+        EXPECT_TRUE(ctl.Connected());
+        timed([&] { EXPECT_FALSE(ctl.PicturesComing()); });
+        timed([&] {
+            EXPECT_EQ(ctl.CameraStateText(), QStringLiteral("Connecting to %1…").arg(name));
+        });
+        ASSERT_FALSE(told.empty());
+        EXPECT_EQ(told.front(), QStringLiteral("Connecting to %1…").arg(name));
+        ctl.setStreamFileName(dir.filePath(name + ".avi"));
+        timed([&] {
+            try {
+                ctl.StartStreamCapture();
+                ADD_FAILURE() << "a recording started without pictures";
+            } catch (const platform::ControlError& e) {
+                EXPECT_EQ(e.number(), platform::errors::kDeviceOpenFailed);
+            }
+        });
+        EXPECT_FALSE(QFileInfo::exists(dir.filePath(name + ".avi")));
+        // The event loop keeps turning while the camera is waited for, and after the wait the
+        // picture says why in plain words.
+        QElapsedTimer wall, turn;
+        wall.start();
+        turn.start();
+        qint64 longestTurn = 0;
+        while (wall.elapsed() < 6500) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            longestTurn = std::max(longestTurn, turn.restart());
+            QThread::msleep(10);
+            turn.restart();
+        }
+        EXPECT_LT(longestTurn, 500);
+        timed([&] {
+            EXPECT_EQ(ctl.CameraStateText(),
+                      QStringLiteral("Connecting to %1…\nThe camera did not answer within 5 "
+                                     "seconds. Trying again.")
+                          .arg(name));
+        });
+        timed([&] { ctl.Disconnect(); });
+        EXPECT_LT(longestCall, 100);
+        EXPECT_FALSE(ctl.Connected());
+        EXPECT_EQ(ctl.CameraStateText(), QString());
+        ASSERT_FALSE(told.empty());
+        EXPECT_EQ(told.back(), QString());
+    }
 }

@@ -91,18 +91,26 @@ void CaptureRecorder::finishRecording(const QString& warning) {
     m_framesInFile.reset();
     m_recording = false;
     m_statusTimer.stop();
-    if (!warning.isEmpty())
-        emit warningMessage(0, QStringLiteral("The recording %1 was ended: %2. What was recorded "
-                                              "until then is kept.")
-                                   .arg(m_path, warning));
-    // What the operator should know about the run itself (seconds without sound).
-    if (const QString notice = m_engine->notice(); !notice.isEmpty())
-        emit warningMessage(0, notice);
+    // The end first, so that the screens leave the recording state at once; then what the
+    // operator should know, while the live picture runs again.
     emit captureStatus(301, QStringLiteral("Recording ended: %1 frames (%2 dropped) in %3")
                                 .arg(m_lastCounters.framesCaptured)
                                 .arg(m_lastCounters.framesDropped)
                                 .arg(m_path));
     emit recordingFinished();
+    if (!warning.isEmpty()) {
+        const int64_t frames = m_lastCounters.framesCaptured;
+        emit warningMessage(
+            0, QStringLiteral("The recording %1 was ended: %2. The %3 frame%4 recorded until then "
+                              "(%5 s) are kept.")
+                   .arg(m_path, warning)
+                   .arg(frames)
+                   .arg(frames == 1 ? QString() : QStringLiteral("s"))
+                   .arg(double(frames) / std::max(1, m_fps), 0, 'f', 1));
+    }
+    // What the operator should know about the run itself (seconds without sound).
+    if (const QString notice = m_engine->notice(); !notice.isEmpty())
+        emit warningMessage(0, notice);
 }
 
 void CaptureRecorder::onSessionEnded(int session, const QString& warning) {

@@ -1,8 +1,8 @@
 #include "core/engine/CaptureService.h"
 
 #include "core/engine/Codecs.h"
-#include "core/engine/StreamSource.h"
 
+#include <QFileInfo>
 #include <QStringList>
 #include <QTimer>
 #include <algorithm>
@@ -55,6 +55,8 @@ CaptureService::CaptureService(const capture::CameraList& streams, QObject* pare
     connect(&m_recorder, &CaptureRecorder::heard, this, &CaptureService::heard);
     connect(&m_recorder, &CaptureRecorder::recordingFinished, this,
             &CaptureService::onRecordingFinished);
+    m_streamWatch.setInterval(250);
+    connect(&m_streamWatch, &QTimer::timeout, this, &CaptureService::tellCameraState);
     m_udev = new UdevMonitor(this);
     setDeviceEventSource(m_udev);
 }
@@ -64,6 +66,21 @@ CaptureService::~CaptureService() {
     blockSignals(true);
     m_recorder.blockSignals(true);
     m_recorder.stopSession();
+    m_stream.reset();
+    m_retiring.clear(); // joins
+}
+
+void CaptureService::retireStream() {
+    std::erase_if(m_retiring, [](const Retiring& r) { return r.done->load(); });
+    m_streamWatch.stop();
+    if (!m_stream)
+        return;
+    auto done = std::make_shared<std::atomic<bool>>(false);
+    m_retiring.push_back(
+        Retiring{done, std::jthread([camera = std::move(m_stream), done]() mutable {
+                     camera.reset();
+                     *done = true;
+                 })});
 }
 
 void CaptureService::requireConnected(const char* what) const {
@@ -105,9 +122,19 @@ void CaptureService::Connect(int i) {
         Disconnect();
     const VideoDeviceEntry device = m_devices.video(i);
     if (device.isStream()) {
-        // Its size and pixel format are known only from its pictures.
-        const StreamSource probe(device.url);
-        m_settings.loadStream(probe.size(), probe.format());
+        // A file that is not there is said at once; anything else is opened in the background,
+        // and the live picture says how that goes. Its size and pixel format are known only from
+        // its pictures.
+        if (!device.url.contains(QStringLiteral("://")) && !QFileInfo::exists(device.url))
+            throw ControlError(
+                errors::kDeviceOpenFailed,
+                QStringLiteral("The file camera %1 has no file %2").arg(device.name, device.url));
+        m_settings.loadStream(QSize(), AV_PIX_FMT_NONE);
+        m_streamName = device.name;
+        m_stream = std::make_unique<StreamCamera>(device.url, true, [this] { // camera thread
+            QMetaObject::invokeMethod(this, &CaptureService::onStreamChanged, Qt::QueuedConnection);
+        });
+        m_streamWatch.start();
     } else {
         m_settings.loadDevice(device);
     }
@@ -117,9 +144,59 @@ void CaptureService::Connect(int i) {
         startPreviewSession();
     } catch (...) {
         m_connected = false;
+        retireStream();
         throw;
     }
+    tellCameraState();
     emit StatusMessage(0, QStringLiteral("Connected to %1").arg(device.name));
+}
+
+bool CaptureService::PicturesComing() {
+    return !m_stream || m_stream->status().state == StreamCamera::State::Live;
+}
+
+QString CaptureService::CameraStateText() {
+    if (!m_stream)
+        return {};
+    const StreamCamera::Status s = m_stream->status();
+    switch (s.state) {
+    case StreamCamera::State::Live:
+        return {};
+    case StreamCamera::State::Connecting:
+        return s.why.isEmpty() ? QStringLiteral("Connecting to %1…").arg(m_streamName)
+                               : QStringLiteral("Connecting to %1…\n%2. Trying again.")
+                                     .arg(m_streamName, s.why);
+    case StreamCamera::State::Lost:
+        break;
+    }
+    return QStringLiteral("%1 is lost: %2.\nReconnecting…").arg(m_streamName, s.why);
+}
+
+void CaptureService::tellCameraState() {
+    const bool pictures = PicturesComing();
+    const QString text = CameraStateText();
+    if (pictures == m_toldPictures && text == m_toldText)
+        return;
+    m_toldPictures = pictures;
+    m_toldText = text;
+    emit CameraState(pictures, text);
+}
+
+void CaptureService::onStreamChanged() {
+    if (!m_stream)
+        return; // a camera since disconnected
+    const StreamCamera::Status s = m_stream->status();
+    if (s.state == StreamCamera::State::Live && !s.size.isEmpty() && m_settings.size() != s.size) {
+        m_settings.loadStream(s.size, s.format);
+        if (m_connected && !m_recorder.running()) {
+            try {
+                startPreviewSession();
+            } catch (const ControlError& e) {
+                emit WarningMessage(e.number(), e.description());
+            }
+        }
+    }
+    tellCameraState();
 }
 
 bool CaptureService::Connected() {
@@ -133,7 +210,9 @@ void CaptureService::Disconnect() {
     m_recorder.stopSession();
     emit listenStopped();
     m_connected = false;
+    retireStream();
     m_settings.clearDevice();
+    tellCameraState();
 }
 
 int CaptureService::VideoDeviceIndex() {
@@ -181,8 +260,12 @@ void CaptureService::applyPreviewSize() {
 std::unique_ptr<VideoSource> CaptureService::openVideoSource(bool paced) {
     const QSize size = m_settings.size();
     const VideoDeviceEntry& device = m_devices.video(m_devices.videoIndex());
-    if (device.isStream()) // the file is made at the size and format the stream gives now
-        return std::make_unique<StreamSource>(device.url, true);
+    if (device.isStream()) {
+        if (!m_stream || m_stream->status().size.isEmpty())
+            throw ControlError(errors::kDeviceOpenFailed,
+                               QStringLiteral("%1 has sent no picture yet").arg(device.name));
+        return m_stream->source(); // at the size and format of its first picture
+    }
     if (m_devices.chosenCameraIsTest())
         return std::make_unique<TestCameraSource>(size, testCameraFormat(m_settings.format()),
                                                   m_settings.fps(), paced, m_settings.live());
@@ -193,6 +276,8 @@ std::unique_ptr<VideoSource> CaptureService::openVideoSource(bool paced) {
 void CaptureService::startPreviewSession() {
     if (!m_connected || !m_preview || recording())
         return;
+    if (m_stream && m_stream->status().size.isEmpty())
+        return; // starts with the camera's first picture
     SessionConfig config;
     config.video = openVideoSource(true);
     config.fps = m_settings.fps();
@@ -511,6 +596,11 @@ void CaptureService::StartStreamCapture() {
     requireConnected("start recording");
     if (recording())
         throw ControlError(errors::kBusy, QStringLiteral("A recording is already running"));
+    if (!PicturesComing())
+        throw ControlError(errors::kDeviceOpenFailed,
+                           QStringLiteral("%1 sends no pictures now: nothing can be recorded "
+                                          "until it does")
+                               .arg(m_streamName));
     const int fps = m_settings.fps();
     const QString path = m_settings.streamFile();
     SessionConfig config;
@@ -601,7 +691,9 @@ void CaptureService::handleDeviceEvent(const DeviceEvent& event) {
             m_connected = false; // nothing may reopen a camera that is gone
             m_recorder.endRecording(QStringLiteral("the camera %1 was unplugged").arg(name));
             m_recorder.stopSession();
+            retireStream();
             m_settings.clearDevice();
+            tellCameraState();
         }
     } else if (index >= 0) {
         if (recording() && index == m_devices.audioIndex()) {

@@ -12,11 +12,15 @@
 #include "core/engine/CaptureDevices.h"
 #include "core/engine/CaptureRecorder.h"
 #include "core/engine/CaptureSettings.h"
+#include "core/engine/StreamCamera.h"
 #include "core/ports/CaptureControl.h"
 
 #include <QPointer>
 #include <QSize>
+#include <QTimer>
+#include <atomic>
 #include <memory>
+#include <thread>
 #include <vector>
 
 namespace av {
@@ -44,6 +48,8 @@ public:
     void Disconnect() override;
     int VideoDeviceIndex() override;
     void setVideoDeviceIndex(int i) override;
+    bool PicturesComing() override;
+    QString CameraStateText() override;
 
     bool Preview() override;
     void setPreview(bool on) override;
@@ -164,8 +170,25 @@ private:
     void restartPreview();
     void applyPreviewSize();
     void onRecordingFinished();
+    void onStreamChanged();
+    void tellCameraState();
+    void retireStream();
 
     CaptureDevices m_devices;
+    // The connected network or file camera, opened in the background; declared before the
+    // recorder so that it outlives the sessions reading it.
+    std::unique_ptr<StreamCamera> m_stream;
+    QString m_streamName;
+    // Cameras disconnected while their thread was inside an opening or a read: each ends on a
+    // thread of its own (a tenth of a second or so), joined here at the latest.
+    struct Retiring {
+        std::shared_ptr<std::atomic<bool>> done;
+        std::jthread thread;
+    };
+    std::vector<Retiring> m_retiring;
+    QTimer m_streamWatch;       // while a stream is connected: its silences are told too
+    bool m_toldPictures = true; // the last CameraState sent
+    QString m_toldText;
     CaptureRecorder m_recorder;
     CaptureSettings m_settings;
     bool m_connected = false;

@@ -105,6 +105,8 @@ void CaptureSettings::clearDevice() {
 QString CaptureSettings::sizeName(int i) const {
     checkListIndex(i, sizeCount(), "resolution");
     const QSize s = m_sizes[size_t(i)];
+    if (s.isEmpty()) // a network camera whose first picture has not come yet
+        return QStringLiteral("As the camera sends");
     return QStringLiteral("%1x%2").arg(s.width()).arg(s.height());
 }
 

@@ -36,7 +36,8 @@ public:
     // The connected camera's lists: filled when it connects (640x480 chosen when offered),
     // emptied when it disconnects. Throws kDeviceOpenFailed for a camera that cannot be read.
     void loadDevice(const VideoDeviceEntry& device);
-    // A network or file camera's lists: its own size and the pixel format it gives.
+    // A network or file camera's lists: its own size and the pixel format it gives (an empty
+    // size and no format until its first picture came).
     void loadStream(QSize size, AVPixelFormat format);
     void clearDevice();
 

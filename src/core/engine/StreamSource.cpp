@@ -12,46 +12,55 @@ namespace errors = platform::errors;
 
 int StreamSource::interrupted(void* opaque) {
     const auto* self = static_cast<StreamSource*>(opaque);
-    return self->m_stop.stop_requested() || std::chrono::steady_clock::now() > self->m_deadline ? 1
-                                                                                                : 0;
+    if (self->m_stop.stop_requested())
+        return 1;
+    if (std::chrono::steady_clock::now() > self->m_deadline) {
+        self->m_timedOut = true;
+        return 1;
+    }
+    return 0;
 }
 
-StreamSource::StreamSource(const QString& url, bool paced) {
+QString StreamSource::failure(const QString& what, int rc) const {
+    if (m_timedOut && !m_stop.stop_requested())
+        return QStringLiteral("The camera did not answer within %1 seconds").arg(kWait.count());
+    return QStringLiteral("%1 (%2)").arg(what, avError(rc));
+}
+
+StreamSource::StreamSource(const QString& url, bool paced, std::stop_token stop) : m_stop(stop) {
     registerDevices();
     avformat_network_init();
+    const auto fail = [&url](const QString& why) {
+        return ControlError(errors::kDeviceOpenFailed, QStringLiteral("%1: %2").arg(url, why));
+    };
     m_deadline = std::chrono::steady_clock::now() + kWait;
     auto opened = openInput(url.toUtf8(), nullptr, nullptr,
                             AVIOInterruptCB{&StreamSource::interrupted, this});
     if (!opened)
-        throw ControlError(errors::kDeviceOpenFailed,
-                           QStringLiteral("Cannot open %1: %2").arg(url, avError(opened.error)));
+        throw fail(failure(QStringLiteral("The camera cannot be reached"), opened.error));
     m_input = std::move(opened.ptr);
     AVFormatContext* ctx = m_input.get();
     m_deadline = std::chrono::steady_clock::now() + kWait;
     int rc = avformat_find_stream_info(ctx, nullptr);
     if (rc < 0)
-        throw ControlError(errors::kDeviceOpenFailed,
-                           QStringLiteral("%1 cannot be read: %2").arg(url, avError(rc)));
+        throw fail(failure(QStringLiteral("The camera's stream cannot be read"), rc));
     const AVCodec* codec = nullptr;
     m_stream = av_find_best_stream(ctx, AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0);
     if (m_stream < 0 || !codec)
-        throw ControlError(errors::kDeviceOpenFailed,
-                           QStringLiteral("%1 has no picture that can be decoded").arg(url));
+        throw fail(QStringLiteral("The camera sends no picture that can be decoded"));
     const AVStream* st = ctx->streams[m_stream];
     m_timeBase = st->time_base;
     m_decoder.reset(avcodec_alloc_context3(codec));
     if (!m_decoder || avcodec_parameters_to_context(m_decoder.get(), st->codecpar) < 0)
-        throw ControlError(errors::kDeviceOpenFailed, QStringLiteral("Out of memory"));
+        throw fail(QStringLiteral("Out of memory"));
     rc = avcodec_open2(m_decoder.get(), codec, nullptr);
     if (rc < 0)
-        throw ControlError(errors::kDeviceOpenFailed,
-                           QStringLiteral("Cannot decode %1: %2").arg(url, avError(rc)));
+        throw fail(failure(QStringLiteral("The camera's pictures cannot be decoded"), rc));
     m_packet = makePacket();
     // The decoded size and format are known for sure only from a picture.
-    m_pending = read(std::stop_token());
+    m_pending = read(stop);
     if (!m_pending)
-        throw ControlError(errors::kDeviceOpenFailed,
-                           QStringLiteral("%1 gives no pictures: %2").arg(url, m_error));
+        throw fail(m_error);
     m_format = AVPixelFormat(m_pending->format);
     m_size = QSize(m_pending->width, m_pending->height);
     m_paced = paced && ctx->pb && (ctx->pb->seekable & AVIO_SEEKABLE_NORMAL);
@@ -88,7 +97,7 @@ FramePtr StreamSource::read(std::stop_token stop) {
         int rc = avcodec_receive_frame(m_decoder.get(), f.get());
         if (rc >= 0) {
             if (!keepsFormat(f.get(), m_format, m_size)) {
-                m_error = QStringLiteral("The stream changed its picture format");
+                m_error = QStringLiteral("The camera changed its picture format");
                 return nullptr;
             }
             f->pts = captureTimeUs(f.get(), m_timeBase);
@@ -99,8 +108,7 @@ FramePtr StreamSource::read(std::stop_token stop) {
             return nullptr;
         }
         if (rc != AVERROR(EAGAIN)) {
-            m_error =
-                QStringLiteral("The stream's pictures cannot be decoded: %1").arg(avError(rc));
+            m_error = failure(QStringLiteral("The camera's pictures cannot be decoded"), rc);
             return nullptr;
         }
         if (m_draining) {
@@ -108,7 +116,15 @@ FramePtr StreamSource::read(std::stop_token stop) {
             return nullptr;
         }
         m_deadline = std::chrono::steady_clock::now() + kWait;
+        m_timedOut = false;
         rc = av_read_frame(m_input.get(), m_packet.get());
+        if (m_timedOut && !stop.stop_requested()) {
+            // The demuxer hands out what it held when the wait ran out (the last picture before
+            // the stream went silent): it is no news from the camera.
+            av_packet_unref(m_packet.get());
+            m_error = failure(QString(), rc);
+            return nullptr;
+        }
         if (rc == AVERROR_EOF) {
             m_draining = true; // the pictures the decoder still holds come first
             avcodec_send_packet(m_decoder.get(), nullptr);
@@ -116,15 +132,14 @@ FramePtr StreamSource::read(std::stop_token stop) {
         }
         if (rc < 0) {
             if (!stop.stop_requested())
-                m_error = QStringLiteral("The stream stopped (%1)").arg(avError(rc));
+                m_error = failure(QStringLiteral("The camera stopped sending"), rc);
             return nullptr;
         }
         if (m_packet->stream_index == m_stream) {
             rc = avcodec_send_packet(m_decoder.get(), m_packet.get());
             if (rc < 0 && rc != AVERROR(EAGAIN) && rc != AVERROR_INVALIDDATA) {
                 av_packet_unref(m_packet.get());
-                m_error =
-                    QStringLiteral("The stream's pictures cannot be decoded: %1").arg(avError(rc));
+                m_error = failure(QStringLiteral("The camera's pictures cannot be decoded"), rc);
                 return nullptr;
             }
         }

@@ -27,6 +27,13 @@ public:
     virtual void Disconnect() = 0; // safe when not connected
     virtual int VideoDeviceIndex() = 0;
     virtual void setVideoDeviceIndex(int i) = 0;
+    // A camera that is opened in the background (a network camera) gives no pictures for a
+    // while after Connect, and none while it is being reconnected after a loss. Meanwhile
+    // PicturesComing() is false and CameraStateText() says what is happening ("Connecting to
+    // Lake…"); CameraState tells each change. A control that opens its cameras at once always
+    // has pictures coming and nothing to say.
+    virtual bool PicturesComing() { return true; }
+    virtual QString CameraStateText() { return {}; }
 
     // Live picture on or off: while it is on, PreviewFrame delivers the pictures.
     virtual bool Preview() = 0;
@@ -112,6 +119,8 @@ public:
 signals:
     // A live picture, fitted to the preview size; only while Preview is on.
     void PreviewFrame(const QImage& picture);
+    // PicturesComing() and CameraStateText() changed.
+    void CameraState(bool picturesComing, const QString& text);
     // 510: counters updated while recording; 301: recording ended; other codes carry a text.
     void CaptureStatus(int code, const QString& text);
     void StatusMessage(int code, const QString& text);

@@ -46,10 +46,19 @@ Placement FrameClock::place(int64_t timestamp) {
         const int64_t lag = elapsed - time;
         p.resumed = m_idleFilled || now - m_lastArrival > m_tolerance;
         jumped = step < 0 || lag > m_lag + m_tolerance || lag < m_lag - m_tolerance;
-        if (jumped) // taken to have come with the usual delay, after the last picture
+        if (jumped) { // taken to have come with the usual delay, after the last picture
             time = std::max(elapsed - m_lag, m_lastTime + 1);
-        else
-            m_lag = std::min(m_lag, lag);
+        } else if (lag < m_lag) {
+            if (m_jumps == 0) {
+                // Slot 0's picture came late: the time stamps are right, the usual delay is less.
+                m_lag = lag;
+            } else {
+                // The picture the timeline was taken up from after a jump came late (the first
+                // of a burst): the timeline goes back to this picture's real time.
+                time = elapsed - m_lag;
+                m_offset -= m_lag - lag;
+            }
+        }
         m_lastArrival = now;
     } else if (step < 0 || step > m_maxStall) {
         // A driver restart or a clock reset: the picture is taken to come one picture interval

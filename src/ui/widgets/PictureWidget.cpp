@@ -20,6 +20,13 @@ void PictureWidget::setPicture(const QImage& picture) {
     update();
 }
 
+void PictureWidget::setCaption(const QString& caption) {
+    if (caption == m_caption)
+        return;
+    m_caption = caption;
+    update();
+}
+
 QRect PictureWidget::pictureRect() const {
     return fittedRect(m_picture.size(), size());
 }
@@ -38,6 +45,12 @@ void PictureWidget::paintEvent(QPaintEvent*) {
         if (!m_picture.isNull()) {
             p.setRenderHint(QPainter::SmoothPixmapTransform);
             p.drawImage(pictureRect(), m_picture);
+        }
+        if (!m_caption.isEmpty()) {
+            p.fillRect(rect(), QColor(0, 0, 0, 160));
+            p.setPen(Qt::white);
+            p.drawText(rect().adjusted(6, 6, -6, -6), Qt::AlignCenter | Qt::TextWordWrap,
+                       m_caption);
         }
     }
     emit painted();

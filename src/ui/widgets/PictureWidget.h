@@ -15,6 +15,10 @@ public:
 
     void setPicture(const QImage& picture);
     const QImage& picture() const { return m_picture; }
+    // A few lines drawn over the picture, dimmed under them (the live picture's "Connecting to
+    // Lake…"); empty: none.
+    void setCaption(const QString& caption);
+    const QString& caption() const { return m_caption; }
     // Pictures set so far (tests check that the live picture moves).
     qint64 picturesShown() const { return m_picturesShown; }
     // The rectangle the picture is drawn into, in widget coordinates.
@@ -38,6 +42,7 @@ private:
     void reportSize(QSize size);
 
     QImage m_picture;
+    QString m_caption;
     qint64 m_picturesShown = 0;
     QSize m_reportedSize;
 };

@@ -132,6 +132,13 @@ void PreviewForm::createControls() {
             &platform::CaptureControl::setPreviewSize);
     connect(picture, &QObject::destroyed, capture, [capture] { capture->setPreviewSize({}); });
     capture->setPreviewSize(picture->size());
+    // While the camera gives no pictures (being connected or reconnected), the picture says so.
+    connect(capture, &platform::CaptureControl::CameraState, this,
+            [this, picture](bool pictures, const QString& text) {
+                picture->setCaption(text);
+                Grabora1_CameraState(pictures);
+            });
+    picture->setCaption(capture->CameraStateText());
     Grabora1 = picture;
 
     Timer40 = new QTimer(this);
@@ -259,6 +266,8 @@ void PreviewForm::Form_Paint() {
     if (arrival) {
         runTime->setText(passSeconds());
         captime->setText(QStringLiteral("40"));
+        if (!cmdEndCapture->isEnabled())
+            enableStartWhenIdle();
 
         Label4->hide();
         ComposeCaptureFileName();

@@ -101,6 +101,8 @@ public:
     void Grabora1_StatusMessage(int code, const QString& text);
     void Grabora1_WarningMessage(int code, const QString& text);
     void Grabora1_DeviceChange(const QString& category, int action, int index, const QString& name);
+    // The camera gives pictures again, or none for now: "Start Recording" follows while idle.
+    void Grabora1_CameraState(bool picturesComing);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -116,6 +118,8 @@ private:
     // Recording steps shared by several handlers.
     void nameForRecording();
     void setHintFromFrameRate();
+    // "Start Recording" and its menu entry when no recording runs: usable while pictures come.
+    void enableStartWhenIdle();
     QString passSeconds() const; // "20", or "15" in barefoot mode
     void playSound(const QString& fileName);
     // The control-error box (ControlErrorBox.h) with the number in hexadecimal.

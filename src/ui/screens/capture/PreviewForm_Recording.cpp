@@ -142,9 +142,8 @@ void PreviewForm::Timer40_Timer() {
     if (app::numericValue(captime->text()) == 0.0) {
         // Time-out: the capture countdown ran out.
         Timer40->stop();
-        cmdStartCapture->setEnabled(true);
-        mnuStart->setEnabled(true);
         cmdEndCapture->setEnabled(false);
+        enableStartWhenIdle();
         captime->setText(QStringLiteral("40"));
         runTime->setText(passSeconds());
         try {
@@ -204,10 +203,12 @@ void PreviewForm::cmdEndCapture_Click() {
     const qint64 rate = read([&] { return qint64(control.FrameRate()); });
 
     setup.showCaptureCounters(frames, dropped, samples, time);
+    // The read-outs end at what the file holds.
+    LblFrame->setText(app::plainNumberText(static_cast<double>(frames)));
+    LblFrmDrop->setText(app::plainNumberText(static_cast<double>(dropped)));
 
-    cmdStartCapture->setEnabled(true);
-    mnuStart->setEnabled(true);
     cmdEndCapture->setEnabled(false);
+    enableStartWhenIdle();
     cmdStartTimer->setEnabled(false);
     Timer40->stop();
     passTimer->stop();
@@ -240,10 +241,35 @@ void PreviewForm::cmdEndCapture_Click() {
     hide();
 }
 
+void PreviewForm::enableStartWhenIdle() {
+    bool pictures = true;
+    try {
+        pictures = m_screens.services().capture->PicturesComing();
+    } catch (const platform::ControlError&) {
+        // A control that cannot tell leaves the button to the operator.
+    }
+    cmdStartCapture->setEnabled(pictures);
+    mnuStart->setEnabled(pictures);
+}
+
+void PreviewForm::Grabora1_CameraState(bool /*picturesComing*/) {
+    if (!cmdEndCapture->isEnabled()) // a recording under way goes on through an outage
+        enableStartWhenIdle();
+}
+
 void PreviewForm::Grabora1_CaptureStatus(int code, const QString& text) {
     CapturePanel& setup = m_screens.capturePanel();
     if (code == 301) { // recording ended
         setup.showCaptureEnded();
+        if (cmdEndCapture->isEnabled() && !m_ending) {
+            // Ended by itself (a full disk, a camera unplugged, the time limit): the screen ends
+            // the run as ESC does and hands over what the file holds.
+            Timer40->stop();
+            passTimer->stop();
+            if (lblStartFrame->text() == kNoMark)
+                setHintFromFrameRate();
+            cmdEndCapture_Click();
+        }
         return;
     }
     if (code == 510) { // counters changed
