@@ -1,6 +1,6 @@
 // The disk filling up in the middle of a run recorded through the Capture screen: the recording
-// ends by itself with a warning naming the file, the screen hands over what was recorded, and
-// the review screen plays it.
+// ends by itself, the screen ends the run at once as ESC does and hands over what was recorded
+// with one warning naming the file, and the review screen plays it.
 #include "CaptureFileReader.h"
 #include "CaptureTestSupport.h"
 
@@ -11,7 +11,9 @@
 
 #include <QComboBox>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTextEdit>
 #include <QTimer>
 #include <QtCore/qtestsupport_core.h>
@@ -45,11 +47,9 @@ TEST(Robustness, FullDiskDuringACaptureScreenRecording) {
     small.rlim_cur = 900 * 1024;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     form.cmdStartCapture_Click();
-    form.Timer40->stop();
     const bool started = env.realControl.recording();
     if (started)
         form.cmdStartTimer_Click();
-    form.passTimer->stop();
     const bool ended = capture_test::waitUntil([&] { return !env.realControl.recording(); });
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previous);
@@ -58,16 +58,22 @@ TEST(Robustness, FullDiskDuringACaptureScreenRecording) {
     QCoreApplication::processEvents();
 
     const QString file = env.videoDir() + "/Annpass1.avi";
+    // The screen ended the run at once, as ESC does: countdowns stopped, buttons idle, the run
+    // handed over, and one box says what happened and what was kept.
+    EXPECT_FALSE(form.Timer40->isActive());
+    EXPECT_FALSE(form.passTimer->isActive());
+    EXPECT_TRUE(form.cmdStartCapture->isEnabled());
+    EXPECT_FALSE(form.cmdStartTimer->isEnabled());
+    EXPECT_TRUE(form.cmdGoSetup->isEnabled());
+    EXPECT_FALSE(form.isVisible());
     ASSERT_EQ(env.dialogs.boxes.size(), 1u) << env.dialogs.texts().join('|').toStdString();
     EXPECT_TRUE(env.dialogs.boxes[0].text.startsWith("Warning: "));
     EXPECT_TRUE(env.dialogs.boxes[0].text.contains("Annpass1.avi"))
         << env.dialogs.boxes[0].text.toStdString();
+    EXPECT_TRUE(env.dialogs.boxes[0].text.contains("are kept"))
+        << env.dialogs.boxes[0].text.toStdString();
     env.dialogs.clear();
 
-    // The operator ends the run (ESC) as ever: the review screen gets what is on disk.
-    form.cmdEndCapture_Click();
-    EXPECT_TRUE(env.dialogs.boxes.empty()) << env.dialogs.texts().join('|').toStdString();
-    EXPECT_FALSE(form.isVisible());
     frmSetStart& review = env.timer();
     EXPECT_EQ(review.Text6->toPlainText(), file);
     const capture_test::Recording r = capture_test::readRecording(file);
@@ -77,6 +83,7 @@ TEST(Robustness, FullDiskDuringACaptureScreenRecording) {
         ASSERT_EQ(r.numbers[i], static_cast<int>(i)) << "picture " << i;
     EXPECT_EQ(env.session().CapturedFrameCount, static_cast<qint16>(r.numbers.size()))
         << "the frame count handed to the review screen is what the file holds";
+    EXPECT_EQ(form.LblFrame->text(), QString::number(r.numbers.size()));
     const int last = static_cast<int>(r.numbers.size()) - 1;
     ASSERT_TRUE(QTest::qWaitFor([&] { return env.session().NavigationSource.isEmpty(); }));
     ASSERT_NE(env.player(), nullptr);

@@ -4,6 +4,7 @@
 
 #include "core/ports/ControlError.h"
 #include "ui/screens/review/frmSetStart.h"
+#include "ui/widgets/PictureWidget.h"
 
 #include <QAction>
 #include <QApplication>
@@ -398,4 +399,48 @@ TEST_F(RecordingTest, NavigationButtons) {
     EXPECT_EQ(env.session().NavigationSource, QStringLiteral("CaptureGoToTimer"));
     EXPECT_FALSE(form().isVisible());
     EXPECT_TRUE(env.timer().isVisible());
+}
+
+// The live picture says what the camera does, and "Start Recording" waits for its pictures; a
+// recording goes on through an outage. A recording that ends by itself (a full disk, a camera
+// unplugged) is ended by the screen at once, as ESC ends it.
+TEST_F(RecordingTest, TheScreenFollowsTheCameraAndARecordingThatEndsByItself) {
+    auto* live = qobject_cast<av::PictureWidget*>(form().Grabora1);
+    ASSERT_NE(live, nullptr);
+    env.control.emitCameraState(false, QStringLiteral("Connecting to Lake…"));
+    EXPECT_EQ(live->caption(), QStringLiteral("Connecting to Lake…"));
+    EXPECT_FALSE(form().cmdStartCapture->isEnabled());
+    EXPECT_FALSE(form().mnuStart->isEnabled());
+    EXPECT_TRUE(form().cmdGoSetup->isEnabled());
+    EXPECT_TRUE(form().cmdGoToTimer->isEnabled());
+    env.control.emitCameraState(true, QString());
+    EXPECT_EQ(live->caption(), QString());
+    EXPECT_TRUE(form().cmdStartCapture->isEnabled());
+    EXPECT_TRUE(form().mnuStart->isEnabled());
+
+    form().cmdStartCapture_Click();
+    tick(3);
+    env.control.emitCameraState(false, QStringLiteral("Lake is lost: no picture.\nReconnecting…"));
+    EXPECT_TRUE(recordingState()) << "an outage ends no recording";
+    EXPECT_EQ(live->caption(), QStringLiteral("Lake is lost: no picture.\nReconnecting…"));
+    form().cmdStartTimer_Click();
+    tick(2);
+
+    // The control ends the recording by itself; the file holds fewer frames than were counted.
+    env.control.recording = false;
+    env.control.framesCaptured = 140;
+    env.control.emitCaptureStatus(301, QStringLiteral("Recording ended"));
+    EXPECT_FALSE(form().Timer40->isActive());
+    EXPECT_FALSE(form().passTimer->isActive());
+    EXPECT_FALSE(form().cmdEndCapture->isEnabled());
+    EXPECT_FALSE(form().cmdStartTimer->isEnabled());
+    EXPECT_FALSE(form().cmdStartCapture->isEnabled()) << "the camera still sends nothing";
+    EXPECT_EQ(form().LblFrame->text(), QStringLiteral("140"));
+    EXPECT_EQ(env.control.stopCount, 1);
+    EXPECT_FALSE(form().isVisible());
+    EXPECT_EQ(env.timer().Text6->toPlainText(), file);
+    EXPECT_EQ(env.session().CapturedFrameCount, 140);
+    EXPECT_TRUE(takeBoxes().isEmpty()) << "the control's own warning is the one message";
+    env.control.emitCameraState(true, QString());
+    EXPECT_TRUE(form().cmdStartCapture->isEnabled());
 }

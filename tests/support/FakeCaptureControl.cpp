@@ -541,4 +541,10 @@ qint64 FakeCaptureControl::CaptureTime() {
     return captureTime;
 }
 
+void FakeCaptureControl::emitCameraState(bool pictures, const QString& text) {
+    picturesComing = pictures;
+    cameraText = text;
+    emit CameraState(pictures, text);
+}
+
 } // namespace testsupport

@@ -79,6 +79,9 @@ public:
     qint64 framesDropped = 0;
     qint64 samplesCaptured = 0;
     qint64 captureTime = 0;
+    // PicturesComing() and CameraStateText(); emitCameraState() sets them and tells it.
+    bool picturesComing = true;
+    QString cameraText;
 
     // ---- what happened -----------------------------------------------------------------------
     QStringList calls; // writes and actions: "Connect(0)", "setFrameRate(30)", "StopCapture()"
@@ -99,6 +102,7 @@ public:
     void emitStatusMessage(int code, const QString& text);
     void emitWarningMessage(int code, const QString& text);
     void emitDeviceChange(const QString& category, int action, int index, const QString& name);
+    void emitCameraState(bool pictures, const QString& text);
 
     // ---- platform::CaptureControl -----------------------------------------------------------
     int VideoDeviceCount() override;
@@ -108,6 +112,8 @@ public:
     void Disconnect() override;
     int VideoDeviceIndex() override;
     void setVideoDeviceIndex(int i) override;
+    bool PicturesComing() override { return picturesComing; }
+    QString CameraStateText() override { return cameraText; }
     bool Preview() override;
     void setPreview(bool on) override;
     void setPreviewSize(const QSize& size) override;
