@@ -203,7 +203,10 @@ TEST(V4l2Camera, UnpluggedMidRecordingKeepsTheFileAndComesBack) {
         << "the recording did not end when its camera went away";
     rig.post(false, kWebcam);
     ASSERT_EQ(rig.events.warnings.size(), 1u);
-    EXPECT_TRUE(rig.events.warnings[0].contains("What was recorded until then is kept"))
+    EXPECT_TRUE(
+        rig.events.warnings[0].contains(
+            QStringLiteral("The %1 frames recorded until then").arg(ctl.FramesCaptured())) &&
+        rig.events.warnings[0].contains("are kept"))
         << rig.events.warnings[0].toStdString();
     EXPECT_FALSE(ctl.recording());
     EXPECT_FALSE(ctl.Connected());
