@@ -5,6 +5,9 @@
 #include "core/app/Twips.h"
 #include "ui/screens/LogView.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -16,6 +19,14 @@ using platform::Icon;
 namespace {
 template <typename W> W* find(QWidget& screen, const char* name) {
     return screen.findChild<W*>(QString::fromLatin1(name));
+}
+
+void press(QWidget* w, int key, Qt::KeyboardModifiers mods = Qt::NoModifier,
+           const QString& text = QString()) {
+    QKeyEvent down(QEvent::KeyPress, key, mods, text);
+    QApplication::sendEvent(w, &down);
+    QKeyEvent up(QEvent::KeyRelease, key, mods, text);
+    QApplication::sendEvent(w, &up);
 }
 } // namespace
 
@@ -107,6 +118,30 @@ TEST_F(ReviewScreen, AFileThatIsNotAnAviIsRefusedAndTheCurrentRunReloaded) {
     s.Command6_Click();
     EXPECT_TRUE(env.dialogs.boxes.empty());
     EXPECT_EQ(player->fileName, run);
+}
+
+// The path box shows the run that marking reads: keys never change it, and Tab moves on.
+TEST_F(ReviewScreen, ThePathBoxTakesNoTypingAndTabMovesOn) {
+    const QString run = video("Annpass1.avi");
+    showAndArrive();
+    frmSetStart& s = screen();
+    s.setRunPath(run);
+    s.activateWindow();
+    s.Text6->setFocus();
+    press(s.Text6, Qt::Key_X, Qt::NoModifier, "x");
+    press(s.Text6, Qt::Key_Backspace);
+    press(s.Text6, Qt::Key_Delete);
+    press(s.Text6, Qt::Key_Return, Qt::NoModifier, "\r");
+    QApplication::clipboard()->setText("other");
+    s.Text6->selectAll();
+    press(s.Text6, Qt::Key_V, Qt::ControlModifier); // paste over the selection
+    press(s.Text6, Qt::Key_X, Qt::ControlModifier); // cut
+    press(s.Text6, Qt::Key_Tab, Qt::NoModifier, "\t");
+    EXPECT_EQ(s.Text6->toPlainText(), run);
+    EXPECT_TRUE(s.Text6->isReadOnly());
+    EXPECT_TRUE(s.Text6->tabChangesFocus());
+    EXPECT_TRUE(s.Text6->textInteractionFlags() & Qt::TextSelectableByMouse);
+    EXPECT_TRUE(s.Text6->textInteractionFlags() & Qt::TextSelectableByKeyboard);
 }
 
 TEST_F(ReviewScreen, FreeSpaceIsShownInWholeMegabytesWithAWarningBelow200) {

@@ -73,6 +73,11 @@ void frmSetStart::createControls() {
         place(new QPushButton(QStringLiteral("..."), this), "Command6", twips(9120, 120, 375, 315));
     Text6 = place(new QTextEdit(this), "Text6", twips(6360, 480, 3255, 975));
     Text6->setAcceptRichText(false);
+    // Shows the path, never takes typing: a stray key would change the run that marking reads.
+    // Runs load only through "...", arrivals and the log viewer. Tab moves on to the next control.
+    Text6->setReadOnly(true);
+    Text6->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    Text6->setTabChangesFocus(true);
     Label5 = place(new QLabel(kSelectStart, this), "Label5", twips(6480, 1440, 3135, 495));
     Label5->setFont(screenFont(9.75, true));
     Label5->setWordWrap(true);

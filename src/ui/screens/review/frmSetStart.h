@@ -68,6 +68,7 @@ public:
     QLabel* Label3 = nullptr;
     QPushButton* Command6 = nullptr;
     // Full path of the loaded run; every part of the screen reads the run's path from here.
+    // Read-only for the operator (selectable, scrollable).
     QTextEdit* Text6 = nullptr;
     QLabel* Label5 = nullptr;
     QPushButton* Command1 = nullptr;
