@@ -25,58 +25,142 @@ QString plain(QString text) {
     return text;
 }
 
-// Text in `room`: on one line, or broken at blanks when `wrap`.
-bool textFits(const QFont& font, const QString& text, const QRect& room, bool wrap) {
+// Text in `room`: on one line, or broken at blanks when `wrap`. Placed in the room by `align`, as
+// the control draws it, it must also lie inside `free`, the part nothing covers.
+bool textFits(const QFont& font, const QString& text, const QRect& room, bool wrap,
+              Qt::Alignment align, const QRect& free) {
     if (text.isEmpty())
         return true;
     const QFontMetrics m(font);
-    if (!wrap)
-        return m.horizontalAdvance(text) <= room.width() && m.height() <= room.height();
-    static const QRegularExpression blanks(QStringLiteral("\\s+"));
-    for (const QString& word : text.split(blanks, Qt::SkipEmptyParts))
-        if (m.horizontalAdvance(word) > room.width())
+    QRect drawn;
+    if (!wrap) {
+        const QSize size(m.horizontalAdvance(text), m.height());
+        if (size.width() > room.width() || size.height() > room.height())
             return false;
-    return m.boundingRect(room, Qt::TextWordWrap, text).height() <= room.height();
+        drawn = QStyle::alignedRect(Qt::LeftToRight, align, size, room);
+    } else {
+        static const QRegularExpression blanks(QStringLiteral("\\s+"));
+        for (const QString& word : text.split(blanks, Qt::SkipEmptyParts))
+            if (m.horizontalAdvance(word) > room.width())
+                return false;
+        drawn = m.boundingRect(room, int(align) | Qt::TextWordWrap, text);
+        if (drawn.height() > room.height())
+            return false;
+    }
+    return free.contains(drawn);
 }
 
-} // namespace
+// A sibling that hides what lies under it: any control but a transparent label without text.
+bool hidesWhatIsUnder(const QWidget& sibling) {
+    if (const auto* label = qobject_cast<const QLabel*>(&sibling))
+        return !label->text().isEmpty() || label->autoFillBackground() ||
+               label->frameShape() != QFrame::NoFrame || !label->pixmap().isNull();
+    return true;
+}
 
-bool captionFits(const QWidget& w) {
+// Takes `cover` out of every free rectangle, keeping the largest rectangles that are left.
+QList<QRect> without(const QList<QRect>& free, const QRect& cover) {
+    QList<QRect> left;
+    for (const QRect& r : free) {
+        if (!r.intersects(cover)) {
+            left << r;
+            continue;
+        }
+        if (cover.left() > r.left())
+            left << QRect(QPoint(r.left(), r.top()), QPoint(cover.left() - 1, r.bottom()));
+        if (cover.right() < r.right())
+            left << QRect(QPoint(cover.right() + 1, r.top()), QPoint(r.right(), r.bottom()));
+        if (cover.top() > r.top())
+            left << QRect(QPoint(r.left(), r.top()), QPoint(r.right(), cover.top() - 1));
+        if (cover.bottom() < r.bottom())
+            left << QRect(QPoint(r.left(), cover.bottom() + 1), QPoint(r.right(), r.bottom()));
+    }
+    return left;
+}
+
+// The room the caption of `w` is drawn in, before any sibling is taken into account.
+QRect captionRoom(const QWidget& w) {
     if (const auto* label = qobject_cast<const QLabel*>(&w)) {
-        if (label->textFormat() == Qt::RichText || label->text().isEmpty())
-            return true;
         const int indent = label->margin() * 2;
-        return textFits(label->font(), plain(label->text()),
-                        label->contentsRect().adjusted(0, 0, -indent, -indent), label->wordWrap());
+        return label->contentsRect().adjusted(0, 0, -indent, -indent);
     }
     if (const auto* box = dynamic_cast<const WrappingCheckBox*>(&w))
-        return textFits(box->font(), plain(box->text()), box->captionRect(), true);
+        return box->captionRect();
     if (const auto* box = qobject_cast<const QCheckBox*>(&w)) {
         QStyleOptionButton o;
         o.initFrom(box);
-        const QRect room = box->style()->subElementRect(QStyle::SE_CheckBoxContents, &o, box);
-        return textFits(box->font(), plain(box->text()), room, false);
+        return box->style()->subElementRect(QStyle::SE_CheckBoxContents, &o, box);
     }
-    if (const auto* button = dynamic_cast<const WrappingButton*>(&w))
-        return textFits(button->font(), plain(button->text()),
-                        button->rect().adjusted(2, 1, -2, -1), true);
+    if (dynamic_cast<const WrappingButton*>(&w))
+        return w.rect().adjusted(2, 1, -2, -1);
     if (const auto* button = qobject_cast<const QPushButton*>(&w)) {
         QStyleOptionButton o;
         o.initFrom(button);
         o.features = QStyleOptionButton::None;
-        const QRect room =
-            button->style()->subElementRect(QStyle::SE_PushButtonContents, &o, button);
-        return textFits(button->font(), plain(button->text()), room, false);
+        return button->style()->subElementRect(QStyle::SE_PushButtonContents, &o, button);
     }
+    return w.rect();
+}
+
+} // namespace
+
+QRect uncoveredRect(const QWidget& w) {
+    const QWidget* parent = w.parentWidget();
+    if (!parent || w.isWindow())
+        return w.rect();
+    QList<QRect> free{w.rect()};
+    const QObjectList& siblings = parent->children(); // in stacking order, the top one last
+    for (qsizetype i = siblings.indexOf(const_cast<QWidget*>(&w)) + 1; i < siblings.size(); ++i) {
+        const auto* s = qobject_cast<const QWidget*>(siblings[i]);
+        if (!s || s->isWindow() || !s->isVisibleTo(parent) || !hidesWhatIsUnder(*s))
+            continue;
+        const QRect cover = s->geometry().intersected(w.geometry()).translated(-w.pos());
+        if (!cover.isEmpty())
+            free = without(free, cover);
+    }
+    QRect best;
+    for (const QRect& r : free)
+        if (qint64(r.width()) * r.height() > qint64(best.width()) * best.height())
+            best = r;
+    return best;
+}
+
+bool captionFits(const QWidget& w) {
+    const QRect free = uncoveredRect(w);
+    constexpr Qt::Alignment kLeft = Qt::AlignLeft | Qt::AlignVCenter;
+    if (const auto* label = qobject_cast<const QLabel*>(&w)) {
+        if (label->textFormat() == Qt::RichText || label->text().isEmpty())
+            return true;
+        return textFits(label->font(), plain(label->text()), captionRoom(w), label->wordWrap(),
+                        label->alignment(), free);
+    }
+    if (const auto* box = dynamic_cast<const WrappingCheckBox*>(&w))
+        return textFits(box->font(), plain(box->text()), captionRoom(w), true, kLeft, free);
+    if (const auto* box = qobject_cast<const QCheckBox*>(&w))
+        return textFits(box->font(), plain(box->text()), captionRoom(w), false, kLeft, free);
+    // A button draws its caption in its middle: it cannot move it off a covered part.
+    if (const auto* button = dynamic_cast<const WrappingButton*>(&w))
+        return free == w.rect() && textFits(button->font(), plain(button->text()),
+                                            captionRoom(w), true, Qt::AlignCenter, free);
+    if (const auto* button = qobject_cast<const QPushButton*>(&w))
+        return free == w.rect() && textFits(button->font(), plain(button->text()),
+                                            captionRoom(w), false, Qt::AlignCenter, free);
     if (const auto* panel = qobject_cast<const QGroupBox*>(&w)) {
         const QFontMetrics m(panel->font());
         return m.horizontalAdvance(plain(panel->title())) + 2 * m.averageCharWidth() <=
-               panel->width();
+               free.width();
     }
     return true;
 }
 
 void fitCaption(QWidget& w) {
+    if (auto* label = qobject_cast<QLabel*>(&w)) {
+        // The text goes where nothing covers the label; its position stays the design's.
+        const QRect free = uncoveredRect(w);
+        if (!free.isEmpty())
+            label->setContentsMargins(free.left(), free.top(), w.width() - 1 - free.right(),
+                                      w.height() - 1 - free.bottom());
+    }
     QVariant design = w.property(kDesignSize);
     if (!design.isValid()) {
         design = w.font().pointSizeF();
