@@ -16,6 +16,7 @@
 #include "ui/adapters/IniSettingsStore.h"
 #include "ui/adapters/QtDialogs.h"
 #include "ui/adapters/QtSound.h"
+#include "ui/adapters/SingleInstance.h"
 #include "ui/adapters/StartupProbe.h"
 #include "ui/adapters/SystemDiskSpace.h"
 #include "ui/screens/Screens.h"
@@ -23,6 +24,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <cstdio>
 #include <optional>
 
@@ -39,6 +41,11 @@ bool displayAvailable() {
     return true;
 #endif
 }
+
+const QString kAlreadyRunning =
+    QStringLiteral("Skivane is already running on this computer; its window is brought to the "
+                   "front. Only one copy of the program runs at a time, so that two never record "
+                   "or log at once.");
 
 } // namespace
 
@@ -78,6 +85,18 @@ int main(int argc, char** argv) {
     platform::StartupProbe startupProbe(sinceMain);
     platform::Dialogs& dialogs = probe ? startupProbe.dialogs() : qtDialogs;
     platform::IniSettingsStore settings;
+
+    // One program at a time: a second start says so before anything else (no reset question, no
+    // session line, no settings written), brings the running program's window forward and ends.
+    platform::SingleInstance single(QFileInfo(settings.fileName()).absolutePath());
+    if (single.acquire() == platform::SingleInstance::Result::HeldElsewhere) {
+        dialogs.message(kAlreadyRunning, QStringLiteral("Skivane Alert"),
+                        platform::Icon::Information);
+        single.wakeRunning();
+        return 0;
+    }
+    single.onWake(&platform::SingleInstance::bringWindowsForward);
+
     platform::QtSound sound;
     platform::SystemDiskSpace disk;
     platform::AvRunTools tools;

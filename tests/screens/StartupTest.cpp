@@ -6,11 +6,16 @@
 #include "ui/screens/setup/MainForm.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTextBrowser>
+#include <QThread>
+#include <QtCore/qtestsupport_core.h>
+#include <csignal>
 #include <gtest/gtest.h>
 
 using testsupport::TestEnv;
@@ -31,6 +36,75 @@ TEST(Startup, WithoutADisplayTheProgramSaysHowToRunItAndStops) {
     const QString err = QString::fromLocal8Bit(p.readAllStandardError());
     EXPECT_TRUE(err.contains(QStringLiteral("no display"))) << err.toStdString();
     EXPECT_TRUE(err.contains(QStringLiteral("xvfb-run"))) << err.toStdString();
+}
+
+// A second start while the program runs (a second click on the icon) says so before anything
+// else and ends: no reset question, no session line, no settings written. Once the first is
+// gone (here killed, as by a crash) the next start runs as ever.
+TEST(Startup, ASecondStartSaysSoAndTouchesNothing) {
+    const QString exe = QStringLiteral(SKIVANE_BINARY_DIR "/skivane");
+    if (!QFileInfo(exe).isExecutable())
+        GTEST_SKIP() << "the program is not built";
+    TestEnv files; // folders only: the screens of this env are never started
+    QTemporaryDir root;
+    const QString config = root.filePath("config");
+    const QString ini = config + "/SKV04/SKV04.ini";
+    {
+        platform::IniSettingsStore store(ini);
+        store.WriteSetting("logpath", files.videoDir());
+        store.WriteSetting("framerate", "30");
+    }
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("HOME", root.path());
+    env.insert("XDG_CONFIG_HOME", config);
+    env.insert("SKIVANE_APP_DIR", files.appDir());
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+
+    // The first program waits in its first reset question: it holds the lock from its start.
+    QProcess first;
+    first.setProcessEnvironment(env);
+    first.start(exe, {});
+    ASSERT_TRUE(first.waitForStarted());
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return QFileInfo::exists(config + "/SKV04/skivane.lock") ||
+                   first.state() != QProcess::Running;
+        },
+        30000));
+    ASSERT_EQ(first.state(), QProcess::Running);
+    // Held still, so that what changes in its folders from here on is the second start's doing.
+    ASSERT_EQ(::kill(pid_t(first.processId()), SIGSTOP), 0);
+    QThread::msleep(200);
+    const QByteArray iniBefore = files.readFile(ini);
+    const QStringList videosBefore = QDir(files.videoDir()).entryList(QDir::Files);
+
+    auto probe = [&] {
+        QProcess p;
+        QProcessEnvironment penv = env;
+        penv.insert("SKIVANE_STARTUP_PROBE", "1");
+        p.setProcessEnvironment(penv);
+        p.start(exe, {});
+        p.waitForFinished(60000);
+        return std::make_pair(p.exitCode(), QString::fromLocal8Bit(p.readAllStandardOutput()));
+    };
+    const auto [code, out] = probe();
+    EXPECT_EQ(code, 0);
+    const QStringList lines = out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 1) << out.toStdString(); // one box, and nothing after it
+    EXPECT_TRUE(lines[0].startsWith("SKIVANE_PROBE_MESSAGE Skivane Alert: Skivane is already "
+                                    "running on this computer"))
+        << out.toStdString();
+    EXPECT_EQ(files.readFile(ini), iniBefore);
+    EXPECT_EQ(QDir(files.videoDir()).entryList(QDir::Files), videosBefore) << "no session log";
+
+    ::kill(pid_t(first.processId()), SIGCONT);
+    first.kill();
+    first.waitForFinished();
+    const auto [nextCode, nextOut] = probe();
+    EXPECT_EQ(nextCode, 0);
+    EXPECT_TRUE(nextOut.contains("SKIVANE_SETUP_SHOWN")) << nextOut.toStdString();
+    EXPECT_FALSE(nextOut.contains("already running")) << nextOut.toStdString();
+    EXPECT_FALSE(QDir(files.videoDir()).entryList({"SkivaneLog*.txt"}).isEmpty());
 }
 
 TEST(Startup, ManualOpensFromTheSetupMenuAndDoneReturns) {

@@ -53,6 +53,10 @@ qint64 msSinceProcessStart() {
 } // namespace
 
 Answer DefaultAnswerDialogs::message(const MessageBoxRequest& box) {
+    QString text = box.text;
+    text.replace(QLatin1Char('\n'), QLatin1Char(' ')).remove(QLatin1Char('\r'));
+    std::printf("SKIVANE_PROBE_MESSAGE %s: %s\n", qPrintable(box.title), qPrintable(text));
+    std::fflush(stdout);
     return box.defaultButton;
 }
 

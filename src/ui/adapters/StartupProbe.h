@@ -1,8 +1,9 @@
 #pragma once
 // The start-up probe, used by `skivane-bench startup` and the package's install check (never set
 // it for a real event): with the environment variable SKIVANE_STARTUP_PROBE=1 every message box
-// is answered with its default button (No for the two reset questions), and once the Setup
-// window is first painted the program prints
+// is answered with its default button (No for the two reset questions) and printed as
+//   SKIVANE_PROBE_MESSAGE <title>: <text>
+// and once the Setup window is first painted the program prints
 //   SKIVANE_SETUP_SHOWN <ms since process start> main_ms=<ms since main>
 // on standard output and ends. An input box or file dialog cannot be answered by the probe: it
 // prints "SKIVANE_PROBE_PROMPT <title>" and ends with status 3 (a settings store without a
