@@ -1,6 +1,7 @@
 // The disk filling up in the middle of a run recorded through the Capture screen: the recording
 // ends by itself, the screen ends the run at once as ESC does and hands over what was recorded
-// with one warning naming the file, and the review screen plays it.
+// with one warning naming the file, and the review screen plays it. A disk already full at
+// "Start Recording" records nothing.
 #include "CaptureFileReader.h"
 #include "CaptureTestSupport.h"
 
@@ -10,6 +11,7 @@
 #include "ui/screens/setup/MainForm.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,7 +21,9 @@
 #include <QtCore/qtestsupport_core.h>
 #include <csignal>
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 using testsupport::RealProgramEnv;
 
@@ -90,4 +94,54 @@ TEST(Robustness, FullDiskDuringACaptureScreenRecording) {
     // The review screen shows the file's last picture.
     review.MediaPlayer1->setPlayerPosition(last);
     EXPECT_TRUE(QTest::qWaitFor([&] { return env.player()->shownFrame() == last; }, 15000));
+}
+
+// A full disk (a small tmpfs filled to the last byte) at "Start Recording": the start is refused
+// with the reason, no file is left behind, nothing goes to the review screen and the pass stays.
+TEST(Robustness, AFullDiskRefusesTheStartOfARecording) {
+    if (geteuid() != 0)
+        GTEST_SKIP() << "a small tmpfs needs root";
+    RealProgramEnv env;
+    const QString disk = env.root() + "/disk";
+    ASSERT_TRUE(QDir().mkpath(disk));
+    if (mount("tmpfs", QFile::encodeName(disk).constData(), "tmpfs", 0, "size=256k") != 0)
+        GTEST_SKIP() << "no tmpfs here";
+    struct Unmount {
+        QString path;
+        ~Unmount() { umount2(QFile::encodeName(path).constData(), MNT_DETACH); }
+    } unmount{disk};
+
+    env.chooseTestCamera();
+    env.settings->WriteSetting("logpath", disk);
+    env.screens.start();
+    ASSERT_TRUE(env.realControl.Connected());
+    env.setup().EdtRate->setText("25");
+    env.setup().cmdGoCapture_Click();
+    QCoreApplication::processEvents();
+    PreviewForm& form = env.capture();
+    ASSERT_TRUE(form.isVisible());
+    form.txtSkierName->setText("Ann");
+    {
+        QFile filler(disk + "/filler");
+        ASSERT_TRUE(filler.open(QIODevice::WriteOnly));
+        const QByteArray block(4096, 'x');
+        while (filler.write(block) == block.size() && filler.flush()) {
+        }
+    }
+    env.dialogs.clear();
+
+    form.cmdStartCapture_Click();
+    EXPECT_FALSE(env.realControl.recording());
+    form.Timer40->stop();
+    ASSERT_EQ(env.dialogs.boxes.size(), 1u) << env.dialogs.texts().join('|').toStdString();
+    const QString text = env.dialogs.boxes[0].text;
+    EXPECT_EQ(env.dialogs.boxes[0].title, "Error");
+    EXPECT_TRUE(text.contains("Cannot write " + disk + "/Annpass1.avi: the disk is full"))
+        << text.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(disk + "/Annpass1.avi"));
+    EXPECT_FALSE(QFileInfo::exists(disk + "/Annpass1.avi.timing"));
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_TRUE(form.cmdStartCapture->isEnabled());
+    EXPECT_EQ(form.txtPass->text().trimmed(), "1");
+    EXPECT_FALSE(env.screens.timerExists() && env.timer().isVisible());
 }

@@ -124,6 +124,12 @@ AviWriter::AviWriter(const RecordingSettings& settings)
                 errors::kFileCreateFailed,
                 QStringLiteral("Cannot write %1: %2").arg(settings.path, describe(rc)));
         avio_flush(m_format->pb);
+        // The header waits in the I/O buffer until this flush: a full disk shows only here, and
+        // a recording that cannot write its header would hold nothing.
+        if (m_format->pb->error < 0)
+            throw ControlError(errors::kFileCreateFailed,
+                               QStringLiteral("Cannot write %1: %2")
+                                   .arg(settings.path, describe(m_format->pb->error)));
         m_sinceFlush.start();
     } catch (...) {
         m_format.reset();
