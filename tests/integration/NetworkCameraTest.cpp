@@ -137,10 +137,10 @@ TEST(NetworkCamera, RecordsInRealTimeAtAnyRate) {
         EXPECT_EQ(e.number(), platform::errors::kDeviceOpenFailed);
     }
     EXPECT_FALSE(ctl.Connected());
-    ASSERT_TRUE(waitUntil([&] { return !events.warnings.empty(); }, 5000));
-    EXPECT_EQ(
-        events.warnings,
-        std::vector<QString>{"Cameras.txt: line 4 is no camera (name = URL) and was skipped"});
+    // The skipped line is named once, for the program to show when it has started.
+    EXPECT_EQ(ctl.takeStartWarning(),
+              "Cameras.txt: line 4 is no camera (name = URL) and was skipped.");
+    EXPECT_EQ(ctl.takeStartWarning(), QString());
 
     ctl.Connect(test - 3); // opened in the background: its size is known from its pictures
     ASSERT_TRUE(waitUntil([&] { return ctl.PicturesComing(); }, 10000))
@@ -184,7 +184,7 @@ TEST(NetworkCamera, RecordsInRealTimeAtAnyRate) {
     EXPECT_NEAR(double(run.handedOver), run.wallSeconds * 30, 15.0);
     const Steps steps = stepsOf(run.file.numbers);
     EXPECT_EQ(steps.twos + steps.others, 0);
-    EXPECT_EQ(events.warnings.size(), 1u);
+    EXPECT_TRUE(events.warnings.empty()); // the recordings warned of nothing
 }
 
 // The sender goes away for 3 s and later for 8 s (longer than a stream is waited for) in the

@@ -1,18 +1,23 @@
 // The program's start as main.cpp wires it, and the way from the Setup menu to the manual.
+#include "FakePlayerForReview.h"
 #include "support/NoDeviceCaptureControl.h"
 #include "support/TestEnv.h"
 #include "ui/screens/capture/PreviewForm.h"
 #include "ui/screens/frmManual.h"
+#include "ui/screens/review/frmSetStart.h"
 #include "ui/screens/setup/MainForm.h"
+#include "unit/AviTestBuilder.h"
 
 #include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTextBrowser>
+#include <QTextEdit>
 #include <QThread>
 #include <QtCore/qtestsupport_core.h>
 #include <csignal>
@@ -153,4 +158,72 @@ TEST(Startup, ABuildWithoutACaptureEngineStillReachesSetup) {
         QStringLiteral("No MCI capture devices are installed on this system")));
     for (const auto& box : env.dialogs.boxes)
         EXPECT_FALSE(box.text.contains(QStringLiteral("code:"))) << box.text.toStdString();
+}
+
+// Once the Setup screen is shown (never before), the start names what went wrong last time: the
+// camera list's skipped lines, and today's runs that were cut off (the newest offered for review,
+// as the log viewer opens a run). Part files of cut-off clip and repair writes are gone.
+TEST(Startup, AfterACrashTheCutOffRunsOfTodayAreNamedAndTheNewestOpens) {
+    for (const bool open : {true, false}) {
+        SCOPED_TRACE(open ? "Yes" : "No");
+        TestEnv env;
+        env.services.makePlayer = [](QWidget* parent) {
+            return new reviewtest::FakePlayer(parent);
+        };
+        env.clock = QDateTime::currentDateTime();
+        env.storeVideoDir();
+        const QString leftover = env.videoDir() + "/.Bobpass1-pass.part.mp4";
+        env.writeFile(leftover, QByteArray(4096, 'x'));
+        avitest::Avi cut;
+        cut.frames = 40;
+        const QString older = env.videoDir() + "/Annpass1.avi";
+        const QString newer = env.videoDir() + "/Bobpass1.avi";
+        ASSERT_TRUE(avitest::writeFile(older, cut.unfinishedBytes()));
+        ASSERT_TRUE(avitest::writeFile(newer, cut.unfinishedBytes()));
+        QFile touch(older);
+        ASSERT_TRUE(touch.open(QIODevice::ReadWrite));
+        touch.setFileTime(env.clock.addSecs(-120), QFileDevice::FileModificationTime);
+        touch.close();
+        if (env.clock.addSecs(-120).date() != env.clock.date())
+            GTEST_SKIP() << "too close to midnight";
+        env.control.startWarning = "Cameras.txt: line 2 is no camera (name = URL) and was skipped.";
+
+        env.screens.start();
+        ASSERT_TRUE(env.setup().isVisible());
+        env.dialogs.answers = {platform::Answer::Ok,
+                               open ? platform::Answer::Yes : platform::Answer::No};
+        const size_t atShow = env.dialogs.boxes.size(); // nothing of the checks yet
+        QCoreApplication::processEvents();
+        ASSERT_EQ(env.dialogs.boxes.size(), atShow + 2)
+            << env.dialogs.texts().join('|').toStdString();
+        const platform::MessageBoxRequest& cameras = env.dialogs.boxes[atShow];
+        EXPECT_EQ(cameras.text, "Cameras.txt: line 2 is no camera (name = URL) and was skipped.");
+        EXPECT_EQ(cameras.icon, platform::Icon::Exclamation);
+        const platform::MessageBoxRequest& box = env.dialogs.boxes[atShow + 1];
+        EXPECT_EQ(box.text, "2 recordings of today were cut off (by a crash, a power loss or a "
+                            "full disk):\n\nAnnpass1.avi\nBobpass1.avi\n\nA cut-off recording "
+                            "plays up to its last whole frame and can be marked; \"Repair copy…\" "
+                            "makes a copy other players open.\n\nOpen the newest, Bobpass1.avi, "
+                            "in the Timer & Review screen now?");
+        EXPECT_EQ(box.title, "Skivane Alert");
+        EXPECT_EQ(box.buttons, platform::Buttons::YesNo);
+        EXPECT_EQ(box.icon, platform::Icon::Question);
+        EXPECT_EQ(box.defaultButton, platform::Answer::Yes);
+        EXPECT_FALSE(QFileInfo::exists(leftover));
+
+        QCoreApplication::processEvents(); // the arrival of the run
+        if (open) {
+            frmSetStart& review = env.timer();
+            EXPECT_TRUE(review.isVisible());
+            EXPECT_FALSE(env.setup().isVisible());
+            EXPECT_EQ(review.Text6->toPlainText(), newer);
+            EXPECT_EQ(review.fileFrames, 40);
+            EXPECT_TRUE(review.lblFileNotice->isVisible());
+            EXPECT_TRUE(review.cmdRepairCopy->isVisible());
+        } else {
+            EXPECT_TRUE(env.setup().isVisible());
+            EXPECT_FALSE(env.screens.timerExists() && env.timer().isVisible());
+        }
+        EXPECT_EQ(env.dialogs.boxes.size(), atShow + 2) << "once per start";
+    }
 }

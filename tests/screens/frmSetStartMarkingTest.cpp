@@ -1,5 +1,6 @@
 // Marking the start: the run entry, the ".info" file, the pass-end check and failing writes.
 #include "frmSetStartFixture.h"
+#include "unit/AviTestBuilder.h"
 
 #include <QDir>
 #include <QLabel>
@@ -213,4 +214,28 @@ TEST_F(Marking, RunsThatCannotBeMarkedWriteNothing) {
     ASSERT_EQ(env.dialogs.boxes.size(), 1u);
     EXPECT_EQ(env.dialogs.boxes[0].text, "The video " + path + " no longer exists." + nothing);
     nothingWritten(path);
+
+    // Handed over from the Capture screen with the control's rate, but holding no frame: a
+    // recording that wrote nothing (a full disk) and one that wrote only its headers.
+    avitest::Avi headersOnly;
+    headersOnly.frames = 0;
+    const std::pair<const char*, std::string> empties[] = {{"Dapass1.avi", std::string()},
+                                                           {"Edpass1.avi", headersOnly.bytes()}};
+    for (const auto& [name, bytes] : empties) {
+        path = video(name);
+        ASSERT_TRUE(avitest::writeFile(path, bytes));
+        s.setRunPath(path);
+        env.session().CapturedFrameRate = 30;
+        env.session().CapturedFrameCount = 0;
+        env.session().NavigationSource = "Capture";
+        s.hide();
+        showAndArrive();
+        env.dialogs.clear();
+        s.cmdMarkStart_Click();
+        ASSERT_EQ(env.dialogs.boxes.size(), 1u) << name;
+        EXPECT_EQ(env.dialogs.boxes[0].text,
+                  "The video " + path + " holds no frame: nothing was recorded into it." + nothing);
+        EXPECT_EQ(env.dialogs.boxes[0].icon, Icon::Exclamation);
+        nothingWritten(path);
+    }
 }

@@ -77,7 +77,13 @@ TEST_F(Tools, ACutOffRecordingIsNamedAndARepairedCopyWritten) {
     const QString run = video("Bobpass1.avi");
     ASSERT_TRUE(makeAvi(run, 60, 30));
     ASSERT_TRUE(QFile::resize(run, QFileInfo(run).size() * 2 / 3));
+    // A repair of this run and a clip of another were cut off by a crash: opening this run
+    // removes its own part file only.
+    const QString ownPart = env.writeFile(video(".Bobpass1-repaired.part.avi"), "half a copy");
+    const QString otherPart = env.writeFile(video(".Annpass1-pass.part.mp4"), "half a clip");
     load(run);
+    EXPECT_FALSE(QFile::exists(ownPart));
+    EXPECT_TRUE(QFile::exists(otherPart));
     EXPECT_TRUE(env.dialogs.boxes.empty()) << env.dialogs.texts().join('|').toStdString();
     EXPECT_FALSE(s.lblFileNotice->isHidden());
     EXPECT_EQ(s.lblFileNotice->text(),
@@ -101,6 +107,18 @@ TEST_F(Tools, ACutOffRecordingIsNamedAndARepairedCopyWritten) {
     load(copy);
     EXPECT_TRUE(s.lblFileNotice->isHidden());
     EXPECT_TRUE(s.cmdRepairCopy->isHidden());
+
+    // Handed over by the Capture screen (a full disk ended it): the notice shows at once.
+    for (const QString& handed : {run, copy}) {
+        s.setRunPath(handed);
+        env.session().CapturedFrameRate = 30;
+        env.session().CapturedFrameCount = 40;
+        env.session().NavigationSource = "Capture";
+        s.hide();
+        showAndArrive();
+        EXPECT_EQ(s.lblFileNotice->isHidden(), handed == copy) << handed.toStdString();
+        EXPECT_EQ(s.cmdRepairCopy->isHidden(), handed == copy) << handed.toStdString();
+    }
 }
 
 TEST_F(Tools, PassClipSavedThenACancelledOneLeavesNoFile) {

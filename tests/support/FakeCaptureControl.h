@@ -14,6 +14,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <utility>
 
 namespace testsupport {
 
@@ -57,6 +58,8 @@ public:
     bool createFileOnStart = false;
     // When true, StopCapture of a recording emits CaptureStatus(301, "") before returning.
     bool emitEndedOnStop = true;
+    // Handed out once by takeStartWarning (the camera list's warning of the real control).
+    QString startWarning;
 
     // ---- the control's state (read and set freely by tests) ----------------------------------
     bool connected = false;
@@ -105,6 +108,7 @@ public:
     void emitCameraState(bool pictures, const QString& text);
 
     // ---- platform::CaptureControl -----------------------------------------------------------
+    QString takeStartWarning() override { return std::exchange(startWarning, QString()); }
     int VideoDeviceCount() override;
     QString VideoDeviceName(int i) override;
     void Connect(int i) override;

@@ -42,8 +42,7 @@ RepairResult repairCopy(const QString& run, const std::atomic<bool>* cancel) {
         return failed(QStringLiteral("Cannot read %1: %2").arg(run, avError(rc)));
 
     // The temporary name keeps ".avi" last so that the muxer is picked by the file name too.
-    app::PartFile part(QFileInfo(target).dir().filePath(
-        QStringLiteral(".%1.part.avi").arg(QFileInfo(target).completeBaseName())));
+    app::PartFile part(app::partPathFor(target));
     AVFormatContext* rawOut = nullptr;
     rc = avformat_alloc_output_context2(&rawOut, nullptr, "avi",
                                         QFile::encodeName(part.path()).constData());

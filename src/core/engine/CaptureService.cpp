@@ -6,27 +6,12 @@
 #include <QStringList>
 #include <QTimer>
 #include <algorithm>
+#include <utility>
 
 namespace av {
 
 using platform::ControlError;
 namespace errors = platform::errors;
-
-namespace {
-
-QString skippedLinesWarning(const std::vector<int>& lines) {
-    QStringList numbers;
-    for (int n : lines)
-        numbers << QString::number(n);
-    return QStringLiteral("%1: %2 %3 no camera (name = URL) and %4 skipped")
-        .arg(capture::kCameraListFile,
-             (lines.size() == 1 ? QStringLiteral("line ") : QStringLiteral("lines ")) +
-                 numbers.join(QStringLiteral(", ")),
-             lines.size() == 1 ? QStringLiteral("is") : QStringLiteral("are"),
-             lines.size() == 1 ? QStringLiteral("was") : QStringLiteral("were"));
-}
-
-} // namespace
 
 CaptureService::CaptureService(QObject* parent) : CaptureService(QString(), parent) {}
 
@@ -36,11 +21,7 @@ CaptureService::CaptureService(const QString& appDir, QObject* parent)
 CaptureService::CaptureService(const capture::CameraList& streams, QObject* parent)
     : CaptureControl(parent), m_devices(CaptureDevices::present(streams.cameras)),
       m_settings([this] { return m_recorder.recording(); }) {
-    if (!streams.badLines.empty()) {
-        const QString warning = skippedLinesWarning(streams.badLines);
-        QTimer::singleShot(
-            0, this, [this, warning] { emit WarningMessage(errors::kInvalidValue, warning); });
-    }
+    m_startWarning = capture::cameraListWarning(streams);
     // Encoders chatter at info level (x264 statistics at every close); warnings and errors stay.
     if (av_log_get_level() == AV_LOG_INFO)
         av_log_set_level(AV_LOG_ERROR);
@@ -640,6 +621,10 @@ void CaptureService::StartStreamCapture() {
     }
     m_recorder.startRecording(std::move(config), m_settings.listen(), path, fps);
     emit StatusMessage(0, QStringLiteral("Recording to %1").arg(path));
+}
+
+QString CaptureService::takeStartWarning() {
+    return std::exchange(m_startWarning, QString());
 }
 
 void CaptureService::StopCapture() {

@@ -36,7 +36,7 @@ public:
 
     // Lists the devices present and listens to udev for arrivals and removals. The network and
     // file cameras come from Cameras.txt in `appDir` (none when it is empty); lines that are no
-    // camera are skipped and named once in a WarningMessage, sent when the event loop runs.
+    // camera are skipped and named in takeStartWarning().
     explicit CaptureService(QObject* parent = nullptr);
     explicit CaptureService(const QString& appDir, QObject* parent = nullptr);
     ~CaptureService() override;
@@ -150,6 +150,7 @@ public:
     // Where device arrivals and removals come from: the udev monitor by default; tests give a
     // source they post scripted events to. Not owned; nullptr detaches.
     void setDeviceEventSource(DeviceEventSource* source);
+    QString takeStartWarning() override;
     // Applies one arrival or removal to the device lists and emits DeviceChange.
     void handleDeviceEvent(const DeviceEvent& event);
 
@@ -198,6 +199,7 @@ private:
     QSize m_previewSize;
     QPointer<DeviceEventSource> m_eventSource;
     UdevMonitor* m_udev = nullptr; // child
+    QString m_startWarning;
 };
 
 } // namespace av

@@ -305,9 +305,7 @@ PassClipResult writePassClip(const PassClipRequest& request, const ClipProgress&
 
     const bool h264 = passClipUsesH264();
     const QString target = passClipPath(request.run, h264);
-    const QFileInfo info(target);
-    app::PartFile part(info.dir().filePath(
-        QStringLiteral(".%1.part.%2").arg(info.completeBaseName(), info.suffix())));
+    app::PartFile part(app::partPathFor(target));
     // Chroma is subsampled: the encoder takes even sizes.
     const QSize size(evenDown(decoder.frameSize().width()), evenDown(decoder.frameSize().height()));
     Output out;

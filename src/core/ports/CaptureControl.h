@@ -116,6 +116,10 @@ public:
     virtual qint64 SamplesCaptured() = 0;
     virtual qint64 CaptureTime() = 0; // milliseconds
 
+    // What the control found wrong while it was made (lines of the camera list that are no
+    // camera), handed out once for the program to show when it has started; empty when nothing.
+    virtual QString takeStartWarning() { return {}; }
+
 signals:
     // A live picture, fitted to the preview size; only while Preview is on.
     void PreviewFrame(const QImage& picture);

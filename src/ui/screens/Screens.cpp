@@ -73,6 +73,7 @@ void Screens::start() {
     setup().Form_Load();
     m_setup->show();
     m_started = true;
+    QTimer::singleShot(0, m_guard.get(), [this] { runStartChecks(); });
 }
 
 void Screens::guard(QWidget& window, bool refuseClose) {

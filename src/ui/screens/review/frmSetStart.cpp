@@ -5,6 +5,7 @@
 #include "ui/widgets/WrappingCheckBox.h"
 
 #include "core/app/FileExist.h"
+#include "core/app/PartFile.h"
 #include "core/app/TextNumbers.h"
 #include "core/app/Twips.h"
 #include "core/media/FileInfoLines.h"
@@ -22,6 +23,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -238,9 +240,18 @@ void frmSetStart::loadFileRecord(const QString& path, const media::AviFileRead* 
     fileFrames = app::clampToInt16(ok ? static_cast<double>(record.dwLength) : 0.0);
     lstFileInfo->clear();
     lstFileInfo->addItems(media::FileInfoLines(path, ok ? &record : nullptr));
-    const bool cutOff = ok && (record.dwFlags & media::kAviHasIndex) == 0;
+    showCutOffNotice(ok && (record.dwFlags & media::kAviHasIndex) == 0);
+    removeRunLeftovers(path);
+}
+
+void frmSetStart::showCutOffNotice(bool cutOff) {
     lblFileNotice->setVisible(cutOff);
     cmdRepairCopy->setVisible(cutOff);
+}
+
+void frmSetStart::removeRunLeftovers(const QString& path) {
+    const QFileInfo run(path);
+    app::removeLeftoverParts(run.absolutePath(), run.completeBaseName());
 }
 
 void frmSetStart::Command6_Click() {

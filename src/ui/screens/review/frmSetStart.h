@@ -137,6 +137,10 @@ private:
     // cut-off notice. A file that cannot be read gives one message and a rate of 0.
     // `read`: the file's headers when already read (browsing checks the file first).
     void loadFileRecord(const QString& path, const media::AviFileRead* read = nullptr);
+    // "This recording was cut off: ..." and "Repair copy…", shown or hidden.
+    void showCutOffNotice(bool cutOff);
+    // Part files that a repaired copy or a pass clip of this run left when they were cut off.
+    void removeRunLeftovers(const QString& path);
     // A run that cannot be marked (video gone, unreadable, start beyond 16 bits) is named in a
     // message; false then, and nothing is written.
     bool canMarkRun(double position);

@@ -3,6 +3,7 @@
 #include "core/app/FileExist.h"
 #include "core/app/Paths.h"
 #include "core/app/Twips.h"
+#include "core/media/RunFileChecks.h"
 #include "core/ports/Dialogs.h"
 #include "core/ports/MediaPlayer.h"
 #include "core/ports/Services.h"
@@ -77,9 +78,10 @@ void frmSetStart::arriveFromCapture() {
     MediaPlayer1->setPlayerFileName(runPath());
     playerStopIfLoaded();
     resetEndControls();
-    // A recording just finished here is whole: no file record is read, no notice applies.
-    lblFileNotice->hide();
-    cmdRepairCopy->hide();
+    // The length and rate come from the capture control; the file is only asked whether the
+    // recording was cut off (a full disk ends it without an index).
+    showCutOffNotice(media::aviLacksIndex(runPath()));
+    removeRunLeftovers(runPath());
     Command5->setEnabled(true);
     cmdMarkStart->setEnabled(true);
     if (program.StartFrameHint > 0) {

@@ -3,6 +3,7 @@
 #include "core/app/Paths.h"
 #include "core/app/SessionLog.h"
 #include "core/app/TextNumbers.h"
+#include "core/media/RunFileChecks.h"
 #include "core/ports/Dialogs.h"
 #include "core/ports/MediaPlayer.h"
 #include "core/ports/Services.h"
@@ -12,6 +13,7 @@
 #include "ui/screens/ScreenHub.h"
 #include "ui/screens/review/frmSetStart.h"
 
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -76,7 +78,17 @@ bool frmSetStart::canMarkRun(double position) {
                         platform::kAppTitle, platform::Icon::Exclamation);
         return false;
     }
-    if (framesPerSecond <= 0) {
+    // The file itself is asked: a run handed over from the Capture screen carries the control's
+    // rate, also when nothing reached the file (a full disk).
+    const std::optional<std::uint32_t> frames = media::recordedFrames(path);
+    if (frames ? *frames == 0 : QFileInfo(path).size() == 0) {
+        dialogs.message(QStringLiteral("The video ") + path +
+                            QStringLiteral(" holds no frame: nothing was recorded into it.") +
+                            nothing,
+                        platform::kAppTitle, platform::Icon::Exclamation);
+        return false;
+    }
+    if (framesPerSecond <= 0 || !frames) {
         dialogs.message(QStringLiteral("The video ") + path +
                             QStringLiteral(" cannot be read: its frame rate is unknown, so the "
                                            "end of the pass cannot be worked out.") +
