@@ -70,9 +70,12 @@ TEST(Robustness, AKilledPassClipLeavesNothingAfterTheNextStart) {
     // The next start of the program on the same folder.
     env.storeVideoDir();
     env.screens.start();
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(QDir(env.videoDir())
-                    .entryList({".Annpass1-pass.part.*"}, QDir::Files | QDir::Hidden)
-                    .isEmpty());
+    EXPECT_TRUE(capture_test::waitUntil(
+        [&] {
+            return QDir(env.videoDir())
+                .entryList({".Annpass1-pass.part.*"}, QDir::Files | QDir::Hidden)
+                .isEmpty();
+        },
+        5000));
     EXPECT_TRUE(QFileInfo::exists(run));
 }

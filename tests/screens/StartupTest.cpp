@@ -193,7 +193,7 @@ TEST(Startup, AfterACrashTheCutOffRunsOfTodayAreNamedAndTheNewestOpens) {
         env.dialogs.answers = {platform::Answer::Ok,
                                open ? platform::Answer::Yes : platform::Answer::No};
         const size_t atShow = env.dialogs.boxes.size(); // nothing of the checks yet
-        QCoreApplication::processEvents();
+        (void)QTest::qWaitFor([&] { return env.dialogs.boxes.size() >= atShow + 2; }, 5000);
         ASSERT_EQ(env.dialogs.boxes.size(), atShow + 2)
             << env.dialogs.texts().join('|').toStdString();
         const platform::MessageBoxRequest& cameras = env.dialogs.boxes[atShow];

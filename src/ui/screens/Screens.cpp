@@ -73,7 +73,7 @@ void Screens::start() {
     setup().Form_Load();
     m_setup->show();
     m_started = true;
-    QTimer::singleShot(0, m_guard.get(), [this] { runStartChecks(); });
+    scheduleStartChecks();
 }
 
 void Screens::guard(QWidget& window, bool refuseClose) {

@@ -32,8 +32,8 @@ public:
     platform::Services& services() override { return m_services; }
     platform::Session& session() override;
 
-    // Creates the Setup screen, runs its load to completion, then shows it. Once it is shown, the
-    // start checks run from the event loop (Screens_StartChecks.cpp).
+    // Creates the Setup screen, runs its load to completion, then shows it. Once it is painted,
+    // the start checks run from the event loop (Screens_StartChecks.cpp).
     void start();
 
     MainForm& setup();
@@ -76,7 +76,9 @@ public:
     bool anyScreenVisible() const;
 
 private:
-    // The camera list's warning, leftover part files, and the runs of today that were cut off.
+    // The camera list's warning, leftover part files, and the runs of today that were cut off;
+    // run once, from the event loop, after the Setup screen was first painted.
+    void scheduleStartChecks();
     void runStartChecks();
     // The Capture, Timer & Review and manual windows have no close box: a close request
     // (Alt+F4, the window manager's close) is refused. Every screen is watched for being hidden.

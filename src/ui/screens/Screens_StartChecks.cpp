@@ -1,7 +1,7 @@
-// What the program tells the operator once it has started, after the Setup screen is shown (never
-// before it): the camera list's warning, and the runs of today that were cut off, the newest
-// offered for review. Part files left by a repaired copy or a pass clip that were cut off go
-// first, quietly.
+// What the program tells the operator once it has started, after the Setup screen is first
+// painted (never before it): the camera list's warning, and the runs of today that were cut off,
+// the newest offered for review. Part files left by a repaired copy or a pass clip that were cut
+// off go first, quietly.
 #include "core/app/PartFile.h"
 #include "core/media/RunFileChecks.h"
 #include "core/ports/CaptureControl.h"
@@ -9,11 +9,40 @@
 #include "core/ports/Services.h"
 #include "ui/screens/Screens.h"
 #include "ui/screens/review/frmSetStart.h"
+#include "ui/screens/setup/MainForm.h"
 
+#include <QEvent>
 #include <QFileInfo>
 #include <QStringList>
+#include <QTimer>
+#include <QWidget>
 
 namespace {
+
+// Runs `then` once, from the event loop, after `window` was first painted: a message box then
+// stands over a Setup screen already on view, never before it.
+class AfterFirstPaint : public QObject {
+public:
+    AfterFirstPaint(QWidget& window, QObject& context, std::function<void()> then)
+        : QObject(&window), m_context(&context), m_then(std::move(then)) {
+        window.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint && m_then) {
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, m_context, std::move(m_then));
+            m_then = nullptr;
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    QObject* m_context;
+    std::function<void()> m_then;
+};
 
 const QString kAlertTitle = QStringLiteral("Skivane Alert");
 constexpr int kNamedRuns = 10;
@@ -40,6 +69,11 @@ QString cutOffMessage(const std::vector<media::CutOffRun>& runs) {
 }
 
 } // namespace
+
+void Screens::scheduleStartChecks() {
+    QWidget& window = setup();
+    new AfterFirstPaint(window, window, [this] { runStartChecks(); }); // owned by the window
+}
 
 void Screens::runStartChecks() {
     platform::Dialogs& dialogs = *m_services.dialogs;
