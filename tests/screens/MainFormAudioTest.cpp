@@ -1,6 +1,5 @@
 // Audio: device, format list, compressor and Listen.
 #include "MainFormFixture.h"
-#include "core/run/AudioFormat.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -13,26 +12,6 @@ namespace {
 using platform::ControlError;
 
 class SetupAudio : public setuptest::SetupBeforeStart {};
-
-TEST(AudioFormatRule, FixedEntriesTakeRateFromTextAndTheRestFromPosition) {
-    auto f = setupui::audioFormatOf(7, "22.050 Khz, 16 Bit, Stereo");
-    EXPECT_EQ(f.sampleRate, 22050);
-    EXPECT_EQ(f.channels, 2);
-    EXPECT_EQ(f.bitsPerSample, 16);
-    f = setupui::audioFormatOf(12, "44.100 Khz, 8 Bit, Mono");
-    EXPECT_EQ(f.sampleRate, 44100);
-    EXPECT_EQ(f.channels, 1);
-    EXPECT_EQ(f.bitsPerSample, 8);
-    EXPECT_EQ(setupui::audioFormatOf(0, "11.025 Khz, 8 Bit, Mono").sampleRate, 11025);
-    EXPECT_FALSE(setupui::audioFormatOf(3, "11025").sampleRate.has_value());
-    // An appended entry names its whole format.
-    f = setupui::audioFormatOf(16, "8.000 Khz, 16 bit, Stereo");
-    EXPECT_EQ(f.sampleRate, 8000);
-    EXPECT_EQ(f.channels, 2);
-    EXPECT_EQ(f.bitsPerSample, 16);
-    EXPECT_EQ(setupui::audioFormatText(22050, 16, 2), "22.050 Khz, 16 bit, Stereo");
-    EXPECT_EQ(setupui::audioFormatText(8000, 8, 1), "8.000 Khz, 8 bit, Mono");
-}
 
 TEST_F(SetupAudio, LoadFillsTheListsFromTheControl) {
     env.control.audioDevices = {"Mic A", "Mic B"};

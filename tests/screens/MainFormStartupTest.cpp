@@ -1,6 +1,5 @@
 // Start-up: the load sequence with an empty and with a filled store, the reset questions, the
 // video folder prompts, the session log and the Capture screen's placement.
-#include "core/run/Placement.h"
 #include "support/TestEnv.h"
 #include "ui/screens/capture/PreviewForm.h"
 #include "ui/screens/setup/MainForm.h"
@@ -278,24 +277,6 @@ TEST(SetupStartup, FailingConnectShowsHexErrorAndTheLoadGoesOn) {
     EXPECT_EQ(env.storedValue("device"), "<absent>");
     EXPECT_EQ(s.cursor().shape(), Qt::ArrowCursor);
     EXPECT_TRUE(s.isVisible());
-}
-
-TEST(CapturePlacement, BesideSetupOrFromTheLeftEdge) {
-    const QRect screen(0, 0, 1600, 900);
-    auto p = setupui::placeBeside(QRect(100, 50, 640, 600), QSize(700, 500), screen);
-    EXPECT_EQ(p.setup, QPoint(100, 50));
-    EXPECT_EQ(p.capture, QPoint(740, 50));
-    // Side by side would pass the right edge: Setup to the left edge first.
-    p = setupui::placeBeside(QRect(400, 50, 640, 600), QSize(700, 500), screen);
-    EXPECT_EQ(p.setup, QPoint(0, 50));
-    EXPECT_EQ(p.capture, QPoint(640, 50));
-    // Only a Setup wider than the screen puts the Capture screen at the left edge.
-    p = setupui::placeBeside(QRect(0, 0, 1700, 600), QSize(700, 500), screen);
-    EXPECT_EQ(p.capture, QPoint(0, 0));
-    // The area's own left edge counts as 0 (a second monitor, a side panel).
-    p = setupui::placeBeside(QRect(1700, 10, 640, 600), QSize(700, 500), QRect(1600, 0, 1000, 800));
-    EXPECT_EQ(p.setup, QPoint(1600, 10));
-    EXPECT_EQ(p.capture, QPoint(2240, 10));
 }
 
 TEST(CapturePlacement, AppliedDuringTheLoad) {

@@ -1,10 +1,10 @@
-#include "core/run/CameraList.h"
+#include "core/media/CameraList.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-using namespace capture;
+using namespace media;
 
 TEST(CameraList, NameEqualsUrlLinesAndWhatIsNoCamera) {
     const QString text = QStringLiteral("\xFEFF# Cameras of the lake\r\n"

@@ -1,5 +1,5 @@
+#include "core/engine/CaptureQueue.h"
 #include "core/engine/AlsaDevices.h"
-#include "core/engine/CaptureEngine.h"
 
 #include <QDir>
 #include <QFile>

@@ -22,15 +22,15 @@ void checkListIndex(int i, int count, const char* what, bool allowNone) {
 
 CaptureDevices::CaptureDevices(std::vector<VideoDeviceEntry> cameras,
                                std::vector<AudioDeviceEntry> sounds,
-                               const std::vector<capture::StreamCamera>& streams)
+                               const std::vector<media::StreamCamera>& streams)
     : m_video(std::move(cameras)), m_audio(std::move(sounds)) {
-    for (const capture::StreamCamera& c : streams)
+    for (const media::StreamCamera& c : streams)
         m_video.push_back({c.name, {}, c.url});
     m_video.push_back({kTestCameraName, {}});
     m_audio.push_back({kTestToneName, {}});
 }
 
-CaptureDevices CaptureDevices::present(const std::vector<capture::StreamCamera>& streams) {
+CaptureDevices CaptureDevices::present(const std::vector<media::StreamCamera>& streams) {
     std::vector<VideoDeviceEntry> cameras;
     for (const v4l2::Device& d : v4l2::captureDevices())
         cameras.push_back({d.name, d.devnode});

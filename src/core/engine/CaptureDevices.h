@@ -8,7 +8,7 @@
 // kept in step with the DeviceChange events keeps the same order). Network and file cameras are
 // never plugged in or out. Sound sources likewise, around "Skivane Test Tone".
 #include "core/engine/UdevMonitor.h"
-#include "core/run/CameraList.h"
+#include "core/media/CameraList.h"
 
 #include <QString>
 #include <optional>
@@ -48,9 +48,9 @@ public:
     // The given cameras, then the network and file cameras, and the sound sources, each list
     // followed by its built-in test device.
     CaptureDevices(std::vector<VideoDeviceEntry> cameras, std::vector<AudioDeviceEntry> sounds,
-                   const std::vector<capture::StreamCamera>& streams = {});
+                   const std::vector<media::StreamCamera>& streams = {});
     // The cameras and sound sources present on this machine, with the network and file cameras.
-    static CaptureDevices present(const std::vector<capture::StreamCamera>& streams = {});
+    static CaptureDevices present(const std::vector<media::StreamCamera>& streams = {});
 
     int videoCount() const { return int(m_video.size()); }
     int audioCount() const { return int(m_audio.size()); }

@@ -5,6 +5,7 @@
 // applies the effect, makes the live pictures and writes the file.
 #include "core/engine/AviWriter.h"
 #include "core/engine/CameraJpeg.h"
+#include "core/engine/CaptureQueue.h"
 #include "core/engine/CaptureSources.h"
 #include "core/run/TimingRecord.h"
 
@@ -12,8 +13,6 @@
 #include <QSize>
 #include <QString>
 #include <atomic>
-#include <condition_variable>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -21,36 +20,6 @@
 #include <thread>
 
 namespace av {
-
-struct CaptureItem {
-    FramePtr video;             // null: sound alone
-    std::vector<int16_t> audio; // interleaved signed 16-bit sample frames
-    bool soundLost = false;     // the sound source has failed: no sound comes for this picture
-};
-
-// Bounded by pictures: a full queue refuses a picture, its sound is still taken (sound is small;
-// it has its own, larger bound).
-class CaptureQueue {
-public:
-    explicit CaptureQueue(int maxPictures) : m_maxPictures(maxPictures) {}
-    // Takes the item when there is room for its picture; otherwise leaves it untouched.
-    bool tryPush(CaptureItem& item);
-    // Waits for room (the unpaced test camera); false when stopped or closed.
-    bool pushWait(CaptureItem& item, std::stop_token stop);
-    // Sound alone; dropped when the sound bound is reached (returns false).
-    bool pushAudio(std::vector<int16_t> audio);
-    // Blocks until an item is there or the queue is closed and empty.
-    std::optional<CaptureItem> pop();
-    void close();
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable_any m_changed;
-    std::deque<CaptureItem> m_items;
-    int m_pictures = 0;
-    int m_maxPictures;
-    bool m_closed = false;
-};
 
 enum class SoundSource { None, TestTone, Device };
 

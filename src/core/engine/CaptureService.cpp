@@ -16,12 +16,12 @@ namespace errors = platform::errors;
 CaptureService::CaptureService(QObject* parent) : CaptureService(QString(), parent) {}
 
 CaptureService::CaptureService(const QString& appDir, QObject* parent)
-    : CaptureService(capture::readCameraList(appDir), parent) {}
+    : CaptureService(media::readCameraList(appDir), parent) {}
 
-CaptureService::CaptureService(const capture::CameraList& streams, QObject* parent)
+CaptureService::CaptureService(const media::CameraList& streams, QObject* parent)
     : CaptureControl(parent), m_devices(CaptureDevices::present(streams.cameras)),
       m_settings([this] { return m_recorder.recording(); }) {
-    m_startWarning = capture::cameraListWarning(streams);
+    m_startWarning = media::cameraListWarning(streams);
     // Encoders chatter at info level (x264 statistics at every close); warnings and errors stay.
     if (av_log_get_level() == AV_LOG_INFO)
         av_log_set_level(AV_LOG_ERROR);

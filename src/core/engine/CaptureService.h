@@ -161,7 +161,7 @@ signals:
     void heard(const QByteArray& pcm);
 
 private:
-    CaptureService(const capture::CameraList& streams, QObject* parent);
+    CaptureService(const media::CameraList& streams, QObject* parent);
     void requireConnected(const char* what) const;
     void requireIdle(const char* what) const;
     DialogSubject dialogSubject() const;

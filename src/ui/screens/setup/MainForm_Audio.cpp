@@ -3,10 +3,10 @@
 // from the control's own values and the first format entry.
 #include "ui/screens/setup/MainForm.h"
 
+#include "core/app/AudioFormat.h"
 #include "core/app/Settings.h"
 #include "core/ports/CaptureControl.h"
 #include "core/ports/ControlError.h"
-#include "core/run/AudioFormat.h"
 #include "ui/widgets/MainFormLists.h"
 
 #include <QCheckBox>
@@ -53,7 +53,7 @@ void MainForm::InitAudioSettings() {
     platform::CaptureControl& c = grabora();
     selectEntry(ComboAttrib, 0); // applies the first format when the selection was elsewhere
     const QString text =
-        setupui::audioFormatText(c.AudioSampleRate(), c.AudioBitsPerSample(), c.AudioChannels());
+        app::audioFormatText(c.AudioSampleRate(), c.AudioBitsPerSample(), c.AudioChannels());
     for (int i = 0; i < ComboAttrib->count(); ++i) {
         if (ComboAttrib->itemText(i).compare(text, Qt::CaseInsensitive) == 0) {
             selectEntry(ComboAttrib, i);
@@ -100,8 +100,7 @@ void MainForm::AudioCompr_Click() {
 
 void MainForm::applyAudioFormat(int position) {
     platform::CaptureControl& c = grabora();
-    const setupui::AudioFormat f =
-        setupui::audioFormatOf(position, ComboAttrib->itemText(position));
+    const app::AudioFormat f = app::audioFormatOf(position, ComboAttrib->itemText(position));
     if (f.sampleRate)
         c.setAudioSampleRate(*f.sampleRate);
     c.setAudioChannels(f.channels);

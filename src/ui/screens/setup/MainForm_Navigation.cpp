@@ -4,11 +4,11 @@
 
 #include "core/app/FileExist.h"
 #include "core/app/Paths.h"
+#include "core/app/WindowPositions.h"
 #include "core/ports/CaptureControl.h"
 #include "core/ports/Dialogs.h"
 #include "core/ports/Services.h"
 #include "core/ports/Session.h"
-#include "core/run/Placement.h"
 #include "ui/screens/ExportDay.h"
 #include "ui/screens/ScreenHub.h"
 
@@ -78,8 +78,8 @@ void MainForm::PlaceCaptureScreen() {
         capture.layout()->activate();
     const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-    const setupui::Placement p =
-        setupui::placeBeside(frameGeometry(), capture.frameGeometry().size(), area);
+    const app::WindowPositions p =
+        app::placeBeside(frameGeometry(), capture.frameGeometry().size(), area);
     move(p.setup);
     capture.move(p.capture);
 }

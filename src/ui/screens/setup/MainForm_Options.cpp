@@ -2,10 +2,10 @@
 // the capture control before each recording.
 #include "ui/screens/setup/MainForm.h"
 
+#include "core/app/AudioFormat.h"
 #include "core/app/TextNumbers.h"
 #include "core/ports/CaptureControl.h"
 #include "core/ports/ControlError.h"
-#include "core/run/AudioFormat.h"
 #include "ui/widgets/MainFormLists.h"
 
 #include <QComboBox>

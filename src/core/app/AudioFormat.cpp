@@ -1,11 +1,11 @@
-#include "core/run/AudioFormat.h"
+#include "core/app/AudioFormat.h"
 
 #include "core/app/TextNumbers.h"
 
 #include <QLocale>
 #include <QStringList>
 
-namespace setupui {
+namespace app {
 
 namespace {
 // The number before the first blank, times 1000, to the nearest whole number; empty when the
@@ -49,4 +49,4 @@ QString audioFormatText(int sampleRate, int bitsPerSample, int channels) {
            (channels == 1 ? QStringLiteral("Mono") : QStringLiteral("Stereo"));
 }
 
-} // namespace setupui
+} // namespace app

@@ -7,7 +7,7 @@
 #include <QString>
 #include <optional>
 
-namespace setupui {
+namespace app {
 
 constexpr int kFixedAudioFormats = 16;
 
@@ -23,4 +23,4 @@ AudioFormat audioFormatOf(int position, const QString& text);
 // locale).
 QString audioFormatText(int sampleRate, int bitsPerSample, int channels);
 
-} // namespace setupui
+} // namespace app

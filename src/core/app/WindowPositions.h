@@ -6,16 +6,16 @@
 #include <QRect>
 #include <QSize>
 
-namespace setupui {
+namespace app {
 
-struct Placement {
+struct WindowPositions {
     QPoint setup;   // top-left of the Setup window frame
     QPoint capture; // top-left of the Capture window frame
 };
 
 // `setup` is the Setup window's frame, `capture` the Capture window's frame size, `area` the
 // available screen area (its left edge counts as 0).
-inline Placement placeBeside(const QRect& setup, const QSize& capture, const QRect& area) {
+inline WindowPositions placeBeside(const QRect& setup, const QSize& capture, const QRect& area) {
     const int screenLeft = area.left();
     const int screenWidth = area.width();
     int setupLeft = setup.left() - screenLeft;
@@ -28,4 +28,4 @@ inline Placement placeBeside(const QRect& setup, const QSize& capture, const QRe
             QPoint(screenLeft + captureLeft, setup.top())};
 }
 
-} // namespace setupui
+} // namespace app

@@ -1,4 +1,4 @@
-#include "core/run/CameraList.h"
+#include "core/media/CameraList.h"
 
 #include <QDir>
 #include <QFile>
@@ -7,7 +7,7 @@
 
 #include <algorithm>
 
-namespace capture {
+namespace media {
 
 CameraList parseCameraList(const QString& text) {
     static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*://\\S+$"));
@@ -100,4 +100,4 @@ QString cameraListWarning(const CameraList& list) {
            QLatin1Char('.');
 }
 
-} // namespace capture
+} // namespace media

@@ -6,7 +6,7 @@
 #include <QString>
 #include <vector>
 
-namespace capture {
+namespace media {
 
 struct StreamCamera {
     QString name;
@@ -37,4 +37,4 @@ CameraList readCameraList(const QString& folder);
 // when there is nothing to say.
 QString cameraListWarning(const CameraList& list);
 
-} // namespace capture
+} // namespace media
