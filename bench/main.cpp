@@ -1,5 +1,6 @@
 // skivane-bench <name> [args]: runs one benchmark and prints its RESULT line.
 #include "Bench.h"
+#include "core/engine/Libraries.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -29,6 +30,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    av::initLibraries();
     QStringList args = app.arguments().mid(1);
     auto& reg = bench::registry();
     if (args.isEmpty() || reg.find(args.first().toStdString()) == reg.end()) {

@@ -9,6 +9,7 @@
 #include "core/app/AppFolder.h"
 #include "core/app/DesignFont.h"
 #include "core/app/SkivaneOptions.h"
+#include "core/engine/Libraries.h"
 #include "core/ports/Services.h"
 #include "ui/adapters/AvCaptureControl.h"
 #include "ui/adapters/AvPlayer.h"
@@ -52,6 +53,7 @@ const QString kAlreadyRunning =
 int main(int argc, char** argv) {
     QElapsedTimer sinceMain;
     sinceMain.start();
+    av::initLibraries();
 
     if (const std::optional<int> status = app::handleSkivaneOptions(argc, argv))
         return *status;

@@ -1,6 +1,8 @@
 // The FFmpeg owners' factories: an owner or the error, never a half-made object.
 #include "core/engine/AvPtr.h"
 
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -40,6 +42,53 @@ TEST(AvPtr, SampleBuffersHoldEveryPlane) {
         }
     }
     EXPECT_FALSE(av::allocSamples(2, -1, AV_SAMPLE_FMT_S16));
+}
+
+TEST(AvPtr, DecoderResamplerAndOutputFactoriesGiveAnOwnerOrTheError) {
+    auto input = av::openInput(SKIVANE_SOURCE_DIR "/resources/StartSound.wav", nullptr, nullptr);
+    ASSERT_TRUE(input);
+    ASSERT_GE(avformat_find_stream_info(input.ptr.get(), nullptr), 0);
+    AVStream* sound = input.ptr->streams[0];
+
+    // A decoder found by the stream's codec, opened with the stream's time base.
+    const auto decoder = av::openDecoder(sound);
+    ASSERT_TRUE(decoder) << av::avError(decoder.error).toStdString();
+    EXPECT_TRUE(avcodec_is_open(decoder.ptr.get()));
+    EXPECT_EQ(decoder.ptr->sample_rate, sound->codecpar->sample_rate);
+    EXPECT_EQ(av_cmp_q(decoder.ptr->pkt_timebase, sound->time_base), 0);
+    // A codec with no decoder gives that error, not a half-made context.
+    const AVCodecID real = sound->codecpar->codec_id;
+    sound->codecpar->codec_id = AV_CODEC_ID_NONE;
+    const auto none = av::openDecoder(sound);
+    sound->codecpar->codec_id = real;
+    EXPECT_FALSE(none);
+    EXPECT_EQ(none.error, AVERROR_DECODER_NOT_FOUND);
+
+    AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
+    const auto resampler = av::makeResampler(
+        {&stereo, AV_SAMPLE_FMT_S16, 22050},
+        {&decoder.ptr->ch_layout, decoder.ptr->sample_fmt, decoder.ptr->sample_rate});
+    ASSERT_TRUE(resampler) << av::avError(resampler.error).toStdString();
+    EXPECT_TRUE(swr_is_initialized(resampler.ptr.get()));
+    const auto noRate =
+        av::makeResampler({&stereo, AV_SAMPLE_FMT_S16, 0}, {&stereo, AV_SAMPLE_FMT_S16, 22050});
+    EXPECT_FALSE(noRate);
+    EXPECT_LT(noRate.error, 0);
+
+    // An output to a file makes the file; one into a missing folder gives the system's error.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("out.avi");
+    {
+        const auto output = av::openOutput("avi", QFile::encodeName(path));
+        ASSERT_TRUE(output) << av::avError(output.error).toStdString();
+        EXPECT_STREQ(output.ptr->oformat->name, "avi");
+        EXPECT_NE(output.ptr->pb, nullptr);
+        EXPECT_TRUE(QFileInfo::exists(path));
+    }
+    const auto missing = av::openOutput("avi", QFile::encodeName(dir.filePath("no/out.avi")));
+    EXPECT_FALSE(missing);
+    EXPECT_EQ(missing.error, AVERROR(ENOENT));
+    EXPECT_FALSE(av::openOutput("no such muxer", QFile::encodeName(path)));
 }
 
 } // namespace

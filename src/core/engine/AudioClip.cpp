@@ -34,23 +34,21 @@ PcmClip decodeAudioClip(const QString& path, double fromSeconds, double toSecond
         if (static_cast<int>(i) != stream)
             fmt->streams[i]->discard = AVDISCARD_ALL;
     AVStream* st = fmt->streams[stream];
-    CodecContextPtr codec(avcodec_alloc_context3(decoder));
-    if (!codec || avcodec_parameters_to_context(codec.get(), st->codecpar) < 0 ||
-        avcodec_open2(codec.get(), decoder, nullptr) < 0)
+    auto decoding = openDecoder(st, decoder);
+    if (!decoding)
         return clip;
+    CodecContextPtr codec = std::move(decoding.ptr);
     if (codec->ch_layout.nb_channels <= 0)
         av_channel_layout_default(&codec->ch_layout,
                                   std::max(1, st->codecpar->ch_layout.nb_channels));
 
     AVChannelLayout outLayout;
     av_channel_layout_default(&outLayout, channels);
-    SwrContext* swrRaw = nullptr;
-    if (swr_alloc_set_opts2(&swrRaw, &outLayout, AV_SAMPLE_FMT_S16, sampleRate, &codec->ch_layout,
-                            codec->sample_fmt, codec->sample_rate, 0, nullptr) < 0)
+    auto resampler = makeResampler({&outLayout, AV_SAMPLE_FMT_S16, sampleRate},
+                                   {&codec->ch_layout, codec->sample_fmt, codec->sample_rate});
+    if (!resampler)
         return clip;
-    SwrPtr swr(swrRaw);
-    if (swr_init(swr.get()) < 0)
-        return clip;
+    SwrPtr swr = std::move(resampler.ptr);
 
     const int64_t target = static_cast<int64_t>(std::llround(fromSeconds * AV_TIME_BASE));
     if (fromSeconds > 0)

@@ -144,6 +144,78 @@ inline OrError<InputFormatPtr> openInput(const QByteArray& url, const AVInputFor
     return {InputFormatPtr(ctx), 0};
 }
 
+// A decoder for `stream`, opened: `codec` (null: the one FFmpeg has for the stream's codec)
+// with the stream's parameters and time base, decoding on `threads` threads (0: as many as the
+// machine has). An owner, or the error (AVERROR_DECODER_NOT_FOUND when there is no decoder).
+inline OrError<CodecContextPtr> openDecoder(const AVStream* stream, const AVCodec* codec = nullptr,
+                                            int threads = 1) {
+    if (!codec)
+        codec = avcodec_find_decoder(stream->codecpar->codec_id);
+    if (!codec)
+        return {nullptr, AVERROR_DECODER_NOT_FOUND};
+    CodecContextPtr decoder(avcodec_alloc_context3(codec));
+    if (!decoder)
+        return {nullptr, AVERROR(ENOMEM)};
+    int rc = avcodec_parameters_to_context(decoder.get(), stream->codecpar);
+    if (rc < 0)
+        return {nullptr, rc};
+    decoder->pkt_timebase = stream->time_base;
+    decoder->thread_count = threads;
+    if ((rc = avcodec_open2(decoder.get(), codec, nullptr)) < 0)
+        return {nullptr, rc};
+    return {std::move(decoder), 0};
+}
+
+// An output context for the muxer `format` ("avi", "mp4") writing the file `path`, which is
+// made (or emptied) now; the caller adds the streams and writes the header. An owner, or the
+// error.
+inline OrError<OutputFormatPtr> openOutput(const char* format, const QByteArray& path) {
+    AVFormatContext* raw = nullptr;
+    int rc = avformat_alloc_output_context2(&raw, nullptr, format, path.constData());
+    OutputFormatPtr out(raw);
+    if (rc < 0 || !out)
+        return {nullptr, rc < 0 ? rc : AVERROR(ENOMEM)};
+    if (!(out->oformat->flags & AVFMT_NOFILE) &&
+        (rc = avio_open(&out->pb, path.constData(), AVIO_FLAG_WRITE)) < 0)
+        return {nullptr, rc};
+    return {std::move(out), 0};
+}
+
+// An output context for the muxer `format` writing through `io`, a custom I/O context that
+// stays the caller's and must outlive the context. An owner, or the error.
+inline OrError<OutputFormatPtr> openOutput(const char* format, AVIOContext* io) {
+    AVFormatContext* raw = nullptr;
+    const int rc = avformat_alloc_output_context2(&raw, nullptr, format, nullptr);
+    OutputFormatPtr out(raw);
+    if (rc < 0 || !out)
+        return {nullptr, rc < 0 ? rc : AVERROR(ENOMEM)};
+    out->pb = io;
+    out->flags |= AVFMT_FLAG_CUSTOM_IO;
+    return {std::move(out), 0};
+}
+
+// One side of a sound conversion.
+struct SoundFormat {
+    const AVChannelLayout* layout;
+    AVSampleFormat sampleFormat;
+    int sampleRate;
+};
+
+// A resampler from `in` to `out`, ready to convert. An owner, or the error.
+inline OrError<SwrPtr> makeResampler(const SoundFormat& out, const SoundFormat& in) {
+    SwrContext* raw = nullptr;
+    // The layouts are only read (this FFmpeg's declaration lacks the const).
+    int rc = swr_alloc_set_opts2(&raw, const_cast<AVChannelLayout*>(out.layout), out.sampleFormat,
+                                 out.sampleRate, const_cast<AVChannelLayout*>(in.layout),
+                                 in.sampleFormat, in.sampleRate, 0, nullptr);
+    SwrPtr swr(raw);
+    if (rc < 0)
+        return {nullptr, rc};
+    if ((rc = swr_init(swr.get())) < 0)
+        return {nullptr, rc};
+    return {std::move(swr), 0};
+}
+
 // A custom I/O context with a buffer of its own, of `bufferSize` bytes, freed with it. Null
 // when out of memory.
 inline AvioContextPtr makeAvio(int bufferSize, bool writable, void* opaque,

@@ -43,12 +43,11 @@ RepairResult repairCopy(const QString& run, const std::atomic<bool>* cancel) {
 
     // The temporary name keeps ".avi" last so that the muxer is picked by the file name too.
     app::PartFile part(app::partPathFor(target));
-    AVFormatContext* rawOut = nullptr;
-    rc = avformat_alloc_output_context2(&rawOut, nullptr, "avi",
-                                        QFile::encodeName(part.path()).constData());
-    OutputFormatPtr out(rawOut);
-    if (rc < 0 || !out)
-        return failed(QStringLiteral("Cannot make the copy: %1").arg(avError(rc)));
+    auto output = openOutput("avi", QFile::encodeName(part.path()));
+    if (!output)
+        return failed(
+            QStringLiteral("Cannot write %1: %2").arg(part.path(), avError(output.error)));
+    OutputFormatPtr out = std::move(output.ptr);
 
     // Stream i of the input goes to map[i] of the copy (-1: not copied).
     std::vector<int> map(in->nb_streams, -1);
@@ -73,8 +72,6 @@ RepairResult repairCopy(const QString& run, const std::atomic<bool>* cancel) {
     if (video < 0)
         return failed(QStringLiteral("%1 holds no video").arg(run));
 
-    if ((rc = avio_open(&out->pb, QFile::encodeName(part.path()).constData(), AVIO_FLAG_WRITE)) < 0)
-        return failed(QStringLiteral("Cannot write %1: %2").arg(part.path(), avError(rc)));
     if ((rc = avformat_write_header(out.get(), nullptr)) < 0)
         return failed(QStringLiteral("Cannot write %1: %2").arg(part.path(), avError(rc)));
 

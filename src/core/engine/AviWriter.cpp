@@ -103,14 +103,11 @@ AviWriter::AviWriter(const RecordingSettings& settings)
         m_io = makeAvio(kIoBuffer, true, m_out.get(), nullptr, &Output::write, &Output::seek);
         if (!m_io)
             throw ControlError(errors::kFileCreateFailed, QStringLiteral("Out of memory"));
-        AVFormatContext* fc = nullptr;
-        int rc = avformat_alloc_output_context2(&fc, nullptr, "avi", nullptr);
-        if (rc < 0)
+        auto output = openOutput("avi", m_io.get());
+        if (!output)
             throw ControlError(errors::kNotSupported,
-                               QStringLiteral("No AVI muxer: %1").arg(avError(rc)));
-        m_format.reset(fc);
-        m_format->pb = m_io.get();
-        m_format->flags |= AVFMT_FLAG_CUSTOM_IO;
+                               QStringLiteral("No AVI muxer: %1").arg(avError(output.error)));
+        m_format = std::move(output.ptr);
         // Every packet to the system as soon as it is placed: what the muxer has placed is
         // then what the file holds (framesWritten), also when a write fails.
         m_format->flush_packets = 1;
@@ -118,7 +115,7 @@ AviWriter::AviWriter(const RecordingSettings& settings)
         openVideo();
         if (settings.audio)
             openAudio();
-        rc = avformat_write_header(m_format.get(), nullptr);
+        const int rc = avformat_write_header(m_format.get(), nullptr);
         if (rc < 0)
             throw ControlError(
                 errors::kFileCreateFailed,
@@ -264,12 +261,11 @@ void AviWriter::openAudio() {
         throw ControlError(errors::kFileCreateFailed, avError(rc));
     AVChannelLayout layout{};
     av_channel_layout_default(&layout, m_settings.channels);
-    SwrContext* swr = nullptr;
-    rc = swr_alloc_set_opts2(&swr, &c->ch_layout, c->sample_fmt, c->sample_rate, &layout,
-                             AV_SAMPLE_FMT_S16, c->sample_rate, 0, nullptr);
-    m_swr.reset(swr);
-    if (rc < 0 || swr_init(m_swr.get()) < 0)
+    auto resampler = makeResampler({&c->ch_layout, c->sample_fmt, c->sample_rate},
+                                   {&layout, AV_SAMPLE_FMT_S16, c->sample_rate});
+    if (!resampler)
         throw ControlError(errors::kNotSupported, QStringLiteral("Cannot convert the sound"));
+    m_swr = std::move(resampler.ptr);
     m_fifo.reset(av_audio_fifo_alloc(c->sample_fmt, m_settings.channels, c->sample_rate));
     const bool variable = (codec->capabilities & AV_CODEC_CAP_VARIABLE_FRAME_SIZE) != 0;
     m_audioFrameSize = (c->frame_size > 0 && !variable) ? c->frame_size : 0;

@@ -22,9 +22,6 @@ CaptureService::CaptureService(const media::CameraList& streams, QObject* parent
     : CaptureControl(parent), m_devices(CaptureDevices::present(streams.cameras)),
       m_settings([this] { return m_recorder.recording(); }) {
     m_startWarning = media::cameraListWarning(streams);
-    // Encoders chatter at info level (x264 statistics at every close); warnings and errors stay.
-    if (av_log_get_level() == AV_LOG_INFO)
-        av_log_set_level(AV_LOG_ERROR);
     connect(&m_recorder, &CaptureRecorder::captureStatus, this, &CaptureControl::CaptureStatus);
     connect(&m_recorder, &CaptureRecorder::warningMessage, this, &CaptureControl::WarningMessage);
     connect(&m_recorder, &CaptureRecorder::previewPicture, this, [this](const QImage& picture) {

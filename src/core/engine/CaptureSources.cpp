@@ -121,16 +121,15 @@ V4l2Source::V4l2Source(const QString& devnode, QSize size, const QString& pixelF
                            QStringLiteral("%1 has no picture").arg(devnode));
     const AVStream* st = ctx->streams[0];
     m_timeBase = st->time_base;
-    const AVCodec* codec = avcodec_find_decoder(st->codecpar->codec_id);
-    if (!codec)
+    auto decoding = openDecoder(st);
+    if (decoding.error == AVERROR_DECODER_NOT_FOUND)
         throw ControlError(errors::kDeviceOpenFailed,
                            QStringLiteral("No decoder for the pictures of %1").arg(devnode));
-    m_decoder.reset(avcodec_alloc_context3(codec));
-    avcodec_parameters_to_context(m_decoder.get(), st->codecpar);
-    rc = avcodec_open2(m_decoder.get(), codec, nullptr);
-    if (rc < 0)
-        throw ControlError(errors::kDeviceOpenFailed,
-                           QStringLiteral("Cannot decode %1: %2").arg(devnode, avError(rc)));
+    if (!decoding)
+        throw ControlError(
+            errors::kDeviceOpenFailed,
+            QStringLiteral("Cannot decode %1: %2").arg(devnode, avError(decoding.error)));
+    m_decoder = std::move(decoding.ptr);
     m_size = QSize(st->codecpar->width, st->codecpar->height);
     m_packet = makePacket();
     // The decoded format (Motion JPEG, H.264 cameras) is known for sure only from a picture:

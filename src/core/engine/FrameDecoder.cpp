@@ -80,21 +80,14 @@ bool FrameDecoder::open(const QString& path) {
         if (static_cast<int>(i) != m_stream)
             m_fmt->streams[i]->discard = AVDISCARD_ALL;
     AVStream* st = m_fmt->streams[m_stream];
-    m_codec.reset(avcodec_alloc_context3(decoder));
-    if (!m_codec || avcodec_parameters_to_context(m_codec.get(), st->codecpar) < 0) {
-        m_error = QStringLiteral("cannot set up the decoder");
+    auto decoding = openDecoder(st, decoder, 0); // on as many threads as the machine has
+    if (!decoding) {
+        m_error = avError(decoding.error);
         close();
         return false;
     }
-    m_codec->thread_count = 0; // as many as the machine has
+    m_codec = std::move(decoding.ptr);
     m_canSkip = decoder->id == AV_CODEC_ID_H264;
-    m_codec->pkt_timebase = st->time_base;
-    rc = avcodec_open2(m_codec.get(), decoder, nullptr);
-    if (rc < 0) {
-        m_error = avError(rc);
-        close();
-        return false;
-    }
     m_timeBase = st->time_base;
     m_seekByPresentation =
         std::string_view(m_fmt->iformat->name).find("mp4") != std::string_view::npos;

@@ -53,13 +53,12 @@ struct Output {
     PacketPtr packet;
 };
 
-QString openOutput(Output& out, const QString& path, bool h264, QSize size, AVRational rate) {
-    AVFormatContext* raw = nullptr;
-    int rc = avformat_alloc_output_context2(&raw, nullptr, h264 ? "mp4" : "avi",
-                                            QFile::encodeName(path).constData());
-    out.format.reset(raw);
-    if (rc < 0 || !out.format)
-        return avError(rc);
+QString openClipOutput(Output& out, const QString& path, bool h264, QSize size, AVRational rate) {
+    auto output = openOutput(h264 ? "mp4" : "avi", QFile::encodeName(path));
+    if (!output)
+        return avError(output.error);
+    out.format = std::move(output.ptr);
+    int rc = 0;
     const AVCodec* codec =
         h264 ? avcodec_find_encoder_by_name("libx264") : avcodec_find_encoder(AV_CODEC_ID_MJPEG);
     if (!codec)
@@ -104,8 +103,6 @@ QString openOutput(Output& out, const QString& path, bool h264, QSize size, AVRa
                                  c->pix_fmt, SWS_BICUBIC, nullptr, nullptr, nullptr));
     if (!out.sws)
         return QStringLiteral("no picture conversion");
-    if ((rc = avio_open(&out.format->pb, QFile::encodeName(path).constData(), AVIO_FLAG_WRITE)) < 0)
-        return avError(rc);
     if ((rc = avformat_write_header(out.format.get(), nullptr)) < 0)
         return avError(rc);
     return {};
@@ -310,7 +307,7 @@ PassClipResult writePassClip(const PassClipRequest& request, const ClipProgress&
     const QSize size(evenDown(decoder.frameSize().width()), evenDown(decoder.frameSize().height()));
     Output out;
     {
-        const QString err = openOutput(out, part.path(), h264, size, rate);
+        const QString err = openClipOutput(out, part.path(), h264, size, rate);
         if (!err.isEmpty())
             return failure(QStringLiteral("Cannot write %1: %2").arg(target, err));
     }

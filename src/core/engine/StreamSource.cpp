@@ -50,12 +50,13 @@ StreamSource::StreamSource(const QString& url, bool paced, std::stop_token stop)
         throw fail(QStringLiteral("The camera sends no picture that can be decoded"));
     const AVStream* st = ctx->streams[m_stream];
     m_timeBase = st->time_base;
-    m_decoder.reset(avcodec_alloc_context3(codec));
-    if (!m_decoder || avcodec_parameters_to_context(m_decoder.get(), st->codecpar) < 0)
-        throw fail(QStringLiteral("Out of memory"));
-    rc = avcodec_open2(m_decoder.get(), codec, nullptr);
-    if (rc < 0)
-        throw fail(failure(QStringLiteral("The camera's pictures cannot be decoded"), rc));
+    auto decoding = openDecoder(st, codec);
+    if (!decoding)
+        throw fail(decoding.error == AVERROR(ENOMEM)
+                       ? QStringLiteral("Out of memory")
+                       : failure(QStringLiteral("The camera's pictures cannot be decoded"),
+                                 decoding.error));
+    m_decoder = std::move(decoding.ptr);
     m_packet = makePacket();
     // The decoded size and format are known for sure only from a picture.
     m_pending = read(stop);
