@@ -1,7 +1,7 @@
 // libFuzzer target for the reader of `Cameras.txt` (the network and file cameras): any file
 // content must end without a crash; every camera read has a name and a URL, no two names are the
 // same (letter case aside), and the bad lines are numbered in order within the file.
-#include "core/run/CameraList.h"
+#include "core/media/CameraList.h"
 
 #include <QByteArray>
 #include <QString>
@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray bytes =
         QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     const QString text = QString::fromUtf8(bytes);
-    const capture::CameraList list = capture::parseCameraList(text);
+    const media::CameraList list = media::parseCameraList(text);
     const qsizetype lines = text.count(QLatin1Char('\n')) + 1;
     if (qsizetype(list.cameras.size() + list.badLines.size()) > lines)
         std::abort();
@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         previous = line;
     }
     for (size_t i = 0; i < list.cameras.size(); ++i) {
-        const capture::StreamCamera& c = list.cameras[i];
+        const media::StreamCamera& c = list.cameras[i];
         if (c.name.isEmpty() || c.url.isEmpty() || c.name != c.name.trimmed() ||
             c.url != c.url.trimmed() || c.url.contains(QLatin1Char('\n')))
             std::abort();
