@@ -1,6 +1,6 @@
 // libFuzzer target for the session log reader of the log viewer: any file content must end
-// without a crash; no listed line holds "Skivane" or a line end, and a run line's video path is
-// the text after "File: ".
+// without a crash; no listed line is a session line or holds a line end, and a run line's video
+// path is the text after "File: ".
 #include "core/run/LogLineRules.h"
 
 #include <QByteArray>
@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (lines.size() > bytes.count('\n') + 1)
         std::abort();
     for (const QString& line : lines) {
-        if (line.contains(QStringLiteral("Skivane")) || line.contains(QLatin1Char('\n')))
+        if (review::isSessionLogLine(line) || line.contains(QLatin1Char('\n')))
             std::abort();
         const QString video = review::logLineVideoFile(line);
         if (!review::isRunLogLine(line) && !video.isEmpty())
