@@ -32,13 +32,22 @@
 namespace {
 
 // On X11 or Wayland desktops a window needs a display; say how to get one instead of letting
-// Qt abort with its own message.
-bool displayAvailable() {
+// Qt abort with its own message. Qt's own "-platform NAME" option picks a platform that may
+// need none (offscreen, vnc), as QT_QPA_PLATFORM does.
+bool displayAvailable(int argc, char** argv) {
 #if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if (arg == "-platform" || arg == "--platform" || arg.startsWith("-platform=") ||
+            arg.startsWith("--platform="))
+            return true;
+    }
     return !qEnvironmentVariableIsEmpty("DISPLAY") ||
            !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
            !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
 #else
+    (void)argc;
+    (void)argv;
     return true;
 #endif
 }
@@ -58,7 +67,7 @@ int main(int argc, char** argv) {
     if (const std::optional<int> status = app::handleSkivaneOptions(argc, argv))
         return *status;
 
-    if (!displayAvailable()) {
+    if (!displayAvailable(argc, argv)) {
         std::fprintf(stderr,
                      "skivane: no display found (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
                      "Start it from a desktop session, or on a machine without a screen run it\n"
