@@ -88,7 +88,7 @@ TEST(RunRename, AllOrNothing) {
         const char* name;
         QString to;         // the new name, in the folder
         const char* stale;  // a file already at the new name ("" none)
-        const char* reason; // what the rename says
+        std::string reason; // what the rename says
     };
     // 240 + "pass1.avi" is 249 bytes: with ".info" it fits a file name, with ".timing" not.
     const QString longName = QString(240, u'B') + "pass1.avi";
@@ -97,7 +97,7 @@ TEST(RunRename, AllOrNothing) {
          "Bobpass1.avi.timing already exists"},
         {"stale info at the new name", "Bobpass1.avi", ".info", "Bobpass1.avi.info already exists"},
         {"timing record that cannot move", longName, "",
-         "AnnXpass1.avi.timing could not be moved to " + longName.toLatin1() +
+         "AnnXpass1.avi.timing could not be moved to " + longName.toStdString() +
              ".timing: File name too long"},
     };
     for (const Case& c : cases) {
