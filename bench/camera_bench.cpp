@@ -74,7 +74,7 @@ Run record(const QString& path, int seconds, bool passThrough) {
 CameraFigures mjpegCameraFigures(const QString& dir, int seconds) {
     CameraFigures f;
     // A webcam at 1080p30 whose pictures repeat every second, made before the clock runs.
-    v4l2emu::CameraSpec cam = v4l2emu::webcam(QStringLiteral("/dev/video0"));
+    v4l2emu::CameraModel cam = v4l2emu::webcam(QStringLiteral("/dev/video0"));
     cam.cycle = 30;
     cam.jpegQ = 4;
     v4l2emu::prepare(cam, QSize(1920, 1080), V4L2_PIX_FMT_MJPEG);

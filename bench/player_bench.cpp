@@ -54,19 +54,19 @@ constexpr int kStepPauseMs = 100;
 
 enum class Kind { Mjpeg, H264, H264POnly, H264BFrames };
 
-struct Spec {
+struct BenchFile {
     const char* label;
     int width;
     int height;
     Kind kind;
 };
 
-const Spec kSpecs[] = {{"720p-mjpeg", 1280, 720, Kind::Mjpeg},
-                       {"1080p-mjpeg", 1920, 1080, Kind::Mjpeg},
-                       {"720p-h264", 1280, 720, Kind::H264},
-                       {"1080p-h264", 1920, 1080, Kind::H264},
-                       {"1080p-h264-p", 1920, 1080, Kind::H264POnly},
-                       {"1080p-h264-bf", 1920, 1080, Kind::H264BFrames}};
+const BenchFile kBenchFiles[] = {{"720p-mjpeg", 1280, 720, Kind::Mjpeg},
+                                 {"1080p-mjpeg", 1920, 1080, Kind::Mjpeg},
+                                 {"720p-h264", 1280, 720, Kind::H264},
+                                 {"1080p-h264", 1920, 1080, Kind::H264},
+                                 {"1080p-h264-p", 1920, 1080, Kind::H264POnly},
+                                 {"1080p-h264-bf", 1920, 1080, Kind::H264BFrames}};
 
 struct Stats {
     double median = 0;
@@ -92,7 +92,7 @@ bool hasEncoder(const QString& name) {
     return QString::fromLocal8Bit(p.readAllStandardOutput()).contains(" " + name + " ");
 }
 
-QString makeFile(const QString& dir, const Spec& s, const QString& h264Encoder) {
+QString makeFile(const QString& dir, const BenchFile& s, const QString& h264Encoder) {
     const bool mp4 = s.kind == Kind::H264POnly || s.kind == Kind::H264BFrames;
     const QString out = QStringLiteral("%1/%2.%3").arg(dir, s.label, mp4 ? "mp4" : "avi");
     QStringList args{"-v",
@@ -509,7 +509,7 @@ int runPlayerBench(const QStringList& args) {
         (QFileInfo(a).isFile() ? paths : labels) << a;
     bool ok = true;
     std::vector<File> files;
-    for (const Spec& s : kSpecs) {
+    for (const BenchFile& s : kBenchFiles) {
         if (!args.isEmpty() && !labels.contains(QString::fromLatin1(s.label)))
             continue;
         const QString path = makeFile(dir.path(), s, h264Encoder);

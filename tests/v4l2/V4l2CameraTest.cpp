@@ -23,7 +23,7 @@ struct CameraRig {
     std::unique_ptr<av::AvCaptureControl> ctl;
     Events events;
 
-    explicit CameraRig(const std::vector<v4l2emu::CameraSpec>& cameras) {
+    explicit CameraRig(const std::vector<v4l2emu::CameraModel>& cameras) {
         for (const auto& c : cameras)
             v4l2emu::plug(c);
         ctl = std::make_unique<av::AvCaptureControl>();

@@ -113,12 +113,12 @@ struct Buffer {
 struct Handle;
 
 struct Camera {
-    CameraSpec spec;
+    CameraModel model;
     std::vector<Ctrl> controls = uvcControls();
     bool gone = false;
     bool stalled = false;
     int input = 0;
-    size_t format = 0; // index into spec.formats
+    size_t format = 0; // index into model.formats
     QSize size;
     int rate = 30; // nominal
     // Streaming, owned by one handle.
@@ -133,13 +133,13 @@ struct Camera {
     int64_t nextFrame = 0;
     int64_t delivered = 0;
 
-    uint32_t fourcc() const { return spec.formats[format].fourcc; }
+    uint32_t fourcc() const { return model.formats[format].fourcc; }
     int64_t frameDueNs(int64_t k) const {
-        return startNs + int64_t(double(k) * 1e9 / (rate * spec.rateFactor));
+        return startNs + int64_t(double(k) * 1e9 / (rate * model.rateFactor));
     }
     uint32_t sizeImage() const { return uint32_t(size.width() * size.height() * 2); }
     bool sizeOffered(size_t f, QSize s) const {
-        const auto& sizes = spec.formats[f].sizes;
+        const auto& sizes = model.formats[f].sizes;
         return std::find(sizes.begin(), sizes.end(), s) != sizes.end();
     }
     void freeBuffers() {
@@ -220,10 +220,10 @@ void produce(Camera& c) {
                                [](const Buffer& b) { return b.queued && !b.done; });
         if (it == c.buffers.end())
             continue;
-        const int64_t number = c.spec.cycle > 0 ? k % c.spec.cycle : k;
-        const QByteArray bytes = c.spec.cycle > 0
-                                     ? keptPicture(c.size, c.fourcc(), number, c.spec.jpegQ)
-                                     : picture(c.size, c.fourcc(), number, c.spec.jpegQ);
+        const int64_t number = c.model.cycle > 0 ? k % c.model.cycle : k;
+        const QByteArray bytes = c.model.cycle > 0
+                                     ? keptPicture(c.size, c.fourcc(), number, c.model.jpegQ)
+                                     : picture(c.size, c.fourcc(), number, c.model.jpegQ);
         const uint32_t index = uint32_t(it - c.buffers.begin());
         const size_t n = std::min(size_t(bytes.size()), c.bufferLength);
         memcpy(c.memory + index * c.bufferLength, bytes.constData(), n);
@@ -275,11 +275,11 @@ void copyName(__u8* dst, size_t size, const QString& name) {
 // offered size nearest in area.
 std::pair<size_t, QSize> settle(const Camera& c, uint32_t fourcc, QSize want) {
     size_t f = 0;
-    for (size_t i = 0; i < c.spec.formats.size(); ++i)
-        if (c.spec.formats[i].fourcc == fourcc)
+    for (size_t i = 0; i < c.model.formats.size(); ++i)
+        if (c.model.formats[i].fourcc == fourcc)
             f = i;
-    QSize best = c.spec.formats[f].sizes.front();
-    for (QSize s : c.spec.formats[f].sizes)
+    QSize best = c.model.formats[f].sizes.front();
+    for (QSize s : c.model.formats[f].sizes)
         if (std::abs(int64_t(s.width()) * s.height() - int64_t(want.width()) * want.height()) <
             std::abs(int64_t(best.width()) * best.height() - int64_t(want.width()) * want.height()))
             best = s;
@@ -287,7 +287,7 @@ std::pair<size_t, QSize> settle(const Camera& c, uint32_t fourcc, QSize want) {
 }
 
 int nearestRate(const Camera& c, double want) {
-    const auto& rates = c.spec.formats[c.format].rates;
+    const auto& rates = c.model.formats[c.format].rates;
     int best = rates.front();
     for (int r : rates)
         if (std::abs(r - want) < std::abs(best - want))
@@ -331,10 +331,10 @@ int deviceIoctl(std::unique_lock<std::mutex>& lock, Handle& h, unsigned long req
     case VIDIOC_QUERYCAP: {
         auto* cap = static_cast<v4l2_capability*>(arg);
         *cap = v4l2_capability{};
-        copyName(cap->driver, sizeof cap->driver, c.spec.driver);
-        copyName(cap->card, sizeof cap->card, c.spec.card);
+        copyName(cap->driver, sizeof cap->driver, c.model.driver);
+        copyName(cap->card, sizeof cap->card, c.model.card);
         copyName(cap->bus_info, sizeof cap->bus_info,
-                 QStringLiteral("usb-0000:00:14.0-%1").arg(c.spec.node.mid(10)));
+                 QStringLiteral("usb-0000:00:14.0-%1").arg(c.model.node.mid(10)));
         cap->version = 0x060100;
         cap->device_caps = V4L2_CAP_VIDEO_CAPTURE | V4L2_CAP_STREAMING | V4L2_CAP_EXT_PIX_FORMAT;
         cap->capabilities = cap->device_caps | V4L2_CAP_DEVICE_CAPS;
@@ -342,12 +342,12 @@ int deviceIoctl(std::unique_lock<std::mutex>& lock, Handle& h, unsigned long req
     }
     case VIDIOC_ENUMINPUT: {
         auto* in = static_cast<v4l2_input*>(arg);
-        if (in->index >= c.spec.inputs.size())
+        if (in->index >= c.model.inputs.size())
             return fail(EINVAL);
         const uint32_t index = in->index;
         *in = v4l2_input{};
         in->index = index;
-        copyName(in->name, sizeof in->name, c.spec.inputs[index]);
+        copyName(in->name, sizeof in->name, c.model.inputs[index]);
         in->type = V4L2_INPUT_TYPE_CAMERA;
         return 0;
     }
@@ -356,7 +356,7 @@ int deviceIoctl(std::unique_lock<std::mutex>& lock, Handle& h, unsigned long req
         return 0;
     case VIDIOC_S_INPUT: {
         const int i = *static_cast<int*>(arg);
-        if (i < 0 || size_t(i) >= c.spec.inputs.size())
+        if (i < 0 || size_t(i) >= c.model.inputs.size())
             return fail(EINVAL);
         if (c.streaming)
             return fail(EBUSY);
@@ -365,10 +365,10 @@ int deviceIoctl(std::unique_lock<std::mutex>& lock, Handle& h, unsigned long req
     }
     case VIDIOC_ENUM_FMT: {
         auto* d = static_cast<v4l2_fmtdesc*>(arg);
-        if (d->type != V4L2_BUF_TYPE_VIDEO_CAPTURE || d->index >= c.spec.formats.size())
+        if (d->type != V4L2_BUF_TYPE_VIDEO_CAPTURE || d->index >= c.model.formats.size())
             return fail(EINVAL);
         const uint32_t index = d->index;
-        const uint32_t fourcc = c.spec.formats[index].fourcc;
+        const uint32_t fourcc = c.model.formats[index].fourcc;
         *d = v4l2_fmtdesc{};
         d->index = index;
         d->type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
@@ -400,12 +400,12 @@ int deviceIoctl(std::unique_lock<std::mutex>& lock, Handle& h, unsigned long req
             c.size = size;
             c.rate = nearestRate(c, c.rate);
         }
-        fillFormat(c, &f->fmt.pix, c.spec.formats[format].fourcc, size);
+        fillFormat(c, &f->fmt.pix, c.model.formats[format].fourcc, size);
         return 0;
     }
     case VIDIOC_ENUM_FRAMESIZES: {
         auto* fs = static_cast<v4l2_frmsizeenum*>(arg);
-        for (const FormatSpec& f : c.spec.formats)
+        for (const FormatSpec& f : c.model.formats)
             if (f.fourcc == fs->pixel_format) {
                 if (fs->index >= f.sizes.size())
                     return fail(EINVAL);
@@ -418,14 +418,14 @@ int deviceIoctl(std::unique_lock<std::mutex>& lock, Handle& h, unsigned long req
     }
     case VIDIOC_ENUM_FRAMEINTERVALS: {
         auto* fi = static_cast<v4l2_frmivalenum*>(arg);
-        for (size_t i = 0; i < c.spec.formats.size(); ++i)
-            if (c.spec.formats[i].fourcc == fi->pixel_format &&
+        for (size_t i = 0; i < c.model.formats.size(); ++i)
+            if (c.model.formats[i].fourcc == fi->pixel_format &&
                 c.sizeOffered(i, QSize(int(fi->width), int(fi->height)))) {
-                if (fi->index >= c.spec.formats[i].rates.size())
+                if (fi->index >= c.model.formats[i].rates.size())
                     return fail(EINVAL);
                 fi->type = V4L2_FRMIVAL_TYPE_DISCRETE;
                 fi->discrete.numerator = 1;
-                fi->discrete.denominator = uint32_t(c.spec.formats[i].rates[fi->index]);
+                fi->discrete.denominator = uint32_t(c.model.formats[i].rates[fi->index]);
                 return 0;
             }
         return fail(EINVAL);
@@ -524,7 +524,7 @@ int deviceIoctl(std::unique_lock<std::mutex>& lock, Handle& h, unsigned long req
         c.freeBuffers();
         if (r->count == 0)
             return 0;
-        const uint32_t count = std::clamp<uint32_t>(r->count, 2, uint32_t(c.spec.maxBuffers));
+        const uint32_t count = std::clamp<uint32_t>(r->count, 2, uint32_t(c.model.maxBuffers));
         c.bufferLength = pageAligned(c.sizeImage());
         c.memfd = memfd_create("v4l2emu", MFD_CLOEXEC);
         if (c.memfd < 0 || ftruncate(c.memfd, off_t(c.bufferLength * count)) != 0)
@@ -658,8 +658,8 @@ void relist(State& s) {
 
 } // namespace
 
-CameraSpec webcam(const QString& node, const QString& card) {
-    CameraSpec s;
+CameraModel webcam(const QString& node, const QString& card) {
+    CameraModel s;
     s.node = node;
     s.card = card;
     s.formats = {
@@ -670,8 +670,8 @@ CameraSpec webcam(const QString& node, const QString& card) {
     return s;
 }
 
-CameraSpec hdmiGrabber(const QString& node, const QString& card) {
-    CameraSpec s;
+CameraModel hdmiGrabber(const QString& node, const QString& card) {
+    CameraModel s;
     s.node = node;
     s.card = card;
     s.inputs = {QStringLiteral("HDMI")};
@@ -682,16 +682,16 @@ CameraSpec hdmiGrabber(const QString& node, const QString& card) {
     return s;
 }
 
-void plug(const CameraSpec& spec) {
+void plug(const CameraModel& model) {
     State& s = state();
     Lock lock;
     auto c = std::make_shared<Camera>();
-    c->spec = spec;
-    c->size = spec.formats.front().sizes.front();
-    c->rate = spec.formats.front().rates.front();
-    if (auto old = s.cameras.find(spec.node); old != s.cameras.end())
+    c->model = model;
+    c->size = model.formats.front().sizes.front();
+    c->rate = model.formats.front().rates.front();
+    if (auto old = s.cameras.find(model.node); old != s.cameras.end())
         old->second->gone = true;
-    s.cameras[spec.node] = c;
+    s.cameras[model.node] = c;
     relist(s);
     s.changed.notify_all();
 }
@@ -730,9 +730,9 @@ void stall(const QString& node, bool stalled) {
     s.changed.notify_all();
 }
 
-void prepare(const CameraSpec& spec, QSize size, uint32_t fourcc) {
-    for (int n = 0; n < spec.cycle; ++n)
-        keptPicture(size, fourcc, n, spec.jpegQ);
+void prepare(const CameraModel& model, QSize size, uint32_t fourcc) {
+    for (int n = 0; n < model.cycle; ++n)
+        keptPicture(size, fourcc, n, model.jpegQ);
 }
 
 int64_t framesDelivered(const QString& node) {

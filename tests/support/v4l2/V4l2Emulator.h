@@ -26,7 +26,7 @@ struct FormatSpec {
     std::vector<int> rates; // nominal frames per second, highest first
 };
 
-struct CameraSpec {
+struct CameraModel {
     QString node; // /dev/videoN
     QString card;
     QString driver = QStringLiteral("uvcvideo");
@@ -41,21 +41,21 @@ struct CameraSpec {
 
 // A USB webcam: MJPG at 320x240, 640x480, 1280x720 and 1920x1080 (30 and 15 fps), YUYV at
 // 320x240 and 640x480 (30 and 15 fps), running at 30.02 fps when asked for 30.
-CameraSpec webcam(const QString& node, const QString& card = QStringLiteral("USB Camera"));
+CameraModel webcam(const QString& node, const QString& card = QStringLiteral("USB Camera"));
 // An HDMI grabber: MJPG at 1280x720 and 1920x1080 (60, 50 and 30 fps), YUYV at 1280x720 and
 // 1920x1080 (10 and 5 fps), input "HDMI".
-CameraSpec hdmiGrabber(const QString& node,
-                       const QString& card = QStringLiteral("USB3.0 HD Video Capture"));
+CameraModel hdmiGrabber(const QString& node,
+                        const QString& card = QStringLiteral("USB3.0 HD Video Capture"));
 
 // The camera appears (listed in /dev, opens). Replaces a camera of the same node.
-void plug(const CameraSpec& spec);
+void plug(const CameraModel& model);
 // The camera goes away: it leaves /dev and fails to open (ENOENT); a stream under way fails
 // with ENODEV at its next dequeue, and poll reports POLLERR.
 void unplug(const QString& node);
 // A stalled camera delivers nothing until it goes on (frames due meanwhile never come).
 void stall(const QString& node, bool stalled);
 // Makes the pictures of a camera with a cycle at `size` now, not while it streams.
-void prepare(const CameraSpec& spec, QSize size, uint32_t fourcc);
+void prepare(const CameraModel& model, QSize size, uint32_t fourcc);
 // Frames the camera has put into buffers since it was plugged.
 int64_t framesDelivered(const QString& node);
 // The value of one of its controls (what S_CTRL set).
