@@ -140,11 +140,11 @@ bool captionFits(const QWidget& w) {
         return textFits(box->font(), plain(box->text()), captionRoom(w), false, kLeft, free);
     // A button draws its caption in its middle: it cannot move it off a covered part.
     if (const auto* button = dynamic_cast<const WrappingButton*>(&w))
-        return free == w.rect() && textFits(button->font(), plain(button->text()),
-                                            captionRoom(w), true, Qt::AlignCenter, free);
+        return free == w.rect() && textFits(button->font(), plain(button->text()), captionRoom(w),
+                                            true, Qt::AlignCenter, free);
     if (const auto* button = qobject_cast<const QPushButton*>(&w))
-        return free == w.rect() && textFits(button->font(), plain(button->text()),
-                                            captionRoom(w), false, Qt::AlignCenter, free);
+        return free == w.rect() && textFits(button->font(), plain(button->text()), captionRoom(w),
+                                            false, Qt::AlignCenter, free);
     if (const auto* panel = qobject_cast<const QGroupBox*>(&w)) {
         const QFontMetrics m(panel->font());
         return m.horizontalAdvance(plain(panel->title())) + 2 * m.averageCharWidth() <=
