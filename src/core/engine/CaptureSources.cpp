@@ -171,25 +171,8 @@ FramePtr V4l2Source::read(std::stop_token stop) {
                 QStringLiteral("The camera's pictures cannot be decoded: %1").arg(avError(rc));
             return nullptr;
         }
-        rc = av_read_frame(m_input.get(), m_packet.get());
-        if (rc == AVERROR(EAGAIN)) {
-            const auto now = std::chrono::steady_clock::now();
-            if (m_waitingSince == std::chrono::steady_clock::time_point())
-                m_waitingSince = now;
-            if (now - m_waitingSince > std::chrono::seconds(5)) {
-                m_error = QStringLiteral("The camera has delivered no picture for 5 seconds");
-                return nullptr;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-            continue;
-        }
-        m_waitingSince = {};
-        if (rc < 0) {
-            if (!stop.stop_requested())
-                m_error =
-                    QStringLiteral("The camera stopped delivering pictures (%1)").arg(avError(rc));
+        if (!readPacket(stop))
             return nullptr;
-        }
         if (m_decoder->codec_id == AV_CODEC_ID_MJPEG)
             m_sentJpeg = wholeJpeg(m_packet->data, m_packet->size)
                              ? cameraJpegFrame(m_packet->data, m_packet->size, m_size, m_format)
@@ -204,18 +187,18 @@ FramePtr V4l2Source::read(std::stop_token stop) {
     }
 }
 
-FramePtr V4l2Source::readJpeg(std::stop_token stop) {
+bool V4l2Source::readPacket(const std::stop_token& stop) {
     for (;;) {
         if (stop.stop_requested())
-            return nullptr;
-        int rc = av_read_frame(m_input.get(), m_packet.get());
+            return false;
+        const int rc = av_read_frame(m_input.get(), m_packet.get());
         if (rc == AVERROR(EAGAIN)) {
             const auto now = std::chrono::steady_clock::now();
             if (m_waitingSince == std::chrono::steady_clock::time_point())
                 m_waitingSince = now;
             if (now - m_waitingSince > std::chrono::seconds(5)) {
                 m_error = QStringLiteral("The camera has delivered no picture for 5 seconds");
-                return nullptr;
+                return false;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
             continue;
@@ -225,8 +208,16 @@ FramePtr V4l2Source::readJpeg(std::stop_token stop) {
             if (!stop.stop_requested())
                 m_error =
                     QStringLiteral("The camera stopped delivering pictures (%1)").arg(avError(rc));
-            return nullptr;
+            return false;
         }
+        return true;
+    }
+}
+
+FramePtr V4l2Source::readJpeg(std::stop_token stop) {
+    for (;;) {
+        if (!readPacket(stop))
+            return nullptr;
         // A picture cut off on the way (a USB hiccup) is left out, as a decoder error was.
         FramePtr f;
         if (wholeJpeg(m_packet->data, m_packet->size))

@@ -111,6 +111,9 @@ public:
 private:
     static int interrupted(void* opaque);
     FramePtr readJpeg(std::stop_token stop);
+    // The next packet into m_packet, waiting up to 5 s while the device has none. False when
+    // the camera ends or the read is stopped; m_error then says why (empty when stopped).
+    bool readPacket(const std::stop_token& stop);
     std::stop_token m_stop;
     bool m_jpeg = false;
     InputFormatPtr m_input;
