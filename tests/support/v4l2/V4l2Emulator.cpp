@@ -322,6 +322,24 @@ int fail(int e) {
     return -1;
 }
 
+// VIDIOC_QUERYCTRL and VIDIOC_QUERY_EXT_CTRL answer the same fields in two structures.
+template <class Query> int queryCtrl(Camera& c, Query* q) {
+    const bool next = q->id & V4L2_CTRL_FLAG_NEXT_CTRL;
+    Ctrl* k = findCtrl(c, q->id & ~(V4L2_CTRL_FLAG_NEXT_CTRL | V4L2_CTRL_FLAG_NEXT_COMPOUND), next);
+    if (!k)
+        return fail(EINVAL);
+    *q = Query{};
+    q->id = k->id;
+    q->type = k->type;
+    copyName(reinterpret_cast<__u8*>(q->name), sizeof q->name, QString::fromUtf8(k->name));
+    q->minimum = k->minimum;
+    q->maximum = k->maximum;
+    q->step = decltype(q->step)(k->step);
+    q->default_value = k->def;
+    q->flags = ctrlFlags(c, *k);
+    return 0;
+}
+
 // One ioctl on an emulated descriptor; lock held (released while a blocking dequeue waits).
 int deviceIoctl(std::unique_lock<std::mutex>& lock, Handle& h, unsigned long request, void* arg) {
     Camera& c = *h.camera;
@@ -448,43 +466,16 @@ int deviceIoctl(std::unique_lock<std::mutex>& lock, Handle& h, unsigned long req
         p->parm.capture.readbuffers = 0;
         return 0;
     }
-    case VIDIOC_QUERYCTRL: {
-        auto* q = static_cast<v4l2_queryctrl*>(arg);
-        const bool next = q->id & V4L2_CTRL_FLAG_NEXT_CTRL;
-        Ctrl* k =
-            findCtrl(c, q->id & ~(V4L2_CTRL_FLAG_NEXT_CTRL | V4L2_CTRL_FLAG_NEXT_COMPOUND), next);
-        if (!k)
-            return fail(EINVAL);
-        *q = v4l2_queryctrl{};
-        q->id = k->id;
-        q->type = k->type;
-        copyName(q->name, sizeof q->name, QString::fromUtf8(k->name));
-        q->minimum = k->minimum;
-        q->maximum = k->maximum;
-        q->step = k->step;
-        q->default_value = k->def;
-        q->flags = ctrlFlags(c, *k);
-        return 0;
-    }
+    case VIDIOC_QUERYCTRL:
+        return queryCtrl(c, static_cast<v4l2_queryctrl*>(arg));
     case VIDIOC_QUERY_EXT_CTRL: {
         auto* q = static_cast<v4l2_query_ext_ctrl*>(arg);
-        const bool next = q->id & V4L2_CTRL_FLAG_NEXT_CTRL;
-        Ctrl* k =
-            findCtrl(c, q->id & ~(V4L2_CTRL_FLAG_NEXT_CTRL | V4L2_CTRL_FLAG_NEXT_COMPOUND), next);
-        if (!k)
-            return fail(EINVAL);
-        *q = v4l2_query_ext_ctrl{};
-        q->id = k->id;
-        q->type = k->type;
-        copyName(reinterpret_cast<__u8*>(q->name), sizeof q->name, QString::fromUtf8(k->name));
-        q->minimum = k->minimum;
-        q->maximum = k->maximum;
-        q->step = uint64_t(k->step);
-        q->default_value = k->def;
-        q->flags = ctrlFlags(c, *k);
-        q->elem_size = 4;
-        q->elems = 1;
-        return 0;
+        const int rc = queryCtrl(c, q);
+        if (rc == 0) {
+            q->elem_size = 4;
+            q->elems = 1;
+        }
+        return rc;
     }
     case VIDIOC_QUERYMENU: {
         auto* m = static_cast<v4l2_querymenu*>(arg);
