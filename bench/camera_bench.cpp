@@ -28,10 +28,10 @@ struct Run {
 
 Run record(const QString& path, int seconds, bool passThrough) {
     Run out;
-    av::AvCaptureControl ctl;
+    adapters::AvCaptureControl ctl;
     ctl.setDeviceEventSource(nullptr);
     QString warning;
-    QObject::connect(&ctl, &platform::CaptureControl::WarningMessage, &ctl,
+    QObject::connect(&ctl, &ports::CaptureControl::WarningMessage, &ctl,
                      [&warning](int, const QString& w) { warning = w; });
     try {
         ctl.Connect(0);
@@ -45,7 +45,7 @@ Run record(const QString& path, int seconds, bool passThrough) {
         ctl.setCameraJpegPassThrough(passThrough);
         ctl.setStreamFileName(path);
         QEventLoop loop;
-        QObject::connect(&ctl, &platform::CaptureControl::CaptureStatus, &loop,
+        QObject::connect(&ctl, &ports::CaptureControl::CaptureStatus, &loop,
                          [&](int code, const QString&) {
                              if (code == 301)
                                  loop.quit();
@@ -56,7 +56,7 @@ Run record(const QString& path, int seconds, bool passThrough) {
         ctl.StartStreamCapture();
         loop.exec();
         out.cpuPercent = 100.0 * (cpuSeconds() - cpu0) / (wall.nsecsElapsed() / 1e9);
-    } catch (const platform::ControlError& e) {
+    } catch (const ports::ControlError& e) {
         std::fprintf(stderr, "emulated camera: %s\n", e.description().toUtf8().constData());
         return out;
     }

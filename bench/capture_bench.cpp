@@ -39,11 +39,11 @@ namespace {
 constexpr int kFps = 30;
 
 struct Recorder {
-    av::AvCaptureControl ctl;
+    adapters::AvCaptureControl ctl;
     QString warning;
     Recorder() {
         ctl.setDeviceEventSource(nullptr);
-        QObject::connect(&ctl, &platform::CaptureControl::WarningMessage, &ctl,
+        QObject::connect(&ctl, &ports::CaptureControl::WarningMessage, &ctl,
                          [this](int, const QString& w) { warning = w; });
         ctl.Connect(ctl.testCameraIndex());
         ctl.setColorFormat(0); // I420
@@ -60,7 +60,7 @@ struct Recorder {
         // Waits in an event loop that sleeps: a polling loop would take a core from the encoder.
         QEventLoop loop;
         bool ended = false;
-        QObject::connect(&ctl, &platform::CaptureControl::CaptureStatus, &loop,
+        QObject::connect(&ctl, &ports::CaptureControl::CaptureStatus, &loop,
                          [&](int code, const QString&) {
                              if (code == 301) {
                                  ended = true;
@@ -81,11 +81,11 @@ bool writeRawFrames(const QString& path, QSize size, int n) {
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly))
         return false;
-    av::TestCameraPicture camera(size, AV_PIX_FMT_YUV420P);
+    engine::TestCameraPicture camera(size, AV_PIX_FMT_YUV420P);
     const int bytes = av_image_get_buffer_size(AV_PIX_FMT_YUV420P, size.width(), size.height(), 1);
     QByteArray buf(bytes, Qt::Uninitialized);
     for (int i = 0; i < n; ++i) {
-        av::FramePtr frame = camera.render(i, av::kTestChannelMin, {});
+        engine::FramePtr frame = camera.render(i, engine::kTestChannelMin, {});
         av_image_copy_to_buffer(reinterpret_cast<uint8_t*>(buf.data()), bytes, frame->data,
                                 frame->linesize, AV_PIX_FMT_YUV420P, size.width(), size.height(),
                                 1);
@@ -114,7 +114,7 @@ double ffmpegSeconds(const QString& raw, const QString& out, QSize size) {
                            "-c:v",
                            "mjpeg",
                            "-q:v",
-                           QString::number(av::qscaleForQuality(av::kDefaultQuality)),
+                           QString::number(engine::qscaleForQuality(engine::kDefaultQuality)),
                            "-an",
                            "-y",
                            out};
@@ -195,10 +195,10 @@ NetFigures recordNetworkCamera(const QString& dir, int seconds, int outage = 0) 
     startSender(sender, port, seconds + 30);
     if (!sender.waitForStarted(10000))
         return out;
-    av::AvCaptureControl ctl(dir);
+    adapters::AvCaptureControl ctl(dir);
     ctl.setDeviceEventSource(nullptr);
     QString warning;
-    QObject::connect(&ctl, &platform::CaptureControl::WarningMessage, &ctl,
+    QObject::connect(&ctl, &ports::CaptureControl::WarningMessage, &ctl,
                      [&warning](int, const QString& w) { warning = w; });
     const QString path = dir + "/network.avi";
     try {
@@ -213,7 +213,7 @@ NetFigures recordNetworkCamera(const QString& dir, int seconds, int outage = 0) 
         ctl.setTimeLimit(seconds);
         ctl.setStreamFileName(path);
         QEventLoop loop;
-        QObject::connect(&ctl, &platform::CaptureControl::CaptureStatus, &loop,
+        QObject::connect(&ctl, &ports::CaptureControl::CaptureStatus, &loop,
                          [&](int code, const QString&) {
                              if (code == 301)
                                  loop.quit();
@@ -231,15 +231,15 @@ NetFigures recordNetworkCamera(const QString& dir, int seconds, int outage = 0) 
         }
         loop.exec();
         out.wallSeconds = t.nsecsElapsed() / 1e9;
-    } catch (const platform::ControlError& e) {
+    } catch (const ports::ControlError& e) {
         std::fprintf(stderr, "network camera: %s\n", e.description().toUtf8().constData());
     }
     sender.kill();
     sender.waitForFinished(5000);
-    QFile timingFile(capture::timingRecordPath(path));
+    QFile timingFile(run::timingRecordPath(path));
     if (!timingFile.open(QIODevice::ReadOnly))
         return out;
-    const auto timing = capture::TimingRecord::parse(timingFile.readAll());
+    const auto timing = run::TimingRecord::parse(timingFile.readAll());
     out.slotCount = ctl.FramesCaptured();
     if (!timing || out.slotCount < 2 || !warning.isEmpty()) {
         std::fprintf(stderr, "network camera: %lld slots%s%s\n", out.slotCount,
@@ -257,7 +257,7 @@ NetFigures recordNetworkCamera(const QString& dir, int seconds, int outage = 0) 
     return out;
 }
 
-int run(const QStringList& args) {
+int runCapture(const QStringList& args) {
     // Frames per size: whole seconds of the 30 fps clock (the recording ends at its time limit).
     const int seconds = std::max(1, bench::argValue(args, "frames", 900) / kFps);
     const int frames = seconds * kFps;
@@ -348,4 +348,4 @@ static bench::Registration captureRegistration{
     "Motion JPEG recording of the test camera against the ffmpeg program; dropped frames at "
     "1080p30; a network camera's last slot against its real time, and with a 4 s outage (args: "
     "frames=N seconds=S runs=R net_seconds=T)",
-    run};
+    runCapture};

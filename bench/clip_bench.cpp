@@ -39,7 +39,7 @@ int runClipBench(const QStringList& args) {
                     QString::number(frames), "-c:v", "mjpeg", "-q:v", "3", run}))
         return 1;
 
-    const bool h264 = av::passClipUsesH264();
+    const bool h264 = engine::passClipUsesH264();
     const QStringList encoder = h264 ? QStringList{"-c:v", "libx264", "-preset", "veryfast"}
                                      : QStringList{"-c:v", "mjpeg", "-q:v", "3"};
     // The same window, a clock drawn on a black strip, the same encoder.
@@ -52,13 +52,13 @@ int runClipBench(const QStringList& args) {
             .arg(kFps);
     std::vector<double> ours, reference;
     for (int i = 0; i < runs; ++i) {
-        av::PassClipRequest request;
+        engine::PassClipRequest request;
         request.run = run;
         request.startFrame = start;
         request.endFrame = end;
         QElapsedTimer t;
         t.start();
-        const av::PassClipResult clip = av::writePassClip(request);
+        const engine::PassClipResult clip = engine::writePassClip(request);
         const double s = t.nsecsElapsed() / 1e9;
         if (!clip.ok) {
             std::fprintf(stderr, "pass clip failed: %s\n", qPrintable(clip.error));

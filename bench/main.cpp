@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    av::initLibraries();
+    engine::initLibraries();
     QStringList args = app.arguments().mid(1);
     auto& reg = bench::registry();
     if (args.isEmpty() || reg.find(args.first().toStdString()) == reg.end()) {

@@ -157,15 +157,15 @@ QString makeFile(const QString& dir, const BenchFile& s, const QString& h264Enco
 
 // Milliseconds from setting the position until the picture of that frame is painted; -1 when
 // it did not come within 30 s.
-double timedShow(av::AvPlayer& player, int frame) {
-    auto* view = player.findChild<av::PictureWidget*>();
+double timedShow(adapters::AvPlayer& player, int frame) {
+    auto* view = player.findChild<widgets::PictureWidget*>();
     QEventLoop loop;
     QElapsedTimer clock;
     double ms = -1;
     bool shown = false;
-    auto c1 = QObject::connect(&player, &av::AvPlayer::frameShown, &loop,
+    auto c1 = QObject::connect(&player, &adapters::AvPlayer::frameShown, &loop,
                                [&](int f) { shown = f == frame; });
-    auto c2 = QObject::connect(view, &av::PictureWidget::painted, &loop, [&] {
+    auto c2 = QObject::connect(view, &widgets::PictureWidget::painted, &loop, [&] {
         if (shown && ms < 0) {
             ms = clock.nsecsElapsed() / 1e6;
             loop.quit();
@@ -223,7 +223,7 @@ struct File {
 
 bool measureYardsticks(File& f) {
     std::mt19937 rng(7);
-    av::FrameDecoder d;
+    engine::FrameDecoder d;
     if (!d.open(f.path) || d.frameCount() < 100)
         return false;
     f.frames = d.frameCount();
@@ -262,7 +262,7 @@ bool measureYardsticks(File& f) {
     // One paint of such a picture in a picture widget placed as in the player's window.
     QWidget window;
     window.resize(960, 600);
-    av::PictureWidget view(&window);
+    widgets::PictureWidget view(&window);
     view.setGeometry(0, 0, 960, 540);
     view.setPicture(picture);
     window.show();
@@ -287,17 +287,17 @@ struct Held {
     double cores = 0; // CPU seconds per second of wall time
 };
 
-Held holdBack(av::AvPlayer& player, int from, int presses) {
-    auto* view = player.findChild<av::PictureWidget*>();
+Held holdBack(adapters::AvPlayer& player, int from, int presses) {
+    auto* view = player.findChild<widgets::PictureWidget*>();
     Held h;
     std::map<int, double> pressedAt, paintedAt;
     int shownNow = -1;
     double lastNewPicture = 0;
     QElapsedTimer clock;
     QEventLoop loop;
-    auto c1 =
-        QObject::connect(&player, &av::AvPlayer::frameShown, &loop, [&](int f) { shownNow = f; });
-    auto c2 = QObject::connect(view, &av::PictureWidget::painted, &loop, [&] {
+    auto c1 = QObject::connect(&player, &adapters::AvPlayer::frameShown, &loop,
+                               [&](int f) { shownNow = f; });
+    auto c2 = QObject::connect(view, &widgets::PictureWidget::painted, &loop, [&] {
         if (shownNow < 0)
             return;
         const double now = clock.nsecsElapsed() / 1e6;
@@ -354,13 +354,13 @@ struct Result {
     Held heldLong;   // across three group boundaries
     double peak = 0; // MiB
     double base = 0; // resident MiB before the file was opened
-    av::FrameCache::Counters cache;
+    engine::FrameCache::Counters cache;
     bool ok = false;
 };
 
 // Opens `file` afresh at `frame` (as the review screen does at a run's start hint) and waits for
 // that picture painted; the file's state is cold.
-bool openAt(av::AvPlayer& player, const QString& file, int frame) {
+bool openAt(adapters::AvPlayer& player, const QString& file, int frame) {
     player.setPlayerFileName(file);
     player.setPlayerPosition(frame);
     return QTest::qWaitFor([&] { return player.shownFrame() == frame; }, 30000);
@@ -371,7 +371,7 @@ Result measure(const File& file) {
     std::mt19937 rng(7);
     resetPeak(); // the peak of reviewing the file, from here
     r.base = statusMiB("VmRSS");
-    av::AvPlayer player;
+    adapters::AvPlayer player;
     player.resize(960, 600);
     player.show();
     std::vector<int> later; // key frames that end a group before them
@@ -573,7 +573,8 @@ int runPlayerBench(const QStringList& args) {
                     "picture stood %.0f ms, %.2f cores | peak %.0f MiB, %.0f before opening "
                     "(budget %.0f MiB) | cache hits %llu misses %llu\n",
                     r.heldLong.missed, r.heldLong.presses, r.heldLong.worst, r.heldLong.stood,
-                    r.heldLong.cores, r.peak, r.base, av::FrameCache::kDefaultBudget / 1048576.0,
+                    r.heldLong.cores, r.peak, r.base,
+                    engine::FrameCache::kDefaultBudget / 1048576.0,
                     static_cast<unsigned long long>(r.cache.hits),
                     static_cast<unsigned long long>(r.cache.misses));
         std::fflush(stdout);
@@ -610,7 +611,7 @@ int runPlayerBench(const QStringList& args) {
                 "cache_misses=%llu\n",
                 mjpegJumpRatio, held.missed, held.worst, held.stood, held.cores, openGopRatio,
                 openNowGopRatio, jumpP99GopRatio, peak,
-                peak - av::FrameCache::kDefaultBudget / 1048576.0, fwdRatio, backRatio,
+                peak - engine::FrameCache::kDefaultBudget / 1048576.0, fwdRatio, backRatio,
                 jumpGopRatio, idleRatio, idle1080Ratio, key100GopRatio, key1sRatio, key1s1080Ratio,
                 afterJumpGopRatio, static_cast<unsigned long long>(hits),
                 static_cast<unsigned long long>(misses));

@@ -108,7 +108,7 @@ int startupBench(const QStringList& args) {
     for (const QString& d : {home, config, videos})
         QDir().mkpath(d);
     {
-        platform::IniSettingsStore store(config + QStringLiteral("/SKV04/SKV04.ini"));
+        adapters::IniSettingsStore store(config + QStringLiteral("/SKV04/SKV04.ini"));
         app::settings::write(store, app::settings::kLogPath, QDir::toNativeSeparators(videos));
         app::settings::write(store, app::settings::kFrameRate, QStringLiteral("30"));
         if (!store.lastWriteOk()) {

@@ -3,6 +3,6 @@
 #include "core/engine/Libraries.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    av::initLibraries();
+    engine::initLibraries();
     return 0;
 }

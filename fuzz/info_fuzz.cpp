@@ -11,7 +11,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray bytes =
         QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    const double frame = review::infoStartFrame(bytes);
+    const double frame = run::infoStartFrame(bytes);
     if (std::isnan(frame))
         std::abort();
 
@@ -19,8 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const qint16 written =
         size >= 2 ? static_cast<qint16>(data[0] | (data[1] << 8)) : static_cast<qint16>(size);
     const QString path = QString::fromLocal8Bit(bytes).remove(QLatin1Char('\0'));
-    const QByteArray line = review::infoLine(path, written);
-    if (!line.endsWith("\r\n") || review::infoStartFrame(line) != written)
+    const QByteArray line = run::infoLine(path, written);
+    if (!line.endsWith("\r\n") || run::infoStartFrame(line) != written)
         std::abort();
     return 0;
 }

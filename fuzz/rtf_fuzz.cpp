@@ -12,15 +12,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray bytes =
         QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     bool ok = false;
-    const QString text = platform::rtfToPlainText(bytes, &ok);
-    if (platform::isRtf(bytes) && text.size() > bytes.size())
+    const QString text = media::rtfToPlainText(bytes, &ok);
+    if (media::isRtf(bytes) && text.size() > bytes.size())
         std::abort();
 
     // The document form only for RTF input, where the reader does the work.
-    if (platform::isRtf(bytes)) {
+    if (media::isRtf(bytes)) {
         QTextDocument doc;
         QString error;
-        if (!platform::rtfToDocument(bytes, doc, &error) && error.isEmpty())
+        if (!media::rtfToDocument(bytes, doc, &error) && error.isEmpty())
             std::abort(); // a failure always says why
     }
     return 0;

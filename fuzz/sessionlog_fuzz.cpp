@@ -11,14 +11,14 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray bytes =
         QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    const QStringList lines = review::listedLogLines(bytes);
+    const QStringList lines = run::listedLogLines(bytes);
     if (lines.size() > bytes.count('\n') + 1)
         std::abort();
     for (const QString& line : lines) {
-        if (review::isSessionLogLine(line) || line.contains(QLatin1Char('\n')))
+        if (run::isSessionLogLine(line) || line.contains(QLatin1Char('\n')))
             std::abort();
-        const QString video = review::logLineVideoFile(line);
-        if (!review::isRunLogLine(line) && !video.isEmpty())
+        const QString video = run::logLineVideoFile(line);
+        if (!run::isRunLogLine(line) && !video.isEmpty())
             std::abort();
         if (video.size() > line.size())
             std::abort();

@@ -10,17 +10,17 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray bytes =
         QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    const QStringList names = capture::skierListFromText(bytes);
+    const QStringList names = run::skierListFromText(bytes);
     for (const QString& name : names) {
         if (name.isEmpty() || name.contains(QLatin1Char(',')) || name.contains(QLatin1Char('\n')))
             std::abort();
     }
-    const QString first = capture::firstSkierName(bytes);
+    const QString first = run::firstSkierName(bytes);
     if (first.contains(QLatin1Char(',')) || first.contains(QLatin1Char('\n')))
         std::abort();
     // The name typed from the list must give a run file inside the folder or be refused.
-    if (!capture::firstForbiddenNameChar(first)) {
-        const QString file = capture::composeCaptureFileName(QStringLiteral("/v"), first, " 1");
+    if (!run::firstForbiddenNameChar(first)) {
+        const QString file = run::composeCaptureFileName(QStringLiteral("/v"), first, " 1");
         if (!file.startsWith(QStringLiteral("/v/")) || file.count(QLatin1Char('/')) != 2)
             std::abort();
     }

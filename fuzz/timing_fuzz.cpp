@@ -12,7 +12,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray bytes =
         QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    const auto record = capture::TimingRecord::parse(bytes);
+    const auto record = run::TimingRecord::parse(bytes);
     if (!record)
         return 0;
     if (record->rate.num <= 0 || record->rate.den <= 0)

@@ -62,7 +62,7 @@ const QString kAlreadyRunning =
 int main(int argc, char** argv) {
     QElapsedTimer sinceMain;
     sinceMain.start();
-    av::initLibraries();
+    engine::initLibraries();
 
     if (const std::optional<int> status = app::handleSkivaneOptions(argc, argv))
         return *status;
@@ -91,42 +91,41 @@ int main(int argc, char** argv) {
     if (!folderError.isEmpty())
         std::fprintf(stderr, "skivane: %s\n", qPrintable(folderError));
 
-    const bool probe = platform::StartupProbe::requested();
-    platform::QtDialogs qtDialogs;
-    platform::StartupProbe startupProbe(sinceMain);
-    platform::Dialogs& dialogs = probe ? startupProbe.dialogs() : qtDialogs;
-    platform::IniSettingsStore settings;
+    const bool probe = adapters::StartupProbe::requested();
+    adapters::QtDialogs qtDialogs;
+    adapters::StartupProbe startupProbe(sinceMain);
+    ports::Dialogs& dialogs = probe ? startupProbe.dialogs() : qtDialogs;
+    adapters::IniSettingsStore settings;
 
     // One program at a time: a second start says so before anything else (no reset question, no
     // session line, no settings written), brings the running program's window forward and ends.
-    platform::SingleInstance single(QFileInfo(settings.fileName()).absolutePath());
-    if (single.acquire() == platform::SingleInstance::Result::HeldElsewhere) {
-        dialogs.message(kAlreadyRunning, QStringLiteral("Skivane Alert"),
-                        platform::Icon::Information);
+    adapters::SingleInstance single(QFileInfo(settings.fileName()).absolutePath());
+    if (single.acquire() == adapters::SingleInstance::Result::HeldElsewhere) {
+        dialogs.message(kAlreadyRunning, QStringLiteral("Skivane Alert"), ports::Icon::Information);
         single.wakeRunning();
         return 0;
     }
-    single.onWake(&platform::SingleInstance::bringWindowsForward);
+    single.onWake(&adapters::SingleInstance::bringWindowsForward);
 
-    platform::QtSound sound;
-    platform::SystemDiskSpace disk;
-    platform::AvRunTools tools;
-    av::AvCaptureControl capture(appDir); // with the network and file cameras of Cameras.txt
+    adapters::QtSound sound;
+    adapters::SystemDiskSpace disk;
+    adapters::AvRunTools tools;
+    adapters::AvCaptureControl capture(appDir); // with the network and file cameras of Cameras.txt
 
-    platform::Services services;
+    ports::Services services;
     services.dialogs = &dialogs;
     services.settings = &settings;
     services.capture = &capture;
     services.sound = &sound;
     services.disk = &disk;
     services.tools = &tools;
-    services.makePlayer = [](QWidget* parent) -> platform::MediaPlayer* {
-        return new av::AvPlayer(parent); // owned by its parent widget
+    services.makePlayer = [](QWidget* parent) -> ports::MediaPlayer* {
+        return new adapters::AvPlayer(parent); // owned by its parent widget
     };
     services.appDir = appDir;
     services.endProgram = [] { QCoreApplication::exit(0); };
 
-    Screens screens(services);
+    screens::Screens screens(services);
     screens.start();
     if (probe)
         startupProbe.watch(screens.setup());

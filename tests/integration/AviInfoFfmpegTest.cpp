@@ -189,7 +189,7 @@ TEST_F(AviInfoFfmpegTest, SkivaneInfoExportsTheDayAsTheLogViewerDoes) {
     ASSERT_TRUE(p.waitForFinished(30000));
     EXPECT_EQ(p.exitCode(), 0);
     const QByteArray csv = p.readAllStandardOutput();
-    EXPECT_EQ(csv, review::dayCsv(log, media::readRunFacts));
+    EXPECT_EQ(csv, run::dayCsv(log, media::readRunFacts));
     EXPECT_TRUE(csv.contains(",25,375,15.00,yes," + path.toUtf8() + ",yes,")) << csv.constData();
     EXPECT_TRUE(csv.contains(",599,,,")) << csv.constData();
 

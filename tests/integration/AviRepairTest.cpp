@@ -89,12 +89,12 @@ TEST_P(AviRepair, CopyHoldsTheSameFramesUnderTheSameNumbers) {
     // ffprobe also counts a last packet cut short; neither this program nor its player does.
     const qint64 probed = probeCount(run);
     EXPECT_TRUE(probed == ours || probed == ours + 1) << probed << " " << ours;
-    av::FrameDecoder player;
+    engine::FrameDecoder player;
     ASSERT_TRUE(player.open(run)) << player.error().toStdString();
     EXPECT_EQ(player.frameCount(), ours);
     player.close();
 
-    const av::RepairResult result = av::repairCopy(run);
+    const engine::RepairResult result = engine::repairCopy(run);
     ASSERT_TRUE(result.ok) << result.error.toStdString();
     EXPECT_EQ(result.path, dir.filePath("Annpass1-repaired.avi"));
     EXPECT_EQ(result.videoFrames, ours);
@@ -115,7 +115,7 @@ TEST_P(AviRepair, CopyHoldsTheSameFramesUnderTheSameNumbers) {
 
     // A second repair never replaces the first; no temporary file is left behind.
     const QByteArray copy = sha1(result.path);
-    EXPECT_FALSE(av::repairCopy(run).ok);
+    EXPECT_FALSE(engine::repairCopy(run).ok);
     EXPECT_EQ(sha1(result.path), copy);
     for (const QString& name : QDir(dir.path()).entryList(QDir::Files | QDir::Hidden))
         EXPECT_TRUE(name == "Annpass1.avi" || name == "Annpass1.avi.timing" ||
@@ -157,10 +157,10 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<CutCase>& info) { return std::string(info.param.name); });
 
 TEST(AviRepairPath, NamesTheCopyBesideTheRun) {
-    EXPECT_EQ(av::repairedPath("/r/Annpass1.avi"), "/r/Annpass1-repaired.avi");
-    EXPECT_EQ(av::repairedPath("/r/Ann.AVI"), "/r/Ann-repaired.avi");
-    EXPECT_EQ(av::repairedPath("/r/clip"), "/r/clip-repaired.avi");
-    EXPECT_FALSE(av::repairCopy("/nonexistent/x.avi").ok);
+    EXPECT_EQ(engine::repairedPath("/r/Annpass1.avi"), "/r/Annpass1-repaired.avi");
+    EXPECT_EQ(engine::repairedPath("/r/Ann.AVI"), "/r/Ann-repaired.avi");
+    EXPECT_EQ(engine::repairedPath("/r/clip"), "/r/clip-repaired.avi");
+    EXPECT_FALSE(engine::repairCopy("/nonexistent/x.avi").ok);
 }
 
 } // namespace

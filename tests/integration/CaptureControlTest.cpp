@@ -12,7 +12,7 @@
 #include <gtest/gtest.h>
 
 using namespace capture_test;
-namespace errors = platform::errors;
+namespace errors = ports::errors;
 using testsupport::errorOf;
 
 namespace {
@@ -20,7 +20,7 @@ namespace {
 // Answers the next modal dialog: moves slider `index` to `value`, then closes it.
 void answerDialog(int index, int value, QString* label = nullptr) {
     QTimer::singleShot(0, [=] {
-        auto* d = qobject_cast<av::SettingsDialog*>(QApplication::activeModalWidget());
+        auto* d = qobject_cast<widgets::SettingsDialog*>(QApplication::activeModalWidget());
         ASSERT_NE(d, nullptr);
         ASSERT_LT(index, d->settingCount());
         if (label)
@@ -34,7 +34,7 @@ void answerDialog(int index, int value, QString* label = nullptr) {
 
 TEST(CaptureControl, EffectsChangeTheRecordedPicture) {
     TestCameraRig rig;
-    const QString cat = platform::kEffectCategory;
+    const QString cat = ports::kEffectCategory;
     struct Case {
         const char* effect;
         std::function<QImage(QImage)> undo; // turns the picture back so the number reads
@@ -57,7 +57,7 @@ TEST(CaptureControl, EffectsChangeTheRecordedPicture) {
         const Recording r = readRecording(rig.path(name), true);
         ASSERT_EQ(r.pictures.size(), 10u); // an effect that holds a frame back still gives it up
         for (int i = 0; i < 10; ++i) {
-            EXPECT_EQ(av::readFrameNumber(c.undo(r.pictures[size_t(i)])), i);
+            EXPECT_EQ(engine::readFrameNumber(c.undo(r.pictures[size_t(i)])), i);
             if (QString(c.effect) != "Deinterlace") {
                 EXPECT_EQ(r.numbers[size_t(i)], std::nullopt)
                     << "the effect left the picture as it was";
@@ -80,7 +80,7 @@ TEST(CaptureControl, EffectsChangeTheRecordedPicture) {
 }
 
 TEST(CaptureControl, DialogsApplyTheirChangesAtOnce) {
-    av::AvCaptureControl ctl;
+    adapters::AvCaptureControl ctl;
     ctl.setDeviceEventSource(nullptr);
     EXPECT_EQ(errorOf([&] { ctl.ShowDialog(35, ""); }), errors::kNotSupported);
     ctl.Connect(ctl.testCameraIndex());
@@ -97,8 +97,8 @@ TEST(CaptureControl, DialogsApplyTheirChangesAtOnce) {
     EXPECT_EQ(label, "Brightness");
     EXPECT_EQ(ctl.testCameraLook().brightness, 40);
 
-    ctl.SetEffect(0, platform::kEffectCategory,
-                  ctl.FindEffect(platform::kEffectCategory, "Brightness/Contrast"));
+    ctl.SetEffect(0, ports::kEffectCategory,
+                  ctl.FindEffect(ports::kEffectCategory, "Brightness/Contrast"));
     ASSERT_TRUE(ctl.HasDialog(35 + 4096));
     answerDialog(3, -30, &label); // after the camera's three: the effect's first setting
     ctl.ShowDialog(35 + 4096, "");

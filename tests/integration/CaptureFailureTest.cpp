@@ -35,7 +35,7 @@ TEST(CaptureKillHelper, RecordsUntilKilled) {
     const QString path = qEnvironmentVariable(kHelperFileVar);
     if (path.isEmpty())
         GTEST_SKIP() << "runs only as the recording process of KilledRecordingStillOpensAndPlays";
-    av::AvCaptureControl ctl;
+    adapters::AvCaptureControl ctl;
     ctl.Connect(ctl.testCameraIndex());
     ctl.setVideoResolution(0);
     ctl.setVideoCompressor(0);
@@ -72,9 +72,9 @@ TEST(CaptureFailure, KilledRecordingStillOpensAndPlays) {
     EXPECT_EQ(r.videoCodec, "mjpeg");
     EXPECT_GT(r.sound.size(), 0u);
     // The timing record kept pace with the file: its rate and a capture time each second.
-    QFile timingFile(capture::timingRecordPath(path));
+    QFile timingFile(run::timingRecordPath(path));
     ASSERT_TRUE(timingFile.open(QIODevice::ReadOnly));
-    const auto timing = capture::TimingRecord::parse(timingFile.readAll());
+    const auto timing = run::TimingRecord::parse(timingFile.readAll());
     ASSERT_TRUE(timing.has_value());
     EXPECT_EQ(timing->rate.num, 25);
     EXPECT_EQ(timing->end, -1);
@@ -114,21 +114,21 @@ TEST(CaptureFailure, LostSoundLeavesSilenceAndThePicturesGoOn) {
     QTemporaryDir dir;
     const QString path = dir.filePath("tone.avi");
     std::atomic<int> ended{0};
-    av::CaptureEngine engine([](QImage) {}, [&](int, QString) { ++ended; });
-    auto live = std::make_shared<av::LiveSettings>();
+    engine::CaptureEngine engine([](QImage) {}, [&](int, QString) { ++ended; });
+    auto live = std::make_shared<engine::LiveSettings>();
     const QSize size(320, 240);
-    const AVPixelFormat format = av::testCameraFormats().front().format;
-    av::SessionConfig config;
-    config.video = std::make_unique<av::TestCameraSource>(size, format, 25, false, live);
+    const AVPixelFormat format = engine::testCameraFormats().front().format;
+    engine::SessionConfig config;
+    config.video = std::make_unique<engine::TestCameraSource>(size, format, 25, false, live);
     config.live = live;
     config.fps = 25;
     config.paced = false;
     config.frameLimit = 75;
-    config.sound = av::SoundSource::TestTone;
+    config.sound = engine::SoundSource::TestTone;
     config.sampleRate = 22050;
     config.channels = 1;
     config.toneFailsAtSlot = 30; // 1.2 s into the recording
-    av::RecordingSettings rs;
+    engine::RecordingSettings rs;
     rs.path = path;
     rs.width = size.width();
     rs.height = size.height();
@@ -138,7 +138,7 @@ TEST(CaptureFailure, LostSoundLeavesSilenceAndThePicturesGoOn) {
     rs.audio = true;
     rs.sampleRate = 22050;
     rs.channels = 1;
-    config.writer = std::make_unique<av::AviWriter>(rs);
+    config.writer = std::make_unique<engine::AviWriter>(rs);
     engine.start(std::move(config));
     ASSERT_TRUE(waitUntil([&] { return ended > 0; })) << "the recording did not reach its end";
     EXPECT_EQ(engine.stop(), QString()) << "the lost sound is no failure of the recording";

@@ -30,7 +30,7 @@ struct Recording {
 };
 
 inline Recording readRecording(const QString& path, bool keepPictures = false) {
-    using namespace av;
+    using namespace engine;
     av_log_set_level(AV_LOG_FATAL); // a cut-off file's last chunk is expected to be short
     Recording r;
     auto opened = openInput(QFile::encodeName(path), nullptr, nullptr);

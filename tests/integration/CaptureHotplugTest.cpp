@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 using namespace capture_test;
-using av::DeviceEvent;
+using engine::DeviceEvent;
 
 namespace {
 
@@ -18,17 +18,17 @@ struct Change {
 };
 
 struct HotplugRig {
-    av::DeviceEventSource udev;
-    av::AvCaptureControl ctl;
+    engine::DeviceEventSource udev;
+    adapters::AvCaptureControl ctl;
     Events events;
     std::vector<Change> changes;
     HotplugRig() {
         ctl.setDeviceEventSource(&udev);
         listen(ctl, events);
-        QObject::connect(&ctl, &platform::CaptureControl::DeviceChange, &ctl,
+        QObject::connect(&ctl, &ports::CaptureControl::DeviceChange, &ctl,
                          [this](const QString& c, int a, int i, const QString& n) {
                              // The control's lists are up to date when the event arrives.
-                             if (c == platform::kVideoSources && a == 0) {
+                             if (c == ports::kVideoSources && a == 0) {
                                  EXPECT_EQ(ctl.VideoDeviceName(i), n);
                              }
                              changes.push_back({c, a, i, n});
@@ -71,11 +71,11 @@ TEST(CaptureHotplug, ArrivalsAreAppendedAndRemovalsTakeTheirPlace) {
     EXPECT_EQ(rig.ctl.AudioDeviceCount(), sounds);
 
     const std::vector<Change> expected{
-        {platform::kVideoSources, 0, cameras, "USB Camera A"},
-        {platform::kVideoSources, 0, cameras + 1, "USB Camera B"},
-        {platform::kAudioSources, 0, sounds, "USB Audio: Mic"},
-        {platform::kVideoSources, 1, cameras, "USB Camera A"},
-        {platform::kAudioSources, 1, sounds, "USB Audio: Mic"},
+        {ports::kVideoSources, 0, cameras, "USB Camera A"},
+        {ports::kVideoSources, 0, cameras + 1, "USB Camera B"},
+        {ports::kAudioSources, 0, sounds, "USB Audio: Mic"},
+        {ports::kVideoSources, 1, cameras, "USB Camera A"},
+        {ports::kAudioSources, 1, sounds, "USB Audio: Mic"},
     };
     EXPECT_EQ(rig.changes, expected);
     EXPECT_TRUE(rig.events.warnings.empty());
@@ -101,7 +101,7 @@ TEST(CaptureHotplug, PullingOutTheRecordingCameraEndsTheRecordingAndKeepsTheFile
     ASSERT_EQ(rig.events.warnings.size(), 1u);
     EXPECT_TRUE(rig.events.warnings[0].contains("USB Camera"));
     ASSERT_FALSE(rig.changes.empty());
-    EXPECT_EQ(rig.changes.back(), (Change{platform::kVideoSources, 1, usb, "USB Camera"}));
+    EXPECT_EQ(rig.changes.back(), (Change{ports::kVideoSources, 1, usb, "USB Camera"}));
     rig.ctl.StopCapture();
     rig.ctl.Disconnect();
     QCoreApplication::processEvents();

@@ -19,7 +19,7 @@ namespace {
 // sample above what the quiet tone can reach, after half a second of quiet.
 std::vector<int64_t> loudOnsets(const std::vector<int16_t>& sound, int rate) {
     std::vector<int64_t> onsets;
-    const int threshold = int(32767 * av::tone::kQuiet * 1.25);
+    const int threshold = int(32767 * engine::kToneQuiet * 1.25);
     int64_t last = -rate;
     for (size_t i = 0; i < sound.size(); ++i)
         if (std::abs(int(sound[i])) > threshold) {
@@ -30,11 +30,11 @@ std::vector<int64_t> loudOnsets(const std::vector<int16_t>& sound, int rate) {
     return onsets;
 }
 
-std::optional<capture::TimingRecord> timingOf(const QString& avi) {
+std::optional<run::TimingRecord> timingOf(const QString& avi) {
     QFile f(avi + ".timing");
     if (!f.open(QIODevice::ReadOnly))
         return std::nullopt;
-    return capture::TimingRecord::parse(f.readAll());
+    return run::TimingRecord::parse(f.readAll());
 }
 
 } // namespace
@@ -233,8 +233,8 @@ TEST(CaptureRecording, AnExistingFileIsNeverReplaced) {
     try {
         rig.ctl.StartStreamCapture();
         FAIL() << "an existing file was accepted";
-    } catch (const platform::ControlError& e) {
-        EXPECT_EQ(e.number(), platform::errors::kFileExists);
+    } catch (const ports::ControlError& e) {
+        EXPECT_EQ(e.number(), ports::errors::kFileExists);
         EXPECT_TRUE(e.description().contains("taken.avi"));
     }
     EXPECT_FALSE(rig.ctl.recording());
@@ -248,8 +248,8 @@ TEST(CaptureRecording, AnExistingFileIsNeverReplaced) {
     try {
         rig.ctl.StartStreamCapture();
         FAIL() << "an impossible file was accepted";
-    } catch (const platform::ControlError& e) {
-        EXPECT_EQ(e.number(), platform::errors::kFileCreateFailed);
+    } catch (const ports::ControlError& e) {
+        EXPECT_EQ(e.number(), ports::errors::kFileCreateFailed);
     }
     EXPECT_EQ(QDir(rig.dir.path()).entryList(QDir::Files),
               QStringList({"taken.avi", "taken.avi.timing"}));
@@ -266,8 +266,8 @@ TEST(CaptureRecording, StopCaptureIsIdempotentAndEndsOnce) {
     rig.ctl.setTimeLimit(0);
     rig.ctl.StartStreamCapture();
     EXPECT_TRUE(rig.ctl.recording());
-    EXPECT_THROW(rig.ctl.StartStreamCapture(), platform::ControlError);
-    EXPECT_THROW(rig.ctl.setVideoResolution(2), platform::ControlError);
+    EXPECT_THROW(rig.ctl.StartStreamCapture(), ports::ControlError);
+    EXPECT_THROW(rig.ctl.setVideoResolution(2), ports::ControlError);
     // Counters move and 510 arrives several times a second while recording.
     EXPECT_TRUE(waitUntil([&] { return rig.events.count(510) >= 2; }, 5000));
     EXPECT_GT(rig.ctl.FramesCaptured(), 0);

@@ -20,11 +20,11 @@
 #include <gtest/gtest.h>
 
 TEST(CaptureScreenRecording, RealRunFromTheTestCameraIsHandedOverFrameExact) {
-    av::AvCaptureControl control; // outlives the screens, as in main.cpp
+    adapters::AvCaptureControl control; // outlives the screens, as in main.cpp
     testsupport::TestEnv env;
     control.setDeviceEventSource(nullptr); // no hot-plug from this machine during the run
     env.services.capture = &control;
-    env.services.makePlayer = [](QWidget* parent) { return new av::AvPlayer(parent); };
+    env.services.makePlayer = [](QWidget* parent) { return new adapters::AvPlayer(parent); };
     env.storeVideoDir();
     env.settings->WriteSetting(QStringLiteral("device"),
                                QString::number(control.testCameraIndex()));
@@ -36,12 +36,12 @@ TEST(CaptureScreenRecording, RealRunFromTheTestCameraIsHandedOverFrameExact) {
 
     env.setup().cmdGoCapture_Click();
     QCoreApplication::processEvents();
-    PreviewForm& form = env.capture();
+    screens::PreviewForm& form = env.capture();
     ASSERT_TRUE(form.isVisible());
     form.txtSkierName->setText(QStringLiteral("Ann Lee"));
     env.dialogs.clear();
     // The camera's live picture in Grabora1, made to fit it.
-    auto* live = qobject_cast<av::PictureWidget*>(form.Grabora1);
+    auto* live = qobject_cast<widgets::PictureWidget*>(form.Grabora1);
     ASSERT_NE(live, nullptr);
     ASSERT_TRUE(capture_test::waitUntil([&] { return live->picturesShown() >= 3; }, 10000));
     const QSize shown = live->picture().size();

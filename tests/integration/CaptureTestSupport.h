@@ -21,11 +21,11 @@ struct Events {
     }
 };
 
-inline void listen(av::AvCaptureControl& ctl, Events& events) {
+inline void listen(adapters::AvCaptureControl& ctl, Events& events) {
     QObject::connect(
-        &ctl, &platform::CaptureControl::CaptureStatus, &ctl,
+        &ctl, &ports::CaptureControl::CaptureStatus, &ctl,
         [&events](int code, const QString& text) { events.status.emplace_back(code, text); });
-    QObject::connect(&ctl, &platform::CaptureControl::WarningMessage, &ctl,
+    QObject::connect(&ctl, &ports::CaptureControl::WarningMessage, &ctl,
                      [&events](int, const QString& text) { events.warnings.push_back(text); });
 }
 
@@ -34,7 +34,7 @@ using testsupport::waitUntil;
 // A control on the test camera, 320x240, unpaced, the test tone as sound source.
 struct TestCameraRig {
     QTemporaryDir dir;
-    av::AvCaptureControl ctl;
+    adapters::AvCaptureControl ctl;
     Events events;
 
     TestCameraRig() {

@@ -30,7 +30,7 @@
 #include <map>
 #include <sys/stat.h>
 
-using platform::Answer;
+using ports::Answer;
 using testsupport::RealProgramEnv;
 
 namespace {
@@ -77,9 +77,9 @@ protected:
     std::vector<DayRun> runs;
     std::map<QString, Stamp> stamps; // recordings already on disk, as they were
 
-    MainForm& setup() { return env.setup(); }
-    PreviewForm& capture() { return env.capture(); }
-    frmSetStart& review() { return env.timer(); }
+    screens::MainForm& setup() { return env.setup(); }
+    screens::PreviewForm& capture() { return env.capture(); }
+    screens::frmSetStart& review() { return env.timer(); }
 
     QString video(const QString& name) const { return env.videoDir() + u'/' + name; }
 
@@ -93,7 +93,7 @@ protected:
     // `markAt` frames are in, then the two countdowns ticked to their end. The pass sound stops
     // at 0 and the capture countdown ends the recording; the review screen takes the run.
     void record(int markAt, int passFrames) {
-        PreviewForm& form = capture();
+        screens::PreviewForm& form = capture();
         ASSERT_TRUE(form.isVisible());
         form.cmdStartCapture_Click();
         ASSERT_TRUE(env.realControl.recording()) << env.dialogs.texts().join(u'|').toStdString();
@@ -124,7 +124,7 @@ protected:
     // The review screen after a recording: arrives on the start hint, `steps` frames forward,
     // then marks the start and lets the one-second replay of the pass end run out.
     void markAfterRecording(const QString& skier, const QString& pass, int steps) {
-        frmSetStart& r = review();
+        screens::frmSetStart& r = review();
         const int hint = env.session().StartFrameHint;
         const qint16 frames = env.session().CapturedFrameCount;
         EXPECT_EQ(env.session().CapturedFrameRate, kRate);
@@ -144,7 +144,7 @@ protected:
     }
 
     void mark(int steps, int from) {
-        frmSetStart& r = review();
+        screens::frmSetStart& r = review();
         for (int i = 0; i < steps; ++i)
             r.Command4_Click();
         ASSERT_TRUE(
@@ -230,7 +230,7 @@ TEST_F(EventDay, ADayOfRunsLeavesExactlyTheRightFilesOnDisk) {
             stampRecordings();
             ASSERT_NO_FATAL_FAILURE(backToCapture());
             if (p == 1) { // the pass after two runs is 3: a new skier may be due
-                EXPECT_EQ(env.dialogs.texts(), QStringList{capture::kHighPassText});
+                EXPECT_EQ(env.dialogs.texts(), QStringList{run::kHighPassText});
                 env.dialogs.clear();
             }
             expectNoBoxes("back to capture");
@@ -268,7 +268,7 @@ TEST_F(EventDay, ADayOfRunsLeavesExactlyTheRightFilesOnDisk) {
 
     // --- Bob's first pass reopened from the log viewer and marked again ---
     review().cmdViewLog_Click();
-    LogView* viewer = env.screens.logView();
+    screens::LogView* viewer = env.screens.logView();
     ASSERT_NE(viewer, nullptr);
     const DayRun& bob1 = runs[2];
     int row = -1;

@@ -70,7 +70,7 @@ struct NetRun {
     Recording file;
 };
 
-NetRun recordFor(av::AvCaptureControl& ctl, const QString& path, int fps, int ms) {
+NetRun recordFor(adapters::AvCaptureControl& ctl, const QString& path, int fps, int ms) {
     ctl.setStreamFileName(path);
     ctl.setFrameRate(fps);
     NetRun run;
@@ -122,7 +122,7 @@ TEST(NetworkCamera, RecordsInRealTimeAtAnyRate) {
     UdpSender sender(rig.path("source.avi"), port);
     ASSERT_TRUE(sender.process.waitForStarted(10000));
 
-    av::AvCaptureControl ctl(rig.dir.path());
+    adapters::AvCaptureControl ctl(rig.dir.path());
     ctl.setDeviceEventSource(nullptr);
     Events events;
     listen(ctl, events);
@@ -133,8 +133,8 @@ TEST(NetworkCamera, RecordsInRealTimeAtAnyRate) {
     try {
         ctl.Connect(test - 2);
         FAIL() << "a missing file camera connected";
-    } catch (const platform::ControlError& e) {
-        EXPECT_EQ(e.number(), platform::errors::kDeviceOpenFailed);
+    } catch (const ports::ControlError& e) {
+        EXPECT_EQ(e.number(), ports::errors::kDeviceOpenFailed);
     }
     EXPECT_FALSE(ctl.Connected());
     // The skipped line is named once, for the program to show when it has started.
@@ -202,12 +202,12 @@ TEST(NetworkCamera, AnOutageNeitherEndsTheRecordingNorLeavesRealTime) {
     auto sender = std::make_unique<UdpSender>(rig.path("source.avi"), port);
     ASSERT_TRUE(sender->process.waitForStarted(10000));
 
-    av::AvCaptureControl ctl(rig.dir.path());
+    adapters::AvCaptureControl ctl(rig.dir.path());
     ctl.setDeviceEventSource(nullptr);
     Events events;
     listen(ctl, events);
     int shown = 0;
-    QObject::connect(&ctl, &platform::CaptureControl::PreviewFrame, &ctl,
+    QObject::connect(&ctl, &ports::CaptureControl::PreviewFrame, &ctl,
                      [&shown](const QImage&) { ++shown; });
     ctl.Connect(ctl.testCameraIndex() - 1);
     ctl.setPreviewSize(QSize(160, 120));
@@ -256,13 +256,13 @@ TEST(NetworkCamera, AnOutageNeitherEndsTheRecordingNorLeavesRealTime) {
     EXPECT_EQ(ctl.FramesCaptured(), count);
     EXPECT_NEAR(double(count), seconds * 25, 12.5) << "the file does not span the recording";
 
-    QFile timingFile(capture::timingRecordPath(path));
+    QFile timingFile(run::timingRecordPath(path));
     ASSERT_TRUE(timingFile.open(QIODevice::ReadOnly));
-    const auto timing = capture::TimingRecord::parse(timingFile.readAll());
+    const auto timing = run::TimingRecord::parse(timingFile.readAll());
     ASSERT_TRUE(timing.has_value());
     std::vector<int64_t> reconnects;
     for (const auto& [slot, kind] : timing->notes)
-        if (kind == capture::SlotKind::Reconnect)
+        if (kind == run::SlotKind::Reconnect)
             reconnects.push_back(slot);
     ASSERT_EQ(reconnects.size(), 2u) << "one reconnect note for each outage";
     // Each outage is gaps up to its reconnect, as long as it lasted (the sender needs a moment
@@ -319,12 +319,12 @@ TEST(NetworkCamera, ACameraThatNeverAnswersNeverHoldsTheProgram) {
                     QStringLiteral("Silent = udp://127.0.0.1:%1\nMute = http://127.0.0.1:%2/cam\n")
                         .arg(udp)
                         .arg(tcp.port));
-    av::AvCaptureControl ctl(dir.path());
+    adapters::AvCaptureControl ctl(dir.path());
     ctl.setDeviceEventSource(nullptr);
     ctl.setPreview(true);
     ctl.setPreviewSize(QSize(160, 120));
     std::vector<QString> told;
-    QObject::connect(&ctl, &platform::CaptureControl::CameraState, &ctl,
+    QObject::connect(&ctl, &ports::CaptureControl::CameraState, &ctl,
                      [&told](bool, const QString& text) { told.push_back(text); });
     for (const QString& name : {QStringLiteral("Silent"), QStringLiteral("Mute")}) {
         SCOPED_TRACE(name.toStdString());
@@ -353,8 +353,8 @@ TEST(NetworkCamera, ACameraThatNeverAnswersNeverHoldsTheProgram) {
             try {
                 ctl.StartStreamCapture();
                 ADD_FAILURE() << "a recording started without pictures";
-            } catch (const platform::ControlError& e) {
-                EXPECT_EQ(e.number(), platform::errors::kDeviceOpenFailed);
+            } catch (const ports::ControlError& e) {
+                EXPECT_EQ(e.number(), ports::errors::kDeviceOpenFailed);
             }
         });
         EXPECT_FALSE(QFileInfo::exists(dir.filePath(name + ".avi")));

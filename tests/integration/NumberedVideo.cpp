@@ -17,7 +17,7 @@ QImage numberedFrame(int n, int width, int height) {
             line[x * 3 + 2] = static_cast<uchar>((y * 2 + n * 3) & 0xff);
         }
     }
-    av::drawFrameNumber(img, n);
+    engine::drawFrameNumber(img, n);
     return img;
 }
 

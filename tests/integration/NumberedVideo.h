@@ -1,6 +1,7 @@
 #pragma once
 // Test videos whose frames carry their own number in the test camera's pattern
-// (av::drawFrameNumber), on a moving coloured background, read back with av::readFrameNumber.
+// (engine::drawFrameNumber), on a moving coloured background, read back with
+// engine::readFrameNumber.
 #include <QImage>
 #include <QString>
 #include <QStringList>

@@ -30,27 +30,27 @@ protected:
         request.endFrame = kEnd;
     }
     bool shows(const QImage& picture, const QString& text, QPoint at) {
-        return av::showsSegmentText(picture, text, at.x(), at.y(),
-                                    av::passClockLayout(picture.size()).height);
+        return engine::showsSegmentText(picture, text, at.x(), at.y(),
+                                        engine::passClockLayout(picture.size()).height);
     }
     QTemporaryDir dir;
     QString run;
-    av::PassClipRequest request;
+    engine::PassClipRequest request;
 };
 
 TEST_F(PassClip, HoldsTheWindowWithTheClockBurnedIn) {
-    const av::PassClipResult clip = av::writePassClip(request);
+    const engine::PassClipResult clip = engine::writePassClip(request);
     ASSERT_TRUE(clip.ok) << clip.error.toStdString();
     EXPECT_EQ(clip.path,
-              dir.filePath(av::passClipUsesH264() ? "Annpass1-pass.mp4" : "Annpass1-pass.avi"));
+              dir.filePath(engine::passClipUsesH264() ? "Annpass1-pass.mp4" : "Annpass1-pass.avi"));
     EXPECT_EQ(clip.firstFrame, kStart - 60);
     EXPECT_EQ(clip.frames, 450 + 2 * 60 + 1);
     EXPECT_TRUE(clip.shortfall.isEmpty()) << clip.shortfall.toStdString();
 
-    av::FrameDecoder decoded;
+    engine::FrameDecoder decoded;
     ASSERT_TRUE(decoded.open(clip.path)) << decoded.error().toStdString();
     EXPECT_EQ(decoded.frameCount(), clip.frames);
-    const av::PassClockLayout at = av::passClockLayout(decoded.frameSize());
+    const engine::PassClockLayout at = engine::passClockLayout(decoded.frameSize());
     struct Expect {
         int runFrame;
         const char* clock;
@@ -62,7 +62,7 @@ TEST_F(PassClip, HoldsTheWindowWithTheClockBurnedIn) {
         SCOPED_TRACE(e.runFrame);
         const QImage picture = decoded.frameAt(e.runFrame - clip.firstFrame);
         ASSERT_FALSE(picture.isNull());
-        EXPECT_EQ(av::readFrameNumber(picture), e.runFrame); // the run's own picture
+        EXPECT_EQ(engine::readFrameNumber(picture), e.runFrame); // the run's own picture
         EXPECT_TRUE(shows(picture, e.clock, at.clock));
         EXPECT_TRUE(shows(picture, QString::number(e.runFrame), at.frame));
         EXPECT_EQ(shows(picture, "End", at.end), e.end);
@@ -70,7 +70,7 @@ TEST_F(PassClip, HoldsTheWindowWithTheClockBurnedIn) {
 
     // A second clip of the same run gets a name of its own.
     request.marginFrames = 0;
-    const av::PassClipResult second = av::writePassClip(request);
+    const engine::PassClipResult second = engine::writePassClip(request);
     ASSERT_TRUE(second.ok) << second.error.toStdString();
     EXPECT_TRUE(second.path.contains("-pass-2."));
     EXPECT_EQ(second.frames, 451);
@@ -79,18 +79,19 @@ TEST_F(PassClip, HoldsTheWindowWithTheClockBurnedIn) {
 
 TEST_F(PassClip, CancelOrFailureLeavesNoFile) {
     int calls = 0;
-    const av::PassClipResult cancelled = av::writePassClip(request, [&](int done, int total) {
-        ++calls;
-        EXPECT_EQ(total, 571);
-        return done < 5;
-    });
+    const engine::PassClipResult cancelled =
+        engine::writePassClip(request, [&](int done, int total) {
+            ++calls;
+            EXPECT_EQ(total, 571);
+            return done < 5;
+        });
     EXPECT_FALSE(cancelled.ok);
     EXPECT_TRUE(cancelled.cancelled);
     EXPECT_EQ(calls, 5);
 
     request.startFrame = kFrames + 10; // not in the file
     request.endFrame = request.startFrame + 450;
-    const av::PassClipResult outside = av::writePassClip(request);
+    const engine::PassClipResult outside = engine::writePassClip(request);
     EXPECT_FALSE(outside.ok);
     EXPECT_TRUE(
         outside.error.startsWith("The pass (frames 610 to 1060) lies outside the recording"))
@@ -114,7 +115,7 @@ TEST_F(PassClip, SaysWhatItHolds) {
         request.startFrame = c.start;
         request.endFrame = c.end;
         request.marginFrames = c.margin;
-        const av::PassClipResult clip = av::writePassClip(request);
+        const engine::PassClipResult clip = engine::writePassClip(request);
         ASSERT_TRUE(clip.ok) << clip.error.toStdString();
         EXPECT_EQ(clip.shortfall.toStdString(), c.says);
         EXPECT_EQ(clip.firstFrame + clip.frames - 1, kFrames - 1);

@@ -26,18 +26,18 @@ TEST(PlayerAudio, ClipHoldsTheSoundOfTheStretch) {
         testvideo::makeNumberedVideo(dir.path(), "tone.avi", 90, {"-c:v", "mjpeg"}, 320, 240, true);
     ASSERT_FALSE(file.isEmpty());
     // One second in the middle, as stereo at 44.1 kHz: every sample there, and not silent.
-    const av::PcmClip clip = av::decodeAudioClip(file, 1.0, 2.0, 44100, 2);
+    const engine::PcmClip clip = engine::decodeAudioClip(file, 1.0, 2.0, 44100, 2);
     EXPECT_EQ(clip.sampleRate, 44100);
     EXPECT_EQ(clip.channels, 2);
     EXPECT_EQ(clip.data.size(), 44100 * 2 * 2);
     EXPECT_GT(rms(clip.data), 1000.0);
     // A stretch running past the end of the file ends with the file's sound.
-    const av::PcmClip tail = av::decodeAudioClip(file, 2.5, 4.0, 48000, 1);
+    const engine::PcmClip tail = engine::decodeAudioClip(file, 2.5, 4.0, 48000, 1);
     EXPECT_GT(tail.data.size(), 48000 * 2 * 4 / 10);
     EXPECT_LT(tail.data.size(), 48000 * 2 * 6 / 10);
     // Nonsense requests give nothing.
-    EXPECT_TRUE(av::decodeAudioClip(file, 2.0, 1.0, 48000, 2).data.isEmpty());
-    EXPECT_TRUE(av::decodeAudioClip(file, 0.0, 1.0, 48000, 6).data.isEmpty());
+    EXPECT_TRUE(engine::decodeAudioClip(file, 2.0, 1.0, 48000, 2).data.isEmpty());
+    EXPECT_TRUE(engine::decodeAudioClip(file, 0.0, 1.0, 48000, 6).data.isEmpty());
 }
 
 TEST(PlayerAudio, FilesWithoutSoundGiveAnEmptyClip) {
@@ -45,8 +45,9 @@ TEST(PlayerAudio, FilesWithoutSoundGiveAnEmptyClip) {
     const QString file =
         testvideo::makeNumberedVideo(dir.path(), "silent.avi", 30, {"-c:v", "mjpeg"});
     ASSERT_FALSE(file.isEmpty());
-    EXPECT_TRUE(av::decodeAudioClip(file, 0.0, 1.0, 48000, 2).data.isEmpty());
-    EXPECT_TRUE(av::decodeAudioClip(dir.path() + "/none.avi", 0.0, 1.0, 48000, 2).data.isEmpty());
+    EXPECT_TRUE(engine::decodeAudioClip(file, 0.0, 1.0, 48000, 2).data.isEmpty());
+    EXPECT_TRUE(
+        engine::decodeAudioClip(dir.path() + "/none.avi", 0.0, 1.0, 48000, 2).data.isEmpty());
 }
 
 // Playing a file with sound works whether or not the machine has an audio output.
@@ -55,14 +56,14 @@ TEST(PlayerAudio, PlayingWithSoundEndsOnTheLastFrame) {
     const QString file =
         testvideo::makeNumberedVideo(dir.path(), "tone.avi", 60, {"-c:v", "mjpeg"}, 320, 240, true);
     ASSERT_FALSE(file.isEmpty());
-    av::AvPlayer p;
+    adapters::AvPlayer p;
     p.setPlayerFileName(file);
     ASSERT_TRUE(QTest::qWaitFor([&] { return p.shownFrame() == 0; }, 10000));
     p.setPlayerSelectionStart(10);
     p.setPlayerSelectionEnd(25);
     p.PlayerPlay();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !p.isPlaying() && p.shownFrame() == 25; }, 5000));
-    EXPECT_EQ(av::readFrameNumber(p.shownPicture()).value_or(-1), 25);
+    EXPECT_EQ(engine::readFrameNumber(p.shownPicture()).value_or(-1), 25);
     // Stopping and playing again at once is safe while a clip is still being decoded.
     p.PlayerPlay();
     p.PlayerStop();

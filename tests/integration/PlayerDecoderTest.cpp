@@ -63,8 +63,8 @@ constexpr int kFrames = 90;
 
 class DecoderCodecs : public ::testing::TestWithParam<Codec> {};
 
-int numberAt(av::FrameDecoder& d, int n) {
-    return av::readFrameNumber(d.frameAt(n)).value_or(-1);
+int numberAt(engine::FrameDecoder& d, int n) {
+    return engine::readFrameNumber(d.frameAt(n)).value_or(-1);
 }
 
 TEST_P(DecoderCodecs, EveryPositionShowsItsOwnFrame) {
@@ -75,7 +75,7 @@ TEST_P(DecoderCodecs, EveryPositionShowsItsOwnFrame) {
     const QString file = testvideo::makeNumberedVideo(
         dir.path(), QString("%1.%2").arg(c.label, c.container), kFrames, c.args);
     ASSERT_FALSE(file.isEmpty());
-    av::FrameDecoder d;
+    engine::FrameDecoder d;
     ASSERT_TRUE(d.open(file)) << d.error().toStdString();
     EXPECT_EQ(d.frameCount(), kFrames);
     EXPECT_EQ(d.frameRate().num / d.frameRate().den, 30);
@@ -113,7 +113,7 @@ TEST(DecoderSkipping, PicturesNothingRefersToAreNotDecodedOnTheWay) {
     const QString file = testvideo::makeNumberedVideo(dir.path(), "long.avi", kFrames,
                                                       {"-c:v", "libx264", "-g", "250", "-bf", "3"});
     ASSERT_FALSE(file.isEmpty());
-    av::FrameDecoder d;
+    engine::FrameDecoder d;
     ASSERT_TRUE(d.open(file)) << d.error().toStdString();
     ASSERT_EQ(d.keyFrameAtOrBefore(kFrames - 1), 0);
     ASSERT_EQ(numberAt(d, kFrames - 1), kFrames - 1);
@@ -149,7 +149,7 @@ TEST_P(DecoderCutOff, PlaysUpToItsLastFrame) {
     QFile f(file);
     ASSERT_TRUE(f.resize(f.size() / 2));
 
-    av::FrameDecoder d;
+    engine::FrameDecoder d;
     ASSERT_TRUE(d.open(file)) << d.error().toStdString();
     EXPECT_TRUE(d.indexWasScanned());
     const int count = d.frameCount();
@@ -189,7 +189,7 @@ TEST(DecoderGaps, AnEmptyChunkShowsThePictureBefore) {
                                      {"-vf", "select=not(eq(n\\,10)+eq(n\\,20))", "-fps_mode",
                                       "passthrough", "-c:v", "mjpeg", "-q:v", "3"});
     ASSERT_FALSE(file.isEmpty());
-    av::FrameDecoder d;
+    engine::FrameDecoder d;
     ASSERT_TRUE(d.open(file)) << d.error().toStdString();
     ASSERT_EQ(d.frameCount(), 30);
     auto expected = [](int n) { return n == 10 || n == 20 ? n - 1 : n; };
@@ -201,7 +201,7 @@ TEST(DecoderGaps, AnEmptyChunkShowsThePictureBefore) {
 
 TEST(DecoderFailures, FilesThatAreNotVideoDoNotOpen) {
     QTemporaryDir dir;
-    av::FrameDecoder d;
+    engine::FrameDecoder d;
     EXPECT_FALSE(d.open(dir.path() + "/missing.avi"));
     EXPECT_FALSE(d.isOpen());
     EXPECT_TRUE(d.frameAt(3).isNull());

@@ -26,15 +26,15 @@ QString longGopFile(const QString& dir, int frames, int gop) {
                                         {"-c:v", "mpeg4", "-g", g, "-q:v", "3"});
 }
 
-int shownNumber(const av::AvPlayer& player) {
-    return av::readFrameNumber(player.shownPicture()).value_or(-1);
+int shownNumber(const adapters::AvPlayer& player) {
+    return engine::readFrameNumber(player.shownPicture()).value_or(-1);
 }
 
 TEST(PlayerPrefetch, WhatIsShownIsAlwaysTheFrameAskedFor) {
     QTemporaryDir dir;
     const QString file = longGopFile(dir.path(), 120, 30);
     ASSERT_FALSE(file.isEmpty());
-    av::AvPlayer player;
+    adapters::AvPlayer player;
     player.resize(400, 320);
     player.show();
     player.setPlayerFileName(file);
@@ -79,8 +79,9 @@ TEST(PlayerPrefetch, ARequestDoesNotWaitForPrefetching) {
     const QString file = longGopFile(dir.path(), 600, 300);
     ASSERT_FALSE(file.isEmpty());
     QImage one(320, 240, QImage::Format_RGB32);
-    auto cache = std::make_shared<av::FrameCache>(static_cast<std::size_t>(one.sizeInBytes()) * 40);
-    av::DecodeWorker worker(cache);
+    auto cache =
+        std::make_shared<engine::FrameCache>(static_cast<std::size_t>(one.sizeInBytes()) * 40);
+    engine::DecodeWorker worker(cache);
     QThread thread;
     worker.moveToThread(&thread);
     thread.start();
@@ -91,7 +92,7 @@ TEST(PlayerPrefetch, ARequestDoesNotWaitForPrefetching) {
     quint64 prefetchedAtShow = 0;
     bool kept299AtShow = true;
     QObject::connect(
-        &worker, &av::DecodeWorker::frameReady, &worker,
+        &worker, &engine::DecodeWorker::frameReady, &worker,
         [&](quint64, int frame, QImage p) {
             QMutexLocker lock(&mutex);
             shownFrame = frame;
@@ -119,7 +120,7 @@ TEST(PlayerPrefetch, ARequestDoesNotWaitForPrefetching) {
     QMutexLocker lock(&mutex);
     EXPECT_LE(prefetchedAtShow, asked + 1);
     EXPECT_FALSE(kept299AtShow);
-    EXPECT_EQ(av::readFrameNumber(picture).value_or(-1), 450);
+    EXPECT_EQ(engine::readFrameNumber(picture).value_or(-1), 450);
     lock.unlock();
     worker.stop();
     thread.quit();
@@ -135,8 +136,8 @@ TEST(PlayerPrefetch, TheFrameBeforeAKeyFrameIsReadyWithoutDecoding) {
     ASSERT_FALSE(file.isEmpty());
     // A small cache, so that the frames before the key frames are not simply in the window.
     QImage one(320, 240, QImage::Format_RGB32);
-    av::DecodeWorker worker(
-        std::make_shared<av::FrameCache>(static_cast<std::size_t>(one.sizeInBytes()) * 40));
+    engine::DecodeWorker worker(
+        std::make_shared<engine::FrameCache>(static_cast<std::size_t>(one.sizeInBytes()) * 40));
     QThread thread;
     worker.moveToThread(&thread);
     thread.start();
@@ -147,10 +148,10 @@ TEST(PlayerPrefetch, TheFrameBeforeAKeyFrameIsReadyWithoutDecoding) {
     };
     std::vector<Shown> shown;
     QObject::connect(
-        &worker, &av::DecodeWorker::frameReady, &worker,
+        &worker, &engine::DecodeWorker::frameReady, &worker,
         [&](quint64, int frame, QImage p) {
             QMutexLocker lock(&mutex);
-            shown.push_back({frame, av::readFrameNumber(p).value_or(-1), worker.decoded()});
+            shown.push_back({frame, engine::readFrameNumber(p).value_or(-1), worker.decoded()});
         },
         Qt::DirectConnection);
     auto idle = [&] { // nothing decoded for 300 ms

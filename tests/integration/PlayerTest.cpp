@@ -58,18 +58,18 @@ bool waitFor(const std::function<bool()>& ready, int ms = 10000) {
     return QTest::qWaitFor(ready, ms);
 }
 
-int shownNumber(const av::AvPlayer& p) {
-    return av::readFrameNumber(p.shownPicture()).value_or(-1);
+int shownNumber(const adapters::AvPlayer& p) {
+    return engine::readFrameNumber(p.shownPicture()).value_or(-1);
 }
 
 // Opens the file and waits for its first picture.
-bool load(av::AvPlayer& p, const QString& file) {
+bool load(adapters::AvPlayer& p, const QString& file) {
     p.setPlayerFileName(file);
     return waitFor([&] { return p.frameCount() > 0 && p.shownFrame() == 0; });
 }
 
 // Sets the position and waits until that frame is on the screen.
-int showAt(av::AvPlayer& p, int frame) {
+int showAt(adapters::AvPlayer& p, int frame) {
     p.setPlayerPosition(frame);
     if (!waitFor([&] { return p.shownFrame() == frame; }))
         return -2;
@@ -83,7 +83,7 @@ TEST(Player, EveryCodecShowsTheFrameAskedForBothWays) {
         if (file.isEmpty())
             continue; // libx264 missing from this ffmpeg
         SCOPED_TRACE(file.toStdString());
-        av::AvPlayer p;
+        adapters::AvPlayer p;
         ASSERT_TRUE(load(p, file));
         EXPECT_EQ(p.PlayerFileName(), file);
         EXPECT_EQ(p.frameCount(), kFrames);
@@ -108,10 +108,10 @@ TEST(Player, EveryCodecShowsTheFrameAskedForBothWays) {
 TEST(Player, BurstOfPositionsEndsOnTheLastOne) {
     Files* f = files();
     const QString file = f->h264.isEmpty() ? f->mpeg4 : f->h264;
-    av::AvPlayer p;
+    adapters::AvPlayer p;
     ASSERT_TRUE(load(p, file));
     int shown = 0;
-    QObject::connect(&p, &av::AvPlayer::frameShown, [&](int) { ++shown; });
+    QObject::connect(&p, &adapters::AvPlayer::frameShown, [&](int) { ++shown; });
     // Held arrow keys and a dragged slider: many positions without waiting for any.
     for (int i = 0; i < 40; ++i)
         p.setPlayerPosition((i * 37) % kFrames);
@@ -128,12 +128,12 @@ TEST(Player, BurstOfPositionsEndsOnTheLastOne) {
 // The worker decodes ahead into the cache it shares with the player; a step to a kept frame is
 // shown inside setPlayerPosition, with no round trip to the worker, and counts a hit.
 TEST(Player, AStepToAKeptFrameShowsAtOnceAndCountsAHit) {
-    av::AvPlayer p;
+    adapters::AvPlayer p;
     ASSERT_TRUE(load(p, files()->mjpeg));
     ASSERT_EQ(showAt(p, 30), 30);
-    const av::FrameCache& cache = p.frameCache();
+    const engine::FrameCache& cache = p.frameCache();
     ASSERT_TRUE(waitFor([&] { return cache.contains(31); }));
-    const av::FrameCache::Counters before = cache.counters();
+    const engine::FrameCache::Counters before = cache.counters();
     p.setPlayerPosition(31);
     EXPECT_EQ(p.shownFrame(), 31);
     EXPECT_EQ(shownNumber(p), 31);
@@ -149,7 +149,7 @@ TEST(Player, AStepToAKeptFrameShowsAtOnceAndCountsAHit) {
 }
 
 TEST(Player, PositionsAreClampedToTheFile) {
-    av::AvPlayer p;
+    adapters::AvPlayer p;
     ASSERT_TRUE(load(p, files()->mjpeg));
     EXPECT_EQ(showAt(p, kFrames - 1), kFrames - 1);
     p.setPlayerPosition(kFrames + 500);
@@ -161,7 +161,7 @@ TEST(Player, PositionsAreClampedToTheFile) {
 }
 
 TEST(Player, ReadoutShowsFrameAndSeconds) {
-    av::AvPlayer p;
+    adapters::AvPlayer p;
     ASSERT_TRUE(load(p, files()->mjpeg));
     EXPECT_EQ(showAt(p, 45), 45);
     EXPECT_EQ(p.readoutText(), "Frame 45   1.50 s");
@@ -170,10 +170,10 @@ TEST(Player, ReadoutShowsFrameAndSeconds) {
 }
 
 TEST(Player, PlayStopsOnTheSelectionEndAndShowsIt) {
-    av::AvPlayer p;
+    adapters::AvPlayer p;
     ASSERT_TRUE(load(p, files()->mjpeg));
     std::vector<int> seen;
-    QObject::connect(&p, &av::AvPlayer::frameShown, [&](int n) { seen.push_back(n); });
+    QObject::connect(&p, &adapters::AvPlayer::frameShown, [&](int n) { seen.push_back(n); });
     p.setPlayerSelectionStart(30);
     p.setPlayerSelectionEnd(45);
     QElapsedTimer clock;
@@ -193,11 +193,11 @@ TEST(Player, PlayStopsOnTheSelectionEndAndShowsIt) {
 }
 
 TEST(Player, SelectionBeforeTheFilePlaysFromFrameZero) {
-    av::AvPlayer p;
+    adapters::AvPlayer p;
     ASSERT_TRUE(load(p, files()->mjpeg));
     ASSERT_EQ(showAt(p, 50), 50);
     std::vector<int> seen;
-    QObject::connect(&p, &av::AvPlayer::frameShown, [&](int n) { seen.push_back(n); });
+    QObject::connect(&p, &adapters::AvPlayer::frameShown, [&](int n) { seen.push_back(n); });
     p.setPlayerSelectionStart(-51);
     p.setPlayerSelectionEnd(6);
     p.PlayerPlay();
@@ -208,7 +208,7 @@ TEST(Player, SelectionBeforeTheFilePlaysFromFrameZero) {
 }
 
 TEST(Player, StopKeepsTheFileAndThePosition) {
-    av::AvPlayer p;
+    adapters::AvPlayer p;
     ASSERT_TRUE(load(p, files()->mjpeg));
     p.setPlayerSelectionStart(0);
     p.setPlayerSelectionEnd(kFrames - 1);
@@ -233,10 +233,10 @@ TEST(Player, FilesThatCannotBeOpenedLeaveThePlayerEmpty) {
     junk.write(QByteArray(5000, 'x'));
     junk.close();
 
-    av::AvPlayer p;
+    adapters::AvPlayer p;
     ASSERT_TRUE(load(p, files()->mjpeg));
     bool failed = false;
-    QObject::connect(&p, &av::AvPlayer::fileOpened, [&](bool ok) { failed = !ok; });
+    QObject::connect(&p, &adapters::AvPlayer::fileOpened, [&](bool ok) { failed = !ok; });
     for (const QString& bad : {junk.fileName(), dir.path() + "/missing.avi"}) {
         failed = false;
         p.setPlayerFileName(bad);
@@ -265,7 +265,7 @@ TEST(Player, CutOffRecordingPlaysUpToItsLastFrame) {
     ASSERT_FALSE(file.isEmpty());
     QFile f(file);
     ASSERT_TRUE(f.resize(f.size() / 2));
-    av::AvPlayer p;
+    adapters::AvPlayer p;
     ASSERT_TRUE(load(p, file));
     const int last = p.frameCount() - 1;
     EXPECT_GT(last, kFrames / 4);
@@ -278,7 +278,7 @@ TEST(Player, CutOffRecordingPlaysUpToItsLastFrame) {
 }
 
 TEST(Player, FullScreenAndBackWithEsc) {
-    av::AvPlayer p;
+    adapters::AvPlayer p;
     ASSERT_TRUE(load(p, files()->mjpeg));
     EXPECT_EQ(p.PlayerDisplaySize(), 4);
     p.setPlayerDisplaySize(3);
@@ -288,8 +288,8 @@ TEST(Player, FullScreenAndBackWithEsc) {
     EXPECT_TRUE(p.fullScreenWindow()->isFullScreen());
     // Pictures go to the full-screen window while it is up.
     EXPECT_EQ(showAt(p, 33), 33);
-    auto* big = static_cast<av::PictureWidget*>(p.fullScreenWindow());
-    EXPECT_EQ(av::readFrameNumber(big->picture()).value_or(-1), 33);
+    auto* big = static_cast<widgets::PictureWidget*>(p.fullScreenWindow());
+    EXPECT_EQ(engine::readFrameNumber(big->picture()).value_or(-1), 33);
     QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     QCoreApplication::sendEvent(p.fullScreenWindow(), &esc);
     EXPECT_EQ(p.PlayerDisplaySize(), 4);
@@ -297,9 +297,9 @@ TEST(Player, FullScreenAndBackWithEsc) {
 }
 
 TEST(Player, KeysAreReportedWithVirtualKeyNumbers) {
-    av::AvPlayer p;
+    adapters::AvPlayer p;
     std::vector<std::pair<int, int>> keys;
-    QObject::connect(&p, &av::AvPlayer::PlayerKey,
+    QObject::connect(&p, &adapters::AvPlayer::PlayerKey,
                      [&](int code, int shift) { keys.emplace_back(code, shift); });
     auto press = [&](int key, Qt::KeyboardModifiers mods) {
         QKeyEvent e(QEvent::KeyPress, key, mods);
@@ -319,7 +319,7 @@ TEST(Player, KeysAreReportedWithVirtualKeyNumbers) {
 }
 
 TEST(Player, SeekControlsFollowSeekEnabled) {
-    av::AvPlayer p;
+    adapters::AvPlayer p;
     ASSERT_TRUE(load(p, files()->mjpeg));
     const auto controls = [&] {
         std::vector<QWidget*> w;
@@ -348,7 +348,7 @@ TEST(Player, SeekControlsFollowSeekEnabled) {
 }
 
 TEST(PlayerPicture, KeepsTheAspectRatio) {
-    av::PictureWidget w;
+    widgets::PictureWidget w;
     w.resize(400, 400);
     w.setPicture(QImage(320, 240, QImage::Format_RGB32));
     EXPECT_EQ(w.pictureRect(), QRect(0, 50, 400, 300));

@@ -23,12 +23,12 @@
 
 namespace {
 
-int burnedIn(const av::AvPlayer& player) {
-    return av::readFrameNumber(player.shownPicture()).value_or(-1);
+int burnedIn(const adapters::AvPlayer& player) {
+    return engine::readFrameNumber(player.shownPicture()).value_or(-1);
 }
 
 // Waits until the player shows `frame` and returns the number burned into that picture.
-int shownAt(const av::AvPlayer& player, int frame) {
+int shownAt(const adapters::AvPlayer& player, int frame) {
     if (!QTest::qWaitFor([&] { return player.shownFrame() == frame; }, 15000))
         return -2;
     return burnedIn(player);
@@ -46,9 +46,9 @@ TEST(ReviewReplay, TheLoggedEndFrameIsTheFrameTheReplayEndsOn) {
     ASSERT_EQ(frames, 25 * kRate);
 
     testsupport::TestEnv env;
-    av::AvPlayer* player = nullptr;
+    adapters::AvPlayer* player = nullptr;
     env.services.makePlayer = [&player](QWidget* parent) {
-        player = new av::AvPlayer(parent);
+        player = new adapters::AvPlayer(parent);
         return player;
     };
     env.setup().txtVideoDir->setText(env.videoDir());
@@ -56,12 +56,12 @@ TEST(ReviewReplay, TheLoggedEndFrameIsTheFrameTheReplayEndsOn) {
     ASSERT_TRUE(QFile::copy(rig.path("Annpass1.avi"), run));
 
     // The Capture screen's hand-over after "Start of Tricks" at frame 40.
-    platform::Session& program = env.session();
+    ports::Session& program = env.session();
     program.LogFileName = "SkivaneLog011805.txt";
     program.StartFrameHint = 40;
     program.CapturedFrameRate = kRate;
     program.CapturedFrameCount = static_cast<qint16>(frames);
-    frmSetStart& review = env.timer();
+    screens::frmSetStart& review = env.timer();
     review.Text6->setPlainText(run);
     program.NavigationSource = "Capture";
     review.show();
@@ -104,12 +104,12 @@ namespace {
 struct ReviewOfNumberedRun {
     explicit ReviewOfNumberedRun(int frames, const QStringList& codec, int hint) {
         env.services.makePlayer = [this](QWidget* parent) {
-            player = new av::AvPlayer(parent);
+            player = new adapters::AvPlayer(parent);
             return player;
         };
         env.setup().txtVideoDir->setText(env.videoDir());
         run = testvideo::makeNumberedVideo(env.videoDir(), "Annpass1.avi", frames, codec);
-        platform::Session& program = env.session();
+        ports::Session& program = env.session();
         program.LogFileName = "SkivaneLog011805.txt";
         program.StartFrameHint = static_cast<qint16>(hint);
         program.CapturedFrameRate = 30;
@@ -126,7 +126,7 @@ struct ReviewOfNumberedRun {
     }
 
     testsupport::TestEnv env;
-    av::AvPlayer* player = nullptr;
+    adapters::AvPlayer* player = nullptr;
     QString run;
 };
 
@@ -159,8 +159,8 @@ TEST(ReviewReplay, MarkDuringAPendingDecodeLogsTheFrameThatEndsUpShown) {
 TEST(ReviewReplay, EachKeyAndStepButtonMovesOneFrame) {
     ReviewOfNumberedRun review(60, {"-c:v", "mjpeg", "-q:v", "3"}, 30);
     ASSERT_FALSE(review.run.isEmpty());
-    av::AvPlayer& player = *review.player;
-    frmSetStart& screen = review.env.timer();
+    adapters::AvPlayer& player = *review.player;
+    screens::frmSetStart& screen = review.env.timer();
     ASSERT_EQ(shownAt(player, 30), 30);
     auto key = [&](int k, Qt::KeyboardModifiers mods) {
         return [&player, k, mods] {

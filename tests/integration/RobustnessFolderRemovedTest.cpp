@@ -45,7 +45,7 @@ TEST(Robustness, VideoFolderRemovedWhileRunning) {
     // Review first, while the folder is there; the run comes from elsewhere.
     env.setup().cmdGoTimer_Click();
     QCoreApplication::processEvents();
-    frmSetStart& review = env.timer();
+    screens::frmSetStart& review = env.timer();
     ASSERT_TRUE(review.isVisible());
     const QString run = rig.path("Annpass1.avi");
     env.dialogs.files = {run};
@@ -71,7 +71,7 @@ TEST(Robustness, VideoFolderRemovedWhileRunning) {
 
     // The log viewer shows an empty list.
     review.cmdViewLog_Click();
-    LogView* viewer = env.screens.logView();
+    screens::LogView* viewer = env.screens.logView();
     ASSERT_NE(viewer, nullptr);
     EXPECT_EQ(viewer->lstLog->count(), 0);
     EXPECT_TRUE(env.dialogs.boxes.empty()) << env.dialogs.texts().join('|').toStdString();

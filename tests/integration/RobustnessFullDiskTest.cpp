@@ -38,7 +38,7 @@ TEST(Robustness, FullDiskDuringACaptureScreenRecording) {
     env.setup().EdtRate->setText("25");
     env.setup().cmdGoCapture_Click();
     QCoreApplication::processEvents();
-    PreviewForm& form = env.capture();
+    screens::PreviewForm& form = env.capture();
     ASSERT_TRUE(form.isVisible());
     form.txtSkierName->setText("Ann");
     env.dialogs.clear();
@@ -78,7 +78,7 @@ TEST(Robustness, FullDiskDuringACaptureScreenRecording) {
         << env.dialogs.boxes[0].text.toStdString();
     env.dialogs.clear();
 
-    frmSetStart& review = env.timer();
+    screens::frmSetStart& review = env.timer();
     EXPECT_EQ(review.Text6->toPlainText(), file);
     const capture_test::Recording r = capture_test::readRecording(file);
     ASSERT_TRUE(r.opened) << r.error.toStdString();
@@ -118,7 +118,7 @@ TEST(Robustness, AFullDiskRefusesTheStartOfARecording) {
     env.setup().EdtRate->setText("25");
     env.setup().cmdGoCapture_Click();
     QCoreApplication::processEvents();
-    PreviewForm& form = env.capture();
+    screens::PreviewForm& form = env.capture();
     ASSERT_TRUE(form.isVisible());
     form.txtSkierName->setText("Ann");
     {

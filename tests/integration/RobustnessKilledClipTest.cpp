@@ -26,11 +26,11 @@ TEST(RobustnessKillHelper, WritesAPassClipUntilKilled) {
     const QString signal = qEnvironmentVariable(kSignalVar);
     if (run.isEmpty() || signal.isEmpty())
         GTEST_SKIP() << "runs only as the clip writer of AKilledPassClipLeaves...";
-    av::PassClipRequest request;
+    engine::PassClipRequest request;
     request.run = run;
     request.startFrame = 60;
     request.endFrame = 60 + 599;
-    av::writePassClip(request, [&](int done, int) {
+    engine::writePassClip(request, [&](int done, int) {
         if (done == 100) {
             QFile(signal).open(QIODevice::WriteOnly); // tells the test it may kill now
             for (;;)

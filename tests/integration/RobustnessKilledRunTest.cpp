@@ -87,7 +87,7 @@ TEST(Robustness, AKilledRecordingReopensAndCanBeMarked) {
     env.dialogs.clear();
     env.setup().cmdGoTimer_Click();
     QCoreApplication::processEvents();
-    frmSetStart& review = env.timer();
+    screens::frmSetStart& review = env.timer();
     ASSERT_TRUE(review.isVisible());
     env.dialogs.files = {run};
     review.Command6_Click();

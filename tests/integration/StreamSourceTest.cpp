@@ -13,12 +13,12 @@ TEST(StreamSource, AFileCameraGivesEveryPictureItsSlot) {
     TestCameraRig rig;
     rig.ctl.setVideoCompressor(0);
     rig.record("source.avi", 25, 2);
-    av::StreamSource source(rig.path("source.avi"));
+    engine::StreamSource source(rig.path("source.avi"));
     EXPECT_EQ(source.size(), QSize(320, 240));
-    capture::FrameClock clock({25, 1}, {1, 1000000});
+    run::FrameClock clock({25, 1}, {1, 1000000});
     int pictures = 0;
-    while (av::FramePtr f = source.read(std::stop_token())) {
-        const capture::Placement p = clock.place(f->pts);
+    while (engine::FramePtr f = source.read(std::stop_token())) {
+        const run::Placement p = clock.place(f->pts);
         EXPECT_FALSE(p.extra);
         EXPECT_EQ(p.slot, pictures) << "picture " << pictures;
         ++pictures;
@@ -28,10 +28,10 @@ TEST(StreamSource, AFileCameraGivesEveryPictureItsSlot) {
     EXPECT_EQ(source.error(), "The stream ended");
 
     try {
-        av::StreamSource missing(rig.path("missing.avi"));
+        engine::StreamSource missing(rig.path("missing.avi"));
         FAIL() << "a missing file opened";
-    } catch (const platform::ControlError& e) {
-        EXPECT_EQ(e.number(), platform::errors::kDeviceOpenFailed);
+    } catch (const ports::ControlError& e) {
+        EXPECT_EQ(e.number(), ports::errors::kDeviceOpenFailed);
         EXPECT_TRUE(e.description().contains("missing.avi"));
     }
 }

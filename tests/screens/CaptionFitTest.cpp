@@ -34,7 +34,7 @@ QStringList cutCaptions(QWidget& window) {
     for (QWidget* w : window.findChildren<QWidget*>()) {
         if (!w->isVisibleTo(&window) || textOf(w).isEmpty())
             continue;
-        if (!fit::captionFits(*w))
+        if (!widgets::captionFits(*w))
             cut << QStringLiteral("%1 \"%2\" %3x%4 at %5 pt")
                        .arg(w->objectName(), textOf(w))
                        .arg(w->width())
@@ -67,7 +67,7 @@ TEST_F(CaptionFit, EveryVisibleCaptionOfEveryScreenShowsWhole) {
     QCoreApplication::processEvents();
     EXPECT_EQ(cutCaptions(form()), QStringList()) << "Capture";
 
-    frmSetStart& timer = env.timer();
+    screens::frmSetStart& timer = env.timer();
     timer.show();
     QCoreApplication::processEvents();
     timer.Label9->show();  // "Barefoot Mode"
@@ -89,14 +89,14 @@ TEST_F(CaptionFit, EveryVisibleCaptionOfEveryScreenShowsWhole) {
     EXPECT_EQ(timer.Label3->geometry(), app::twips(6360, 240, 2775, 375));
     EXPECT_TRUE(timer.Label3->geometry().intersects(timer.Text6->geometry()));
     // Its caption is drawn in the part above the box, still legible.
-    EXPECT_EQ(timer.Label3->contentsRect(), fit::uncoveredRect(*timer.Label3));
+    EXPECT_EQ(timer.Label3->contentsRect(), widgets::uncoveredRect(*timer.Label3));
     EXPECT_LT(timer.Label3->contentsRect().height(), timer.Label3->height());
     EXPECT_GE(timer.Label3->font().pointSizeF(), 8.0);
 
-    LogView& log = env.screens.showLogView(&setup());
+    screens::LogView& log = env.screens.showLogView(&setup());
     EXPECT_EQ(cutCaptions(log), QStringList()) << "log viewer";
 
-    frmManual& manual = env.screens.manual();
+    screens::frmManual& manual = env.screens.manual();
     manual.show();
     QCoreApplication::processEvents();
     EXPECT_EQ(cutCaptions(manual), QStringList()) << "manual viewer";
@@ -125,12 +125,12 @@ TEST(CaptionCover, ACaptionIsFittedIntoThePartOfItsLabelNothingCovers) {
     auto* empty = new QLabel(&window); // a transparent label without text covers nothing
     empty->setGeometry(20, 20, 250, 25);
 
-    EXPECT_EQ(fit::uncoveredRect(*label), QRect(0, 0, 210, 13));
-    EXPECT_FALSE(fit::captionFits(*label)) << "the foot of the caption is under the box";
-    EXPECT_EQ(fit::uncoveredRect(*box), box->rect())
+    EXPECT_EQ(widgets::uncoveredRect(*label), QRect(0, 0, 210, 13));
+    EXPECT_FALSE(widgets::captionFits(*label)) << "the foot of the caption is under the box";
+    EXPECT_EQ(widgets::uncoveredRect(*box), box->rect())
         << "the label and the empty label lie under it";
-    fit::fitCaption(*label);
-    EXPECT_TRUE(fit::captionFits(*label));
+    widgets::fitCaption(*label);
+    EXPECT_TRUE(widgets::captionFits(*label));
     EXPECT_EQ(label->geometry(), QRect(20, 20, 250, 25));
     EXPECT_EQ(label->contentsRect(), QRect(0, 0, 210, 13));
     EXPECT_LT(label->font().pointSizeF(), 9.75);
@@ -139,7 +139,7 @@ TEST(CaptionCover, ACaptionIsFittedIntoThePartOfItsLabelNothingCovers) {
     // The box moves away: the caption gets its whole label and its design size back.
     box->hide();
     button->hide();
-    fit::fitCaption(*label);
+    widgets::fitCaption(*label);
     EXPECT_EQ(label->contentsRect(), label->rect());
     EXPECT_EQ(label->font().pointSizeF(), 9.75);
 
@@ -147,5 +147,5 @@ TEST(CaptionCover, ACaptionIsFittedIntoThePartOfItsLabelNothingCovers) {
     button->show();
     auto* over = new QLabel(QStringLiteral("x"), &window);
     over->setGeometry(240, 25, 10, 10);
-    EXPECT_FALSE(fit::captionFits(*button));
+    EXPECT_FALSE(widgets::captionFits(*button));
 }

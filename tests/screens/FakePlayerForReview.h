@@ -8,7 +8,7 @@
 
 namespace reviewtest {
 
-class FakePlayer : public QWidget, public platform::MediaPlayer {
+class FakePlayer : public QWidget, public ports::MediaPlayer {
     Q_OBJECT
 public:
     using QWidget::QWidget;

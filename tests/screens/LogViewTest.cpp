@@ -42,8 +42,8 @@ protected:
         env.session().LogFileName = QStringLiteral("SkivaneLog011805.txt");
     }
     QString logPath() const { return env.videoDir() + "/SkivaneLog011805.txt"; }
-    LogView& open(QWidget* owner) { return env.screens.showLogView(owner); }
-    QStringList listed(const LogView& v) const {
+    screens::LogView& open(QWidget* owner) { return env.screens.showLogView(owner); }
+    QStringList listed(const screens::LogView& v) const {
         QStringList out;
         for (int i = 0; i < v.lstLog->count(); ++i)
             out << v.lstLog->item(i)->text();
@@ -56,7 +56,7 @@ protected:
 
 TEST_F(LogViewer, ListsRunLinesOnlyAndTakesThePathAfterTheFirstMarker) {
     env.writeFile(logPath(), kLog);
-    LogView& v = open(&env.setup());
+    screens::LogView& v = open(&env.setup());
     EXPECT_EQ(v.windowTitle(), "Log Viewer");
     EXPECT_EQ(v.txtLogFile->toPlainText(), logPath());
     // Session lines are not listed; a run whose folder holds "Skivane" is.
@@ -80,16 +80,16 @@ TEST_F(LogViewer, ListsRunLinesOnlyAndTakesThePathAfterTheFirstMarker) {
     v.cmdView_Click();
     EXPECT_TRUE(env.session().NavigationSource.isEmpty());
     EXPECT_FALSE(env.screens.timerExists());
-    EXPECT_EQ(LogView::videoFileOf("File:"), "");
+    EXPECT_EQ(screens::LogView::videoFileOf("File:"), "");
     // The first marker wins, even one inside the skier's name.
-    EXPECT_EQ(LogView::videoFileOf("Skier: File:XPass: 1File: D:\\a.avi"),
+    EXPECT_EQ(screens::LogView::videoFileOf("Skier: File:XPass: 1File: D:\\a.avi"),
               "Pass: 1File: D:\\a.avi");
-    EXPECT_FALSE(LogView::isListed("xSkivaney"));
-    EXPECT_TRUE(LogView::isListed("skivane"));
+    EXPECT_FALSE(screens::LogView::isListed("xSkivaney"));
+    EXPECT_TRUE(screens::LogView::isListed("skivane"));
 }
 
 TEST_F(LogViewer, NoLogTodayGivesEmptyBoxes) {
-    LogView& v = open(&env.setup());
+    screens::LogView& v = open(&env.setup());
     EXPECT_EQ(v.lstLog->count(), 0);
     EXPECT_TRUE(v.txtLogFile->toPlainText().isEmpty());
     EXPECT_TRUE(env.dialogs.boxes.empty());
@@ -97,7 +97,7 @@ TEST_F(LogViewer, NoLogTodayGivesEmptyBoxes) {
 
 TEST_F(LogViewer, ALogThatCannotBeReadIsReported) {
     env.writeFile(logPath(), kLog);
-    LogView& v = open(&env.setup());
+    screens::LogView& v = open(&env.setup());
     ASSERT_GT(v.lstLog->count(), 0);
     // A file that exists and opens but fails on reading (even for root).
     const QString unreadable = "/proc/self/mem";
@@ -106,7 +106,7 @@ TEST_F(LogViewer, ALogThatCannotBeReadIsReported) {
     ASSERT_EQ(env.dialogs.boxes.size(), 1u);
     EXPECT_TRUE(env.dialogs.boxes[0].text.startsWith("The log file " + unreadable))
         << env.dialogs.boxes[0].text.toStdString();
-    EXPECT_EQ(env.dialogs.boxes[0].icon, platform::Icon::Exclamation);
+    EXPECT_EQ(env.dialogs.boxes[0].icon, ports::Icon::Exclamation);
     EXPECT_EQ(v.lstLog->count(), 0);
     EXPECT_EQ(v.txtLogFile->toPlainText(), unreadable);
 }
@@ -115,7 +115,7 @@ TEST_F(LogViewer, SelectingAnotherLogAndCancelling) {
     env.writeFile(logPath(), kLog);
     const QString other =
         env.writeFile(env.videoDir() + "/SkivaneLog011705.txt", "x File: D:\\a.avi\r\n");
-    LogView& v = open(&env.setup());
+    screens::LogView& v = open(&env.setup());
     env.dialogs.files = {other};
     v.cmdSelectLogFile_Click();
     ASSERT_EQ(env.dialogs.fileCalls.size(), 1u);
@@ -131,7 +131,7 @@ TEST_F(LogViewer, SelectingAnotherLogAndCancelling) {
 
 TEST_F(LogViewer, ACancelledFirstDialogClearsTheList) {
     env.writeFile(logPath(), kLog);
-    LogView& v = open(&env.setup());
+    screens::LogView& v = open(&env.setup());
     ASSERT_GT(v.lstLog->count(), 0);
     v.cmdSelectLogFile_Click();
     EXPECT_TRUE(v.txtLogFile->toPlainText().isEmpty());
@@ -142,7 +142,7 @@ TEST_F(LogViewer, TheLongestLinePlusASpaceCanBeScrolledIntoView) {
     const QByteArray longLine = "File: D:\\" + QByteArray(110, 'w') + ".avi";
     ASSERT_EQ(longLine.size(), 123);
     env.writeFile(logPath(), "short File: a\r\n" + longLine + "\r\n");
-    LogView& v = open(&env.setup());
+    screens::LogView& v = open(&env.setup());
     v.show();
     QCoreApplication::processEvents();
     const QFontMetrics metrics(v.font());
@@ -159,14 +159,14 @@ TEST_F(LogViewer, TheLongestLinePlusASpaceCanBeScrolledIntoView) {
 TEST_F(LogViewer, ViewingAFileHandsItToTheReviewScreen) {
     env.writeFile(logPath(), kLog);
     env.setup().show();
-    LogView& v = open(&env.setup());
+    screens::LogView& v = open(&env.setup());
     v.lstLog->setCurrentRow(0);
     v.cmdView_Click();
     QCoreApplication::processEvents();
     EXPECT_TRUE(env.screens.logView() == nullptr || !env.screens.logView()->isVisible());
     EXPECT_FALSE(env.setup().isVisible());
     ASSERT_TRUE(env.screens.timerExists());
-    frmSetStart& review = env.timer();
+    screens::frmSetStart& review = env.timer();
     EXPECT_TRUE(review.isVisible());
     EXPECT_EQ(env.session().FileToView, "D:\\Runs\\Ann Leepass2.avi");
     // The review screen consumed the hand-over.
@@ -176,10 +176,10 @@ TEST_F(LogViewer, ViewingAFileHandsItToTheReviewScreen) {
 
 TEST_F(LogViewer, DoubleClickFromTheReviewScreenReloadsThere) {
     env.writeFile(logPath(), kLog);
-    frmSetStart& review = env.timer();
+    screens::frmSetStart& review = env.timer();
     review.show();
     QCoreApplication::processEvents();
-    LogView& v = open(&review);
+    screens::LogView& v = open(&review);
     v.lstLog->setCurrentRow(2);
     v.lstLog_DblClick();
     QCoreApplication::processEvents();
@@ -188,7 +188,7 @@ TEST_F(LogViewer, DoubleClickFromTheReviewScreenReloadsThere) {
     EXPECT_EQ(player->fileName, "D:\\File: old\\Cypass1.avi");
 
     // A double-click on a line without the marker views nothing; Exit closes the viewer.
-    LogView& w = open(&review);
+    screens::LogView& w = open(&review);
     w.lstLog->setCurrentRow(3);
     w.lstLog_DblClick();
     EXPECT_TRUE(w.isVisible());
@@ -199,13 +199,13 @@ TEST_F(LogViewer, DoubleClickFromTheReviewScreenReloadsThere) {
 
 TEST_F(LogViewer, ExportWritesTheDayCsvAndAsksBeforeReplacing) {
     env.writeFile(logPath(), kLog);
-    LogView& v = open(&env.setup());
+    screens::LogView& v = open(&env.setup());
     const QString csv = env.videoDir() + "/day.csv";
     env.dialogs.saveFiles.push_back(csv);
     v.cmdExport_Click();
     ASSERT_EQ(env.dialogs.saveFileCalls.size(), 1u);
     EXPECT_EQ(env.dialogs.saveFileCalls[0].initialFolder, env.videoDir() + "/SkivaneLog011805.csv");
-    EXPECT_EQ(env.readFile(csv), review::dayCsv(kLog, media::readRunFacts));
+    EXPECT_EQ(env.readFile(csv), run::dayCsv(kLog, media::readRunFacts));
     // Every run of the log is a row, the one in a folder named "Skivane runs" too.
     EXPECT_EQ(env.readFile(csv).count("\r\n"), 4);
     EXPECT_TRUE(env.readFile(csv).contains(",D:\\Skivane runs\\Bobpass1.avi,yes,"));
@@ -214,16 +214,16 @@ TEST_F(LogViewer, ExportWritesTheDayCsvAndAsksBeforeReplacing) {
 
     // An existing file is replaced only when the operator says Yes; the log itself never.
     env.writeFile(csv, "keep");
-    for (const auto answer : {platform::Answer::No, platform::Answer::Yes}) {
+    for (const auto answer : {ports::Answer::No, ports::Answer::Yes}) {
         env.dialogs.clear();
         env.dialogs.saveFiles.push_back(csv);
         env.dialogs.answers.push_back(answer);
         v.cmdExport_Click();
         ASSERT_FALSE(env.dialogs.boxes.empty());
         EXPECT_EQ(env.dialogs.boxes[0].text, csv + " already exists. Replace it?");
-        EXPECT_EQ(env.dialogs.boxes[0].defaultButton, platform::Answer::No);
+        EXPECT_EQ(env.dialogs.boxes[0].defaultButton, ports::Answer::No);
     }
-    EXPECT_EQ(env.readFile(csv), review::dayCsv(kLog, media::readRunFacts));
+    EXPECT_EQ(env.readFile(csv), run::dayCsv(kLog, media::readRunFacts));
     env.dialogs.clear();
     env.dialogs.saveFiles.push_back(logPath());
     v.cmdExport_Click();
@@ -245,7 +245,7 @@ TEST_F(LogViewer, ExportWritesTheDayCsvAndAsksBeforeReplacing) {
               "The log file " + logPath() +
                   " holds 1 run line, but none of them can be read as a run entry; nothing was "
                   "exported.");
-    EXPECT_EQ(env.dialogs.boxes[0].icon, platform::Icon::Exclamation);
+    EXPECT_EQ(env.dialogs.boxes[0].icon, ports::Icon::Exclamation);
     EXPECT_FALSE(QFile::exists(env.videoDir() + "/none.csv"));
     env.writeFile(logPath(), kLog + "Start:  1End:  600File: /v/Annpass1.avi\r\n");
     env.dialogs.clear();

@@ -9,7 +9,7 @@
 
 namespace {
 
-using platform::ControlError;
+using ports::ControlError;
 
 class SetupAudio : public setuptest::SetupBeforeStart {};
 

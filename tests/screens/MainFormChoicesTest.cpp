@@ -30,7 +30,7 @@ class SetupChoices : public setuptest::StartedSetup {};
 TEST_F(SetupChoices, AFailingSettingsWriteIsReportedOnce) {
     // The configuration folder cannot be made: its place is taken by a file.
     const QString blocker = env.writeFile(env.root() + "/config", "not a folder");
-    platform::IniSettingsStore broken(blocker + "/SKV04.ini");
+    adapters::IniSettingsStore broken(blocker + "/SKV04.ini");
     env.services.settings = &broken;
     s().cb15->setChecked(true);
     s().cb15->setChecked(false);
@@ -39,7 +39,7 @@ TEST_F(SetupChoices, AFailingSettingsWriteIsReportedOnce) {
               "The setting \"barefoot\" could not be saved: the configuration folder may be "
               "read-only or full. The change is used until the program ends but will be lost "
               "at the next start.");
-    EXPECT_EQ(env.dialogs.boxes[0].icon, platform::Icon::Exclamation);
+    EXPECT_EQ(env.dialogs.boxes[0].icon, ports::Icon::Exclamation);
     EXPECT_TRUE(QFileInfo(blocker).isFile());
 
     // Writable again, then failing again: reported again.

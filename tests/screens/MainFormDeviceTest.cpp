@@ -11,7 +11,7 @@
 
 namespace {
 
-using platform::ControlError;
+using ports::ControlError;
 
 class SetupDevice : public setuptest::SetupBeforeStart {
 protected:
@@ -92,7 +92,7 @@ TEST_F(SetupDevice, ListHandlerErrorsShowDecimalEror) {
     ASSERT_EQ(env.dialogs.boxes.size(), 1u);
     EXPECT_EQ(env.dialogs.boxes[0].text, "Eror code: -2147221503 Invalid index");
     EXPECT_EQ(env.dialogs.boxes[0].title, "Error");
-    EXPECT_EQ(env.dialogs.boxes[0].buttons, platform::Buttons::Ok);
+    EXPECT_EQ(env.dialogs.boxes[0].buttons, ports::Buttons::Ok);
     EXPECT_EQ(env.storedValue("videoresolution"), "<absent>");
 
     env.dialogs.clear();

@@ -22,7 +22,7 @@ protected:
         env.dialogs.clear();
         env.control.clearRecord();
     }
-    MainForm& s() { return env.setup(); }
+    screens::MainForm& s() { return env.setup(); }
     testsupport::TestEnv env;
 };
 

@@ -101,7 +101,7 @@ TEST_F(SkierImport, UnreadableFileSaysSoAndKeepsTheOldList) {
     ASSERT_EQ(env.dialogs.boxes.size(), 1u);
     EXPECT_TRUE(env.dialogs.boxes[0].text.startsWith("The skier names file could not be read: "));
     EXPECT_TRUE(env.dialogs.boxes[0].text.contains("no-such-file.txt"));
-    EXPECT_EQ(env.dialogs.boxes[0].icon, platform::Icon::Exclamation);
+    EXPECT_EQ(env.dialogs.boxes[0].icon, ports::Icon::Exclamation);
     EXPECT_EQ(env.readFile(listPath()), QByteArray("Old Name\r\n"));
     EXPECT_EQ(skierBox(), "Typed Before");
 

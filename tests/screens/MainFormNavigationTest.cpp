@@ -19,7 +19,7 @@ namespace {
 
 class SetupNavigation : public setuptest::StartedSetup {
 protected:
-    MainForm& setup() { return env.setup(); }
+    screens::MainForm& setup() { return env.setup(); }
 };
 
 TEST_F(SetupNavigation, ProceedToRecordShowsCaptureWithLivePictureAndHidesSetup) {
@@ -43,7 +43,8 @@ TEST_F(SetupNavigation, ViewRecordedRunsShowsTheReviewScreen) {
 
 TEST_F(SetupNavigation, MissingFolderGivesPathErrorAndStays) {
     ASSERT_TRUE(QDir(env.videoDir()).removeRecursively());
-    for (auto handler : {&MainForm::cmdGoCapture_Click, &MainForm::cmdGoTimer_Click}) {
+    for (auto handler :
+         {&screens::MainForm::cmdGoCapture_Click, &screens::MainForm::cmdGoTimer_Click}) {
         env.dialogs.clear();
         env.session().NavigationSource.clear();
         (setup().*handler)();
@@ -52,8 +53,8 @@ TEST_F(SetupNavigation, MissingFolderGivesPathErrorAndStays) {
         EXPECT_EQ(box.text, "The Log File Folder you specified does not exist. Please change it "
                             "to a Folder that does exist.");
         EXPECT_EQ(box.title, "Path Error");
-        EXPECT_EQ(box.icon, platform::Icon::Exclamation);
-        EXPECT_EQ(box.buttons, platform::Buttons::Ok);
+        EXPECT_EQ(box.icon, ports::Icon::Exclamation);
+        EXPECT_EQ(box.buttons, ports::Buttons::Ok);
         EXPECT_TRUE(setup().isVisible());
         EXPECT_FALSE(env.capture().isVisible());
         EXPECT_TRUE(env.session().NavigationSource.isEmpty());
@@ -79,7 +80,7 @@ TEST_F(SetupNavigation, RepaintEmptiesNavigationSource) {
 
 TEST_F(SetupNavigation, CapturedScreenKeepsItsStateWhileHidden) {
     setup().cmdGoCapture_Click();
-    PreviewForm* first = &env.capture();
+    screens::PreviewForm* first = &env.capture();
     first->txtSkierName->setText("Ann Lee");
     first->hide();
     setup().show();
@@ -109,7 +110,7 @@ TEST_F(SetupNavigation, MenuHasFourItemsThatDoTheirJob) {
     setup().mnuExportDay->trigger();
     EXPECT_EQ(env.dialogs.texts(),
               QStringList{"The day's runs were exported to " + env.videoDir() + "/day.csv"});
-    EXPECT_EQ(env.readFile(env.videoDir() + "/day.csv"), review::dayCsv(log, media::readRunFacts));
+    EXPECT_EQ(env.readFile(env.videoDir() + "/day.csv"), run::dayCsv(log, media::readRunFacts));
 
     setup().munManual->trigger();
     EXPECT_TRUE(env.screens.manual().isVisible());

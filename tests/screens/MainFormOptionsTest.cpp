@@ -7,7 +7,7 @@
 
 namespace {
 
-using platform::ControlError;
+using ports::ControlError;
 
 class SetupOptions : public setuptest::StartedSetup {};
 

@@ -9,7 +9,7 @@
 
 namespace {
 
-using platform::Answer;
+using ports::Answer;
 namespace settings = app::settings;
 
 class SettingsStoreTest : public ::testing::Test {
@@ -20,13 +20,13 @@ protected:
 };
 
 TEST_F(SettingsStoreTest, KeysAreOneRegardlessOfCaseAndReachDiskAtOnce) {
-    platform::IniSettingsStore store(ini());
+    adapters::IniSettingsStore store(ini());
     EXPECT_EQ(store.ReadSetting("VideoResolution", "-1"), "-1");
     store.WriteSetting("videoresolution", "2");
     EXPECT_EQ(store.ReadSetting("VideoResolution", "-1"), "2");
 
     // Nothing else flushes: a second store on the file (the next start) sees the value now.
-    platform::IniSettingsStore nextStart(ini());
+    adapters::IniSettingsStore nextStart(ini());
     EXPECT_EQ(nextStart.ReadSetting("VIDEORESOLUTION", "-1"), "2");
     QFile f(ini());
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
@@ -37,24 +37,24 @@ TEST_F(SettingsStoreTest, KeysAreOneRegardlessOfCaseAndReachDiskAtOnce) {
 
 TEST_F(SettingsStoreTest, FirstWriteCreatesTheFolder) {
     const QString nested = dir.filePath("config/SKV04/SKV04.ini");
-    platform::IniSettingsStore store(nested);
+    adapters::IniSettingsStore store(nested);
     store.WriteSetting("barefoot", "1");
     EXPECT_TRUE(store.lastWriteOk());
     EXPECT_TRUE(QFile::exists(nested));
 }
 
 TEST_F(SettingsStoreTest, TextsComeBackAsWritten) {
-    platform::IniSettingsStore store(ini());
+    adapters::IniSettingsStore store(ini());
     const QStringList values{"C:\\Runs\\", "/data/runs, day 2", "", "  29.97", "@Variant(x)"};
     for (int i = 0; i < values.size(); ++i)
         store.WriteSetting(QString("k%1").arg(i), values[i]);
-    platform::IniSettingsStore again(ini());
+    adapters::IniSettingsStore again(ini());
     for (int i = 0; i < values.size(); ++i)
         EXPECT_EQ(again.ReadSetting(QString("k%1").arg(i), "<absent>"), values[i]) << i;
 }
 
 TEST_F(SettingsStoreTest, NumericReadsNeverStopOnBadText) {
-    platform::IniSettingsStore store(ini());
+    adapters::IniSettingsStore store(ini());
     EXPECT_EQ(settings::readFrameRate(store), 0); // absent
     store.WriteSetting("framerate", "29.97");
     EXPECT_EQ(settings::readFrameRate(store), 30);
@@ -69,7 +69,7 @@ TEST_F(SettingsStoreTest, NumericReadsNeverStopOnBadText) {
 }
 
 TEST_F(SettingsStoreTest, ListPositionsFollowTheirRule) {
-    platform::IniSettingsStore store(ini());
+    adapters::IniSettingsStore store(ini());
     // absent = -1: first entry, or "leave as filled"
     EXPECT_EQ(settings::readListPosition(store, "device", 3, true), 0);
     EXPECT_EQ(settings::readListPosition(store, "ColorFormat", 3, false), -1);
@@ -84,7 +84,7 @@ TEST_F(SettingsStoreTest, ListPositionsFollowTheirRule) {
 }
 
 TEST_F(SettingsStoreTest, PauseTimeReadsAsDouble) {
-    platform::IniSettingsStore store(ini());
+    adapters::IniSettingsStore store(ini());
     EXPECT_EQ(settings::readPauseTime(store), 0.0);
     store.WriteSetting("pauseTime", "2.5");
     EXPECT_EQ(settings::readPauseTime(store), 2.5);
@@ -98,7 +98,7 @@ protected:
 };
 
 TEST_F(EmergencyResetTest, NoToTheFirstQuestionAsksNothingMore) {
-    platform::IniSettingsStore store(ini());
+    adapters::IniSettingsStore store(ini());
     store.WriteSetting("barefoot", "1");
     dialogs.answers = {Answer::No};
     settings::EmergencyParameterReset(store, dialogs);
@@ -106,14 +106,14 @@ TEST_F(EmergencyResetTest, NoToTheFirstQuestionAsksNothingMore) {
     const auto& box = dialogs.boxes[0];
     EXPECT_EQ(box.text, "Do you want to reset all parameters to install values?");
     EXPECT_EQ(box.title, "Emergency Parameter Reset");
-    EXPECT_EQ(box.buttons, platform::Buttons::YesNo);
-    EXPECT_EQ(box.icon, platform::Icon::Question);
+    EXPECT_EQ(box.buttons, ports::Buttons::YesNo);
+    EXPECT_EQ(box.icon, ports::Icon::Question);
     EXPECT_EQ(box.defaultButton, Answer::No);
     EXPECT_EQ(store.ReadSetting("barefoot", ""), "1");
 }
 
 TEST_F(EmergencyResetTest, NoToTheSecondQuestionEndsTheReset) {
-    platform::IniSettingsStore store(ini());
+    adapters::IniSettingsStore store(ini());
     dialogs.answers = {Answer::Yes, Answer::No};
     settings::EmergencyParameterReset(store, dialogs);
     EXPECT_EQ(dialogs.texts(),
@@ -122,7 +122,7 @@ TEST_F(EmergencyResetTest, NoToTheSecondQuestionEndsTheReset) {
 }
 
 TEST_F(EmergencyResetTest, EveryKeyIsAskedWithItsValueAndYesWritesTheInstallValue) {
-    platform::IniSettingsStore store(ini());
+    adapters::IniSettingsStore store(ini());
     store.WriteSetting("logpath", "/runs");
     store.WriteSetting("logfile", "SkivaneLog011805.txt");
     store.WriteSetting("barefoot", "1");
@@ -137,7 +137,7 @@ TEST_F(EmergencyResetTest, EveryKeyIsAskedWithItsValueAndYesWritesTheInstallValu
     EXPECT_EQ(texts.mid(2), QStringList({"Logpath = /runs Clear it?", "barefoot = 1 Clear it?",
                                          "compression = 0 Clear it?", "device = 2 Clear it?",
                                          "framerate = 25 Clear it?"}));
-    platform::IniSettingsStore after(ini());
+    adapters::IniSettingsStore after(ini());
     EXPECT_EQ(after.ReadSetting("logpath", "<absent>"), "");
     EXPECT_EQ(after.ReadSetting("logfile", "<absent>"), "");
     EXPECT_EQ(after.ReadSetting("barefoot", ""), "1");

@@ -16,7 +16,7 @@
 
 namespace {
 
-using platform::Answer;
+using ports::Answer;
 using testsupport::TestEnv;
 
 const QString kPrompt = "No Correct Save Video Directory has been set.  Please put in the path "
@@ -27,7 +27,7 @@ TEST(SetupStartup, EmptyStoreAsksForTheFolderAndStoresWhatWasShown) {
     TestEnv env;
     env.dialogs.inputs = {env.videoDir()};
     env.screens.start();
-    MainForm& s = env.setup();
+    screens::MainForm& s = env.setup();
 
     // Only the first reset question (answered No) and the folder prompt.
     EXPECT_EQ(env.dialogs.texts(),
@@ -112,7 +112,7 @@ TEST(SetupStartup, FilledStoreRestoresEveryControlWithoutQuestions) {
         env.settings->WriteSetting(k, v);
 
     env.screens.start();
-    MainForm& s = env.setup();
+    screens::MainForm& s = env.setup();
     EXPECT_TRUE(env.dialogs.inputCalls.empty());
     EXPECT_EQ(s.List1->currentRow(), 3);
     EXPECT_TRUE(s.cb15->isChecked());
@@ -142,7 +142,7 @@ TEST(SetupStartup, DamagedStoredValuesDoNotStopTheStart) {
     env.control.frameRate = 15;
     env.control.device().resolution = 1;
     env.screens.start();
-    MainForm& s = env.setup();
+    screens::MainForm& s = env.setup();
     EXPECT_EQ(s.EdtRate->text(), "15");
     EXPECT_EQ(s.lblConfig->text(), "Currently Configured for L");
     EXPECT_TRUE(env.control.calls.contains("Connect(0)"));
@@ -213,8 +213,8 @@ TEST(SetupStartup, FolderPromptRepeatsUntilAnExistingFolder) {
     EXPECT_EQ(texts[1], kInvalid);
     EXPECT_EQ(texts[2], kInvalid);
     EXPECT_EQ(env.dialogs.boxes[1].title, "Grabora Demo");
-    EXPECT_EQ(env.dialogs.boxes[1].icon, platform::Icon::None);
-    EXPECT_EQ(env.dialogs.boxes[1].buttons, platform::Buttons::Ok);
+    EXPECT_EQ(env.dialogs.boxes[1].icon, ports::Icon::None);
+    EXPECT_EQ(env.dialogs.boxes[1].buttons, ports::Buttons::Ok);
     // A trailing separator is dropped for the folder, kept in what is shown and stored.
     EXPECT_EQ(env.session().VideoDirectory, env.videoDir());
     EXPECT_EQ(env.setup().lblVideodir->text(), env.videoDir() + "/");
@@ -251,7 +251,7 @@ TEST(SetupStartup, NoDeviceSaysSoAndTheLoadGoesOn) {
     env.storeVideoDir();
     env.control.devices.clear();
     env.screens.start();
-    MainForm& s = env.setup();
+    screens::MainForm& s = env.setup();
     EXPECT_EQ(s.Combo1->count(), 1);
     EXPECT_EQ(s.Combo1->itemText(0), "No Capture Devices");
     EXPECT_TRUE(
@@ -266,9 +266,9 @@ TEST(SetupStartup, FailingConnectShowsHexErrorAndTheLoadGoesOn) {
     TestEnv env;
     env.storeVideoDir();
     env.control.failOn["Connect"] =
-        platform::ControlError(platform::errors::kDeviceOpenFailed, "Cannot open the device");
+        ports::ControlError(ports::errors::kDeviceOpenFailed, "Cannot open the device");
     env.screens.start();
-    MainForm& s = env.setup();
+    screens::MainForm& s = env.setup();
     const auto& boxes = env.dialogs.boxes;
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[1].text, "Eror code: 80040003 Cannot open the device");
@@ -283,7 +283,7 @@ TEST(CapturePlacement, AppliedDuringTheLoad) {
     TestEnv env;
     env.storeVideoDir();
     env.screens.start();
-    const MainForm& s = env.setup();
+    const screens::MainForm& s = env.setup();
     EXPECT_EQ(env.capture().y(), s.y());
     // The window frame is not known before the first show: right of the client or the frame.
     const int x = env.capture().x();

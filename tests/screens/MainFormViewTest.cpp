@@ -127,7 +127,7 @@ TEST_F(SetupView, ChangeDirectoryAcceptsOnlyAnExistingFolder) {
     ASSERT_EQ(env.dialogs.boxes.size(), 1u);
     EXPECT_EQ(env.dialogs.boxes[0].text, "The folder you entered does not exist");
     EXPECT_EQ(env.dialogs.boxes[0].title, "Skivane Alert");
-    EXPECT_EQ(env.dialogs.boxes[0].icon, platform::Icon::Exclamation);
+    EXPECT_EQ(env.dialogs.boxes[0].icon, ports::Icon::Exclamation);
     EXPECT_EQ(s().lblVideodir->text(), other + "/");
     EXPECT_EQ(env.session().VideoDirectory, other);
     EXPECT_EQ(env.storedValue("logpath"), other);

@@ -6,7 +6,7 @@
 
 #include <QComboBox>
 
-using platform::Answer;
+using ports::Answer;
 
 namespace {
 QStringList entries(const QComboBox& list) {
@@ -57,8 +57,8 @@ TEST_F(DeviceChangeTest, SecondCameraWhileNotConnectedAsksToUseIt) {
     ASSERT_EQ(env.dialogs.boxes.size(), 1u);
     EXPECT_EQ(env.dialogs.boxes[0].text,
               QStringLiteral("Cam B is plugged into your computer. Do you want to use it?"));
-    EXPECT_EQ(env.dialogs.boxes[0].buttons, platform::Buttons::YesNo);
-    EXPECT_EQ(env.dialogs.boxes[0].title, platform::kAppTitle);
+    EXPECT_EQ(env.dialogs.boxes[0].buttons, ports::Buttons::YesNo);
+    EXPECT_EQ(env.dialogs.boxes[0].title, ports::kAppTitle);
     EXPECT_EQ(env.control.deviceIndex, 1);
     EXPECT_EQ(video().currentIndex(), 1);
     EXPECT_FALSE(env.control.connected); // nothing connects it in this run
@@ -96,7 +96,7 @@ TEST_F(DeviceChangeTest, OtherCameraUnpluggedKeepsTheConnection) {
 
 TEST_F(DeviceChangeTest, AudioDevicesFollowWithTheNoneEntryKept) {
     env.control.audioDevices << QStringLiteral("USB Mic");
-    env.control.emitDeviceChange(platform::kAudioSources, 0, 1, QStringLiteral("USB Mic"));
+    env.control.emitDeviceChange(ports::kAudioSources, 0, 1, QStringLiteral("USB Mic"));
     EXPECT_EQ(entries(audio()),
               (QStringList{QStringLiteral("None"), QStringLiteral("Fake Microphone"),
                            QStringLiteral("USB Mic")}));
@@ -106,7 +106,7 @@ TEST_F(DeviceChangeTest, AudioDevicesFollowWithTheNoneEntryKept) {
     env.control.connected = false;
     env.control.audioDevices << QStringLiteral("Headset");
     env.dialogs.answers.push_back(Answer::Yes);
-    env.control.emitDeviceChange(platform::kAudioSources, 0, 2, QStringLiteral("Headset"));
+    env.control.emitDeviceChange(ports::kAudioSources, 0, 2, QStringLiteral("Headset"));
     EXPECT_EQ(takeBoxes(), QStringList{QStringLiteral(
                                "Headset is plugged into your computer. Do you want to use it?")});
     EXPECT_EQ(env.control.audioDeviceIndex, 2);
@@ -115,7 +115,7 @@ TEST_F(DeviceChangeTest, AudioDevicesFollowWithTheNoneEntryKept) {
     // Audio device 0 unplugged: entry 1 goes, entry 0 stays.
     env.control.audioDevices.removeAt(0);
     env.control.audioDeviceIndex = 1;
-    env.control.emitDeviceChange(platform::kAudioSources, 1, 0, QStringLiteral("Fake Microphone"));
+    env.control.emitDeviceChange(ports::kAudioSources, 1, 0, QStringLiteral("Fake Microphone"));
     EXPECT_EQ(entries(audio()), (QStringList{QStringLiteral("None"), QStringLiteral("USB Mic"),
                                              QStringLiteral("Headset")}));
     EXPECT_EQ(audio().currentIndex(), 2);
@@ -123,20 +123,20 @@ TEST_F(DeviceChangeTest, AudioDevicesFollowWithTheNoneEntryKept) {
     // All gone: "None" is selected.
     env.control.audioDevices.clear();
     env.control.audioDeviceIndex = -1;
-    env.control.emitDeviceChange(platform::kAudioSources, 1, 1, QStringLiteral("Headset"));
-    env.control.emitDeviceChange(platform::kAudioSources, 1, 0, QStringLiteral("USB Mic"));
+    env.control.emitDeviceChange(ports::kAudioSources, 1, 1, QStringLiteral("Headset"));
+    env.control.emitDeviceChange(ports::kAudioSources, 1, 0, QStringLiteral("USB Mic"));
     EXPECT_EQ(entries(audio()), QStringList{QStringLiteral("None")});
     EXPECT_EQ(audio().currentIndex(), 0);
 }
 
 TEST_F(DeviceChangeTest, RemovalBeyondTheListIsReportedNotFatal) {
-    env.control.emitDeviceChange(platform::kVideoSources, 1, 5, QStringLiteral("Ghost"));
+    env.control.emitDeviceChange(ports::kVideoSources, 1, 5, QStringLiteral("Ghost"));
     EXPECT_EQ(takeBoxes(),
               QStringList{QStringLiteral("Eror code: 80040001 The device list has no entry 5")});
     EXPECT_EQ(entries(video()), QStringList{QStringLiteral("Fake Camera 1")});
     EXPECT_EQ(video().currentIndex(), 0);
 
-    env.control.emitDeviceChange(platform::kAudioSources, 1, -1, QStringLiteral("Ghost"));
+    env.control.emitDeviceChange(ports::kAudioSources, 1, -1, QStringLiteral("Ghost"));
     EXPECT_EQ(takeBoxes().size(), 1);
     EXPECT_EQ(entries(audio()),
               (QStringList{QStringLiteral("None"), QStringLiteral("Fake Microphone")}));
@@ -152,7 +152,7 @@ TEST_F(DeviceChangeTest, LostConnectionIsNoticedForAnyCategoryEvenAfterAFailure)
     // A failing control read during the list update is shown; the check still runs.
     setup().CmdConnect->setText(QStringLiteral("Disconnect"));
     env.control.failOn[QStringLiteral("VideoDeviceCount")] =
-        platform::ControlError(platform::errors::kBusy, QStringLiteral("Device busy"));
+        ports::ControlError(ports::errors::kBusy, QStringLiteral("Device busy"));
     env.control.removeDevice(0);
     EXPECT_EQ(takeBoxes(), QStringList{QStringLiteral("Eror code: 80040007 Device busy")});
     EXPECT_EQ(setup().CmdConnect->text(), QStringLiteral("Connect"));

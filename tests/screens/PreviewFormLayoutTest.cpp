@@ -6,7 +6,7 @@
 #include "ui/widgets/PictureWidget.h"
 
 TEST_F(CaptureScreenTest, InitialStateAndTabOrder) {
-    PreviewForm& f = form();
+    screens::PreviewForm& f = form();
     EXPECT_TRUE(f.cmdStartCapture->isEnabled());
     EXPECT_FALSE(f.cmdStartTimer->isEnabled());
     EXPECT_FALSE(f.cmdEndCapture->isEnabled());
@@ -35,7 +35,7 @@ TEST_F(CaptureScreenTest, InitialStateAndTabOrder) {
 
 TEST_F(CaptureScreenTest, DestroyingTheScreenDisconnectsTheControl) {
     {
-        Screens own(env.services);
+        screens::Screens own(env.services);
         own.capture();
         env.control.clearRecord();
     }
@@ -43,8 +43,8 @@ TEST_F(CaptureScreenTest, DestroyingTheScreenDisconnectsTheControl) {
 }
 
 TEST_F(CaptureScreenTest, Grabora1ShowsTheLivePicturesAtItsOwnSize) {
-    PreviewForm& f = form();
-    auto* picture = qobject_cast<av::PictureWidget*>(f.Grabora1);
+    screens::PreviewForm& f = form();
+    auto* picture = qobject_cast<widgets::PictureWidget*>(f.Grabora1);
     ASSERT_NE(picture, nullptr);
     EXPECT_EQ(picture->objectName(), QStringLiteral("Grabora1"));
     EXPECT_EQ(picture->geometry(), app::twips(2280, 120, 2415, 1815));
@@ -62,7 +62,7 @@ TEST_F(CaptureScreenTest, Grabora1ShowsTheLivePicturesAtItsOwnSize) {
 
 TEST_F(CaptureScreenTest, ClosingTheScreenStopsThePictures) {
     {
-        Screens own(env.services);
+        screens::Screens own(env.services);
         own.capture();
         EXPECT_FALSE(env.control.previewSize.isEmpty());
     }

@@ -6,7 +6,7 @@
 
 #include <QFile>
 
-using platform::Icon;
+using ports::Icon;
 
 namespace {
 // The skier-name box after a program start with this SkierNames.txt (none when null).
@@ -44,7 +44,7 @@ TEST_F(CaptureScreenTest, CommaAndPathCharactersAreRefusedWithTheirOwnBox) {
     EXPECT_EQ(env.dialogs.boxes[0].text,
               QStringLiteral("Sorry, you cannot use the \",\" character in this box"));
     EXPECT_EQ(env.dialogs.boxes[0].title, QStringLiteral("Input Error"));
-    EXPECT_EQ(env.dialogs.boxes[0].buttons, platform::Buttons::Ok);
+    EXPECT_EQ(env.dialogs.boxes[0].buttons, ports::Buttons::Ok);
     takeBoxes();
 
     // A name that would climb out of the video folder: one box naming the first problem, and
@@ -89,10 +89,10 @@ TEST_F(CaptureScreenTest, ArrivalAdvancesPastExistingPassesWithBothWarnings) {
     EXPECT_EQ(form().NameChanged, 1);
     EXPECT_FALSE(form().Label4->isVisibleTo(&form()));
     ASSERT_EQ(env.dialogs.boxes.size(), 2u);
-    EXPECT_EQ(env.dialogs.boxes[0].text, capture::kDuplicatePassText);
+    EXPECT_EQ(env.dialogs.boxes[0].text, run::kDuplicatePassText);
     EXPECT_EQ(env.dialogs.boxes[0].title, QStringLiteral("Duplicate File Warning"));
     EXPECT_EQ(env.dialogs.boxes[0].icon, Icon::Exclamation);
-    EXPECT_EQ(env.dialogs.boxes[1].text, capture::kHighPassText);
+    EXPECT_EQ(env.dialogs.boxes[1].text, run::kHighPassText);
     EXPECT_EQ(env.dialogs.boxes[1].title, QStringLiteral("Possible Name Change Warning"));
     EXPECT_EQ(env.dialogs.boxes[1].icon, Icon::Exclamation);
     EXPECT_TRUE(env.session().NavigationSource.isEmpty());
@@ -113,7 +113,7 @@ TEST_F(CaptureScreenTest, ArrivalWithHighPassAndNoFileWarnsOnlyOnce) {
     form().txtPass->setText(QStringLiteral("3"));
     arriveFrom(QStringLiteral("Timer"));
     EXPECT_EQ(form().txtPass->text(), QStringLiteral("3"));
-    EXPECT_EQ(takeBoxes(), QStringList{capture::kHighPassText});
+    EXPECT_EQ(takeBoxes(), QStringList{run::kHighPassText});
 }
 
 TEST_F(CaptureScreenTest, ArrivalResetsTheCountdownsOnlyWhenHandedOver) {
@@ -168,6 +168,6 @@ TEST_F(CaptureScreenTest, SelectWithoutListFileOnlyTellsSo) {
     EXPECT_EQ(env.dialogs.boxes[0].text,
               QStringLiteral("No file of skier names called SkierNames.txt exists in the "
                              "application directory"));
-    EXPECT_EQ(env.dialogs.boxes[0].title, platform::kAppTitle);
+    EXPECT_EQ(env.dialogs.boxes[0].title, ports::kAppTitle);
     EXPECT_EQ(env.screens.skierList(), nullptr);
 }

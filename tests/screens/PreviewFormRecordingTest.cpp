@@ -39,7 +39,7 @@ protected:
     }
 
     bool recordingState() const {
-        PreviewForm& f = const_cast<RecordingTest*>(this)->form();
+        screens::PreviewForm& f = const_cast<RecordingTest*>(this)->form();
         return !f.cmdStartCapture->isEnabled() && f.cmdStartTimer->isEnabled() &&
                f.cmdEndCapture->isEnabled() && f.Timer40->isActive() &&
                !f.cmdGoToTimer->isEnabled() && !f.cmdGoSetup->isEnabled();
@@ -47,7 +47,7 @@ protected:
 
     // Idle again and handed over to the Timer & Review screen with `path`.
     void expectHandedOver(const QString& path) {
-        PreviewForm& f = form();
+        screens::PreviewForm& f = form();
         EXPECT_TRUE(f.cmdStartCapture->isEnabled());
         EXPECT_TRUE(f.mnuStart->isEnabled());
         EXPECT_FALSE(f.cmdStartTimer->isEnabled());
@@ -206,7 +206,7 @@ TEST_F(RecordingTest, SecondEscDuringTheStopEndsTheRunOnlyOnce) {
     tick(5);
     // While stopping, the control reports its counters; the status handler lets pending
     // events run, among them a second ESC the operator pressed.
-    QObject::connect(&env.control, &platform::CaptureControl::CaptureStatus, &form(),
+    QObject::connect(&env.control, &ports::CaptureControl::CaptureStatus, &form(),
                      [this](int code) {
                          if (code == 301)
                              env.control.emitCaptureStatus(510, QStringLiteral("final"));
@@ -247,7 +247,7 @@ TEST_F(RecordingTest, OnlyPassTextsTheLogCanReadBackAreRecorded) {
         EXPECT_EQ(env.dialogs.boxes.size(), 1u);
         if (!env.dialogs.boxes.empty()) {
             EXPECT_EQ(env.dialogs.boxes[0].title, QStringLiteral("Input Error"));
-            EXPECT_EQ(env.dialogs.boxes[0].icon, platform::Icon::Exclamation);
+            EXPECT_EQ(env.dialogs.boxes[0].icon, ports::Icon::Exclamation);
         }
         EXPECT_EQ(takeBoxes(),
                   QStringList{QStringLiteral("The pass must be 1 to 3 characters, such as 2 or 2a; "
@@ -280,7 +280,7 @@ TEST_F(RecordingTest, RecordingLostWithItsFolderIsReportedAtOnceAndNotHandedOver
                              "video folder removed or renamed?). The run was not handed over to "
                              "the Timer & Review screen and the pass number stays 1.")
                   .arg(file));
-    EXPECT_EQ(env.dialogs.boxes[0].icon, platform::Icon::Exclamation);
+    EXPECT_EQ(env.dialogs.boxes[0].icon, ports::Icon::Exclamation);
 }
 
 TEST_F(RecordingTest, NextRecordingAfterArrivalUsesTheNextPass) {
@@ -301,7 +301,7 @@ TEST_F(RecordingTest, RefusedStartShowsHexErrorAndChangesNothingElse) {
     ASSERT_EQ(env.dialogs.boxes.size(), 1u);
     EXPECT_EQ(env.dialogs.boxes[0].text, QStringLiteral("Eror code: 80040002 Not connected"));
     EXPECT_EQ(env.dialogs.boxes[0].title, QStringLiteral("Error"));
-    EXPECT_EQ(env.dialogs.boxes[0].buttons, platform::Buttons::Ok);
+    EXPECT_EQ(env.dialogs.boxes[0].buttons, ports::Buttons::Ok);
     EXPECT_TRUE(form().cmdStartCapture->isEnabled());
     EXPECT_FALSE(form().cmdStartTimer->isEnabled());
     EXPECT_FALSE(form().Timer40->isActive());
@@ -314,7 +314,7 @@ TEST_F(RecordingTest, FileAppearingAfterTheNameCheckIsNeverReplaced) {
     // Another program writes the run file between the name check and the start: the control
     // creates its file exclusively and refuses.
     env.control.failOn[QStringLiteral("StartStreamCapture")] =
-        platform::ControlError(platform::errors::kFileExists, QStringLiteral("File exists"));
+        ports::ControlError(ports::errors::kFileExists, QStringLiteral("File exists"));
     touchVideo(QStringLiteral("Annpass1.avi"));
     env.control.failOn.clear();
     form().ComposeCaptureFileName();
@@ -329,7 +329,7 @@ TEST_F(RecordingTest, FileAppearingAfterTheNameCheckIsNeverReplaced) {
     // ... and when the control still finds a file there, its error is shown and nothing starts.
     form().show();
     env.control.failOn[QStringLiteral("StartStreamCapture")] =
-        platform::ControlError(platform::errors::kFileExists, QStringLiteral("File exists"));
+        ports::ControlError(ports::errors::kFileExists, QStringLiteral("File exists"));
     form().cmdStartCapture_Click();
     EXPECT_EQ(takeBoxes(), QStringList{QStringLiteral("Eror code: 80040005 File exists")});
     EXPECT_FALSE(form().Timer40->isActive());
@@ -353,7 +353,7 @@ TEST_F(RecordingTest, FailingStopIsReportedAndTheRunStillHandedOver) {
     form().cmdStartCapture_Click();
     tick(3);
     env.control.failOn[QStringLiteral("StopCapture")] =
-        platform::ControlError(platform::errors::kBusy, QStringLiteral("Device busy"));
+        ports::ControlError(ports::errors::kBusy, QStringLiteral("Device busy"));
     form().Form_KeyDown(27, 0);
     EXPECT_EQ(takeBoxes(), QStringList{QStringLiteral("Eror code: 80040007 Device busy")});
     EXPECT_TRUE(QFile::exists(file));
@@ -386,7 +386,7 @@ TEST_F(RecordingTest, ControlNotificationsGoToTheSetupScreen) {
     env.control.emitWarningMessage(3, QStringLiteral("Disk almost full"));
     ASSERT_EQ(env.dialogs.boxes.size(), 1u);
     EXPECT_EQ(env.dialogs.boxes[0].text, QStringLiteral("Warning: Disk almost full"));
-    EXPECT_EQ(env.dialogs.boxes[0].title, platform::kAppTitle);
+    EXPECT_EQ(env.dialogs.boxes[0].title, ports::kAppTitle);
 }
 
 TEST_F(RecordingTest, NavigationButtons) {
@@ -405,7 +405,7 @@ TEST_F(RecordingTest, NavigationButtons) {
 // recording goes on through an outage. A recording that ends by itself (a full disk, a camera
 // unplugged) is ended by the screen at once, as ESC ends it.
 TEST_F(RecordingTest, TheScreenFollowsTheCameraAndARecordingThatEndsByItself) {
-    auto* live = qobject_cast<av::PictureWidget*>(form().Grabora1);
+    auto* live = qobject_cast<widgets::PictureWidget*>(form().Grabora1);
     ASSERT_NE(live, nullptr);
     env.control.emitCameraState(false, QStringLiteral("Connecting to Lake…"));
     EXPECT_EQ(live->caption(), QStringLiteral("Connecting to Lake…"));

@@ -39,8 +39,8 @@ protected:
         takeBoxes();
     }
 
-    PreviewForm& form() { return env.capture(); }
-    MainForm& setup() { return env.setup(); }
+    screens::PreviewForm& form() { return env.capture(); }
+    screens::MainForm& setup() { return env.setup(); }
 
     QString video(const QString& name) const { return env.videoDir() + QLatin1Char('/') + name; }
     void touchVideo(const QString& name) { env.writeFile(video(name), QByteArray("earlier run")); }

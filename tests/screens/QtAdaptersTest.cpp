@@ -14,7 +14,7 @@
 #include <gtest/gtest.h>
 #include <thread>
 
-using platform::QtDialogs;
+using adapters::QtDialogs;
 
 TEST(QtDialogsFilter, DescriptionPatternPairsBecomeQtFilters) {
     EXPECT_EQ(QtDialogs::toQtFilter("*.avi|*.avi"), QStringLiteral("*.avi (*.avi)"));
@@ -30,7 +30,7 @@ TEST(QtDialogsFilter, DescriptionPatternPairsBecomeQtFilters) {
 TEST(QtDialogsProgress, WorkRunsOffTheScreenThreadUntilDoneOrCancelled) {
     QtDialogs dialogs;
     std::thread::id worker;
-    dialogs.runWithProgress({"Working", platform::kAppTitle, [&](const auto& report, const auto&) {
+    dialogs.runWithProgress({"Working", ports::kAppTitle, [&](const auto& report, const auto&) {
                                  worker = std::this_thread::get_id();
                                  for (int i = 1; i <= 5; ++i)
                                      EXPECT_TRUE(report(i, 5));
@@ -47,7 +47,7 @@ TEST(QtDialogsProgress, WorkRunsOffTheScreenThreadUntilDoneOrCancelled) {
     bool flagSeen = false;
     int reports = 0;
     dialogs.runWithProgress(
-        {"Working", platform::kAppTitle, [&](const auto& report, const auto& cancel) {
+        {"Working", ports::kAppTitle, [&](const auto& report, const auto& cancel) {
              while (report(0, 0) && reports < 100000) {
                  ++reports;
                  std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -61,7 +61,7 @@ TEST(QtDialogsProgress, WorkRunsOffTheScreenThreadUntilDoneOrCancelled) {
 TEST(SystemDiskSpace, FreeBytesOfTheVolumeIncludeTheReservedShare) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    platform::SystemDiskSpace disk;
+    adapters::SystemDiskSpace disk;
     const auto free = disk.FreeDiskSpace(dir.path(), 0);
     const auto total = disk.FreeDiskSpace(dir.path(), 1);
     ASSERT_TRUE(free.has_value());

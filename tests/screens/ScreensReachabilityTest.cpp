@@ -59,7 +59,7 @@ TEST_F(Reachability, UnpluggedCameraWithTheCaptureScreenShownBringsBackSetup) {
               QStringLiteral("The camera was disconnected, so the Capture screen was closed. "
                              "Connect the camera again, or choose another one, before recording."));
     EXPECT_EQ(env.dialogs.boxes[0].title, kAlert);
-    EXPECT_EQ(env.dialogs.boxes[0].icon, platform::Icon::Exclamation);
+    EXPECT_EQ(env.dialogs.boxes[0].icon, ports::Icon::Exclamation);
 }
 
 TEST_F(Reachability, AnyOtherWayOfHidingTheLastScreenBringsBackSetup) {

@@ -10,8 +10,8 @@
 #include <QtCore/qtestsupport_core.h>
 #include <gtest/gtest.h>
 
-using platform::SingleInstance;
-using Result = platform::SingleInstance::Result;
+using adapters::SingleInstance;
+using Result = adapters::SingleInstance::Result;
 
 namespace {
 const char* kHolderFolderVar = "SKIVANE_LOCK_HOLDER_FOLDER";

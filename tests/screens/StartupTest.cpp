@@ -55,7 +55,7 @@ TEST(Startup, ASecondStartSaysSoAndTouchesNothing) {
     const QString config = root.filePath("config");
     const QString ini = config + "/SKV04/SKV04.ini";
     {
-        platform::IniSettingsStore store(ini);
+        adapters::IniSettingsStore store(ini);
         store.WriteSetting("logpath", files.videoDir());
         store.WriteSetting("framerate", "30");
     }
@@ -120,13 +120,13 @@ TEST(Startup, ManualOpensFromTheSetupMenuAndDoneReturns) {
     env.writeFile(env.appDir() + QStringLiteral("/SKV04Manual.rtf"), manual.readAll());
 
     env.screens.start();
-    MainForm& setup = env.setup();
+    screens::MainForm& setup = env.setup();
     ASSERT_TRUE(setup.isVisible());
     EXPECT_TRUE(env.screens.captureExists());
     EXPECT_FALSE(env.capture().isVisible());
 
     setup.munManual->trigger();
-    frmManual& m = env.screens.manual();
+    screens::frmManual& m = env.screens.manual();
     EXPECT_TRUE(m.isVisible());
     EXPECT_FALSE(setup.isVisible());
     EXPECT_TRUE(m.RichTextBox1->toPlainText().contains(QStringLiteral("Recording a run")));
@@ -138,7 +138,7 @@ TEST(Startup, ManualOpensFromTheSetupMenuAndDoneReturns) {
 }
 
 TEST(Startup, ABuildWithoutACaptureEngineStillReachesSetup) {
-    platform::NoDeviceCaptureControl none; // outlives the screens, as in main.cpp
+    ports::NoDeviceCaptureControl none; // outlives the screens, as in main.cpp
     TestEnv env;
     env.storeVideoDir();
     env.services.capture = &none;
@@ -150,8 +150,8 @@ TEST(Startup, ABuildWithoutACaptureEngineStillReachesSetup) {
     try {
         none.StartStreamCapture();
         ADD_FAILURE() << "recording without a device did not fail";
-    } catch (const platform::ControlError& e) {
-        EXPECT_EQ(e.number(), platform::errors::kNotConnected);
+    } catch (const ports::ControlError& e) {
+        EXPECT_EQ(e.number(), ports::errors::kNotConnected);
     }
     // The operator hears that there is no device, and sees no error box of the control.
     EXPECT_TRUE(env.dialogs.texts().contains(
@@ -190,30 +190,29 @@ TEST(Startup, AfterACrashTheCutOffRunsOfTodayAreNamedAndTheNewestOpens) {
 
         env.screens.start();
         ASSERT_TRUE(env.setup().isVisible());
-        env.dialogs.answers = {platform::Answer::Ok,
-                               open ? platform::Answer::Yes : platform::Answer::No};
+        env.dialogs.answers = {ports::Answer::Ok, open ? ports::Answer::Yes : ports::Answer::No};
         const size_t atShow = env.dialogs.boxes.size(); // nothing of the checks yet
         (void)QTest::qWaitFor([&] { return env.dialogs.boxes.size() >= atShow + 2; }, 5000);
         ASSERT_EQ(env.dialogs.boxes.size(), atShow + 2)
             << env.dialogs.texts().join('|').toStdString();
-        const platform::MessageBoxRequest& cameras = env.dialogs.boxes[atShow];
+        const ports::MessageBoxRequest& cameras = env.dialogs.boxes[atShow];
         EXPECT_EQ(cameras.text, "Cameras.txt: line 2 is no camera (name = URL) and was skipped.");
-        EXPECT_EQ(cameras.icon, platform::Icon::Exclamation);
-        const platform::MessageBoxRequest& box = env.dialogs.boxes[atShow + 1];
+        EXPECT_EQ(cameras.icon, ports::Icon::Exclamation);
+        const ports::MessageBoxRequest& box = env.dialogs.boxes[atShow + 1];
         EXPECT_EQ(box.text, "2 recordings of today were cut off (by a crash, a power loss or a "
                             "full disk):\n\nAnnpass1.avi\nBobpass1.avi\n\nA cut-off recording "
                             "plays up to its last whole frame and can be marked; \"Repair copy…\" "
                             "makes a copy other players open.\n\nOpen the newest, Bobpass1.avi, "
                             "in the Timer & Review screen now?");
         EXPECT_EQ(box.title, "Skivane Alert");
-        EXPECT_EQ(box.buttons, platform::Buttons::YesNo);
-        EXPECT_EQ(box.icon, platform::Icon::Question);
-        EXPECT_EQ(box.defaultButton, platform::Answer::Yes);
+        EXPECT_EQ(box.buttons, ports::Buttons::YesNo);
+        EXPECT_EQ(box.icon, ports::Icon::Question);
+        EXPECT_EQ(box.defaultButton, ports::Answer::Yes);
         EXPECT_FALSE(QFileInfo::exists(leftover));
 
         QCoreApplication::processEvents(); // the arrival of the run
         if (open) {
-            frmSetStart& review = env.timer();
+            screens::frmSetStart& review = env.timer();
             EXPECT_TRUE(review.isVisible());
             EXPECT_FALSE(env.setup().isVisible());
             EXPECT_EQ(review.Text6->toPlainText(), newer);

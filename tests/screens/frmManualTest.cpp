@@ -34,14 +34,14 @@ protected:
 
     QTemporaryDir m_appDir;
     testsupport::FakeDialogs m_dialogs;
-    platform::Services m_services;
-    Screens m_screens{m_services};
+    ports::Services m_services;
+    screens::Screens m_screens{m_services};
 };
 
 } // namespace
 
 TEST_F(ManualViewerTest, LayoutFollowsTheDesign) {
-    frmManual& m = m_screens.manual();
+    screens::frmManual& m = m_screens.manual();
     EXPECT_EQ(m.windowTitle(), QStringLiteral("Skivane 2004 Manual"));
     EXPECT_EQ(m.Label1->text(), QStringLiteral("Skivane 2004 Manual"));
     EXPECT_TRUE(m.Label1->font().bold());
@@ -57,7 +57,7 @@ TEST_F(ManualViewerTest, LayoutFollowsTheDesign) {
 
 TEST_F(ManualViewerTest, LoadsOnFirstShowingOnlyAndIsWidened) {
     writeManual("{\\rtf1\\ansi {\\b Setting up}\\par First version\\par}");
-    frmManual& m = m_screens.manual();
+    screens::frmManual& m = m_screens.manual();
     EXPECT_FALSE(m.loaded());
     EXPECT_TRUE(shownText().isEmpty());
 
@@ -84,14 +84,14 @@ TEST_F(ManualViewerTest, MissingOrDamagedManualSaysSoInTheViewer) {
     EXPECT_TRUE(text.contains(QStringLiteral("SKV04Manual.rtf")));
     EXPECT_TRUE(m_dialogs.boxes.empty()); // no box: the message is in the viewer
 
-    Screens other(m_services);
+    screens::Screens other(m_services);
     writeManual("{\\rtf1 Recording a run\\par {\\b unfinished");
     other.manual().show();
     const QString damaged = other.manual().RichTextBox1->toPlainText();
     EXPECT_TRUE(damaged.contains(QStringLiteral("damaged"))) << damaged.toStdString();
     EXPECT_TRUE(damaged.contains(QStringLiteral("Recording a run")));
 
-    Screens third(m_services);
+    screens::Screens third(m_services);
     writeManual("");
     third.manual().show();
     EXPECT_TRUE(third.manual().RichTextBox1->toPlainText().contains(QStringLiteral("empty")));
@@ -99,7 +99,7 @@ TEST_F(ManualViewerTest, MissingOrDamagedManualSaysSoInTheViewer) {
 
 TEST_F(ManualViewerTest, DoneShowsSetupAndHidesTheViewer) {
     writeManual("{\\rtf1 text}");
-    frmManual& m = m_screens.manual();
+    screens::frmManual& m = m_screens.manual();
     m.show();
     ASSERT_FALSE(m_screens.setup().isVisible());
     m.cmdDone->click();

@@ -12,11 +12,11 @@
 
 class SkierListTest : public CaptureScreenTest {
 protected:
-    frmSelectSkier* open() {
+    screens::frmSelectSkier* open() {
         form().cmdSelect_Click();
         return env.screens.skierList();
     }
-    QStringList listed(frmSelectSkier* w) {
+    QStringList listed(screens::frmSelectSkier* w) {
         QStringList out;
         for (int i = 0; i < w->lstSkiers->count(); ++i)
             out << w->lstSkiers->item(i)->text();
@@ -28,7 +28,7 @@ protected:
 
 TEST_F(SkierListTest, ListsTheFileWithCommasAsSpacesAndBlanksKept) {
     writeSkierNames("Lee,Ann\r\n\r\nSmith, Bob\r\n  Pat  \nA,B,C\n");
-    frmSelectSkier* w = open();
+    screens::frmSelectSkier* w = open();
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Select A Skier"));
     EXPECT_EQ(listed(w), (QStringList{QStringLiteral("Lee Ann"), QStringLiteral("Smith  Bob"),
@@ -49,7 +49,7 @@ TEST_F(SkierListTest, ListsTheFileWithCommasAsSpacesAndBlanksKept) {
 TEST_F(SkierListTest, DoubleClickWritesTheNameAndCloses) {
     writeSkierNames("Lee,Ann\r\nSmith, Bob\r\n");
     form().txtPass->setText(QStringLiteral("3"));
-    QPointer<frmSelectSkier> w = open();
+    QPointer<screens::frmSelectSkier> w = open();
     w->lstSkiers->setCurrentRow(1);
     w->lstSkiers_DblClick();
     EXPECT_EQ(form().txtSkierName->text(), QStringLiteral("Smith  Bob"));
@@ -62,7 +62,7 @@ TEST_F(SkierListTest, DoubleClickWritesTheNameAndCloses) {
 TEST_F(SkierListTest, DoubleClickWithNothingSelectedDoesNothing) {
     writeSkierNames("Lee,Ann\r\n");
     form().txtSkierName->setText(QStringLiteral("Kim"));
-    QPointer<frmSelectSkier> w = open();
+    QPointer<screens::frmSelectSkier> w = open();
     w->lstSkiers->clearSelection();
     w->lstSkiers->setCurrentRow(-1);
     w->lstSkiers_DblClick();
@@ -74,7 +74,7 @@ TEST_F(SkierListTest, DoubleClickWithNothingSelectedDoesNothing) {
 TEST_F(SkierListTest, NoSelectionClosesAndTheNextOpeningReadsAfresh) {
     writeSkierNames("Lee,Ann\r\n");
     form().txtSkierName->setText(QStringLiteral("Kim"));
-    QPointer<frmSelectSkier> w = open();
+    QPointer<screens::frmSelectSkier> w = open();
     w->cmdNoSelect->click();
     settle();
     EXPECT_TRUE(w.isNull());
@@ -92,7 +92,7 @@ TEST_F(SkierListTest, NoSelectionClosesAndTheNextOpeningReadsAfresh) {
 
 TEST_F(SkierListTest, ChosenNameStillFollowsTheNameRules) {
     writeSkierNames("AC/DC\r\n");
-    frmSelectSkier* w = open();
+    screens::frmSelectSkier* w = open();
     w->lstSkiers->setCurrentRow(0);
     w->lstSkiers_DblClick();
     EXPECT_EQ(form().txtSkierName->text(), QStringLiteral("AC DC"));
@@ -103,12 +103,12 @@ TEST_F(SkierListTest, ChosenNameStillFollowsTheNameRules) {
 TEST_F(SkierListTest, UnreadableListGivesAMessageAndAnEmptyList) {
     // The file vanished (here: a folder took its name) between the check and the opening.
     QDir(env.appDir()).mkdir(QStringLiteral("SkierNames.txt"));
-    frmSelectSkier w(form(), env.services,
-                     [this](const QString& name) { form().setSkierName(name); });
+    screens::frmSelectSkier w(form(), env.services,
+                              [this](const QString& name) { form().setSkierName(name); });
     EXPECT_EQ(w.lstSkiers->count(), 0);
     ASSERT_EQ(env.dialogs.boxes.size(), 1u);
     EXPECT_EQ(env.dialogs.boxes[0].text,
               QStringLiteral("The skier list SkierNames.txt could not be read from the application "
                              "directory, so the list is empty"));
-    EXPECT_EQ(env.dialogs.boxes[0].icon, platform::Icon::Exclamation);
+    EXPECT_EQ(env.dialogs.boxes[0].icon, ports::Icon::Exclamation);
 }

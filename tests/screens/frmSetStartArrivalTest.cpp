@@ -6,7 +6,7 @@
 #include <QPushButton>
 
 using namespace reviewtest;
-using platform::Icon;
+using ports::Icon;
 
 class Arrival : public ReviewScreen {
 protected:
@@ -14,10 +14,10 @@ protected:
     QString recorded(const QString& name, bool nameWasChanged) {
         const QString path = env.writeFile(video(name), "recorded run");
         screen().Text6->setPlainText(path);
-        PreviewForm& capture = env.capture();
+        screens::PreviewForm& capture = env.capture();
         capture.txtSkierName->setText(name.left(name.indexOf("pass")));
         capture.Label4->setVisible(nameWasChanged);
-        platform::Session& p = env.session();
+        ports::Session& p = env.session();
         p.StartFrameHint = 212;
         p.CapturedFrameRate = 30;
         p.CapturedFrameCount = 1200;
@@ -34,7 +34,7 @@ protected:
 
 TEST_F(Arrival, AfterARecordingTheRunIsLoadedOnItsStartHint) {
     const QString path = recorded("Annpass1.avi", false);
-    frmSetStart& s = screen();
+    screens::frmSetStart& s = screen();
     s.Label5->setText("Start Position is now Locked");
     showAndArrive();
     EXPECT_EQ(player->fileName, path);
@@ -60,7 +60,7 @@ TEST_F(Arrival, BarefootPassAndNoHintLeaveTheStartAsItWas) {
     setBarefoot(true);
     recorded("Annpass1.avi", false);
     env.session().StartFrameHint = 0;
-    frmSetStart& s = screen();
+    screens::frmSetStart& s = screen();
     s.startFrame = 77;
     s.startTaken = true;
     showAndArrive();
@@ -171,7 +171,7 @@ TEST_F(Arrival, FromTheLogViewerTheChosenRunIsLoaded) {
     const QString path = video("Annpass1.avi");
     ASSERT_TRUE(makeAvi(path, 60, 25));
     env.writeFile(path + ".info", (path + ", 40\r\n").toLocal8Bit());
-    frmSetStart& s = screen();
+    screens::frmSetStart& s = screen();
     s.startLocked = 1;
     s.Command1->setEnabled(false);
     env.session().FileToView = path;
@@ -191,7 +191,7 @@ TEST_F(Arrival, FromTheLogViewerTheChosenRunIsLoaded) {
 }
 
 TEST_F(Arrival, FromSetupThePathBoxIsEmptied) {
-    frmSetStart& s = screen();
+    screens::frmSetStart& s = screen();
     s.Text6->setPlainText(video("Annpass1.avi"));
     env.session().NavigationSource = "Setup";
     showAndArrive();

@@ -37,7 +37,7 @@ protected:
         env.session().LogFileName = QStringLiteral("SkivaneLog011805.txt");
     }
 
-    frmSetStart& screen() { return env.timer(); }
+    screens::frmSetStart& screen() { return env.timer(); }
     QString video(const QString& name) const { return env.videoDir() + u'/' + name; }
     QString logPath() const { return video(QStringLiteral("SkivaneLog011805.txt")); }
     void setBarefoot(bool on) { env.setup().cb15->setChecked(on); }

@@ -14,7 +14,7 @@
 #include <QTimer>
 
 using namespace reviewtest;
-using platform::Icon;
+using ports::Icon;
 
 namespace {
 template <typename W> W* find(QWidget& screen, const char* name) {
@@ -31,7 +31,7 @@ void press(QWidget* w, int key, Qt::KeyboardModifiers mods = Qt::NoModifier,
 } // namespace
 
 TEST_F(ReviewScreen, ControlsStandWhereDesignedAndTheHiddenOnesAreHidden) {
-    frmSetStart& s = screen();
+    screens::frmSetStart& s = screen();
     EXPECT_EQ(s.windowTitle(), "Skivane 2004 Timer & Review Screen");
     EXPECT_EQ(s.MediaPlayer1->view()->geometry(), app::twips(240, 360, 5775, 5415));
     EXPECT_EQ(s.MediaPlayer1->view()->objectName(), "MediaPlayer1");
@@ -69,7 +69,7 @@ TEST_F(ReviewScreen, BrowsingLoadsAnAviAndReportsAnEarlierStartFromTheLastComma)
     ASSERT_TRUE(makeAvi(path, 90, 30));
     env.writeFile(path + ".info", (path + ", 212\r\n").toLocal8Bit());
     env.dialogs.files.push_back(path);
-    frmSetStart& s = screen();
+    screens::frmSetStart& s = screen();
     s.Command6_Click();
 
     ASSERT_EQ(env.dialogs.fileCalls.size(), 1u);
@@ -94,7 +94,7 @@ TEST_F(ReviewScreen, AFileThatIsNotAnAviIsRefusedAndTheCurrentRunReloaded) {
     const QString run = video("Annpass1.avi");
     ASSERT_TRUE(makeAvi(run, 30, 30));
     env.dialogs.files.push_back(run);
-    frmSetStart& s = screen();
+    screens::frmSetStart& s = screen();
     s.Command6_Click();
     // A start marked on the run, then a refused file: the start is unlocked, the run reloaded.
     s.cmdMarkStart_Click();
@@ -124,7 +124,7 @@ TEST_F(ReviewScreen, AFileThatIsNotAnAviIsRefusedAndTheCurrentRunReloaded) {
 TEST_F(ReviewScreen, ThePathBoxTakesNoTypingAndTabMovesOn) {
     const QString run = video("Annpass1.avi");
     showAndArrive();
-    frmSetStart& s = screen();
+    screens::frmSetStart& s = screen();
     s.setRunPath(run);
     s.activateWindow();
     s.Text6->setFocus();
@@ -148,7 +148,7 @@ TEST_F(ReviewScreen, FreeSpaceIsShownInWholeMegabytesWithAWarningBelow200) {
     env.disk.volume = "/media/runs";
     env.disk.freeBytes = 199999999;
     showAndArrive();
-    frmSetStart& s = screen();
+    screens::frmSetStart& s = screen();
     EXPECT_EQ(s.Label10->text(), "Disk Space Available /media/runs");
     EXPECT_EQ(s.lblDiskSpace->text(), " 199 MB");
     EXPECT_FALSE(s.Label11->isHidden());
@@ -168,7 +168,7 @@ TEST_F(ReviewScreen, FreeSpaceIsShownInWholeMegabytesWithAWarningBelow200) {
 
 TEST_F(ReviewScreen, LeavingShowsTheOtherScreenAndStopsTheKeyPoll) {
     showAndArrive();
-    frmSetStart& s = screen();
+    screens::frmSetStart& s = screen();
     s.Command1->setEnabled(false);
     player->seekEnabled = false;
     s.cmdGoToSetup_Click();
@@ -189,7 +189,7 @@ TEST_F(ReviewScreen, LeavingShowsTheOtherScreenAndStopsTheKeyPoll) {
 
 TEST_F(ReviewScreen, ViewLogOpensTheViewerOverThisScreen) {
     showAndArrive();
-    frmSetStart& s = screen();
+    screens::frmSetStart& s = screen();
     s.cmdViewLog_Click();
     ASSERT_NE(env.screens.logView(), nullptr);
     EXPECT_TRUE(env.screens.logView()->isVisible());

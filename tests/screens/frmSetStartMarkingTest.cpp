@@ -8,7 +8,7 @@
 #include <QTimer>
 
 using namespace reviewtest;
-using platform::Icon;
+using ports::Icon;
 
 namespace {
 const QString kNotStandard = QStringLiteral(
@@ -33,7 +33,7 @@ TEST_F(Marking, WritesTheRunEntryAndTheInfoLineByteForByte) {
     env.clock = QDateTime(QDate(2005, 1, 18), QTime(20, 31, 7));
     env.writeFile(logPath(), "01-18-200520:24:14Skivane Session started  \r\n");
     const QString path = load("Ann Leepass2.avi", 900, 30);
-    frmSetStart& s = screen();
+    screens::frmSetStart& s = screen();
     player->position = 212.5; // half frames round to the even neighbour
     s.cmdMarkStart_Click();
 
@@ -99,7 +99,7 @@ TEST_F(Marking, ANameThatIsNotStandardWritesNothingButStillReplays) {
 
 TEST_F(Marking, TheEndMustLieInsideTheFile) {
     load("Annpass1.avi", 800, 30);
-    frmSetStart& s = screen();
+    screens::frmSetStart& s = screen();
     player->position = 201; // 201 + 599 = 800: the last frame still counts
     s.cmdMarkStart_Click();
     EXPECT_TRUE(env.dialogs.boxes.empty());
@@ -123,7 +123,7 @@ TEST_F(Marking, TheEndMustLieInsideTheFile) {
 
 TEST_F(Marking, AnEndBeyondSixteenBitsIsTooShortWithItsRealNumber) {
     load("Annpass1.avi", 30, 30);
-    frmSetStart& s = screen();
+    screens::frmSetStart& s = screen();
     s.fileFrames = 32767;
     player->position = 32700;
     s.cmdMarkStart_Click();
@@ -164,7 +164,7 @@ TEST_F(Marking, AnInfoFileThatCannotBeReplacedIsNamedAndLeftAlone) {
 // a start beyond what the log's 16-bit fields hold, a video whose headers cannot be read, a
 // video that is gone. A damaged video also gives one message when it is loaded, not one a value.
 TEST_F(Marking, RunsThatCannotBeMarkedWriteNothing) {
-    frmSetStart& s = screen();
+    screens::frmSetStart& s = screen();
     const QString nothing = " The start was not marked and nothing was written to the log.";
     auto nothingWritten = [&](const QString& path) {
         EXPECT_FALSE(QFile::exists(logPath()));

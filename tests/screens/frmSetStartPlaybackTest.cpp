@@ -10,8 +10,8 @@ using namespace reviewtest;
 class Playback : public ReviewScreen {
 protected:
     // A loaded run without touching the disk: the timing fields as a load sets them.
-    frmSetStart& loaded(double fps, qint16 frames) {
-        frmSetStart& s = screen();
+    screens::frmSetStart& loaded(double fps, qint16 frames) {
+        screens::frmSetStart& s = screen();
         s.Text6->setPlainText(video("Annpass1.avi"));
         s.framesPerSecond = fps;
         s.fileFrames = frames;
@@ -26,7 +26,7 @@ protected:
 };
 
 TEST_F(Playback, PlayBeforeStartSelectionsIntervalsAndTheTick) {
-    frmSetStart& s = loaded(30, 3000);
+    screens::frmSetStart& s = loaded(30, 3000);
     player->position = 300;
     s.cbFullScreen->setChecked(true);
     s.Command5_Click();
@@ -58,7 +58,7 @@ TEST_F(Playback, PlayBeforeStartSelectionsIntervalsAndTheTick) {
 }
 
 TEST_F(Playback, PlayBeforeEndThenContinuePastTheEnd) {
-    frmSetStart& s = loaded(25, 3000);
+    screens::frmSetStart& s = loaded(25, 3000);
     player->position = 100;
     s.cmdPlayAndPause_Click();
     EXPECT_TRUE(s.startTaken);
@@ -96,7 +96,7 @@ TEST_F(Playback, PlayBeforeEndThenContinuePastTheEnd) {
 }
 
 TEST_F(Playback, AnEarlyStartWithLongSecondsBeforeEndPlaysFromFrameZero) {
-    frmSetStart& s = loaded(30, 3000);
+    screens::frmSetStart& s = loaded(30, 3000);
     s.Text7->setText("22");
     player->position = 10;
     s.Command7_Click();
@@ -105,7 +105,7 @@ TEST_F(Playback, AnEarlyStartWithLongSecondsBeforeEndPlaysFromFrameZero) {
 }
 
 TEST_F(Playback, PlayBeforeStartEndsARunningEndReplayAtItsTick) {
-    frmSetStart& s = loaded(30, 3000);
+    screens::frmSetStart& s = loaded(30, 3000);
     player->position = 300;
     s.Command7_Click();
     s.Command5_Click();
@@ -117,7 +117,7 @@ TEST_F(Playback, PlayBeforeStartEndsARunningEndReplayAtItsTick) {
 }
 
 TEST_F(Playback, SecondsBoxesKeepTheirLimits) {
-    frmSetStart& s = screen();
+    screens::frmSetStart& s = screen();
     s.Text4->setText("0");
     EXPECT_EQ(s.Text4->text(), "1");
     s.Text4->setText("9");
@@ -131,7 +131,7 @@ TEST_F(Playback, SecondsBoxesKeepTheirLimits) {
 }
 
 TEST_F(Playback, FrameStepsAndPlayerKeys) {
-    frmSetStart& s = loaded(30, 3000);
+    screens::frmSetStart& s = loaded(30, 3000);
     player->position = 2;
     s.Command1_Click();
     EXPECT_EQ(player->position, 1);
@@ -151,7 +151,7 @@ TEST_F(Playback, FrameStepsAndPlayerKeys) {
 }
 
 TEST_F(Playback, ArrowKeysArePolledEvery100Ms) {
-    frmSetStart& s = loaded(30, 3000);
+    screens::frmSetStart& s = loaded(30, 3000);
     showAndArrive();
     player->position = 50;
     // A tap between two polls still steps once.
@@ -185,7 +185,7 @@ TEST_F(Playback, ArrowKeysArePolledEvery100Ms) {
 }
 
 TEST_F(Playback, FocusRulesOfTheCheckBoxes) {
-    frmSetStart& s = screen();
+    screens::frmSetStart& s = screen();
     const int before = player->focusCalls;
     s.cbPlayAfter->setChecked(true);
     EXPECT_EQ(player->focusCalls, before + 1);

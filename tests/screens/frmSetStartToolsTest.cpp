@@ -12,7 +12,7 @@
 #include <QPushButton>
 
 using namespace reviewtest;
-using platform::Icon;
+using ports::Icon;
 
 class Tools : public ReviewScreen {
 protected:
@@ -31,23 +31,23 @@ protected:
 };
 
 TEST_F(Tools, PassWindowLineAtMarkingWithAndWithoutATimingRecord) {
-    frmSetStart& s = screen();
+    screens::frmSetStart& s = screen();
     EXPECT_TRUE(s.lblPassWindow->isHidden());
     EXPECT_TRUE(s.cmdSavePassClip->isHidden());
 
     // A recording whose camera missed three slots inside the window.
     const QString run = loadNew("Annpass1.avi", 900, 30);
-    capture::TimingRecordWriter timing;
-    ASSERT_TRUE(timing.open(run + ".timing", capture::Fraction{30, 1},
+    run::TimingRecordWriter timing;
+    ASSERT_TRUE(timing.open(run + ".timing", run::Fraction{30, 1},
                             QDateTime::fromString("2026-06-01T10:00:00Z", Qt::ISODate)));
     timing.time(0, 0);
     for (int slot : {412, 413, 414})
-        timing.note(slot, capture::SlotKind::Gap);
+        timing.note(slot, run::SlotKind::Gap);
     timing.finish(900);
     player->position = 200;
     s.cmdMarkStart_Click();
     EXPECT_TRUE(env.dialogs.boxes.empty()) << env.dialogs.texts().join('|').toStdString();
-    const review::PassWindowCheck check = media::passWindowOf(run, 200, 799);
+    const run::PassWindowCheck check = media::passWindowOf(run, 200, 799);
     ASSERT_TRUE(check.haveRecord);
     EXPECT_EQ(check.text, "Pass window: 19.97 s; 3 repeated frames at 412–414");
     EXPECT_FALSE(s.lblPassWindow->isHidden());
@@ -68,7 +68,7 @@ TEST_F(Tools, PassWindowLineAtMarkingWithAndWithoutATimingRecord) {
 }
 
 TEST_F(Tools, ACutOffRecordingIsNamedAndARepairedCopyWritten) {
-    frmSetStart& s = screen();
+    screens::frmSetStart& s = screen();
     loadNew("Annpass1.avi", 60, 30);
     EXPECT_TRUE(s.lblFileNotice->isHidden()); // a whole recording: no notice
     EXPECT_TRUE(s.cmdRepairCopy->isHidden());
@@ -91,7 +91,7 @@ TEST_F(Tools, ACutOffRecordingIsNamedAndARepairedCopyWritten) {
     ASSERT_FALSE(s.cmdRepairCopy->isHidden());
 
     s.cmdRepairCopy_Click();
-    const QString copy = av::repairedPath(run);
+    const QString copy = engine::repairedPath(run);
     ASSERT_EQ(env.dialogs.progressCalls.size(), 1u);
     ASSERT_EQ(env.dialogs.boxes.size(), 1u);
     EXPECT_EQ(env.dialogs.boxes[0].text, "The repaired copy was saved as " + copy);
@@ -122,7 +122,7 @@ TEST_F(Tools, ACutOffRecordingIsNamedAndARepairedCopyWritten) {
 }
 
 TEST_F(Tools, PassClipSavedThenACancelledOneLeavesNoFile) {
-    frmSetStart& s = screen();
+    screens::frmSetStart& s = screen();
     setBarefoot(true);
     const QString run = loadNew("Annpass1.avi", 600, 25);
     player->position = 50; // 15 s at 25 fps: end at 425

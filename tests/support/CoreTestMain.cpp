@@ -6,7 +6,7 @@
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    av::initLibraries();
+    engine::initLibraries();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -4,10 +4,10 @@
 
 namespace testsupport {
 
-using platform::ControlError;
-namespace errors = platform::errors;
+using ports::ControlError;
+namespace errors = ports::errors;
 
-FakeCaptureControl::FakeCaptureControl(QObject* parent) : platform::CaptureControl(parent) {
+FakeCaptureControl::FakeCaptureControl(QObject* parent) : ports::CaptureControl(parent) {
     FakeVideoDevice d;
     d.name = QStringLiteral("Fake Camera 1");
     devices << d;
@@ -43,7 +43,7 @@ FakeVideoDevice& FakeCaptureControl::device() {
 void FakeCaptureControl::addDevice(const FakeVideoDevice& d, bool notify) {
     devices << d;
     if (notify)
-        emit DeviceChange(platform::kVideoSources, 0, devices.size() - 1, d.name);
+        emit DeviceChange(ports::kVideoSources, 0, devices.size() - 1, d.name);
 }
 
 void FakeCaptureControl::removeDevice(int index, bool notify) {
@@ -58,7 +58,7 @@ void FakeCaptureControl::removeDevice(int index, bool notify) {
         --deviceIndex;
     }
     if (notify)
-        emit DeviceChange(platform::kVideoSources, 1, index, name);
+        emit DeviceChange(ports::kVideoSources, 1, index, name);
 }
 
 void FakeCaptureControl::emitPreviewFrame(const QImage& picture) {
@@ -386,12 +386,12 @@ void FakeCaptureControl::ShowDialog(int code, const QString& text) {
 
 int FakeCaptureControl::EffectCount(const QString& category) {
     read(QStringLiteral("EffectCount"));
-    return category == platform::kEffectCategory ? static_cast<int>(effects.size()) : 0;
+    return category == ports::kEffectCategory ? static_cast<int>(effects.size()) : 0;
 }
 
 QString FakeCaptureControl::EffectName(const QString& category, int i) {
     read(QStringLiteral("EffectName"));
-    if (category != platform::kEffectCategory)
+    if (category != ports::kEffectCategory)
         throw ControlError(errors::kInvalidValue, QStringLiteral("Unknown category"));
     checkIndex(i, static_cast<int>(effects.size()), false);
     return effects[i];
@@ -399,7 +399,7 @@ QString FakeCaptureControl::EffectName(const QString& category, int i) {
 
 int FakeCaptureControl::FindEffect(const QString& category, const QString& name) {
     read(QStringLiteral("FindEffect"));
-    if (category != platform::kEffectCategory)
+    if (category != ports::kEffectCategory)
         return -1;
     return static_cast<int>(effects.indexOf(name));
 }
@@ -412,7 +412,7 @@ int FakeCaptureControl::CurrentEffect(int slot) {
 void FakeCaptureControl::SetEffect(int slot, const QString& category, int index) {
     act(QStringLiteral("SetEffect"), QString::number(slot) + QStringLiteral(",\"") + category +
                                          QStringLiteral("\",") + QString::number(index));
-    if (slot != 0 || category != platform::kEffectCategory)
+    if (slot != 0 || category != ports::kEffectCategory)
         throw ControlError(errors::kInvalidValue, QStringLiteral("Invalid effect slot"));
     checkIndex(index, static_cast<int>(effects.size()), true);
     currentEffect = index;

@@ -4,7 +4,7 @@
 // recorded; any operation can be made to fail; the test sets the counters and emits the events.
 //
 //   FakeCaptureControl cap;                      // one device "Fake Camera 1", see below
-//   cap.failOn["setVideoResolution"] = platform::ControlError{0x80040001, "Invalid index"};
+//   cap.failOn["setVideoResolution"] = ports::ControlError{0x80040001, "Invalid index"};
 //   cap.dialogScripts[35] = [](FakeCaptureControl& c) { c.device().resolution = 1; };
 //   ... cap.calls.contains("Connect(0)") ...
 #include "core/ports/CaptureControl.h"
@@ -33,7 +33,7 @@ struct FakeVideoDevice {
     int channel = 0;
 };
 
-class FakeCaptureControl : public platform::CaptureControl {
+class FakeCaptureControl : public ports::CaptureControl {
     Q_OBJECT
 public:
     explicit FakeCaptureControl(QObject* parent = nullptr);
@@ -50,7 +50,7 @@ public:
     std::map<int, std::function<void(FakeCaptureControl&)>> dialogScripts;
     // Operation name ("setVideoResolution", "Connect", "VideoDeviceCount", ...) -> the error it
     // throws. Names in failOnce throw only once and are then removed from failOn.
-    std::map<QString, std::optional<platform::ControlError>> failOn;
+    std::map<QString, std::optional<ports::ControlError>> failOn;
     QSet<QString> failOnce;
     // Refuses a written value: (operation, value) -> false throws kInvalidValue. Null: all pass.
     std::function<bool(const QString& operation, int value)> accepts;
@@ -107,7 +107,7 @@ public:
     void emitDeviceChange(const QString& category, int action, int index, const QString& name);
     void emitCameraState(bool pictures, const QString& text);
 
-    // ---- platform::CaptureControl -----------------------------------------------------------
+    // ---- ports::CaptureControl -----------------------------------------------------------
     QString takeStartWarning() override { return std::exchange(startWarning, QString()); }
     int VideoDeviceCount() override;
     QString VideoDeviceName(int i) override;

@@ -6,7 +6,7 @@
 
 namespace testsupport {
 
-class FakeDiskSpace : public platform::DiskSpace {
+class FakeDiskSpace : public ports::DiskSpace {
 public:
     std::optional<quint64> FreeDiskSpace(const QString& path, int kind) override {
         asked << path;

@@ -1,6 +1,6 @@
 #include "support/NoDeviceCaptureControl.h"
 
-namespace platform {
+namespace ports {
 
 NoDeviceCaptureControl::NoDeviceCaptureControl(QObject* parent) : CaptureControl(parent) {}
 
@@ -117,4 +117,4 @@ void NoDeviceCaptureControl::StartStreamCapture() {
     noDevice();
 }
 
-} // namespace platform
+} // namespace ports

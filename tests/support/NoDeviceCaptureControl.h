@@ -4,7 +4,7 @@
 // ControlError kNotConnected. The program starts and every screen can be reached with it.
 #include "core/ports/CaptureControl.h"
 
-namespace platform {
+namespace ports {
 
 class NoDeviceCaptureControl : public CaptureControl {
     Q_OBJECT
@@ -105,4 +105,4 @@ private:
     bool m_listen = false;
 };
 
-} // namespace platform
+} // namespace ports

@@ -8,7 +8,7 @@ RealProgramEnv::RealProgramEnv() {
     realControl.setAudioDeviceIndex(realControl.testToneIndex());
     services.capture = &realControl;
     services.makePlayer = [this](QWidget* parent) {
-        auto* made = new av::AvPlayer(parent);
+        auto* made = new adapters::AvPlayer(parent);
         m_player = made;
         return made;
     };

@@ -13,7 +13,7 @@ namespace testsupport {
 
 // Holds the control so that it outlives the screens (a base is destroyed after the derived part).
 struct RealControlHolder {
-    av::AvCaptureControl realControl;
+    adapters::AvCaptureControl realControl;
 };
 
 class RealProgramEnv : private RealControlHolder, public TestEnv {
@@ -26,12 +26,12 @@ public:
     void chooseTestCamera();
 
     // The player the review screen made last.
-    av::AvPlayer* player() const { return m_player.data(); }
+    adapters::AvPlayer* player() const { return m_player.data(); }
 
     using RealControlHolder::realControl;
 
 private:
-    QPointer<av::AvPlayer> m_player;
+    QPointer<adapters::AvPlayer> m_player;
 };
 
 } // namespace testsupport

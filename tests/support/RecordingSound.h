@@ -6,7 +6,7 @@
 
 namespace testsupport {
 
-class RecordingSound : public platform::Sound {
+class RecordingSound : public ports::Sound {
 public:
     void play(const QString& wavPath) override { played << wavPath; }
     QStringList played;

@@ -27,7 +27,7 @@ QString GuardedDialogs::inputBox(const QString& prompt, const QString& title,
 TestEnv::TestEnv() : clock(QDate(2005, 1, 18), QTime(20, 24, 14)), screens(services) {
     QDir(root()).mkpath(QStringLiteral("app"));
     QDir(root()).mkpath(QStringLiteral("videos"));
-    settings = std::make_unique<platform::IniSettingsStore>(iniPath());
+    settings = std::make_unique<adapters::IniSettingsStore>(iniPath());
     dialogs.escapeAnswer = videoDir();
     services.dialogs = &dialogs;
     services.settings = settings.get();
@@ -38,8 +38,8 @@ TestEnv::TestEnv() : clock(QDate(2005, 1, 18), QTime(20, 24, 14)), screens(servi
     services.appDir = appDir();
     services.endProgram = [this] { ++endProgramCalls; };
     // The real player, as the program has it; a test may put another in its place.
-    services.makePlayer = [](QWidget* parent) -> platform::MediaPlayer* {
-        return new av::AvPlayer(parent); // owned by its parent widget
+    services.makePlayer = [](QWidget* parent) -> ports::MediaPlayer* {
+        return new adapters::AvPlayer(parent); // owned by its parent widget
     };
     services.now = [this] { return clock; };
 }
@@ -67,7 +67,7 @@ QString TestEnv::iniText() const {
 }
 
 QString TestEnv::storedValue(const QString& key) const {
-    platform::IniSettingsStore fresh(iniPath());
+    adapters::IniSettingsStore fresh(iniPath());
     return fresh.ReadSetting(key, QStringLiteral("<absent>"));
 }
 
@@ -80,15 +80,15 @@ QByteArray TestEnv::readFile(const QString& path) const {
     return testsupport::readFile(path);
 }
 
-MainForm& TestEnv::setup() {
+screens::MainForm& TestEnv::setup() {
     return screens.setup();
 }
 
-PreviewForm& TestEnv::capture() {
+screens::PreviewForm& TestEnv::capture() {
     return screens.capture();
 }
 
-frmSetStart& TestEnv::timer() {
+screens::frmSetStart& TestEnv::timer() {
     return screens.timer();
 }
 

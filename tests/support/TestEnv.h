@@ -22,9 +22,11 @@
 #include <QTemporaryDir>
 #include <memory>
 
+namespace screens {
 class MainForm;
 class PreviewForm;
 class frmSetStart;
+} // namespace screens
 
 namespace testsupport {
 
@@ -64,23 +66,23 @@ public:
     QString writeFile(const QString& path, const QByteArray& bytes) const;
     QByteArray readFile(const QString& path) const;
 
-    MainForm& setup();
-    PreviewForm& capture();
-    frmSetStart& timer();
+    screens::MainForm& setup();
+    screens::PreviewForm& capture();
+    screens::frmSetStart& timer();
     // The program-wide values of this run; fresh for every TestEnv.
-    platform::Session& session() { return services.session; }
+    ports::Session& session() { return services.session; }
 
     QTemporaryDir m_dir; // first: the store below lives in it
     GuardedDialogs dialogs;
     FakeCaptureControl control;
-    std::unique_ptr<platform::IniSettingsStore> settings;
+    std::unique_ptr<adapters::IniSettingsStore> settings;
     RecordingSound sound;
     FakeDiskSpace disk;
-    platform::AvRunTools tools;
+    adapters::AvRunTools tools;
     QDateTime clock; // what services.now returns; 18 January 2005 20:24:14 by default
     int endProgramCalls = 0;
-    platform::Services services;
-    Screens screens; // last: destroyed first
+    ports::Services services;
+    screens::Screens screens; // last: destroyed first
 };
 
 } // namespace testsupport

@@ -61,7 +61,7 @@ template <typename Check> int asUnprivilegedUser(const QTemporaryDir& dir, Check
     return WEXITSTATUS(status);
 }
 
-Answers answers(const QString& path, platform::Dialogs& d) {
+Answers answers(const QString& path, ports::Dialogs& d) {
     return {AviHasIndex(path, d),       AviMustUseIndex(path, d),  AviIsInterleaved(path, d),
             AviWasCaptureFile(path, d), AviIsCopyrighted(path, d), AviIsCompressed(path, d),
             AviAllKeyFrames(path, d),   AviCanRead(path, d)};
@@ -223,8 +223,8 @@ TEST_F(AviInfoTest, MissingFileIsReportedWithThePathOnTheNextLine) {
     ASSERT_EQ(dialogs.boxes.size(), 1u);
     EXPECT_EQ(dialogs.boxes[0].text, "File does not exist:\r\n" + path);
     EXPECT_EQ(dialogs.boxes[0].title, "Grabora Demo");
-    EXPECT_EQ(dialogs.boxes[0].icon, platform::Icon::Stop);
-    EXPECT_EQ(dialogs.boxes[0].buttons, platform::Buttons::Ok);
+    EXPECT_EQ(dialogs.boxes[0].icon, ports::Icon::Stop);
+    EXPECT_EQ(dialogs.boxes[0].buttons, ports::Buttons::Ok);
 
     // A folder is not a file either.
     dialogs.boxes.clear();
@@ -242,7 +242,7 @@ TEST_F(AviInfoTest, UnreadableFileIsReportedAsLocked) {
         if (IsAviFile(path, d) || d.boxes.size() != 1)
             return 1;
         if (d.boxes[0].text != "File is locked - cannot access:\r\n" + path ||
-            d.boxes[0].icon != platform::Icon::Stop)
+            d.boxes[0].icon != ports::Icon::Stop)
             return 2;
         d.boxes.clear();
         if (AviLength(path, d) != 0 || d.boxes.size() != 1 ||
@@ -258,11 +258,11 @@ TEST_F(AviInfoTest, UnreadableFileIsReportedAsLocked) {
 TEST(AviOpenFailure, AccessDeniedIsLockedOtherErrorsGiveTheSystemText) {
     const auto locked = openFailureBox(EACCES, "/v/a.avi");
     EXPECT_EQ(locked.text, "File is locked - cannot access:\r\n/v/a.avi");
-    EXPECT_EQ(locked.icon, platform::Icon::Stop);
+    EXPECT_EQ(locked.icon, ports::Icon::Stop);
     EXPECT_EQ(locked.title, "Grabora Demo");
     const auto other = openFailureBox(EIO, "/v/a.avi");
     EXPECT_EQ(other.text, QString::fromLocal8Bit(std::strerror(EIO)));
-    EXPECT_EQ(other.icon, platform::Icon::Information);
+    EXPECT_EQ(other.icon, ports::Icon::Information);
     EXPECT_EQ(other.title, "Grabora Demo");
 }
 
@@ -274,7 +274,7 @@ TEST_F(AviInfoTest, FailuresGiveMessagesAndEmptyResults) {
     EXPECT_EQ(record.dwWidth, 77u) << "the record is left alone on failure";
     ASSERT_EQ(dialogs.boxes.size(), 1u);
     EXPECT_EQ(dialogs.boxes[0].text, "Unable to open file:\r\n" + wave);
-    EXPECT_EQ(dialogs.boxes[0].icon, platform::Icon::Stop);
+    EXPECT_EQ(dialogs.boxes[0].icon, ports::Icon::Stop);
 
     // An AVI whose header list is cut short.
     std::string bytes = Avi{}.bytes();
@@ -288,7 +288,7 @@ TEST_F(AviInfoTest, FailuresGiveMessagesAndEmptyResults) {
     ASSERT_EQ(dialogs.boxes.size(), 4u);
     for (const auto& box : dialogs.boxes) {
         EXPECT_EQ(box.text, "Unable to read AVI file info from:\r\n" + cut);
-        EXPECT_EQ(box.icon, platform::Icon::Stop);
+        EXPECT_EQ(box.icon, ports::Icon::Stop);
         EXPECT_EQ(box.title, "Grabora Demo");
     }
 }

@@ -11,8 +11,8 @@
 
 namespace {
 
-av::RecordingSettings settings(const QString& path) {
-    av::RecordingSettings s;
+engine::RecordingSettings settings(const QString& path) {
+    engine::RecordingSettings s;
     s.path = path;
     s.width = 320;
     s.height = 240;
@@ -26,8 +26,8 @@ av::RecordingSettings settings(const QString& path) {
 }
 
 // Writes picture `number` with the sound of one frame.
-bool writeFrame(av::AviWriter& writer, av::TestCameraPicture& camera, int64_t number) {
-    av::FramePtr frame = camera.render(number, av::kTestChannelMin, {});
+bool writeFrame(engine::AviWriter& writer, engine::TestCameraPicture& camera, int64_t number) {
+    engine::FramePtr frame = camera.render(number, engine::kTestChannelMin, {});
     const std::vector<int16_t> sound(8000 / 25, 0);
     return writer.writeVideo(frame.get()) && writer.writeAudio(sound.data(), int(sound.size()));
 }
@@ -46,8 +46,8 @@ int64_t framesInFile(const QString& path) {
 TEST(AviWriterCount, CountsTheVideoChunksWithTheEmptyOnesOfLeftOutFrames) {
     QTemporaryDir dir;
     const QString path = dir.filePath("gaps.avi");
-    av::TestCameraPicture camera({320, 240}, AV_PIX_FMT_YUV420P);
-    av::AviWriter writer(settings(path));
+    engine::TestCameraPicture camera({320, 240}, AV_PIX_FMT_YUV420P);
+    engine::AviWriter writer(settings(path));
     for (int64_t n : {0, 1, 2, 3, 7, 8, 9}) // 4 to 6 left out (dropped)
         ASSERT_TRUE(writeFrame(writer, camera, n));
     EXPECT_LE(writer.framesWritten(), 10);
@@ -59,9 +59,9 @@ TEST(AviWriterCount, CountsTheVideoChunksWithTheEmptyOnesOfLeftOutFrames) {
 TEST(AviWriterCount, AfterAFullDiskCountsWhatReachedTheFile) {
     QTemporaryDir dir;
     const QString path = dir.filePath("full.avi");
-    av::TestCameraPicture camera({320, 240}, AV_PIX_FMT_YUV420P);
+    engine::TestCameraPicture camera({320, 240}, AV_PIX_FMT_YUV420P);
     auto counter = [&] {
-        av::AviWriter writer(settings(path));
+        engine::AviWriter writer(settings(path));
         // A file size limit stands in for a full disk: writes beyond it fail (EFBIG). About six
         // uncompressed pictures fit.
         rlimit saved{};

@@ -5,9 +5,9 @@
 
 #include <gtest/gtest.h>
 
-using av::CaptureDevices;
-using av::DeviceEvent;
-using av::DeviceListChange;
+using engine::CaptureDevices;
+using engine::DeviceEvent;
+using engine::DeviceListChange;
 
 namespace {
 
@@ -41,8 +41,8 @@ TEST(CaptureDevices, TestDevicesFollowThoseFoundAtStart) {
     try {
         d.video(3);
         FAIL() << "an index past the list was accepted";
-    } catch (const platform::ControlError& e) {
-        EXPECT_EQ(e.number(), platform::errors::kInvalidIndex);
+    } catch (const ports::ControlError& e) {
+        EXPECT_EQ(e.number(), ports::errors::kInvalidIndex);
     }
 }
 

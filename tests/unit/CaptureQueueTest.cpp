@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-using namespace av;
+using namespace engine;
 
 namespace {
 CaptureItem picture(int64_t n, std::vector<int16_t> audio = {}) {
@@ -68,17 +68,17 @@ TEST(AlsaDevices, CaptureSidesFromProcAsound) {
     write("card0/id", "PCH\n");
     write("card1/id", "Webcam\n");
     write("card1/pcm0c/info", "card: 1\ndevice: 0\nname: USB Audio\n");
-    const auto devices = alsa::captureDevices(dir.path());
+    const auto devices = engine::alsaCaptureDevices(dir.path());
     ASSERT_EQ(devices.size(), 2u);
     EXPECT_EQ(devices[0].id, "hw:0,0");
     EXPECT_EQ(devices[0].name, "PCH: ALC892 Analog");
     EXPECT_EQ(devices[1].id, "hw:1,0");
     EXPECT_EQ(devices[1].name, "Webcam: USB Audio");
-    const auto node = alsa::deviceForNode("/dev/snd/pcmC1D0c", dir.path());
+    const auto node = engine::alsaDeviceForNode("/dev/snd/pcmC1D0c", dir.path());
     ASSERT_TRUE(node);
     EXPECT_EQ(node->id, "hw:1,0");
     EXPECT_EQ(node->name, "Webcam: USB Audio");
-    EXPECT_FALSE(alsa::deviceForNode("/dev/snd/pcmC1D0p", dir.path())); // playback
-    EXPECT_FALSE(alsa::deviceForNode("/dev/snd/controlC1", dir.path()));
-    EXPECT_TRUE(alsa::captureDevices(dir.filePath("missing")).empty());
+    EXPECT_FALSE(engine::alsaDeviceForNode("/dev/snd/pcmC1D0p", dir.path())); // playback
+    EXPECT_FALSE(engine::alsaDeviceForNode("/dev/snd/controlC1", dir.path()));
+    EXPECT_TRUE(engine::alsaCaptureDevices(dir.filePath("missing")).empty());
 }

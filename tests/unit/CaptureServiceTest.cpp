@@ -7,14 +7,14 @@
 
 #include <gtest/gtest.h>
 
-namespace errors = platform::errors;
+namespace errors = ports::errors;
 using testsupport::errorOf;
 using testsupport::waitUntil;
 
 namespace {
 
 // The engine alone: a dialog is only made, never shown.
-class EngineOnly : public av::CaptureService {
+class EngineOnly : public engine::CaptureService {
 public:
     void ShowDialog(int code, const QString&) override { dialogSettings(code); }
 };
@@ -101,7 +101,7 @@ TEST(CaptureControl, DeviceListsAndTheirIndexErrors) {
 TEST(CaptureControl, EffectsAndTheirErrors) {
     EngineOnly ctl;
     ctl.setDeviceEventSource(nullptr);
-    const QString cat = platform::kEffectCategory;
+    const QString cat = ports::kEffectCategory;
     ASSERT_GE(ctl.EffectCount(cat), 5);
     EXPECT_EQ(ctl.EffectCount("Video Effect 2"), 0);
     EXPECT_EQ(ctl.EffectName(cat, 1), "Mirror");
@@ -124,7 +124,7 @@ TEST(CaptureControl, LivePictureFollowsTheCameraAndItsChannel) {
     EngineOnly ctl;
     ctl.setDeviceEventSource(nullptr);
     std::vector<QImage> pictures;
-    QObject::connect(&ctl, &platform::CaptureControl::PreviewFrame, &ctl,
+    QObject::connect(&ctl, &ports::CaptureControl::PreviewFrame, &ctl,
                      [&](const QImage& picture) { pictures.push_back(picture); });
     ctl.setPreviewSize(QSize(400, 400));
     ctl.Connect(ctl.testCameraIndex());
@@ -136,10 +136,10 @@ TEST(CaptureControl, LivePictureFollowsTheCameraAndItsChannel) {
     // Fitted inside the preview size with the camera's 4:3 shape.
     EXPECT_EQ(first.width(), 400);
     EXPECT_EQ(first.height(), 300);
-    const auto n1 = av::readFrameNumber(first);
+    const auto n1 = engine::readFrameNumber(first);
     ASSERT_TRUE(n1.has_value());
     ASSERT_TRUE(waitUntil([&] {
-        const auto n = av::readFrameNumber(pictures.back());
+        const auto n = engine::readFrameNumber(pictures.back());
         return n && *n > *n1;
     }));
     // Another channel, another background (sampled away from the pattern and the square).

@@ -5,9 +5,9 @@
 
 #include <gtest/gtest.h>
 
-using av::CaptureSettings;
-using av::DialogSubject;
-using av::Setting;
+using engine::CaptureSettings;
+using engine::DialogSubject;
+using engine::Setting;
 
 namespace {
 
@@ -20,7 +20,7 @@ DialogSubject testCamera() {
     return s;
 }
 
-QStringList labels(const av::SettingList& list) {
+QStringList labels(const engine::SettingList& list) {
     QStringList out;
     for (const Setting& s : list.settings)
         out << s.group + QLatin1Char('/') + s.label;
@@ -35,7 +35,7 @@ TEST(CaptureSettings, DialogsListWhatTheyAdjust) {
     settings.loadDevice({QStringLiteral("Skivane Test Camera"), {}});
     const DialogSubject subject = testCamera();
 
-    const av::SettingList source = settings.dialog(35, subject);
+    const engine::SettingList source = settings.dialog(35, subject);
     EXPECT_EQ(source.title, "Video Source");
     EXPECT_EQ(labels(source), QStringList({"Test camera/Brightness", "Test camera/Background tint",
                                            "Test camera/Channel"}));
@@ -44,19 +44,19 @@ TEST(CaptureSettings, DialogsListWhatTheyAdjust) {
 
     // With an effect chosen, its settings follow the camera's.
     EXPECT_FALSE(settings.hasDialog(35 + 4096, subject));
-    settings.setEffect(0, platform::kEffectCategory,
-                       settings.findEffect(platform::kEffectCategory, "Brightness/Contrast"));
-    const av::SettingList withEffect = settings.dialog(35 + 4096, subject);
+    settings.setEffect(0, ports::kEffectCategory,
+                       settings.findEffect(ports::kEffectCategory, "Brightness/Contrast"));
+    const engine::SettingList withEffect = settings.dialog(35 + 4096, subject);
     ASSERT_EQ(withEffect.settings.size(), 5u);
     EXPECT_EQ(labels(withEffect).mid(3),
               QStringList({"Brightness/Contrast/Brightness", "Brightness/Contrast/Contrast (%)"}));
 
     settings.setVideoCompressor(0);
-    const av::SettingList compression = settings.dialog(256, subject);
+    const engine::SettingList compression = settings.dialog(256, subject);
     EXPECT_EQ(labels(compression), QStringList({"Motion JPEG/Quality (100 = best)"}));
-    EXPECT_EQ(compression.settings[0].value, av::kDefaultQuality);
+    EXPECT_EQ(compression.settings[0].value, engine::kDefaultQuality);
 
-    const av::SettingList sound = settings.dialog(1032, subject);
+    const engine::SettingList sound = settings.dialog(1032, subject);
     EXPECT_EQ(labels(sound), QStringList({"Skivane Test Tone/Input gain (%)"}));
     EXPECT_EQ(sound.settings[0].max, 400);
 
@@ -68,8 +68,8 @@ TEST(CaptureSettings, DialogsListWhatTheyAdjust) {
     try {
         settings.dialog(35, none);
         FAIL() << "a dialog of no device was given";
-    } catch (const platform::ControlError& e) {
-        EXPECT_EQ(e.number(), platform::errors::kNotSupported);
+    } catch (const ports::ControlError& e) {
+        EXPECT_EQ(e.number(), ports::errors::kNotSupported);
     }
 }
 
@@ -78,8 +78,8 @@ TEST(CaptureSettings, ChangesApplyByIdWithinTheirRange) {
     CaptureSettings settings([&] { return recording; });
     settings.loadDevice({QStringLiteral("Skivane Test Camera"), {}});
     const DialogSubject subject = testCamera();
-    settings.setEffect(0, platform::kEffectCategory,
-                       settings.findEffect(platform::kEffectCategory, "Brightness/Contrast"));
+    settings.setEffect(0, ports::kEffectCategory,
+                       settings.findEffect(ports::kEffectCategory, "Brightness/Contrast"));
     for (const Setting& s : settings.dialog(35 + 4096, subject).settings) {
         if (s.id != "test/channel") { // a channel is one of a few: see below
             EXPECT_EQ(settings.applySetting(s.id, s.max + 1000, subject), QString());
@@ -88,7 +88,7 @@ TEST(CaptureSettings, ChangesApplyByIdWithinTheirRange) {
     EXPECT_EQ(settings.look().brightness, 100);
     EXPECT_EQ(settings.look().tint, (359 + 1000) % 360); // a tint turns round
     EXPECT_EQ(settings.effectValues(), (std::vector<int>{100, 300}));
-    EXPECT_THROW(settings.applySetting("test/channel", 9, subject), platform::ControlError);
+    EXPECT_THROW(settings.applySetting("test/channel", 9, subject), ports::ControlError);
     settings.applySetting("test/channel", 4, subject);
     EXPECT_EQ(settings.channel(), 4);
     settings.applySetting("sound/gain", 150, subject);
@@ -96,7 +96,7 @@ TEST(CaptureSettings, ChangesApplyByIdWithinTheirRange) {
 
     // The quality shapes the file: locked while recording.
     recording = true;
-    EXPECT_THROW(settings.applySetting("compressor/quality", 40, subject), platform::ControlError);
+    EXPECT_THROW(settings.applySetting("compressor/quality", 40, subject), ports::ControlError);
     recording = false;
     settings.applySetting("compressor/quality", 40, subject);
     EXPECT_EQ(settings.quality(), 40);

@@ -6,9 +6,9 @@
 
 namespace {
 
-using review::dayCsv;
-using review::LoggedRun;
-using review::RunFacts;
+using run::dayCsv;
+using run::LoggedRun;
+using run::RunFacts;
 
 const QByteArray kHeader = "Date,Time,Skier,Pass,Start Frame,End Frame,Frame Rate,Pass Frames,"
                            "Pass Seconds,Barefoot,Video File,Current,Timing Check\r\n";
@@ -49,7 +49,7 @@ TEST(DayExport, ADayWithSessionsReMarksBarefootAndOddPaths) {
 }
 
 TEST(DayExport, RunEntryFieldsAndRefusedLines) {
-    const auto run = review::parseRunEntry(QStringLiteral(
+    const auto run = run::parseRunEntry(QStringLiteral(
         "01-18-200520:31:07Skier: Ann LeePass:  12Start: -3End:  596File: D:\\R\\x.avi"));
     ASSERT_TRUE(run.has_value());
     EXPECT_EQ(run->skier, "Ann Lee");
@@ -61,7 +61,7 @@ TEST(DayExport, RunEntryFieldsAndRefusedLines) {
                              "01-18-200520:31:07Skier: APass: 1Start:  xEnd:  5File: /a.avi",
                              "01-18-200520:31:07Skier: APass: 1Start:  1End:  5File: ",
                              "01-18-200520:31:07Pass: 1Start:  1End:  5File: /a.avi"})
-        EXPECT_FALSE(review::parseRunEntry(QString::fromLatin1(line))) << line;
+        EXPECT_FALSE(run::parseRunEntry(QString::fromLatin1(line))) << line;
 }
 
 TEST(DayExport, EmptyLogGivesTheHeaderAlone) {
@@ -85,7 +85,7 @@ TEST(DayExport, CountsRunsAndRunLines) {
              Case{"junk File: x\nmore junk File: y", 0, 2},
          }) {
         SCOPED_TRACE(c.log);
-        const review::LoggedRunCount count = review::countLoggedRuns(c.log);
+        const run::LoggedRunCount count = run::countLoggedRuns(c.log);
         EXPECT_EQ(count.runs, c.runs);
         EXPECT_EQ(count.runLines, c.runLines);
     }

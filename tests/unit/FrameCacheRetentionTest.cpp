@@ -15,7 +15,7 @@ QImage picture() {
     return img;
 }
 
-std::set<int> keptIn(const av::FrameCache& cache, int from, int to) {
+std::set<int> keptIn(const engine::FrameCache& cache, int from, int to) {
     std::set<int> out;
     for (int i = from; i <= to; ++i)
         if (cache.contains(i))
@@ -38,7 +38,7 @@ TEST(FrameCacheRetention, PassedFramesGoFirstWhenMovingOneWay) {
     };
     const std::size_t one = static_cast<std::size_t>(picture().sizeInBytes());
     for (const Case& c : cases) {
-        av::FrameCache cache(one * 10);
+        engine::FrameCache cache(one * 10);
         cache.setPosition(10, c.direction);
         for (int i = 0; i <= 20; ++i)
             cache.put(0, i, picture());
@@ -52,7 +52,7 @@ TEST(FrameCacheRetention, PassedFramesGoFirstWhenMovingOneWay) {
 
 TEST(FrameCacheRetention, TheDecodersShareComesOffTheBudget) {
     const std::size_t one = static_cast<std::size_t>(picture().sizeInBytes());
-    av::FrameCache cache(one * 10);
+    engine::FrameCache cache(one * 10);
     cache.setPosition(5);
     for (int i = 0; i <= 10; ++i)
         cache.put(0, i, picture());
@@ -78,7 +78,7 @@ TEST(PrefetchPlan, NeighboursFirstThenTheWayTheOperatorMoves) {
         int expected;
     };
     const int cap = 20, last = 999;
-    const av::PrefetchWindow back = av::prefetchWindow(-1, cap);
+    const engine::PrefetchWindow back = engine::prefetchWindow(-1, cap);
     const Case cases[] = {
         {"forward: next frame first", 100, 1, {100}, 101},
         {"forward: then the one behind", 100, 1, {100, 101}, 99},
@@ -90,13 +90,13 @@ TEST(PrefetchPlan, NeighboursFirstThenTheWayTheOperatorMoves) {
         {"start of the file: nothing before 0", 0, -1, {0, 1}, -1},
     };
     for (const Case& c : cases) {
-        av::PrefetchPlan plan;
+        engine::PrefetchPlan plan;
         Kept kept{c.kept};
         EXPECT_EQ(plan.next(c.shown, c.direction, cap, last, kept), c.expected) << c.what;
     }
     // Moving back with enough kept below the low-water mark: nothing to do, even though frames
     // farther back are missing; once one inside it is missing, the whole window is filled.
-    av::PrefetchPlan plan;
+    engine::PrefetchPlan plan;
     Kept kept;
     for (int i = 500 - back.lowWater; i <= 501; ++i)
         kept.frames.insert(i);

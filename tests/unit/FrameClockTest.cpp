@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-using namespace capture;
+using namespace run;
 
 namespace {
 

@@ -14,7 +14,7 @@ QImage picture(int w = 100, int h = 100) {
     return img;
 }
 
-std::vector<int> kept(const av::FrameCache& cache, int upTo) {
+std::vector<int> kept(const engine::FrameCache& cache, int upTo) {
     std::vector<int> out;
     for (int i = 0; i <= upTo; ++i)
         if (cache.contains(i))
@@ -24,7 +24,7 @@ std::vector<int> kept(const av::FrameCache& cache, int upTo) {
 
 TEST(FrameCache, DropsTheFarthestPicturesFirst) {
     const std::size_t one = static_cast<std::size_t>(picture().sizeInBytes());
-    av::FrameCache cache(one * 4);
+    engine::FrameCache cache(one * 4);
     EXPECT_EQ(cache.capacityFor(picture()), 4);
     cache.setPosition(12);
     for (int i = 10; i < 14; ++i)
@@ -49,7 +49,7 @@ TEST(FrameCache, DropsTheFarthestPicturesFirst) {
 }
 
 TEST(FrameCache, NearestAtOrBeforeAndReplacement) {
-    av::FrameCache cache(1u << 20);
+    engine::FrameCache cache(1u << 20);
     cache.setPosition(5);
     cache.put(0, 5, picture());
     cache.put(0, 8, picture(20, 20));
@@ -68,7 +68,7 @@ TEST(FrameCache, NearestAtOrBeforeAndReplacement) {
 }
 
 TEST(FrameCache, PictureLargerThanTheBudgetIsNotKept) {
-    av::FrameCache cache(1000);
+    engine::FrameCache cache(1000);
     cache.put(0, 1, picture());
     EXPECT_FALSE(cache.contains(1));
     EXPECT_EQ(cache.capacityFor(picture()), 2); // never less than a step each way
@@ -117,7 +117,7 @@ TEST(FrameCache, StaysWithinItsBudgetInBytes) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        av::FrameCache cache(c.budget);
+        engine::FrameCache cache(c.budget);
         cache.setPosition(c.position);
         for (const Put& p : c.puts)
             cache.put(0, p.frame, picture(p.side, p.side));
@@ -128,7 +128,7 @@ TEST(FrameCache, StaysWithinItsBudgetInBytes) {
 }
 
 TEST(FrameCache, PicturesOfAnotherFileAreNotKept) {
-    av::FrameCache cache(1u << 20);
+    engine::FrameCache cache(1u << 20);
     cache.clear(7);
     cache.put(6, 0, picture()); // still on its way from the file shown before
     cache.put(7, 1, picture());
@@ -145,7 +145,7 @@ TEST(FrameCache, CountsHitsAndMisses) {
         bool hit;
     };
     const Lookup lookups[] = {{0, true}, {1, true}, {2, false}, {1, true}, {-1, false}};
-    av::FrameCache cache(1u << 20);
+    engine::FrameCache cache(1u << 20);
     cache.put(0, 0, picture());
     cache.put(0, 1, picture());
     quint64 hits = 0, misses = 0;
@@ -166,7 +166,7 @@ TEST(FrameCache, CountsHitsAndMisses) {
 // Pictures kept as the decoder gave them: counted by their buffers, converted when looked up, and
 // a frame with no picture of its own shares the one before it.
 TEST(FrameCache, KeepsDecodedPicturesCompactAndConvertsThemToShow) {
-    av::FramePtr yuv = av::makeFrame();
+    engine::FramePtr yuv = engine::makeFrame();
     ASSERT_TRUE(yuv);
     yuv->width = 64;
     yuv->height = 32;
@@ -176,11 +176,11 @@ TEST(FrameCache, KeepsDecodedPicturesCompactAndConvertsThemToShow) {
     for (int plane = 0; plane < 3; ++plane)
         for (int y = 0; y < (plane ? 16 : 32); ++y)
             std::memset(yuv->data[plane] + y * yuv->linesize[plane], fill[plane], plane ? 32 : 64);
-    const std::size_t compact = av::frameBytes(yuv.get());
+    const std::size_t compact = engine::frameBytes(yuv.get());
     EXPECT_GE(compact, 64u * 32u * 3u / 2u);
     EXPECT_LT(compact, 64u * 32u * 4u); // smaller than the converted picture
 
-    av::FrameCache cache(3 * compact);
+    engine::FrameCache cache(3 * compact);
     cache.setPosition(2);
     cache.put(0, 1, yuv.get());
     EXPECT_EQ(cache.bytes(), compact);

@@ -4,8 +4,8 @@
 #include <QPainter>
 #include <gtest/gtest.h>
 
-using av::drawFrameNumber;
-using av::readFrameNumber;
+using engine::drawFrameNumber;
+using engine::readFrameNumber;
 
 namespace {
 
@@ -64,8 +64,8 @@ TEST(FramePattern, RefusesPicturesWithoutAValidPattern) {
     }
     // One data cell painted over with the other colour: the parity cells catch it.
     QImage img = picture(QSize(640, 480), 1234);
-    const auto rects = av::frameNumberRects(img.size(), 1234);
-    const av::PatternRect cell = rects[1 + 2 + 5]; // backing strip, two sync cells, bit 10
+    const auto rects = engine::frameNumberRects(img.size(), 1234);
+    const engine::PatternRect cell = rects[1 + 2 + 5]; // backing strip, two sync cells, bit 10
     QPainter(&img).fillRect(cell.rect, cell.white ? Qt::black : Qt::white);
     EXPECT_EQ(readFrameNumber(img), std::nullopt);
 }

@@ -8,8 +8,8 @@
 
 namespace {
 
-av::FramePtr picture() {
-    av::FramePtr f = av::makeFrame();
+engine::FramePtr picture() {
+    engine::FramePtr f = engine::makeFrame();
     f->format = AV_PIX_FMT_GRAY8;
     f->width = 4;
     f->height = 4;
@@ -17,7 +17,7 @@ av::FramePtr picture() {
     return f;
 }
 
-std::set<int> keptOf(const av::KeyTails& tails, const std::vector<int>& frames) {
+std::set<int> keptOf(const engine::KeyTails& tails, const std::vector<int>& frames) {
     std::set<int> out;
     for (int f : frames)
         if (tails.find(f))
@@ -43,7 +43,7 @@ TEST(KeyTails, NearestLongGroupsFirstWithinTheRoom) {
         {"after the last key: the last tail", 2000, {}, 1007},
     };
     for (const Case& c : cases) {
-        av::KeyTails tails;
+        engine::KeyTails tails;
         tails.reset(keys, 2);
         EXPECT_EQ(tails.next(c.shown, [&](int i) { return c.keptElsewhere.contains(i); }),
                   c.expected)
@@ -57,16 +57,16 @@ TEST(KeyTails, NearestLongGroupsFirstWithinTheRoom) {
         std::size_t capacity;
     };
     for (const Room& r : {Room{0, 0, 0}, Room{2, 1, 2}, Room{3, 1, 3}, Room{8, 2, 8},
-                          Room{40, av::KeyTails::kMaxDepth, 4 * av::KeyTails::kMaxDepth}}) {
-        av::KeyTails tails;
+                          Room{40, engine::KeyTails::kMaxDepth, 4 * engine::KeyTails::kMaxDepth}}) {
+        engine::KeyTails tails;
         tails.reset(keys, r.limit);
         EXPECT_EQ(tails.depth(), r.depth) << r.limit;
         EXPECT_EQ(tails.capacity(), r.capacity) << r.limit;
     }
-    av::KeyTails none;
+    engine::KeyTails none;
     none.reset(keys, 0);
     EXPECT_EQ(none.next(500, [](int) { return false; }), -1) << "no room, nothing to do";
-    av::KeyTails intra;
+    engine::KeyTails intra;
     intra.reset({0, 1, 2, 3, 4}, 5);
     EXPECT_EQ(intra.capacity(), 0u) << "every frame a key: nothing before them to keep";
 }
@@ -75,10 +75,10 @@ TEST(KeyTails, KeepsTheNearestAndDropsTheFarthestAsTheOperatorMoves) {
     const std::vector<int> keys = {0, 250, 500, 750, 1000};
     const std::vector<int> all = {249, 499, 749, 999};
     const auto none = [](int) { return false; };
-    av::KeyTails tails;
+    engine::KeyTails tails;
     tails.reset(keys, 2);
     EXPECT_EQ(tails.capacity(), 2u);
-    av::FramePtr f = picture();
+    engine::FramePtr f = picture();
     tails.offer(500, f.get(), 300); // not a tail
     tails.offer(999, f.get(), 300); // a tail, but not among the two nearest
     EXPECT_EQ(keptOf(tails, all), std::set<int>{});
@@ -99,7 +99,7 @@ TEST(KeyTails, KeepsTheNearestAndDropsTheFarthestAsTheOperatorMoves) {
     ASSERT_NE(tails.find(999), nullptr);
     EXPECT_EQ(tails.find(999)->data[0], f->data[0]);
     // Room for two before each key frame: the two last before the nearest are kept, not three.
-    av::KeyTails deeper;
+    engine::KeyTails deeper;
     deeper.reset(keys, 8);
     ASSERT_EQ(deeper.depth(), 2);
     for (int frame : {497, 498, 499, 749, 750})

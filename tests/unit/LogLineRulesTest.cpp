@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-using namespace review;
+using namespace run;
 
 TEST(LogLineRules, ListsRunLinesInFileOrderWhateverTheLineEnds) {
     const QByteArray log = "01-18-200520:24:14Skivane Session started  \r\n"

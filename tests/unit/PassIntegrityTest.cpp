@@ -8,7 +8,7 @@
 
 namespace {
 
-using capture::Fraction;
+using run::Fraction;
 
 // A record at `rate` with a capture time every `step` slots up to `lastSlot`, `extra` lines as
 // written, and the end line `end <frames>` unless `frames` is negative (a cut-off record). A
@@ -19,7 +19,7 @@ QByteArray record(Fraction rate, const QByteArray& extra, int64_t frames = 900,
                       QByteArray::number(qint64(rate.den)) + "\nstart 2026-12-07T10:00:00.000Z\n" +
                       extra;
     for (int64_t slot = 0; slot <= lastSlot; slot += step) {
-        const int64_t us = capture::rescaleNearest(slot, 1000000 * rate.den, rate.num);
+        const int64_t us = run::rescaleNearest(slot, 1000000 * rate.den, rate.num);
         text += QByteArray::number(qint64(slot)) + " time " +
                 QByteArray::number(qint64(us + us * slow / 1000)) + '\n';
     }
@@ -93,13 +93,13 @@ TEST(PassWindow, VouchesOnlyForWhatIsKnown) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        std::optional<capture::TimingRecord> parsed;
+        std::optional<run::TimingRecord> parsed;
         if (c.timing) {
-            parsed = capture::TimingRecord::parse(*c.timing);
+            parsed = run::TimingRecord::parse(*c.timing);
             ASSERT_TRUE(parsed.has_value());
         }
-        const review::PassWindowCheck check = review::checkPassWindow(
-            parsed, review::RecordingExtent{c.rate, c.fileFrames}, c.start, c.end);
+        const run::PassWindowCheck check = run::checkPassWindow(
+            parsed, run::RecordingExtent{c.rate, c.fileFrames}, c.start, c.end);
         EXPECT_EQ(check.haveRecord, c.timing.has_value());
         EXPECT_EQ(check.clean, c.clean);
         EXPECT_EQ(check.text.toStdString(), c.says);
@@ -109,12 +109,12 @@ TEST(PassWindow, VouchesOnlyForWhatIsKnown) {
 TEST(PassWindow, ReadsTheRecordBesideTheRun) {
     QTemporaryDir dir;
     const QString run = dir.filePath("Annpass1.avi");
-    EXPECT_FALSE(review::readTimingRecord(run).has_value());
+    EXPECT_FALSE(run::readTimingRecord(run).has_value());
     QFile f(run + ".timing");
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(record(Fraction{30, 1}, "450 gap\n"));
     f.close();
-    const auto found = review::readTimingRecord(run);
+    const auto found = run::readTimingRecord(run);
     ASSERT_TRUE(found.has_value());
     EXPECT_EQ(found->end, 900);
     ASSERT_EQ(found->notes.size(), 1u);

@@ -33,7 +33,7 @@ TEST(PassStatement, ExportLineAndClipStateOneLength) {
                          .toStdString());
         // The marking's pass length, at the whole-number rate the screen works with.
         const double shownRate = std::round(double(c.num) / c.den);
-        EXPECT_EQ(review::passLength(shownRate, c.barefoot), c.passFrames);
+        EXPECT_EQ(run::passLength(shownRate, c.barefoot), c.passFrames);
         const int start = 100;
         const int end = start + c.passFrames;
 
@@ -42,8 +42,8 @@ TEST(PassStatement, ExportLineAndClipStateOneLength) {
                                QByteArray::number(end).rightJustified(4, ' ') +
                                "File: /runs/Annpass1.avi\r\n";
         const QList<QByteArray> rows =
-            review::dayCsv(log, [&](const review::LoggedRun&) {
-                return review::RunFacts{quint32(c.num), quint32(c.den), QString()};
+            run::dayCsv(log, [&](const run::LoggedRun&) {
+                return run::RunFacts{quint32(c.num), quint32(c.den), QString()};
             }).split('\n');
         ASSERT_GE(rows.size(), 2);
         const QList<QByteArray> fields = rows[1].split(',');
@@ -53,17 +53,16 @@ TEST(PassStatement, ExportLineAndClipStateOneLength) {
         EXPECT_EQ(fields[9], c.barefoot ? "yes" : "no"); // Barefoot
 
         // The pass window line.
-        const review::PassWindowCheck line = review::checkPassWindow(
-            std::nullopt, review::RecordingExtent{capture::Fraction{c.num, c.den}, 2000}, start,
-            end);
+        const run::PassWindowCheck line = run::checkPassWindow(
+            std::nullopt, run::RecordingExtent{run::Fraction{c.num, c.den}, 2000}, start, end);
         EXPECT_TRUE(line.text.startsWith(QStringLiteral("Pass window: %1 s;").arg(c.seconds)))
             << line.text.toStdString();
 
         // The clip's clock: (n - start) / rate, held from the end frame on, never a jump.
-        av::PassClipRequest request;
+        engine::PassClipRequest request;
         request.startFrame = start;
         request.endFrame = end;
-        auto clock = [&](int n) { return av::passClockText(n, request, c.num, c.den); };
+        auto clock = [&](int n) { return engine::passClockText(n, request, c.num, c.den); };
         EXPECT_EQ(clock(start), "0.00");
         EXPECT_EQ(clock(end).toStdString(), c.seconds);
         EXPECT_EQ(clock(end + 60).toStdString(), c.seconds);
@@ -79,7 +78,7 @@ TEST(PassStatement, ExportLineAndClipStateOneLength) {
 }
 
 TEST(PassStatement, ClockTextAroundTheStart) {
-    av::PassClipRequest r;
+    engine::PassClipRequest r;
     r.startFrame = 100;
     r.endFrame = 699;
     struct Case {
@@ -90,9 +89,9 @@ TEST(PassStatement, ClockTextAroundTheStart) {
          {Case{100, 30, 1, "0.00"}, Case{99, 30, 1, "-0.03"}, Case{40, 30, 1, "-2.00"},
           Case{698, 30, 1, "19.93"}, Case{699, 30, 1, "19.97"}, Case{130, 30000, 1001, "1.00"},
           Case{125, 25, 1, "1.00"}, Case{99, 25, 1, "-0.04"}}) {
-        EXPECT_EQ(av::passClockText(c.frame, r, c.num, c.den), c.text) << c.frame;
+        EXPECT_EQ(engine::passClockText(c.frame, r, c.num, c.den), c.text) << c.frame;
     }
-    EXPECT_EQ(review::framesAsSeconds(599, capture::Fraction{0, 1}), QString());
+    EXPECT_EQ(run::framesAsSeconds(599, run::Fraction{0, 1}), QString());
 }
 
 } // namespace

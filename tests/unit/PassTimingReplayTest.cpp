@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-using namespace review;
+using namespace run;
 
 TEST(BeforeStartReplay, SelectionsAndIntervals) {
     Replay r = beforeStartReplay(300, 2, 30);

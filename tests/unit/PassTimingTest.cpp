@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-using namespace review;
+using namespace run;
 
 TEST(PassLength, TwentySecondsFifteenInBarefootAnd599AtThirty) {
     EXPECT_EQ(passLength(25, false), 500);

@@ -28,7 +28,7 @@ TEST(PicturePool, BuffersComeBackAndAreUsedAgainWithinTheLimit) {
         {"no limit keeps nothing", 0, 2, 3, 6, 0},
     };
     for (const Case& c : cases) {
-        av::PicturePool pool(c.limit);
+        engine::PicturePool pool(c.limit);
         for (int r = 0; r < c.rounds; ++r) {
             std::vector<QImage> alive;
             for (int i = 0; i < c.atOnce; ++i) {
@@ -46,7 +46,7 @@ TEST(PicturePool, BuffersComeBackAndAreUsedAgainWithinTheLimit) {
 }
 
 TEST(PicturePool, APictureHoldsItsBufferUntilItsLastCopyAndMayOutliveThePool) {
-    std::optional<av::PicturePool> pool(std::in_place, 8 * kBytes);
+    std::optional<engine::PicturePool> pool(std::in_place, 8 * kBytes);
     QImage first = pool->take(kSize);
     first.fill(Qt::blue);
     QImage copy = first;

@@ -24,16 +24,16 @@ const QSize kBig(320, 240);
 
 // An uncompressed recording of `frames` test-camera pictures at kFps.
 QString record(const QString& path, QSize size, int frames) {
-    av::RecordingSettings s;
+    engine::RecordingSettings s;
     s.path = path;
     s.width = size.width();
     s.height = size.height();
     s.sourceFormat = AV_PIX_FMT_YUV420P;
     s.fps = kFps;
-    av::TestCameraPicture camera(size, AV_PIX_FMT_YUV420P);
-    av::AviWriter writer(s);
+    engine::TestCameraPicture camera(size, AV_PIX_FMT_YUV420P);
+    engine::AviWriter writer(s);
     for (int n = 0; n < frames; ++n)
-        if (!writer.writeVideo(camera.render(n, av::kTestChannelMin, {}).get()))
+        if (!writer.writeVideo(camera.render(n, engine::kTestChannelMin, {}).get()))
             return {};
     return writer.finish() ? path : QString();
 }
@@ -54,18 +54,18 @@ bool waitFor(const std::function<bool()>& ready) {
     return QTest::qWaitFor(ready, 10000);
 }
 
-int shownNumber(const av::PlayerEngine& e) {
-    return av::readFrameNumber(e.shownPicture()).value_or(-1);
+int shownNumber(const engine::PlayerEngine& e) {
+    return engine::readFrameNumber(e.shownPicture()).value_or(-1);
 }
 
-bool load(av::PlayerEngine& e, const QString& path) {
+bool load(engine::PlayerEngine& e, const QString& path) {
     e.open(path);
     return waitFor([&] { return e.frameCount() > 0 && e.shownFrame() == 0; });
 }
 
 TEST(PlayerEngine, PlayClockWalksTheSelection) {
     qint64 now = 1000000;
-    av::PlayerEngine engine([&now] { return now; });
+    engine::PlayerEngine engine([&now] { return now; });
     ASSERT_FALSE(files().small.isEmpty());
     ASSERT_TRUE(load(engine, files().small)); // 40 frames
     struct Tick {
@@ -91,7 +91,7 @@ TEST(PlayerEngine, PlayClockWalksTheSelection) {
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "selection " << c.start << " to " << c.end);
         std::vector<std::pair<double, double>> sounds;
-        auto heard = QObject::connect(&engine, &av::PlayerEngine::soundStarted,
+        auto heard = QObject::connect(&engine, &engine::PlayerEngine::soundStarted,
                                       [&](const QString& path, double from, double to) {
                                           EXPECT_EQ(path, files().small);
                                           sounds.emplace_back(from, to);
@@ -139,32 +139,32 @@ TEST(PlayerEngine, WhenShownRunsOnceThePictureAskedForIsShown) {
     const Files& f = files();
     struct Case {
         const char* name;
-        std::function<void(av::PlayerEngine&)> before;
+        std::function<void(engine::PlayerEngine&)> before;
         bool atOnce;
         int shownAtRun; // the frame on the screen when it runs; -1 none
     };
     const Case cases[] = {
-        {"nothing open", [](av::PlayerEngine&) {}, true, -1},
-        {"file closed", [](av::PlayerEngine& e) { e.open({}); }, true, -1},
-        {"frame shown", [&](av::PlayerEngine& e) { ASSERT_TRUE(load(e, f.small)); }, true, 0},
-        {"first picture on its way", [&](av::PlayerEngine& e) { e.open(f.small); }, false, 0},
+        {"nothing open", [](engine::PlayerEngine&) {}, true, -1},
+        {"file closed", [](engine::PlayerEngine& e) { e.open({}); }, true, -1},
+        {"frame shown", [&](engine::PlayerEngine& e) { ASSERT_TRUE(load(e, f.small)); }, true, 0},
+        {"first picture on its way", [&](engine::PlayerEngine& e) { e.open(f.small); }, false, 0},
         {"asked again while opening",
-         [&](av::PlayerEngine& e) {
+         [&](engine::PlayerEngine& e) {
              e.open(f.small);
              e.setPosition(20);
          },
          false, 20},
         {"a jump",
-         [&](av::PlayerEngine& e) {
+         [&](engine::PlayerEngine& e) {
              ASSERT_TRUE(load(e, f.big));
              e.setPosition(50);
          },
          false, 50},
-        {"unreadable file", [&](av::PlayerEngine& e) { e.open(f.missing); }, false, -1},
+        {"unreadable file", [&](engine::PlayerEngine& e) { e.open(f.missing); }, false, -1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        av::PlayerEngine engine;
+        engine::PlayerEngine engine;
         c.before(engine);
         int runs = 0;
         int shownAtRun = -2;
@@ -197,7 +197,7 @@ TEST(PlayerEngine, WhenShownRunsOnceThePictureAskedForIsShown) {
 // Waits, without letting the GUI thread take its queued signals, until the worker has answered
 // for `frame` of the open file (its picture is kept), or a moment for an unreadable file. Its
 // answers then wait in the queue, to arrive after whatever the test does next.
-void letWorkerAnswer(const av::PlayerEngine& e, int frame) {
+void letWorkerAnswer(const engine::PlayerEngine& e, int frame) {
     QElapsedTimer t;
     t.start();
     const int limitMs = QFileInfo::exists(e.path()) ? 5000 : 200;
@@ -226,7 +226,7 @@ TEST(PlayerEngine, NothingOfAFileOpenedBeforeIsShown) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        av::PlayerEngine engine;
+        engine::PlayerEngine engine;
         int waitFrame = 0;
         if (c.jump >= 0) {
             ASSERT_TRUE(load(engine, c.first));
@@ -238,9 +238,9 @@ TEST(PlayerEngine, NothingOfAFileOpenedBeforeIsShown) {
         letWorkerAnswer(engine, waitFrame);
         std::vector<bool> opened;
         std::vector<std::pair<int, QSize>> shown;
-        QObject::connect(&engine, &av::PlayerEngine::fileOpened,
+        QObject::connect(&engine, &engine::PlayerEngine::fileOpened,
                          [&](bool ok) { opened.push_back(ok); });
-        QObject::connect(&engine, &av::PlayerEngine::frameShown, [&](int frame) {
+        QObject::connect(&engine, &engine::PlayerEngine::frameShown, [&](int frame) {
             shown.emplace_back(frame, engine.shownPicture().size());
         });
         engine.open(c.second);

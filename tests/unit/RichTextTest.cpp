@@ -9,8 +9,8 @@
 
 #include <chrono>
 
-using platform::rtfToDocument;
-using platform::rtfToPlainText;
+using media::rtfToDocument;
+using media::rtfToPlainText;
 
 namespace {
 
@@ -190,8 +190,8 @@ TEST(RichTextMalformed, DeepNestingIsRefusedWithoutExhaustingTheStack) {
 
     // Nesting within the limit is fine.
     QByteArray fine("{\\rtf1 ");
-    fine += QByteArray(platform::kMaxRtfDepth - 1, '{') + "x" +
-            QByteArray(platform::kMaxRtfDepth - 1, '}') + "}";
+    fine += QByteArray(media::kMaxRtfDepth - 1, '{') + "x" +
+            QByteArray(media::kMaxRtfDepth - 1, '}') + "}";
     EXPECT_EQ(rtfToPlainText(fine, &ok), QStringLiteral("x"));
     EXPECT_TRUE(ok);
 }
@@ -210,7 +210,7 @@ TEST(RichTextMalformed, OverlongControlWordsAndNumbersAreRefused) {
 
     // A word of the longest allowed length is read (and, being unknown, ignored).
     QByteArray longest("{\\rtf1 a\\");
-    longest += QByteArray(platform::kMaxRtfWordLength, 'q') + "-2147483648 b}";
+    longest += QByteArray(media::kMaxRtfWordLength, 'q') + "-2147483648 b}";
     EXPECT_EQ(rtfToPlainText(longest, &ok), QStringLiteral("ab"));
     EXPECT_TRUE(ok);
 }
@@ -249,7 +249,7 @@ TEST(RichTextMalformed, BinaryJunkEndsQuicklyWithBoundedOutput) {
 }
 
 TEST(RichTextMalformed, OversizedInputIsRefusedUnread) {
-    QByteArray huge(platform::kMaxRtfInputBytes + 1, 'a');
+    QByteArray huge(media::kMaxRtfInputBytes + 1, 'a');
     bool ok = true;
     EXPECT_TRUE(rtfToPlainText(huge, &ok).isEmpty());
     EXPECT_FALSE(ok);

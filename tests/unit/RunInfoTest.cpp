@@ -7,7 +7,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-using namespace review;
+using namespace run;
 using testsupport::writeFile;
 
 TEST(InfoFile, LineIsPathCommaSignedStartCrLf) {

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-using namespace capture;
+using namespace run;
 
 namespace {
 QString sep() {
@@ -125,8 +125,8 @@ TEST(RunNamingPass, OneToThreeCharactersSoThatEveryRunIsLogged) {
             continue;
         EXPECT_EQ(nextPassText(pass), QString::fromLatin1(c.next));
         // The run's name gives its skier and pass back to the log.
-        const review::RunName parsed =
-            review::parseRunName(composeCaptureFileName("/v", "Ann Compass", pass));
+        const run::RunName parsed =
+            run::parseRunName(composeCaptureFileName("/v", "Ann Compass", pass));
         EXPECT_TRUE(parsed.standard);
         EXPECT_EQ(parsed.skier, "Ann Compass");
         EXPECT_EQ(parsed.pass, trimSpaces(pass));

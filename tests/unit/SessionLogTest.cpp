@@ -44,7 +44,7 @@ protected:
     }
     QString logPath() const { return dir.filePath("SkivaneLog011805.txt"); }
     QTemporaryDir dir;
-    platform::Session session;
+    ports::Session session;
 };
 
 TEST_F(SessionLogFile, RunEntryIsAppendedWithCrLfAndExactBytes) {

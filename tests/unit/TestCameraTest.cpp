@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-using namespace av;
+using namespace engine;
 
 namespace {
 
@@ -56,13 +56,13 @@ TEST(TestCamera, ChannelsLookDifferentAndTheSquareMoves) {
 
 TEST(TestTone, SampleNumbersFollowTheFrameClockExactly) {
     // 11025 Hz at 30 fps is 367.5 samples a frame: the split alternates, the sum never drifts.
-    EXPECT_EQ(tone::samplesBefore(1, 11025, 30), 367);
-    EXPECT_EQ(tone::samplesBefore(2, 11025, 30), 735);
-    EXPECT_EQ(tone::samplesBefore(30 * 60, 11025, 30), 11025 * 60);
+    EXPECT_EQ(engine::toneSamplesBefore(1, 11025, 30), 367);
+    EXPECT_EQ(engine::toneSamplesBefore(2, 11025, 30), 735);
+    EXPECT_EQ(engine::toneSamplesBefore(30 * 60, 11025, 30), 11025 * 60);
     // Loud during the first frame of each second, quiet elsewhere.
     const int rate = 8000, fps = 25;
     std::vector<int16_t> s(size_t(rate * 2));
-    tone::fill(s.data(), 0, rate * 2, 1, rate, fps);
+    engine::fillTone(s.data(), 0, rate * 2, 1, rate, fps);
     auto peak = [&](int from, int to) {
         int p = 0;
         for (int i = from; i < to; ++i)
@@ -75,7 +75,7 @@ TEST(TestTone, SampleNumbersFollowTheFrameClockExactly) {
     EXPECT_GT(peak(rate, rate + frame), 0.75 * 32767);
     // Stereo carries the same signal on both channels, and a block started mid-way continues it.
     std::vector<int16_t> st(200);
-    tone::fill(st.data(), 100, 100, 2, rate, fps);
+    engine::fillTone(st.data(), 100, 100, 2, rate, fps);
     for (int i = 0; i < 100; ++i) {
         EXPECT_EQ(st[size_t(2 * i)], s[size_t(100 + i)]);
         EXPECT_EQ(st[size_t(2 * i + 1)], s[size_t(100 + i)]);

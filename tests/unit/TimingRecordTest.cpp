@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-using namespace capture;
+using namespace run;
 
 TEST(TimingRecord, WrittenAsTheRecordingGoesAndReadBack) {
     QTemporaryDir dir;

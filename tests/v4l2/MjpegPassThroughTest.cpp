@@ -24,12 +24,12 @@ struct Packet {
 // The video packets of a file with their places (empty chunks left out).
 std::vector<Packet> videoPackets(const QString& path) {
     std::vector<Packet> out;
-    auto opened = av::openInput(QFile::encodeName(path), nullptr, nullptr);
+    auto opened = engine::openInput(QFile::encodeName(path), nullptr, nullptr);
     if (!opened)
         return out;
-    av::InputFormatPtr in = std::move(opened.ptr);
+    engine::InputFormatPtr in = std::move(opened.ptr);
     const int vi = av_find_best_stream(in.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
-    av::PacketPtr pkt = av::makePacket();
+    engine::PacketPtr pkt = engine::makePacket();
     while (av_read_frame(in.get(), pkt.get()) >= 0) {
         if (pkt->stream_index == vi && pkt->size > 0)
             out.push_back(
@@ -45,7 +45,7 @@ TEST(MjpegPassThrough, FileHoldsTheCameraJpegsAndPlays) {
     v4l2emu::plug(v4l2emu::webcam(kWebcam));
     QTemporaryDir dir;
     {
-        av::AvCaptureControl ctl;
+        adapters::AvCaptureControl ctl;
         ctl.setDeviceEventSource(nullptr);
         Events events;
         listen(ctl, events);
@@ -59,7 +59,7 @@ TEST(MjpegPassThrough, FileHoldsTheCameraJpegsAndPlays) {
         ctl.setTimeLimit(2);
         // The live picture is shown meanwhile: it decodes what it shows, the file keeps JPEGs.
         int shown = 0;
-        QObject::connect(&ctl, &platform::CaptureControl::PreviewFrame, &ctl, [&](const QImage& p) {
+        QObject::connect(&ctl, &ports::CaptureControl::PreviewFrame, &ctl, [&](const QImage& p) {
             EXPECT_EQ(p.size(), QSize(320, 240));
             ++shown;
         });
@@ -94,7 +94,7 @@ TEST(MjpegPassThrough, FileHoldsTheCameraJpegsAndPlays) {
     }
 
     // The program's own player steps through every frame.
-    av::FrameDecoder player;
+    engine::FrameDecoder player;
     ASSERT_TRUE(player.open(path)) << player.error().toStdString();
     EXPECT_EQ(player.frameCount(), 50);
     ASSERT_TRUE(player.seekToKeyFor(49));
@@ -124,7 +124,7 @@ TEST(MjpegPassThrough, PicturesAreDecodedForAnotherCompressorOrAnEffect) {
         SCOPED_TRACE(c.compressor);
         const QString path = dir.filePath(QStringLiteral("%1.avi").arg(c.effectMidway));
         {
-            av::AvCaptureControl ctl;
+            adapters::AvCaptureControl ctl;
             ctl.setDeviceEventSource(nullptr);
             Events events;
             listen(ctl, events);

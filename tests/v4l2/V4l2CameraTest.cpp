@@ -19,14 +19,14 @@ const QString kGrabber = QStringLiteral("/dev/video41");
 // Cameras plugged before the control lists its devices; udev events come from the test.
 struct CameraRig {
     QTemporaryDir dir;
-    av::DeviceEventSource udev;
-    std::unique_ptr<av::AvCaptureControl> ctl;
+    engine::DeviceEventSource udev;
+    std::unique_ptr<adapters::AvCaptureControl> ctl;
     Events events;
 
     explicit CameraRig(const std::vector<v4l2emu::CameraModel>& cameras) {
         for (const auto& c : cameras)
             v4l2emu::plug(c);
-        ctl = std::make_unique<av::AvCaptureControl>();
+        ctl = std::make_unique<adapters::AvCaptureControl>();
         ctl->setDeviceEventSource(&udev);
         listen(*ctl, events);
     }
@@ -40,8 +40,8 @@ struct CameraRig {
                 return i;
         return -1;
     }
-    QStringList names(int (av::CaptureService::*count)(),
-                      QString (av::CaptureService::*name)(int)) const {
+    QStringList names(int (engine::CaptureService::*count)(),
+                      QString (engine::CaptureService::*name)(int)) const {
         QStringList out;
         for (int i = 0; i < (ctl.get()->*count)(); ++i)
             out << (ctl.get()->*name)(i);
@@ -49,8 +49,8 @@ struct CameraRig {
     }
     QString path(const QString& name) const { return dir.filePath(name); }
     void post(bool added, const QString& node, const QString& name = {}) {
-        av::DeviceEvent e;
-        e.kind = av::DeviceEvent::Kind::Video;
+        engine::DeviceEvent e;
+        e.kind = engine::DeviceEvent::Kind::Video;
         e.added = added;
         e.devnode = node;
         e.id = node;
@@ -76,37 +76,40 @@ TEST(V4l2Camera, SetupListsShowTheCamerasWithTheirFormatsSizesAndInputs) {
     ASSERT_GE(ctl.VideoDeviceCount(), 3);
     EXPECT_EQ(ctl.VideoDeviceName(0), "USB Camera");
     EXPECT_EQ(ctl.VideoDeviceName(1), "USB3.0 HD Video Capture");
-    EXPECT_EQ(ctl.VideoDeviceName(ctl.VideoDeviceCount() - 1), av::CaptureService::kTestCameraName);
+    EXPECT_EQ(ctl.VideoDeviceName(ctl.VideoDeviceCount() - 1),
+              engine::CaptureService::kTestCameraName);
 
     ctl.Connect(0);
-    EXPECT_EQ(
-        rig.names(&av::CaptureService::ColorFormatCount, &av::CaptureService::ColorFormatName),
-        QStringList({"MJPG", "YUYV"}));
-    EXPECT_EQ(rig.names(&av::CaptureService::VideoResolutionCount,
-                        &av::CaptureService::VideoResolutionName),
+    EXPECT_EQ(rig.names(&engine::CaptureService::ColorFormatCount,
+                        &engine::CaptureService::ColorFormatName),
+              QStringList({"MJPG", "YUYV"}));
+    EXPECT_EQ(rig.names(&engine::CaptureService::VideoResolutionCount,
+                        &engine::CaptureService::VideoResolutionName),
               QStringList({"320x240", "640x480", "1280x720", "1920x1080"}));
     EXPECT_EQ(ctl.VideoResolutionName(ctl.VideoResolution()), "640x480");
-    EXPECT_EQ(rig.names(&av::CaptureService::VideoInputCount, &av::CaptureService::VideoInputName),
+    EXPECT_EQ(rig.names(&engine::CaptureService::VideoInputCount,
+                        &engine::CaptureService::VideoInputName),
               QStringList({"Camera 1"}));
     EXPECT_FALSE(ctl.HasChannels());
 
     // The live picture comes from the camera at the chosen size.
     QImage live;
-    QObject::connect(&ctl, &platform::CaptureControl::PreviewFrame, &ctl,
+    QObject::connect(&ctl, &ports::CaptureControl::PreviewFrame, &ctl,
                      [&](const QImage& p) { live = p; });
     ctl.setPreviewSize(QSize(640, 480));
     ctl.setPreview(true);
     ASSERT_TRUE(waitUntil([&] { return !live.isNull(); }, 10000));
     EXPECT_EQ(live.size(), QSize(640, 480));
-    EXPECT_TRUE(av::readFrameNumber(live).has_value());
+    EXPECT_TRUE(engine::readFrameNumber(live).has_value());
     ctl.setPreview(false);
     ctl.Disconnect();
 
     ctl.Connect(1);
-    EXPECT_EQ(rig.names(&av::CaptureService::VideoResolutionCount,
-                        &av::CaptureService::VideoResolutionName),
+    EXPECT_EQ(rig.names(&engine::CaptureService::VideoResolutionCount,
+                        &engine::CaptureService::VideoResolutionName),
               QStringList({"1280x720", "1920x1080"}));
-    EXPECT_EQ(rig.names(&av::CaptureService::VideoInputCount, &av::CaptureService::VideoInputName),
+    EXPECT_EQ(rig.names(&engine::CaptureService::VideoInputCount,
+                        &engine::CaptureService::VideoInputName),
               QStringList({"HDMI"}));
 }
 
@@ -129,7 +132,7 @@ TEST(V4l2Camera, SettingsDialogShowsAndSetsTheCameraControls) {
     EXPECT_EQ(ctl.dialogSettings(35).settings[0].value, -20);
 
     std::vector<QString> statuses;
-    QObject::connect(&ctl, &platform::CaptureControl::StatusMessage, &ctl,
+    QObject::connect(&ctl, &ports::CaptureControl::StatusMessage, &ctl,
                      [&](int, const QString& t) { statuses.push_back(t); });
     ctl.applySetting(brightness, 200); // out of range: refused, the value stays
     EXPECT_EQ(v4l2emu::controlValue(kWebcam, V4L2_CID_BRIGHTNESS), -20);

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-platform::Answer StderrDialogs::message(const platform::MessageBoxRequest& box) {
+ports::Answer StderrDialogs::message(const ports::MessageBoxRequest& box) {
     ++m_shown;
     // The box's lines end in CR LF; a terminal wants LF alone.
     QString text = box.text;

@@ -4,11 +4,11 @@
 // the tool never needs, answer empty.
 #include "core/ports/Dialogs.h"
 
-class StderrDialogs : public platform::Dialogs {
+class StderrDialogs : public ports::Dialogs {
 public:
-    using platform::Dialogs::message;
+    using ports::Dialogs::message;
 
-    platform::Answer message(const platform::MessageBoxRequest& box) override;
+    ports::Answer message(const ports::MessageBoxRequest& box) override;
     QString inputBox(const QString& prompt, const QString& title, const QString& preset) override;
     QString openFile(const QString& initialFolder, const QString& filter,
                      const QString& title) override;

@@ -62,20 +62,20 @@ int exportDay(const QString& logPath) {
         return 1;
     }
     const QByteArray bytes = log.readAll();
-    const review::LoggedRunCount count = review::countLoggedRuns(bytes);
+    const run::LoggedRunCount count = run::countLoggedRuns(bytes);
     if (count.runs == 0 && count.runLines > 0) {
         std::fprintf(stderr,
                      "skivane-info: %s holds %d run lines, but none can be read as a run entry\n",
                      logPath.toLocal8Bit().constData(), count.runLines);
         return 1;
     }
-    const QByteArray csv = review::dayCsv(bytes, media::readRunFacts);
+    const QByteArray csv = run::dayCsv(bytes, media::readRunFacts);
     std::fwrite(csv.constData(), 1, static_cast<std::size_t>(csv.size()), stdout);
     return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
 int repair(const QString& run) {
-    const av::RepairResult result = av::repairCopy(run);
+    const engine::RepairResult result = engine::repairCopy(run);
     if (!result.ok) {
         std::fprintf(stderr, "skivane-info: %s\n", result.error.toLocal8Bit().constData());
         return 1;
@@ -122,8 +122,8 @@ int main(int argc, char** argv) {
         // check and every line come from one open and one parse of the headers.
         const media::AviFileRead read = media::ReadAviFile(path, dialogs);
         if (!read.isAvi) {
-            dialogs.message(QStringLiteral("Not a valid avi file"), platform::kAppTitle,
-                            platform::Icon::Exclamation);
+            dialogs.message(QStringLiteral("Not a valid avi file"), ports::kAppTitle,
+                            ports::Icon::Exclamation);
             std::fprintf(stderr, "(%s)\n", path.toLocal8Bit().constData());
             status = 1;
             continue;

@@ -78,7 +78,7 @@ LogWrite appendLogLine(const QString& path, const QString& line) {
     return appendBytes(path, start + line.toLocal8Bit() + QByteArrayLiteral("\r\n"));
 }
 
-LogWrite StartSession(platform::SettingsStore& store, platform::Session& p, const QDateTime& now) {
+LogWrite StartSession(ports::SettingsStore& store, ports::Session& p, const QDateTime& now) {
     p.LogFileName = logFileNameFor(now);
     if (p.VideoDirectory.isEmpty())
         return {};
@@ -89,7 +89,7 @@ LogWrite StartSession(platform::SettingsStore& store, platform::Session& p, cons
     return {};
 }
 
-LogWrite appendRunEntry(const platform::Session& p, const QDateTime& now, const QString& skier,
+LogWrite appendRunEntry(const ports::Session& p, const QDateTime& now, const QString& skier,
                         const QString& pass, int startFrame, int endFrame,
                         const QString& videoPath) {
     if (p.VideoDirectory.isEmpty() || p.LogFileName.isEmpty())

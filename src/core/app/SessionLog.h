@@ -5,10 +5,10 @@
 #include <QDateTime>
 #include <QString>
 
-namespace platform {
+namespace ports {
 class SettingsStore;
 struct Session;
-} // namespace platform
+} // namespace ports
 
 namespace app {
 
@@ -37,12 +37,11 @@ LogWrite appendLogLine(const QString& path, const QString& line);
 
 // Start of a session: sets the session's LogFileName from `now`; when its VideoDirectory is
 // not empty, appends the session line to the log in that folder and stores "logfile".
-LogWrite StartSession(platform::SettingsStore& store, platform::Session& session,
-                      const QDateTime& now);
+LogWrite StartSession(ports::SettingsStore& store, ports::Session& session, const QDateTime& now);
 
 // One run entry into the day's log (the session's VideoDirectory + LogFileName).
-LogWrite appendRunEntry(const platform::Session& session, const QDateTime& now,
-                        const QString& skier, const QString& pass, int startFrame, int endFrame,
+LogWrite appendRunEntry(const ports::Session& session, const QDateTime& now, const QString& skier,
+                        const QString& pass, int startFrame, int endFrame,
                         const QString& videoPath);
 
 } // namespace app

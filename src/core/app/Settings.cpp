@@ -8,21 +8,21 @@
 
 namespace app::settings {
 
-QString readText(platform::SettingsStore& store, const QString& key, const QString& defaultValue) {
+QString readText(ports::SettingsStore& store, const QString& key, const QString& defaultValue) {
     return store.ReadSetting(key, defaultValue);
 }
 
-std::optional<qint16> readInt16(platform::SettingsStore& store, const QString& key,
+std::optional<qint16> readInt16(ports::SettingsStore& store, const QString& key,
                                 qint16 defaultValue) {
     return strictToInt16(store.ReadSetting(key, QString::number(defaultValue)));
 }
 
-qint16 readInt16Or(platform::SettingsStore& store, const QString& key, qint16 defaultValue,
+qint16 readInt16Or(ports::SettingsStore& store, const QString& key, qint16 defaultValue,
                    qint16 fallback) {
     return readInt16(store, key, defaultValue).value_or(fallback);
 }
 
-int readListPosition(platform::SettingsStore& store, const QString& key, int count,
+int readListPosition(ports::SettingsStore& store, const QString& key, int count,
                      bool negativeSelectsFirst) {
     const qint16 stored = readInt16Or(store, key, -1, -1);
     if (stored < 0)
@@ -32,7 +32,7 @@ int readListPosition(platform::SettingsStore& store, const QString& key, int cou
     return negativeSelectsFirst ? 0 : -1;
 }
 
-double readPauseTime(platform::SettingsStore& store) {
+double readPauseTime(ports::SettingsStore& store) {
     const QString text = store.ReadSetting(kPauseTime, QStringLiteral("0")).trimmed();
     bool ok = false;
     // The list items are written with a point; a value typed in the locale's form reads too.
@@ -42,28 +42,28 @@ double readPauseTime(platform::SettingsStore& store) {
     return ok ? v : 0.0;
 }
 
-qint16 readFrameRate(platform::SettingsStore& store) {
+qint16 readFrameRate(ports::SettingsStore& store) {
     return readInt16Or(store, kFrameRate, 0, 0);
 }
 
-bool write(platform::SettingsStore& store, const QString& key, const QString& value) {
+bool write(ports::SettingsStore& store, const QString& key, const QString& value) {
     return store.WriteSetting(key, value);
 }
 
 namespace {
-platform::Answer ask(platform::Dialogs& dialogs, const QString& text) {
-    return dialogs.message(platform::MessageBoxRequest{
-        text, QStringLiteral("Emergency Parameter Reset"), platform::Buttons::YesNo,
-        platform::Icon::Question, platform::Answer::No});
+ports::Answer ask(ports::Dialogs& dialogs, const QString& text) {
+    return dialogs.message(
+        ports::MessageBoxRequest{text, QStringLiteral("Emergency Parameter Reset"),
+                                 ports::Buttons::YesNo, ports::Icon::Question, ports::Answer::No});
 }
 } // namespace
 
-void EmergencyParameterReset(platform::SettingsStore& store, platform::Dialogs& dialogs) {
+void EmergencyParameterReset(ports::SettingsStore& store, ports::Dialogs& dialogs) {
     if (ask(dialogs, QStringLiteral("Do you want to reset all parameters to install values?")) !=
-        platform::Answer::Yes)
+        ports::Answer::Yes)
         return;
     if (ask(dialogs, QStringLiteral("Are you certain? This means you are crashing and can't "
-                                    "operate")) != platform::Answer::Yes)
+                                    "operate")) != ports::Answer::Yes)
         return;
 
     struct Entry {
@@ -80,7 +80,7 @@ void EmergencyParameterReset(platform::SettingsStore& store, platform::Dialogs& 
     };
     for (const Entry& e : entries) {
         const QString value = store.ReadSetting(e.key, QStringLiteral("0"));
-        if (ask(dialogs, e.label + value + QStringLiteral(" Clear it?")) != platform::Answer::Yes)
+        if (ask(dialogs, e.label + value + QStringLiteral(" Clear it?")) != ports::Answer::Yes)
             continue;
         store.WriteSetting(e.key, e.resetValue);
         if (e.key == kLogPath)

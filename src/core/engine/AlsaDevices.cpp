@@ -3,7 +3,7 @@
 #include <QFile>
 #include <QRegularExpression>
 
-namespace av::alsa {
+namespace engine {
 
 namespace {
 
@@ -21,8 +21,8 @@ QString cardName(const QString& procRoot, int card) {
 
 } // namespace
 
-std::vector<Device> captureDevices(const QString& procRoot) {
-    std::vector<Device> out;
+std::vector<AlsaDevice> alsaCaptureDevices(const QString& procRoot) {
+    std::vector<AlsaDevice> out;
     // Lines such as "00-00: ALC892 Analog : ALC892 Analog : playback 1 : capture 1".
     static const QRegularExpression line(QStringLiteral("^(\\d+)-(\\d+):\\s*([^:]*):"));
     const QStringList lines = readAll(procRoot + "/pcm").split('\n', Qt::SkipEmptyParts);
@@ -39,7 +39,7 @@ std::vector<Device> captureDevices(const QString& procRoot) {
     return out;
 }
 
-std::optional<Device> deviceForNode(const QString& devnode, const QString& procRoot) {
+std::optional<AlsaDevice> alsaDeviceForNode(const QString& devnode, const QString& procRoot) {
     static const QRegularExpression node(QStringLiteral("pcmC(\\d+)D(\\d+)c$"));
     const auto m = node.match(devnode);
     if (!m.hasMatch())
@@ -52,8 +52,8 @@ std::optional<Device> deviceForNode(const QString& devnode, const QString& procR
                                              QRegularExpression::MultilineOption);
     const auto nm = nameLine.match(info);
     const QString pcm = nm.hasMatch() ? nm.captured(1).trimmed() : QStringLiteral("Capture");
-    return Device{QStringLiteral("hw:%1,%2").arg(card).arg(device),
-                  QStringLiteral("%1: %2").arg(cardName(procRoot, card), pcm)};
+    return AlsaDevice{QStringLiteral("hw:%1,%2").arg(card).arg(device),
+                      QStringLiteral("%1: %2").arg(cardName(procRoot, card), pcm)};
 }
 
-} // namespace av::alsa
+} // namespace engine

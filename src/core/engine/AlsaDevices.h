@@ -4,19 +4,20 @@
 #include <optional>
 #include <vector>
 
-namespace av::alsa {
+namespace engine {
 
-struct Device {
+struct AlsaDevice {
     QString id;   // ALSA device name for libavdevice: "hw:card,device"
     QString name; // card and device names, for the audio device list
 };
 
 // Every PCM device with a capture side, in card/device order. `procRoot` is /proc/asound.
-std::vector<Device> captureDevices(const QString& procRoot = QStringLiteral("/proc/asound"));
+std::vector<AlsaDevice>
+alsaCaptureDevices(const QString& procRoot = QStringLiteral("/proc/asound"));
 
 // The capture device of a udev sound node such as /dev/snd/pcmC1D0c; nullopt for other nodes
 // (playback, control, timers).
-std::optional<Device> deviceForNode(const QString& devnode,
-                                    const QString& procRoot = QStringLiteral("/proc/asound"));
+std::optional<AlsaDevice>
+alsaDeviceForNode(const QString& devnode, const QString& procRoot = QStringLiteral("/proc/asound"));
 
-} // namespace av::alsa
+} // namespace engine

@@ -12,7 +12,7 @@ extern "C" {
 #include <algorithm>
 #include <cmath>
 
-namespace av {
+namespace engine {
 
 PcmClip decodeAudioClip(const QString& path, double fromSeconds, double toSeconds, int sampleRate,
                         int channels) {
@@ -129,4 +129,4 @@ void AudioClipWorker::decode(quint64 request, const QString& path, double fromSe
     emit clipReady(request, clip.sampleRate, clip.channels, clip.data);
 }
 
-} // namespace av
+} // namespace engine

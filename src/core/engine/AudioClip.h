@@ -5,7 +5,7 @@
 #include <QObject>
 #include <QString>
 
-namespace av {
+namespace engine {
 
 struct PcmClip {
     int sampleRate = 0;
@@ -32,4 +32,4 @@ signals:
     void clipReady(quint64 request, int sampleRate, int channels, QByteArray data);
 };
 
-} // namespace av
+} // namespace engine

@@ -20,7 +20,7 @@ extern "C" {
 #include <QString>
 #include <memory>
 
-namespace av {
+namespace engine {
 
 struct InputFormatCloser {
     void operator()(AVFormatContext* c) const { avformat_close_input(&c); }
@@ -249,4 +249,4 @@ inline QString avError(int code) {
     return QString::fromUtf8(buf);
 }
 
-} // namespace av
+} // namespace engine

@@ -8,7 +8,7 @@
 #include <QFileInfo>
 #include <vector>
 
-namespace av {
+namespace engine {
 
 QString repairedPath(const QString& run) {
     const QString suffix = QStringLiteral(".avi");
@@ -119,4 +119,4 @@ RepairResult repairCopy(const QString& run, const std::atomic<bool>* cancel) {
     return result;
 }
 
-} // namespace av
+} // namespace engine

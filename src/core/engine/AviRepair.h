@@ -5,7 +5,7 @@
 #include <atomic>
 #include <cstdint>
 
-namespace av {
+namespace engine {
 
 // "<folder>/<run>-repaired.avi" for "<folder>/<run>.avi" (any other name gets "-repaired.avi"
 // appended).
@@ -23,4 +23,4 @@ struct RepairResult {
 // cancelled or failed repair leaves no file behind.
 RepairResult repairCopy(const QString& run, const std::atomic<bool>* cancel = nullptr);
 
-} // namespace av
+} // namespace engine

@@ -17,10 +17,9 @@ extern "C" {
 #include <libavutil/opt.h>
 }
 
-namespace av {
+namespace engine {
 
-using platform::ControlError;
-namespace errors = platform::errors;
+using ports::ControlError;
 
 // The file under the muxer: a descriptor opened with O_EXCL, written through a custom I/O
 // context so that the exclusive create and the write errors (a full disk) stay in our hands.
@@ -86,15 +85,15 @@ AVPixelFormat encoderFormat(const AVCodec* codec, AVPixelFormat source) {
 AviWriter::AviWriter(const RecordingSettings& settings)
     : m_settings(settings), m_out(std::make_unique<Output>()) {
     if (settings.path.isEmpty())
-        throw ControlError(errors::kFileCreateFailed, QStringLiteral("No file name is set"));
+        throw ControlError(ports::errors::kFileCreateFailed, QStringLiteral("No file name is set"));
     const QByteArray path = QFile::encodeName(settings.path);
     m_out->fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (m_out->fd < 0) {
         const int err = errno;
         if (err == EEXIST)
-            throw ControlError(errors::kFileExists,
+            throw ControlError(ports::errors::kFileExists,
                                QStringLiteral("The file %1 already exists").arg(settings.path));
-        throw ControlError(errors::kFileCreateFailed,
+        throw ControlError(ports::errors::kFileCreateFailed,
                            QStringLiteral("Cannot create %1: %2")
                                .arg(settings.path, QString::fromLocal8Bit(std::strerror(err))));
     }
@@ -102,10 +101,10 @@ AviWriter::AviWriter(const RecordingSettings& settings)
         constexpr int kIoBuffer = 256 * 1024;
         m_io = makeAvio(kIoBuffer, true, m_out.get(), nullptr, &Output::write, &Output::seek);
         if (!m_io)
-            throw ControlError(errors::kFileCreateFailed, QStringLiteral("Out of memory"));
+            throw ControlError(ports::errors::kFileCreateFailed, QStringLiteral("Out of memory"));
         auto output = openOutput("avi", m_io.get());
         if (!output)
-            throw ControlError(errors::kNotSupported,
+            throw ControlError(ports::errors::kNotSupported,
                                QStringLiteral("No AVI muxer: %1").arg(avError(output.error)));
         m_format = std::move(output.ptr);
         // Every packet to the system as soon as it is placed: what the muxer has placed is
@@ -118,13 +117,13 @@ AviWriter::AviWriter(const RecordingSettings& settings)
         const int rc = avformat_write_header(m_format.get(), nullptr);
         if (rc < 0)
             throw ControlError(
-                errors::kFileCreateFailed,
+                ports::errors::kFileCreateFailed,
                 QStringLiteral("Cannot write %1: %2").arg(settings.path, describe(rc)));
         avio_flush(m_format->pb);
         // The header waits in the I/O buffer until this flush: a full disk shows only here, and
         // a recording that cannot write its header would hold nothing.
         if (m_format->pb->error < 0)
-            throw ControlError(errors::kFileCreateFailed,
+            throw ControlError(ports::errors::kFileCreateFailed,
                                QStringLiteral("Cannot write %1: %2")
                                    .arg(settings.path, describe(m_format->pb->error)));
         m_sinceFlush.start();
@@ -144,11 +143,12 @@ void AviWriter::openVideo() {
     const auto& list = videoCompressors();
     const int ci = m_settings.videoCompressor;
     if (ci >= int(list.size()))
-        throw ControlError(errors::kInvalidIndex, QStringLiteral("No video compressor %1").arg(ci));
+        throw ControlError(ports::errors::kInvalidIndex,
+                           QStringLiteral("No video compressor %1").arg(ci));
     const AVCodec* codec = ci < 0 ? avcodec_find_encoder(AV_CODEC_ID_RAWVIDEO)
                                   : avcodec_find_encoder_by_name(list[size_t(ci)].encoder);
     if (!codec)
-        throw ControlError(errors::kNotSupported,
+        throw ControlError(ports::errors::kNotSupported,
                            QStringLiteral("The video compressor is missing"));
     m_video.reset(avcodec_alloc_context3(codec));
     AVCodecContext* c = m_video.get();
@@ -190,17 +190,17 @@ void AviWriter::openVideo() {
         c->thread_type = FF_THREAD_SLICE;
     int rc = avcodec_open2(c, codec, nullptr);
     if (rc < 0)
-        throw ControlError(errors::kNotSupported,
+        throw ControlError(ports::errors::kNotSupported,
                            QStringLiteral("Cannot open the video compressor: %1").arg(avError(rc)));
     m_videoStream = avformat_new_stream(m_format.get(), nullptr);
     if (!m_videoStream)
-        throw ControlError(errors::kFileCreateFailed, QStringLiteral("Out of memory"));
+        throw ControlError(ports::errors::kFileCreateFailed, QStringLiteral("Out of memory"));
     m_videoStream->time_base = c->time_base;
     m_videoStream->avg_frame_rate = c->framerate;
     m_videoStream->r_frame_rate = c->framerate;
     rc = avcodec_parameters_from_context(m_videoStream->codecpar, c);
     if (rc < 0)
-        throw ControlError(errors::kFileCreateFailed, avError(rc));
+        throw ControlError(ports::errors::kFileCreateFailed, avError(rc));
     if (c->pix_fmt != m_settings.sourceFormat) {
         // Sliced over every core: at 1920x1080 the conversion costs as much as compressing.
         m_sws.reset(sws_alloc_context());
@@ -215,7 +215,7 @@ void AviWriter::openVideo() {
             av_opt_set_int(sws, "threads", 0, 0) < 0 || sws_init_context(sws, nullptr, nullptr) < 0)
             m_sws.reset();
         if (!m_sws)
-            throw ControlError(errors::kNotSupported,
+            throw ControlError(ports::errors::kNotSupported,
                                QStringLiteral("Cannot convert the camera's pictures"));
     }
 }
@@ -224,13 +224,14 @@ void AviWriter::openAudio() {
     const auto& list = audioCompressors();
     const int ci = m_settings.audioCompressor;
     if (ci >= int(list.size()))
-        throw ControlError(errors::kInvalidIndex, QStringLiteral("No audio compressor %1").arg(ci));
+        throw ControlError(ports::errors::kInvalidIndex,
+                           QStringLiteral("No audio compressor %1").arg(ci));
     const AVCodec* codec =
         ci >= 0 ? avcodec_find_encoder_by_name(list[size_t(ci)].encoder)
                 : avcodec_find_encoder(m_settings.bitsPerSample == 8 ? AV_CODEC_ID_PCM_U8
                                                                      : AV_CODEC_ID_PCM_S16LE);
     if (!codec)
-        throw ControlError(errors::kNotSupported,
+        throw ControlError(ports::errors::kNotSupported,
                            QStringLiteral("The audio compressor is missing"));
     m_audio.reset(avcodec_alloc_context3(codec));
     AVCodecContext* c = m_audio.get();
@@ -248,23 +249,24 @@ void AviWriter::openAudio() {
         c->bit_rate = m_settings.channels == 1 ? 64000 : 128000;
     int rc = avcodec_open2(c, codec, nullptr);
     if (rc < 0)
-        throw ControlError(errors::kNotSupported,
+        throw ControlError(ports::errors::kNotSupported,
                            QStringLiteral("Cannot open the audio compressor at %1 Hz: %2")
                                .arg(m_settings.sampleRate)
                                .arg(avError(rc)));
     m_audioStream = avformat_new_stream(m_format.get(), nullptr);
     if (!m_audioStream)
-        throw ControlError(errors::kFileCreateFailed, QStringLiteral("Out of memory"));
+        throw ControlError(ports::errors::kFileCreateFailed, QStringLiteral("Out of memory"));
     m_audioStream->time_base = c->time_base;
     rc = avcodec_parameters_from_context(m_audioStream->codecpar, c);
     if (rc < 0)
-        throw ControlError(errors::kFileCreateFailed, avError(rc));
+        throw ControlError(ports::errors::kFileCreateFailed, avError(rc));
     AVChannelLayout layout{};
     av_channel_layout_default(&layout, m_settings.channels);
     auto resampler = makeResampler({&c->ch_layout, c->sample_fmt, c->sample_rate},
                                    {&layout, AV_SAMPLE_FMT_S16, c->sample_rate});
     if (!resampler)
-        throw ControlError(errors::kNotSupported, QStringLiteral("Cannot convert the sound"));
+        throw ControlError(ports::errors::kNotSupported,
+                           QStringLiteral("Cannot convert the sound"));
     m_swr = std::move(resampler.ptr);
     m_fifo.reset(av_audio_fifo_alloc(c->sample_fmt, m_settings.channels, c->sample_rate));
     const bool variable = (codec->capabilities & AV_CODEC_CAP_VARIABLE_FRAME_SIZE) != 0;
@@ -508,4 +510,4 @@ int64_t AviWriter::bytesWritten() const {
     return m_out ? m_out->written : 0;
 }
 
-} // namespace av
+} // namespace engine

@@ -12,7 +12,7 @@
 #include <deque>
 #include <memory>
 
-namespace av {
+namespace engine {
 
 struct RecordingSettings {
     QString path;
@@ -34,7 +34,7 @@ struct RecordingSettings {
 
 class AviWriter {
 public:
-    // Creates the file and writes the header; throws platform::ControlError (kFileExists,
+    // Creates the file and writes the header; throws ports::ControlError (kFileExists,
     // kFileCreateFailed, kNotSupported). A file this constructor created is removed again when
     // it fails after creating it.
     explicit AviWriter(const RecordingSettings& settings);
@@ -106,4 +106,4 @@ private:
         std::make_shared<std::atomic<int64_t>>(0);
 };
 
-} // namespace av
+} // namespace engine

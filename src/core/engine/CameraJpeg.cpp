@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-namespace av {
+namespace engine {
 
 FramePtr cameraJpegFrame(const uint8_t* data, int size, QSize pictureSize, AVPixelFormat format) {
     FramePtr f = makeFrame();
@@ -88,4 +88,4 @@ FramePtr JpegDecoder::decode(const AVFrame* frame, int lowres) {
     return run(cameraJpeg(frame), lowres);
 }
 
-} // namespace av
+} // namespace engine

@@ -7,7 +7,7 @@
 
 #include <QSize>
 
-namespace av {
+namespace engine {
 
 // A frame holding a copy of the JPEG in `data` (the camera's buffer goes back at once).
 // nullptr when out of memory.
@@ -37,4 +37,4 @@ private:
     int m_lowres = -1;
 };
 
-} // namespace av
+} // namespace engine

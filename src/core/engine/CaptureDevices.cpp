@@ -6,18 +6,18 @@
 
 #include <algorithm>
 
-namespace av {
+namespace engine {
 
-using platform::ControlError;
-namespace errors = platform::errors;
+using ports::ControlError;
 
 void checkListIndex(int i, int count, const char* what, bool allowNone) {
     if ((allowNone && i == -1) || (i >= 0 && i < count))
         return;
-    throw ControlError(errors::kInvalidIndex, QStringLiteral("Invalid %1 index %2 (there are %3)")
-                                                  .arg(QLatin1String(what))
-                                                  .arg(i)
-                                                  .arg(count));
+    throw ControlError(ports::errors::kInvalidIndex,
+                       QStringLiteral("Invalid %1 index %2 (there are %3)")
+                           .arg(QLatin1String(what))
+                           .arg(i)
+                           .arg(count));
 }
 
 CaptureDevices::CaptureDevices(std::vector<VideoDeviceEntry> cameras,
@@ -32,10 +32,10 @@ CaptureDevices::CaptureDevices(std::vector<VideoDeviceEntry> cameras,
 
 CaptureDevices CaptureDevices::present(const std::vector<media::StreamCamera>& streams) {
     std::vector<VideoDeviceEntry> cameras;
-    for (const v4l2::Device& d : v4l2::captureDevices())
+    for (const V4l2Device& d : v4l2CaptureDevices())
         cameras.push_back({d.name, d.devnode});
     std::vector<AudioDeviceEntry> sounds;
-    for (const alsa::Device& d : alsa::captureDevices())
+    for (const AlsaDevice& d : alsaCaptureDevices())
         sounds.push_back({d.name, d.id});
     return CaptureDevices(std::move(cameras), std::move(sounds), streams);
 }
@@ -117,4 +117,4 @@ std::optional<DeviceListChange> CaptureDevices::apply(const DeviceEvent& event) 
     return DeviceListChange{video, 1, index, name};
 }
 
-} // namespace av
+} // namespace engine

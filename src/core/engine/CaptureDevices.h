@@ -14,7 +14,7 @@
 #include <optional>
 #include <vector>
 
-namespace av {
+namespace engine {
 
 struct VideoDeviceEntry {
     QString name;
@@ -54,7 +54,7 @@ public:
 
     int videoCount() const { return int(m_video.size()); }
     int audioCount() const { return int(m_audio.size()); }
-    // Entry i; throws platform::ControlError(kInvalidIndex) outside the list.
+    // Entry i; throws ports::ControlError(kInvalidIndex) outside the list.
     const VideoDeviceEntry& video(int i) const;
     const AudioDeviceEntry& audio(int i) const;
     int testCameraIndex() const;
@@ -85,7 +85,7 @@ private:
     int m_audioIndex = -1;
 };
 
-// Throws platform::ControlError(kInvalidIndex) unless 0 <= i < count (or i == -1 with allowNone).
+// Throws ports::ControlError(kInvalidIndex) unless 0 <= i < count (or i == -1 with allowNone).
 void checkListIndex(int i, int count, const char* what, bool allowNone = false);
 
-} // namespace av
+} // namespace engine

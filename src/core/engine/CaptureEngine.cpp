@@ -11,7 +11,7 @@ extern "C" {
 #include <chrono>
 #include <cstdint>
 
-namespace av {
+namespace engine {
 
 CaptureEngine::CaptureEngine(PreviewFn preview, EndedFn ended)
     : m_preview(std::move(preview)), m_ended(std::move(ended)) {}
@@ -39,9 +39,8 @@ int CaptureEngine::start(SessionConfig config) {
         m_notice.clear();
     }
     if (m_config.writer) {
-        const QString timing = capture::timingRecordPath(m_config.writer->path());
-        if (!m_timing.open(timing, capture::Fraction{m_config.fps, 1},
-                           QDateTime::currentDateTimeUtc()))
+        const QString timing = run::timingRecordPath(m_config.writer->path());
+        if (!m_timing.open(timing, run::Fraction{m_config.fps, 1}, QDateTime::currentDateTimeUtc()))
             m_notice = QStringLiteral("The timing record %1 cannot be written.").arg(timing);
     }
     m_stopping = false;
@@ -122,7 +121,7 @@ void CaptureEngine::soundFailed(const QString& why) {
 
 // Device thread.
 void CaptureEngine::deviceLoop(std::stop_token stop) {
-    using capture::SlotKind;
+    using run::SlotKind;
     VideoSource& source = *m_config.video;
     const int fps = m_config.fps;
     const int rate = m_config.sampleRate;
@@ -131,27 +130,26 @@ void CaptureEngine::deviceLoop(std::stop_token stop) {
     const int64_t limit = m_config.frameLimit;
     // A source that gives its pictures in real time is kept on real time by the monotonic
     // clock; the unpaced test camera's time stamps are the only time it has.
-    capture::MonotonicClock monotonic;
+    run::MonotonicClock monotonic;
     if (m_config.paced)
         monotonic = [] {
             return std::chrono::duration_cast<std::chrono::microseconds>(
                        std::chrono::steady_clock::now().time_since_epoch())
                 .count();
         };
-    capture::FrameClock clock(capture::Fraction{fps, 1}, capture::Fraction{1, 1000000},
-                              std::move(monotonic));
+    run::FrameClock clock(run::Fraction{fps, 1}, run::Fraction{1, 1000000}, std::move(monotonic));
     FramePtr last; // the last picture handed on: the slots of an outage repeat it
-    capture::TimingRecordWriter* timing = m_timing.isOpen() ? &m_timing : nullptr;
+    run::TimingRecordWriter* timing = m_timing.isOpen() ? &m_timing : nullptr;
     int64_t next = 0;     // slots handed on
     int64_t nextTime = 0; // the next slot whose capture time goes into the timing record
     auto toneFor = [&](int64_t from, int64_t to) {
         std::vector<int16_t> audio;
         if (!tone || to <= from)
             return audio;
-        const int64_t a = tone::samplesBefore(from, rate, fps);
-        const int64_t b = tone::samplesBefore(to, rate, fps);
+        const int64_t a = toneSamplesBefore(from, rate, fps);
+        const int64_t b = toneSamplesBefore(to, rate, fps);
         audio.resize(size_t((b - a) * channels));
-        tone::fill(audio.data(), a, int(b - a), channels, rate, fps);
+        fillTone(audio.data(), a, int(b - a), channels, rate, fps);
         return audio;
     };
     auto note = [&](int64_t slot, SlotKind kind) {
@@ -196,7 +194,7 @@ void CaptureEngine::deviceLoop(std::stop_token stop) {
             }
             break;
         }
-        const capture::Placement place = clock.place(frame->pts);
+        const run::Placement place = clock.place(frame->pts);
         if (place.extra) {
             ++m_extras;
             note(place.slot, SlotKind::Extra);
@@ -213,7 +211,7 @@ void CaptureEngine::deviceLoop(std::stop_token stop) {
             m_dropped += limit - next;
             if (tone && m_queue->pushAudio(toneFor(next, limit)))
                 m_samples +=
-                    tone::samplesBefore(limit, rate, fps) - tone::samplesBefore(next, rate, fps);
+                    toneSamplesBefore(limit, rate, fps) - toneSamplesBefore(next, rate, fps);
             next = limit;
             m_clock = next;
             break;
@@ -334,7 +332,7 @@ void CaptureEngine::recordLoop() {
             return;
         if (silenceFrom < 0)
             silenceFrom = soundWritten;
-        const int64_t target = tone::samplesBefore(inFile, rate, fps);
+        const int64_t target = toneSamplesBefore(inFile, rate, fps);
         std::vector<int16_t> zeros;
         while (writing && soundWritten < target) {
             const int n = int(std::min<int64_t>(target - soundWritten, 4096));
@@ -426,4 +424,4 @@ void CaptureEngine::recordLoop() {
     }
 }
 
-} // namespace av
+} // namespace engine

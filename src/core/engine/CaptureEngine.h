@@ -19,7 +19,7 @@
 #include <optional>
 #include <thread>
 
-namespace av {
+namespace engine {
 
 enum class SoundSource { None, TestTone, Device };
 
@@ -113,7 +113,7 @@ private:
     std::atomic<int64_t> m_clock{0};
     std::atomic<int64_t> m_extras{0};
     std::atomic<bool> m_soundFailed{false};
-    capture::TimingRecordWriter m_timing; // device thread, then the recording thread at the end
+    run::TimingRecordWriter m_timing; // device thread, then the recording thread at the end
     mutable std::mutex m_warningMutex;
     QString m_warning; // first failure of the session
     QString m_soundError;
@@ -123,4 +123,4 @@ private:
     JpegDecoder m_previewJpeg; // recording thread: camera JPEGs shown as live pictures
 };
 
-} // namespace av
+} // namespace engine

@@ -1,6 +1,6 @@
 #include "core/engine/CaptureQueue.h"
 
-namespace av {
+namespace engine {
 
 bool CaptureQueue::tryPush(CaptureItem& item) {
     {
@@ -65,4 +65,4 @@ void CaptureQueue::close() {
     m_changed.notify_all();
 }
 
-} // namespace av
+} // namespace engine

@@ -12,7 +12,7 @@
 #include <stop_token>
 #include <vector>
 
-namespace av {
+namespace engine {
 
 struct CaptureItem {
     FramePtr video;             // null: sound alone
@@ -44,4 +44,4 @@ private:
     bool m_closed = false;
 };
 
-} // namespace av
+} // namespace engine

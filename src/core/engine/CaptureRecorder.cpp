@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace av {
+namespace engine {
 
 CaptureRecorder::CaptureRecorder(QObject* parent) : QObject(parent) {
     m_engine = std::make_unique<CaptureEngine>(
@@ -151,4 +151,4 @@ qint64 CaptureRecorder::captureTime() const {
     return c.clockFrames * 1000 / std::max(1, m_fps);
 }
 
-} // namespace av
+} // namespace engine

@@ -14,7 +14,7 @@
 #include <atomic>
 #include <memory>
 
-namespace av {
+namespace engine {
 
 class CaptureRecorder : public QObject {
     Q_OBJECT
@@ -78,4 +78,4 @@ private:
     QTimer m_statusTimer;
 };
 
-} // namespace av
+} // namespace engine

@@ -8,10 +8,9 @@
 #include <algorithm>
 #include <utility>
 
-namespace av {
+namespace engine {
 
-using platform::ControlError;
-namespace errors = platform::errors;
+using ports::ControlError;
 
 CaptureService::CaptureService(QObject* parent) : CaptureService(QString(), parent) {}
 
@@ -64,14 +63,14 @@ void CaptureService::retireStream() {
 void CaptureService::requireConnected(const char* what) const {
     if (!m_connected)
         throw ControlError(
-            errors::kNotConnected,
+            ports::errors::kNotConnected,
             QStringLiteral("No video device is connected (%1)").arg(QLatin1String(what)));
 }
 
 void CaptureService::requireIdle(const char* what) const {
     if (recording())
         throw ControlError(
-            errors::kBusy,
+            ports::errors::kBusy,
             QStringLiteral("Cannot change the %1 while recording").arg(QLatin1String(what)));
 }
 
@@ -105,7 +104,7 @@ void CaptureService::Connect(int i) {
         // its pictures.
         if (!device.url.contains(QStringLiteral("://")) && !QFileInfo::exists(device.url))
             throw ControlError(
-                errors::kDeviceOpenFailed,
+                ports::errors::kDeviceOpenFailed,
                 QStringLiteral("The file camera %1 has no file %2").arg(device.name, device.url));
         m_settings.loadStream(QSize(), AV_PIX_FMT_NONE);
         m_streamName = device.name;
@@ -200,7 +199,7 @@ int CaptureService::VideoDeviceIndex() {
 void CaptureService::setVideoDeviceIndex(int i) {
     checkListIndex(i, VideoDeviceCount(), "video device");
     if (m_connected && i != m_devices.videoIndex())
-        throw ControlError(errors::kBusy,
+        throw ControlError(ports::errors::kBusy,
                            QStringLiteral("Disconnect before choosing another video device"));
     m_devices.setVideoIndex(i);
 }
@@ -240,7 +239,7 @@ std::unique_ptr<VideoSource> CaptureService::openVideoSource(bool paced) {
     const VideoDeviceEntry& device = m_devices.video(m_devices.videoIndex());
     if (device.isStream()) {
         if (!m_stream || m_stream->status().size.isEmpty())
-            throw ControlError(errors::kDeviceOpenFailed,
+            throw ControlError(ports::errors::kDeviceOpenFailed,
                                QStringLiteral("%1 has sent no picture yet").arg(device.name));
         return m_stream->source(); // at the size and format of its first picture
     }
@@ -420,7 +419,8 @@ int CaptureService::CurrentChannel() {
 void CaptureService::setCurrentChannel(int channel) {
     requireConnected("channel");
     if (!HasChannels())
-        throw ControlError(errors::kNotSupported, QStringLiteral("This device has no channels"));
+        throw ControlError(ports::errors::kNotSupported,
+                           QStringLiteral("This device has no channels"));
     m_settings.setChannel(channel);
 }
 
@@ -573,9 +573,9 @@ void CaptureService::setListen(bool on) {
 void CaptureService::StartStreamCapture() {
     requireConnected("start recording");
     if (recording())
-        throw ControlError(errors::kBusy, QStringLiteral("A recording is already running"));
+        throw ControlError(ports::errors::kBusy, QStringLiteral("A recording is already running"));
     if (!PicturesComing())
-        throw ControlError(errors::kDeviceOpenFailed,
+        throw ControlError(ports::errors::kDeviceOpenFailed,
                            QStringLiteral("%1 sends no pictures now: nothing can be recorded "
                                           "until it does")
                                .arg(m_streamName));
@@ -684,8 +684,8 @@ void CaptureService::handleDeviceEvent(const DeviceEvent& event) {
         }
     }
     if (const std::optional<DeviceListChange> change = m_devices.apply(event))
-        emit DeviceChange(change->video ? platform::kVideoSources : platform::kAudioSources,
+        emit DeviceChange(change->video ? ports::kVideoSources : ports::kAudioSources,
                           change->action, change->index, change->name);
 }
 
-} // namespace av
+} // namespace engine

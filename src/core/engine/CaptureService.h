@@ -23,9 +23,9 @@
 #include <thread>
 #include <vector>
 
-namespace av {
+namespace engine {
 
-class CaptureService : public platform::CaptureControl {
+class CaptureService : public ports::CaptureControl {
     Q_OBJECT
 public:
     static inline const QString kTestCameraName = CaptureDevices::kTestCameraName;
@@ -202,4 +202,4 @@ private:
     QString m_startWarning;
 };
 
-} // namespace av
+} // namespace engine

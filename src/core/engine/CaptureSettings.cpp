@@ -10,10 +10,9 @@ extern "C" {
 #include <libavutil/pixdesc.h>
 }
 
-namespace av {
+namespace engine {
 
-using platform::ControlError;
-namespace errors = platform::errors;
+using ports::ControlError;
 
 namespace {
 
@@ -28,9 +27,10 @@ const QString kEffectPrefix = QStringLiteral("effect/");
 
 void slotZero(int slot) {
     if (slot != 0)
-        throw ControlError(errors::kInvalidIndex, QStringLiteral("Effect slot %1 does not exist; "
-                                                                 "there is slot 0 only")
-                                                      .arg(slot));
+        throw ControlError(ports::errors::kInvalidIndex,
+                           QStringLiteral("Effect slot %1 does not exist; "
+                                          "there is slot 0 only")
+                               .arg(slot));
 }
 
 } // namespace
@@ -49,7 +49,7 @@ CaptureSettings::CaptureSettings(std::function<bool()> recording)
 void CaptureSettings::requireIdle(const char* what) const {
     if (m_recording && m_recording())
         throw ControlError(
-            errors::kBusy,
+            ports::errors::kBusy,
             QStringLiteral("Cannot change the %1 while recording").arg(QLatin1String(what)));
 }
 
@@ -67,9 +67,9 @@ void CaptureSettings::loadDevice(const VideoDeviceEntry& d) {
         inputs = {QStringLiteral("Test Pattern")};
         size = 1; // 640x480
     } else {
-        auto caps = v4l2::capabilities(d.devnode);
+        auto caps = v4l2Capabilities(d.devnode);
         if (!caps || caps->formats.empty() || caps->sizes.empty())
-            throw ControlError(errors::kDeviceOpenFailed,
+            throw ControlError(ports::errors::kDeviceOpenFailed,
                                QStringLiteral("Cannot open %1 (%2)").arg(d.name, d.devnode));
         sizes = caps->sizes;
         formats = caps->formats;
@@ -174,10 +174,11 @@ void CaptureSettings::setQuality(int quality) {
 
 void CaptureSettings::setChannel(int channel) {
     if (channel < kTestChannelMin || channel > kTestChannelMax)
-        throw ControlError(errors::kInvalidValue, QStringLiteral("Channel %1 is outside %2 to %3")
-                                                      .arg(channel)
-                                                      .arg(kTestChannelMin)
-                                                      .arg(kTestChannelMax));
+        throw ControlError(ports::errors::kInvalidValue,
+                           QStringLiteral("Channel %1 is outside %2 to %3")
+                               .arg(channel)
+                               .arg(kTestChannelMin)
+                               .arg(kTestChannelMax));
     m_live->channel = channel; // the next picture shows it, recording or not
 }
 
@@ -195,14 +196,14 @@ void CaptureSettings::setLook(const TestCameraLook& look) {
 // ----- effects --------------------------------------------------------------------------------
 
 int CaptureSettings::effectCount(const QString& category) const {
-    return category.compare(platform::kEffectCategory, Qt::CaseInsensitive) == 0
+    return category.compare(ports::kEffectCategory, Qt::CaseInsensitive) == 0
                ? int(effectList().size())
                : 0;
 }
 
 QString CaptureSettings::effectName(const QString& category, int i) const {
     if (effectCount(category) == 0)
-        throw ControlError(errors::kInvalidValue,
+        throw ControlError(ports::errors::kInvalidValue,
                            QStringLiteral("Unknown effect category \"%1\"").arg(category));
     checkListIndex(i, effectCount(category), "effect");
     return effectList()[size_t(i)].name;
@@ -224,7 +225,7 @@ int CaptureSettings::currentEffect(int slot) const {
 void CaptureSettings::setEffect(int slot, const QString& category, int index) {
     slotZero(slot);
     if (index != -1 && effectCount(category) == 0)
-        throw ControlError(errors::kInvalidValue,
+        throw ControlError(ports::errors::kInvalidValue,
                            QStringLiteral("Unknown effect category \"%1\"").arg(category));
     checkListIndex(index, int(effectList().size()), "effect", true);
     EffectChoice choice;
@@ -252,7 +253,7 @@ void CaptureSettings::setStreamFile(const QString& path) {
 
 bool CaptureSettings::setFps(int fps) {
     if (fps < 1 || fps > kTestCameraMaxFps)
-        throw ControlError(errors::kInvalidValue,
+        throw ControlError(ports::errors::kInvalidValue,
                            QStringLiteral("A frame rate of %1 per second cannot be used (1 to %2)")
                                .arg(fps)
                                .arg(kTestCameraMaxFps));
@@ -266,7 +267,7 @@ bool CaptureSettings::setFps(int fps) {
 void CaptureSettings::setTimeLimit(int seconds) {
     if (seconds < 0 || seconds > 24 * 3600)
         throw ControlError(
-            errors::kInvalidValue,
+            ports::errors::kInvalidValue,
             QStringLiteral("A time limit of %1 seconds cannot be used").arg(seconds));
     requireIdle("time limit");
     m_timeLimit = seconds;
@@ -275,7 +276,7 @@ void CaptureSettings::setTimeLimit(int seconds) {
 void CaptureSettings::setSampleRate(int hz) {
     if (hz < 8000 || hz > 48000)
         throw ControlError(
-            errors::kInvalidValue,
+            ports::errors::kInvalidValue,
             QStringLiteral("A sample rate of %1 Hz cannot be used (8000 to 48000)").arg(hz));
     requireIdle("sample rate");
     m_sampleRate = hz;
@@ -283,7 +284,7 @@ void CaptureSettings::setSampleRate(int hz) {
 
 void CaptureSettings::setBitsPerSample(int bits) {
     if (bits != 8 && bits != 16)
-        throw ControlError(errors::kInvalidValue,
+        throw ControlError(ports::errors::kInvalidValue,
                            QStringLiteral("%1 bits per sample cannot be used (8 or 16)").arg(bits));
     requireIdle("sample size");
     m_bits = bits;
@@ -292,7 +293,7 @@ void CaptureSettings::setBitsPerSample(int bits) {
 void CaptureSettings::setChannels(int channels) {
     if (channels != 1 && channels != 2)
         throw ControlError(
-            errors::kInvalidValue,
+            ports::errors::kInvalidValue,
             QStringLiteral("%1 sound channels cannot be used (1 or 2)").arg(channels));
     requireIdle("sound channels");
     m_channels = channels;
@@ -324,7 +325,7 @@ bool CaptureSettings::hasDialog(int code, const DialogSubject& subject) const {
 
 SettingList CaptureSettings::dialog(int code, const DialogSubject& subject) const {
     if (!hasDialog(code, subject))
-        throw ControlError(errors::kNotSupported,
+        throw ControlError(ports::errors::kNotSupported,
                            QStringLiteral("Dialog %1 is not available now").arg(code));
     SettingList list;
     auto add = [&list](QString id, QString group, QString label, int min, int max, int value) {
@@ -341,7 +342,7 @@ SettingList CaptureSettings::dialog(int code, const DialogSubject& subject) cons
             add(kChannel, group, QStringLiteral("Channel"), kTestChannelMin, kTestChannelMax,
                 channel());
         } else {
-            for (const v4l2::Control& c : v4l2::controls(subject.devnode))
+            for (const V4l2Control& c : v4l2Controls(subject.devnode))
                 add(kCameraPrefix + QString::number(c.id), QStringLiteral("Camera"), c.name,
                     c.minimum, c.maximum, c.value);
         }
@@ -377,9 +378,9 @@ QString CaptureSettings::applySetting(const QString& id, int value, const Dialog
         setEffectValue(id.mid(kEffectPrefix.size()).toInt(), value);
     } else if (id.startsWith(kCameraPrefix)) {
         const uint32_t control = id.mid(kCameraPrefix.size()).toUInt();
-        if (!v4l2::setControl(subject.devnode, control, value)) {
+        if (!setV4l2Control(subject.devnode, control, value)) {
             QString name = id;
-            for (const v4l2::Control& c : v4l2::controls(subject.devnode))
+            for (const V4l2Control& c : v4l2Controls(subject.devnode))
                 if (c.id == control)
                     name = c.name;
             return QStringLiteral("The camera refused %1 = %2").arg(name).arg(value);
@@ -388,4 +389,4 @@ QString CaptureSettings::applySetting(const QString& id, int value, const Dialog
     return {};
 }
 
-} // namespace av
+} // namespace engine

@@ -4,7 +4,7 @@
 // the recording options, and the contents of the settings dialogs (35 video source, +4096 with
 // the effect's settings, 256 video compression, 1032 audio) as setting lists.
 //
-// Setters check their value and throw platform::ControlError as the CaptureControl port says.
+// Setters check their value and throw ports::ControlError as the CaptureControl port says.
 // Those that shape the file are refused (kBusy) while a recording runs. Setters that return bool
 // say whether the value changed, so that the caller can restart the live picture.
 #include "core/engine/CaptureDevices.h"
@@ -17,7 +17,7 @@
 #include <memory>
 #include <vector>
 
-namespace av {
+namespace engine {
 
 // The devices a dialog is about.
 struct DialogSubject {
@@ -135,4 +135,4 @@ private:
 // The pixel format of a test camera colour format name (I420 when unknown).
 AVPixelFormat testCameraFormat(const QString& name);
 
-} // namespace av
+} // namespace engine

@@ -12,10 +12,9 @@ extern "C" {
 #include <libavutil/dict.h>
 }
 
-namespace av {
+namespace engine {
 
-using platform::ControlError;
-namespace errors = platform::errors;
+using ports::ControlError;
 
 void registerDevices() {
     static std::once_flag once;
@@ -94,7 +93,7 @@ V4l2Source::V4l2Source(const QString& devnode, QSize size, const QString& pixelF
     registerDevices();
     const AVInputFormat* v4l2 = av_find_input_format("video4linux2");
     if (!v4l2)
-        throw ControlError(errors::kDeviceOpenFailed,
+        throw ControlError(ports::errors::kDeviceOpenFailed,
                            QStringLiteral("This FFmpeg has no video4linux2 input"));
     DictPtr opts;
     int rc = dictSet(opts, "video_size",
@@ -112,22 +111,22 @@ V4l2Source::V4l2Source(const QString& devnode, QSize size, const QString& pixelF
                            AVIOInterruptCB{&V4l2Source::interrupted, this}, AVFMT_FLAG_NONBLOCK);
     if (!opened)
         throw ControlError(
-            errors::kDeviceOpenFailed,
+            ports::errors::kDeviceOpenFailed,
             QStringLiteral("Cannot open %1: %2").arg(devnode, avError(rc < 0 ? rc : opened.error)));
     m_input = std::move(opened.ptr);
     AVFormatContext* ctx = m_input.get();
     if (ctx->nb_streams < 1)
-        throw ControlError(errors::kDeviceOpenFailed,
+        throw ControlError(ports::errors::kDeviceOpenFailed,
                            QStringLiteral("%1 has no picture").arg(devnode));
     const AVStream* st = ctx->streams[0];
     m_timeBase = st->time_base;
     auto decoding = openDecoder(st);
     if (decoding.error == AVERROR_DECODER_NOT_FOUND)
-        throw ControlError(errors::kDeviceOpenFailed,
+        throw ControlError(ports::errors::kDeviceOpenFailed,
                            QStringLiteral("No decoder for the pictures of %1").arg(devnode));
     if (!decoding)
         throw ControlError(
-            errors::kDeviceOpenFailed,
+            ports::errors::kDeviceOpenFailed,
             QStringLiteral("Cannot decode %1: %2").arg(devnode, avError(decoding.error)));
     m_decoder = std::move(decoding.ptr);
     m_size = QSize(st->codecpar->width, st->codecpar->height);
@@ -136,7 +135,7 @@ V4l2Source::V4l2Source(const QString& devnode, QSize size, const QString& pixelF
     // read the first one now; it is the first one read() gives.
     m_pending = read(std::stop_token());
     if (!m_pending)
-        throw ControlError(errors::kDeviceOpenFailed,
+        throw ControlError(ports::errors::kDeviceOpenFailed,
                            QStringLiteral("%1 gives no pictures: %2").arg(devnode, m_error));
     m_format = AVPixelFormat(m_pending->format);
     m_size = QSize(m_pending->width, m_pending->height);
@@ -241,7 +240,7 @@ AlsaSource::AlsaSource(const QString& alsaName, int rate, int channels)
     registerDevices();
     const AVInputFormat* alsa = av_find_input_format("alsa");
     if (!alsa)
-        throw ControlError(errors::kDeviceOpenFailed,
+        throw ControlError(ports::errors::kDeviceOpenFailed,
                            QStringLiteral("This FFmpeg has no ALSA input"));
     DictPtr opts;
     int rc = dictSet(opts, "sample_rate", QByteArray::number(rate));
@@ -252,20 +251,20 @@ AlsaSource::AlsaSource(const QString& alsaName, int rate, int channels)
         opened = openInput(alsaName.toLocal8Bit(), alsa, &opts,
                            AVIOInterruptCB{&AlsaSource::interrupted, this});
     if (!opened)
-        throw ControlError(errors::kDeviceOpenFailed,
+        throw ControlError(ports::errors::kDeviceOpenFailed,
                            QStringLiteral("Cannot open the sound source %1: %2")
                                .arg(alsaName, avError(rc < 0 ? rc : opened.error)));
     m_input = std::move(opened.ptr);
     AVFormatContext* ctx = m_input.get();
     if (ctx->nb_streams < 1 || ctx->streams[0]->codecpar->codec_id != AV_CODEC_ID_PCM_S16LE)
         throw ControlError(
-            errors::kDeviceOpenFailed,
+            ports::errors::kDeviceOpenFailed,
             QStringLiteral("The sound source %1 gives no 16-bit sound").arg(alsaName));
     // The file's header says the rate asked for: a device that opened at another rate or
     // channel count would put the sound out of step with the pictures.
     const AVCodecParameters* par = ctx->streams[0]->codecpar;
     if (par->sample_rate != rate || par->ch_layout.nb_channels != channels)
-        throw ControlError(errors::kDeviceOpenFailed,
+        throw ControlError(ports::errors::kDeviceOpenFailed,
                            QStringLiteral("The sound source %1 opened with %2 Hz, %3 channel(s) "
                                           "instead of %4 Hz, %5 channel(s)")
                                .arg(alsaName)
@@ -307,4 +306,4 @@ bool keepsFormat(const AVFrame* picture, AVPixelFormat format, QSize size) {
             picture->height == size.height());
 }
 
-} // namespace av
+} // namespace engine

@@ -14,7 +14,7 @@
 #include <stop_token>
 #include <vector>
 
-namespace av {
+namespace engine {
 
 // Settings that change while pictures flow: read by the device and recording threads, written
 // by the GUI thread.
@@ -98,7 +98,7 @@ private:
 // they came (the first one decoded too, for its pixel format).
 class V4l2Source final : public VideoSource {
 public:
-    // Throws platform::ControlError(kDeviceOpenFailed) when the device cannot be opened with
+    // Throws ports::ControlError(kDeviceOpenFailed) when the device cannot be opened with
     // these settings. `pixelFormat` is a V4L2 fourcc name as listed by V4l2Device ("YUYV",
     // "MJPG", ...).
     V4l2Source(const QString& devnode, QSize size, const QString& pixelFormat, int input, int fps);
@@ -131,7 +131,7 @@ private:
 // An ALSA capture source read through libavdevice: signed 16-bit interleaved sound.
 class AlsaSource {
 public:
-    // Throws platform::ControlError(kDeviceOpenFailed).
+    // Throws ports::ControlError(kDeviceOpenFailed).
     AlsaSource(const QString& alsaName, int rate, int channels);
     // The next block of sample frames; empty at a failure (error()). Runs on the sound thread.
     std::vector<int16_t> read(std::stop_token stop);
@@ -160,4 +160,4 @@ int64_t captureTimeUs(const AVFrame* picture, AVRational timeBase);
 // accepts any).
 bool keepsFormat(const AVFrame* picture, AVPixelFormat format, QSize size);
 
-} // namespace av
+} // namespace engine

@@ -4,7 +4,7 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 }
 
-namespace av {
+namespace engine {
 
 namespace {
 std::vector<CompressorInfo> present(std::initializer_list<CompressorInfo> all) {
@@ -36,4 +36,4 @@ const std::vector<CompressorInfo>& audioCompressors() {
     return list;
 }
 
-} // namespace av
+} // namespace engine

@@ -3,7 +3,7 @@
 #include <QString>
 #include <vector>
 
-namespace av {
+namespace engine {
 
 struct CompressorInfo {
     QString name;        // shown in the compressor lists
@@ -25,4 +25,4 @@ constexpr int qscaleForQuality(int quality) {
     return 2 + (100 - (quality < 1 ? 1 : quality > 100 ? 100 : quality)) * 29 / 100;
 }
 
-} // namespace av
+} // namespace engine

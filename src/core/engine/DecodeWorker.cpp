@@ -4,7 +4,7 @@
 #include <QMutexLocker>
 #include <algorithm>
 
-namespace av {
+namespace engine {
 
 namespace {
 constexpr int kMaxPrefetchSeeks = 8; // per position: a frame out of reach is not sought forever
@@ -326,4 +326,4 @@ void DecodeWorker::prefetchStep() {
     schedulePrefetch();
 }
 
-} // namespace av
+} // namespace engine

@@ -26,7 +26,7 @@
 #include <optional>
 #include <utility>
 
-namespace av {
+namespace engine {
 
 class DecodeWorker : public QObject {
     Q_OBJECT
@@ -115,4 +115,4 @@ private:
     bool m_sweeping = false; // m_prefetchTarget is a key frame's tail, not a frame of the window
 };
 
-} // namespace av
+} // namespace engine

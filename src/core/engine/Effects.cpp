@@ -6,7 +6,7 @@ extern "C" {
 #include <libavutil/opt.h>
 }
 
-namespace av {
+namespace engine {
 
 const std::vector<EffectInfo>& effectList() {
     static const std::vector<EffectInfo> list{
@@ -119,4 +119,4 @@ std::vector<FramePtr> FilterChain::apply(FramePtr frame) {
     return out;
 }
 
-} // namespace av
+} // namespace engine

@@ -6,7 +6,7 @@
 #include <QString>
 #include <vector>
 
-namespace av {
+namespace engine {
 
 // An adjustable setting of an effect (shown in the video source dialog while it is selected).
 struct EffectParam {
@@ -50,4 +50,4 @@ private:
     AVFilterContext* m_sink = nullptr;   // owned by m_graph
 };
 
-} // namespace av
+} // namespace engine

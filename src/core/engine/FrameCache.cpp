@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-namespace av {
+namespace engine {
 
 FrameCache::FrameCache(std::size_t budgetBytes)
     : m_budget(budgetBytes), m_pictures(kInFlightBytes), m_convert(m_pictures) {}
@@ -228,4 +228,4 @@ int FrameCache::capacityFor(const QImage& sample) const {
     return capacityFor(bytesOf(sample));
 }
 
-} // namespace av
+} // namespace engine

@@ -25,7 +25,7 @@
 #include <optional>
 #include <utility>
 
-namespace av {
+namespace engine {
 
 class FrameCache {
 public:
@@ -119,4 +119,4 @@ private:
     mutable PictureConverter m_convert; // under m_convertMutex
 };
 
-} // namespace av
+} // namespace engine

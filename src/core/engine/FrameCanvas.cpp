@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-namespace av {
+namespace engine {
 
 namespace {
 
@@ -84,4 +84,4 @@ void fillRect(AVFrame* frame, QRect rect, QRgb color) {
     }
 }
 
-} // namespace av
+} // namespace engine

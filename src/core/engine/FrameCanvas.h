@@ -6,7 +6,7 @@
 #include <QRect>
 #include <QRgb>
 
-namespace av {
+namespace engine {
 
 // True for the formats fillRect can paint: yuv420p, yuyv422, bgr24 and bgra.
 bool canvasSupports(AVPixelFormat format);
@@ -15,4 +15,4 @@ bool canvasSupports(AVPixelFormat format);
 // Horizontal edges of yuv420p/yuyv422 and vertical edges of yuv420p should be even.
 void fillRect(AVFrame* frame, QRect rect, QRgb color);
 
-} // namespace av
+} // namespace engine

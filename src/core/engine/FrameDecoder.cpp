@@ -7,7 +7,7 @@ extern "C" {
 #include <libavutil/imgutils.h>
 }
 
-namespace av {
+namespace engine {
 
 namespace {
 // A frame rate is usable when it is positive and not absurd (above 1000 frames per second
@@ -459,4 +459,4 @@ QImage FrameDecoder::frameAt(int n) {
     }
 }
 
-} // namespace av
+} // namespace engine

@@ -15,7 +15,7 @@
 #include <optional>
 #include <vector>
 
-namespace av {
+namespace engine {
 
 class FrameDecoder {
 public:
@@ -139,4 +139,4 @@ private:
     quint64 m_pictures = 0;
 };
 
-} // namespace av
+} // namespace engine

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-namespace av {
+namespace engine {
 
 namespace {
 
@@ -157,4 +157,4 @@ std::optional<int> readFrameNumber(const QImage& image) {
     return std::nullopt;
 }
 
-} // namespace av
+} // namespace engine

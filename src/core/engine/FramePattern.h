@@ -10,7 +10,7 @@
 #include <optional>
 #include <vector>
 
-namespace av {
+namespace engine {
 
 struct PatternRect {
     QRect rect;
@@ -29,4 +29,4 @@ void drawFrameNumber(QImage& image, int number);
 // there (no contrast between the sync cells, an ambiguous cell or a parity mismatch).
 std::optional<int> readFrameNumber(const QImage& image);
 
-} // namespace av
+} // namespace engine

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-namespace av {
+namespace engine {
 
 void KeyTails::reset(const std::vector<int>& keys, std::size_t limit) {
     m_keys.clear();
@@ -89,4 +89,4 @@ const AVFrame* KeyTails::find(int frame) const {
     return it == m_kept.end() ? nullptr : it->second.get();
 }
 
-} // namespace av
+} // namespace engine

@@ -15,7 +15,7 @@
 #include <set>
 #include <vector>
 
-namespace av {
+namespace engine {
 
 class KeyTails {
 public:
@@ -56,4 +56,4 @@ private:
     std::set<int> m_givenUp;
 };
 
-} // namespace av
+} // namespace engine

@@ -4,11 +4,11 @@ extern "C" {
 #include <libavutil/log.h>
 }
 
-namespace av {
+namespace engine {
 
 void initLibraries() {
     if (av_log_get_level() == AV_LOG_INFO)
         av_log_set_level(AV_LOG_ERROR);
 }
 
-} // namespace av
+} // namespace engine

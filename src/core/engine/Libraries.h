@@ -1,7 +1,7 @@
 #pragma once
 // The FFmpeg libraries' process-wide settings.
 
-namespace av {
+namespace engine {
 
 // Called once at the start of every program that uses the engines (the program, the test
 // programs, the fuzz targets, the benchmarks), before any other thread runs: encoders chatter
@@ -9,4 +9,4 @@ namespace av {
 // A level set before (FFmpeg's own default aside) is kept.
 void initLibraries();
 
-} // namespace av
+} // namespace engine

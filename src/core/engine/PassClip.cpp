@@ -22,7 +22,7 @@ extern "C" {
 #include <libavutil/opt.h>
 }
 
-namespace av {
+namespace engine {
 
 namespace {
 
@@ -227,8 +227,8 @@ QString passClipPath(const QString& run, bool mp4) {
 }
 
 QString passClockText(int frame, const PassClipRequest& request, int rateNum, int rateDen) {
-    return review::framesAsSeconds(int64_t(std::min(frame, request.endFrame)) - request.startFrame,
-                                   capture::Fraction{rateNum, rateDen});
+    return run::framesAsSeconds(int64_t(std::min(frame, request.endFrame)) - request.startFrame,
+                                run::Fraction{rateNum, rateDen});
 }
 
 PassClockLayout passClockLayout(QSize size) {
@@ -389,14 +389,13 @@ PassClipResult writePassClip(const PassClipRequest& request, const ClipProgress&
                           .arg(last)
                           .arg(request.endFrame);
     else if (last < request.endFrame + margin)
-        r.shortfall =
-            QStringLiteral("The recording ends at frame %1, %2 s after the end of the "
-                           "pass: the clip stops there, short of the %3 s after it.")
-                .arg(last)
-                .arg(review::framesAsSeconds(last - request.endFrame,
-                                             capture::Fraction{rate.num, rate.den}))
-                .arg(review::framesAsSeconds(margin, capture::Fraction{rate.num, rate.den}));
+        r.shortfall = QStringLiteral("The recording ends at frame %1, %2 s after the end of the "
+                                     "pass: the clip stops there, short of the %3 s after it.")
+                          .arg(last)
+                          .arg(run::framesAsSeconds(last - request.endFrame,
+                                                    run::Fraction{rate.num, rate.den}))
+                          .arg(run::framesAsSeconds(margin, run::Fraction{rate.num, rate.den}));
     return r;
 }
 
-} // namespace av
+} // namespace engine

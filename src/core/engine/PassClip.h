@@ -10,7 +10,7 @@
 
 struct AVFrame;
 
-namespace av {
+namespace engine {
 
 struct PassClipRequest {
     QString run;        // the recording
@@ -63,4 +63,4 @@ struct PassClockLayout {
 };
 PassClockLayout passClockLayout(QSize size);
 
-} // namespace av
+} // namespace engine

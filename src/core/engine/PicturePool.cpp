@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-namespace av {
+namespace engine {
 
 struct PicturePool::State {
     QMutex mutex;
@@ -136,4 +136,4 @@ std::size_t frameBytes(const AVFrame* f) {
     return bytes;
 }
 
-} // namespace av
+} // namespace engine

@@ -15,7 +15,7 @@
 #include <cstddef>
 #include <memory>
 
-namespace av {
+namespace engine {
 
 class PicturePool {
 public:
@@ -58,4 +58,4 @@ private:
 // Bytes a picture as the decoder gave it holds (its buffers).
 std::size_t frameBytes(const AVFrame* f);
 
-} // namespace av
+} // namespace engine

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <optional>
 
-namespace av {
+namespace engine {
 
 namespace {
 // Frame positions arrive as doubles; they are whole numbers in practice. Halves go to the even
@@ -203,4 +203,4 @@ void PlayerEngine::show(int frame, const QImage& picture) {
         runWhenShown();
 }
 
-} // namespace av
+} // namespace engine

@@ -19,7 +19,7 @@
 #include <memory>
 #include <vector>
 
-namespace av {
+namespace engine {
 
 class DecodeWorker;
 
@@ -127,4 +127,4 @@ private:
     int m_playTo = 0;
 };
 
-} // namespace av
+} // namespace engine

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace av {
+namespace engine {
 
 PrefetchWindow prefetchWindow(int direction, int capacity) {
     const int c = std::max(2, capacity);
@@ -63,4 +63,4 @@ int PrefetchPlan::next(int n, int direction, int capacity, int lastFrame,
     return aheadTarget();
 }
 
-} // namespace av
+} // namespace engine

@@ -7,7 +7,7 @@
 // per step.
 #include <functional>
 
-namespace av {
+namespace engine {
 
 struct PrefetchWindow {
     int behind = 0;   // frames below the shown one to keep ready
@@ -31,4 +31,4 @@ private:
     bool m_refilling = false;
 };
 
-} // namespace av
+} // namespace engine

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace av {
+namespace engine {
 
 namespace {
 
@@ -134,4 +134,4 @@ bool showsSegmentText(const QImage& image, const QString& text, int x, int y, in
     return true;
 }
 
-} // namespace av
+} // namespace engine

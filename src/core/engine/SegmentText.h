@@ -7,7 +7,7 @@
 #include <QString>
 #include <vector>
 
-namespace av {
+namespace engine {
 
 struct SegmentRect {
     QRect rect;
@@ -26,4 +26,4 @@ int segmentTextWidth(const QString& text, int h);
 // leaves dark is dark: the picture shows exactly that text there.
 bool showsSegmentText(const QImage& image, const QString& text, int x, int y, int h);
 
-} // namespace av
+} // namespace engine

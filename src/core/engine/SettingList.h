@@ -5,7 +5,7 @@
 #include <QString>
 #include <vector>
 
-namespace av {
+namespace engine {
 
 struct Setting {
     // How the value is adjusted. Every capture setting is a whole number in a range (a slider).
@@ -26,4 +26,4 @@ struct SettingList {
     std::vector<Setting> settings;
 };
 
-} // namespace av
+} // namespace engine

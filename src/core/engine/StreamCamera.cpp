@@ -9,7 +9,7 @@ extern "C" {
 
 #include <algorithm>
 
-namespace av {
+namespace engine {
 
 namespace {
 // Pictures kept while nobody takes them: the newest, a fraction of a second.
@@ -157,7 +157,7 @@ void StreamCamera::run(std::stop_token stop) {
                 pause = kFirstPause;
             }
             why = stream.error();
-        } catch (const platform::ControlError& e) {
+        } catch (const ports::ControlError& e) {
             why = e.description();
             // The URL is known to the operator; the reason is what the live picture says.
             const QString prefix = m_url + QStringLiteral(": ");
@@ -177,4 +177,4 @@ void StreamCamera::run(std::stop_token stop) {
     }
 }
 
-} // namespace av
+} // namespace engine

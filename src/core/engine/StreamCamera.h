@@ -19,7 +19,7 @@
 #include <mutex>
 #include <thread>
 
-namespace av {
+namespace engine {
 
 class StreamCamera {
 public:
@@ -76,4 +76,4 @@ private:
     std::jthread m_thread; // last: stopped and joined before the rest goes
 };
 
-} // namespace av
+} // namespace engine

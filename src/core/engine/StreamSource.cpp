@@ -5,10 +5,9 @@
 #include <condition_variable>
 #include <mutex>
 
-namespace av {
+namespace engine {
 
-using platform::ControlError;
-namespace errors = platform::errors;
+using ports::ControlError;
 
 int StreamSource::interrupted(void* opaque) {
     const auto* self = static_cast<StreamSource*>(opaque);
@@ -31,7 +30,8 @@ StreamSource::StreamSource(const QString& url, bool paced, std::stop_token stop)
     registerDevices();
     avformat_network_init();
     const auto fail = [&url](const QString& why) {
-        return ControlError(errors::kDeviceOpenFailed, QStringLiteral("%1: %2").arg(url, why));
+        return ControlError(ports::errors::kDeviceOpenFailed,
+                            QStringLiteral("%1: %2").arg(url, why));
     };
     m_deadline = std::chrono::steady_clock::now() + kWait;
     auto opened = openInput(url.toUtf8(), nullptr, nullptr,
@@ -148,4 +148,4 @@ FramePtr StreamSource::read(std::stop_token stop) {
     }
 }
 
-} // namespace av
+} // namespace engine

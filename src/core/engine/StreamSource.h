@@ -6,11 +6,11 @@
 
 #include <chrono>
 
-namespace av {
+namespace engine {
 
 class StreamSource final : public VideoSource {
 public:
-    // Throws platform::ControlError(kDeviceOpenFailed) when the stream cannot be opened or gives
+    // Throws ports::ControlError(kDeviceOpenFailed) when the stream cannot be opened or gives
     // no decodable picture within the wait below; its description names the URL and says why in
     // plain words. Blocks for as long as that takes: never on the GUI thread (StreamCamera opens
     // it in the background). `paced`: a file (any input that can be sought in) gives its
@@ -50,4 +50,4 @@ private:
     QString m_error;
 };
 
-} // namespace av
+} // namespace engine

@@ -11,7 +11,7 @@ extern "C" {
 #include <libavutil/imgutils.h>
 }
 
-namespace av {
+namespace engine {
 
 const std::vector<QSize>& testCameraSizes() {
     static const std::vector<QSize> sizes{{320, 240}, {640, 480}, {1280, 720}, {1920, 1080}};
@@ -133,25 +133,21 @@ FramePtr TestCameraPicture::render(int64_t index, int channel, const TestCameraL
     return f;
 }
 
-namespace tone {
-
-void fill(int16_t* out, int64_t first, int count, int channels, int rate, int fps) {
+void fillTone(int16_t* out, int64_t first, int count, int channels, int rate, int fps) {
     for (int i = 0; i < count; ++i) {
         const int64_t s = first + i;
         // Which frame this sample belongs to: the largest k with k * rate / fps <= s.
         int64_t frame = (s * fps) / rate;
-        while (samplesBefore(frame + 1, rate, fps) <= s)
+        while (toneSamplesBefore(frame + 1, rate, fps) <= s)
             ++frame;
-        while (frame > 0 && samplesBefore(frame, rate, fps) > s)
+        while (frame > 0 && toneSamplesBefore(frame, rate, fps) > s)
             --frame;
-        const double amp = (frame % fps == 0) ? kLoud : kQuiet;
-        const double phase = 2.0 * M_PI * double((s * kFrequencyHz) % rate) / rate;
+        const double amp = (frame % fps == 0) ? kToneLoud : kToneQuiet;
+        const double phase = 2.0 * M_PI * double((s * kToneFrequencyHz) % rate) / rate;
         const auto v = int16_t(std::lround(amp * 32767.0 * std::sin(phase)));
         for (int c = 0; c < channels; ++c)
             *out++ = v;
     }
 }
 
-} // namespace tone
-
-} // namespace av
+} // namespace engine

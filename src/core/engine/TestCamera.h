@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace av {
+namespace engine {
 
 struct ColorFormatInfo {
     QString name;
@@ -56,20 +56,18 @@ private:
     TestCameraLook m_backgroundLook;
 };
 
-namespace tone {
-constexpr int kFrequencyHz = 1000;
+constexpr int kToneFrequencyHz = 1000;
 // Loud during the first frame of every second, quiet otherwise: the loud onsets sit exactly on
 // the sample numbers of frames 0, fps, 2 fps, ...
-constexpr double kLoud = 0.8;
-constexpr double kQuiet = 0.2;
+constexpr double kToneLoud = 0.8;
+constexpr double kToneQuiet = 0.2;
 
 // First sample number of frame `frameIndex` (also the number of samples before it).
-inline int64_t samplesBefore(int64_t frameIndex, int rate, int fps) {
+inline int64_t toneSamplesBefore(int64_t frameIndex, int rate, int fps) {
     return frameIndex * rate / fps;
 }
 
 // Fills `count` interleaved sample frames from absolute sample number `first`.
-void fill(int16_t* out, int64_t first, int count, int channels, int rate, int fps);
-} // namespace tone
+void fillTone(int16_t* out, int64_t first, int count, int channels, int rate, int fps);
 
-} // namespace av
+} // namespace engine

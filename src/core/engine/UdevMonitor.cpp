@@ -6,7 +6,7 @@
 #include <QSocketNotifier>
 #include <libudev.h>
 
-namespace av {
+namespace engine {
 
 UdevMonitor::UdevMonitor(QObject* parent) : DeviceEventSource(parent) {
     m_udev = udev_new();
@@ -49,7 +49,7 @@ void UdevMonitor::readEvents() {
             e.id = e.devnode;
             if (e.added) {
                 // The node may not be readable yet: fall back on what udev has learnt.
-                if (auto name = v4l2::captureName(e.devnode)) {
+                if (auto name = v4l2CaptureName(e.devnode)) {
                     e.name = *name;
                 } else {
                     const char* caps = udev_device_get_property_value(dev, "ID_V4L_CAPABILITIES");
@@ -64,7 +64,7 @@ void UdevMonitor::readEvents() {
             }
         } else if (relevant && subsystem == QLatin1String("sound")) {
             e.kind = DeviceEvent::Kind::Sound;
-            if (auto d = alsa::deviceForNode(e.devnode)) {
+            if (auto d = alsaDeviceForNode(e.devnode)) {
                 e.id = d->id;
                 e.name = d->name;
                 post(e);
@@ -74,4 +74,4 @@ void UdevMonitor::readEvents() {
     }
 }
 
-} // namespace av
+} // namespace engine

@@ -10,7 +10,7 @@ class QSocketNotifier;
 struct udev;
 struct udev_monitor;
 
-namespace av {
+namespace engine {
 
 struct DeviceEvent {
     enum class Kind { Video, Sound };
@@ -26,10 +26,10 @@ class DeviceEventSource : public QObject {
 public:
     using QObject::QObject;
     // Delivers one event to the listeners (directly, on the calling thread).
-    void post(const av::DeviceEvent& event) { emit deviceEvent(event); }
+    void post(const engine::DeviceEvent& event) { emit deviceEvent(event); }
 
 signals:
-    void deviceEvent(const av::DeviceEvent& event);
+    void deviceEvent(const engine::DeviceEvent& event);
 };
 
 // Watches udev for video4linux and sound devices; runs on the GUI thread through a
@@ -49,4 +49,4 @@ private:
     QSocketNotifier* m_notifier = nullptr; // child
 };
 
-} // namespace av
+} // namespace engine

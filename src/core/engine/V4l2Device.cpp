@@ -9,7 +9,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
-namespace av::v4l2 {
+namespace engine {
 
 namespace {
 
@@ -50,7 +50,7 @@ QString text(const __u8* bytes, size_t size) {
 
 } // namespace
 
-std::optional<QString> captureName(const QString& devnode) {
+std::optional<QString> v4l2CaptureName(const QString& devnode) {
     Fd fd(devnode);
     v4l2_capability cap{};
     if (!fd.ok() || !fd.ioctl(VIDIOC_QUERYCAP, &cap))
@@ -62,7 +62,7 @@ std::optional<QString> captureName(const QString& devnode) {
     return text(cap.card, sizeof cap.card);
 }
 
-std::vector<Device> captureDevices() {
+std::vector<V4l2Device> v4l2CaptureDevices() {
     std::vector<std::pair<int, QString>> nodes;
     const QStringList names = QDir("/dev").entryList({"video*"}, QDir::System);
     for (const QString& n : names) {
@@ -72,18 +72,18 @@ std::vector<Device> captureDevices() {
             nodes.emplace_back(number, "/dev/" + n);
     }
     std::sort(nodes.begin(), nodes.end());
-    std::vector<Device> out;
+    std::vector<V4l2Device> out;
     for (const auto& [number, path] : nodes)
-        if (auto name = captureName(path))
+        if (auto name = v4l2CaptureName(path))
             out.push_back({path, *name});
     return out;
 }
 
-std::optional<Capabilities> capabilities(const QString& devnode) {
+std::optional<V4l2Capabilities> v4l2Capabilities(const QString& devnode) {
     Fd fd(devnode);
     if (!fd.ok())
         return std::nullopt;
-    Capabilities caps;
+    V4l2Capabilities caps;
     auto lessArea = [](QSize a, QSize b) {
         return std::pair(a.width() * a.height(), a.width()) <
                std::pair(b.width() * b.height(), b.width());
@@ -134,8 +134,8 @@ std::optional<Capabilities> capabilities(const QString& devnode) {
     return caps;
 }
 
-std::vector<Control> controls(const QString& devnode) {
-    std::vector<Control> out;
+std::vector<V4l2Control> v4l2Controls(const QString& devnode) {
+    std::vector<V4l2Control> out;
     Fd fd(devnode);
     if (!fd.ok())
         return out;
@@ -149,7 +149,7 @@ std::vector<Control> controls(const QString& devnode) {
         if (usable) {
             v4l2_control c{};
             c.id = q.id;
-            Control ctl;
+            V4l2Control ctl;
             ctl.id = q.id;
             ctl.name = text(q.name, sizeof q.name);
             ctl.minimum = q.minimum;
@@ -163,7 +163,7 @@ std::vector<Control> controls(const QString& devnode) {
     return out;
 }
 
-bool setControl(const QString& devnode, uint32_t id, int value) {
+bool setV4l2Control(const QString& devnode, uint32_t id, int value) {
     Fd fd(devnode);
     v4l2_control c{};
     c.id = id;
@@ -171,4 +171,4 @@ bool setControl(const QString& devnode, uint32_t id, int value) {
     return fd.ok() && fd.ioctl(VIDIOC_S_CTRL, &c);
 }
 
-} // namespace av::v4l2
+} // namespace engine

@@ -7,20 +7,20 @@
 #include <optional>
 #include <vector>
 
-namespace av::v4l2 {
+namespace engine {
 
-struct Device {
+struct V4l2Device {
     QString devnode; // /dev/videoN
     QString name;    // the driver's card name
 };
 
-struct Capabilities {
+struct V4l2Capabilities {
     std::vector<QString> formats; // fourcc names ("YUYV", "MJPG", ...)
     std::vector<QSize> sizes;     // every size of any format, smallest first
     std::vector<QString> inputs;  // input names
 };
 
-struct Control {
+struct V4l2Control {
     uint32_t id = 0;
     QString name;
     int minimum = 0;
@@ -30,14 +30,14 @@ struct Control {
 };
 
 // The capture devices present, in the order of their node numbers.
-std::vector<Device> captureDevices();
+std::vector<V4l2Device> v4l2CaptureDevices();
 // The card name when `devnode` is a video capture device; nullopt otherwise.
-std::optional<QString> captureName(const QString& devnode);
+std::optional<QString> v4l2CaptureName(const QString& devnode);
 // What the device offers; nullopt when it cannot be opened.
-std::optional<Capabilities> capabilities(const QString& devnode);
+std::optional<V4l2Capabilities> v4l2Capabilities(const QString& devnode);
 // The integer, boolean and menu controls of the device (current values).
-std::vector<Control> controls(const QString& devnode);
+std::vector<V4l2Control> v4l2Controls(const QString& devnode);
 // Sets one control; false when the device refuses.
-bool setControl(const QString& devnode, uint32_t id, int value);
+bool setV4l2Control(const QString& devnode, uint32_t id, int value);
 
-} // namespace av::v4l2
+} // namespace engine

@@ -10,7 +10,7 @@ QString yesNo(bool value) {
 }
 } // namespace
 
-QStringList FileInfoLines(const QString& path, platform::Dialogs& dialogs) {
+QStringList FileInfoLines(const QString& path, ports::Dialogs& dialogs) {
     // One read of the headers for every line: a damaged file gives one message, not one a line.
     AviFileInfo record;
     const bool ok = ReadAviInfo(path, record, dialogs);

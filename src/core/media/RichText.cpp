@@ -12,7 +12,7 @@
 #include <optional>
 #include <vector>
 
-namespace platform {
+namespace media {
 
 namespace {
 
@@ -613,4 +613,4 @@ bool rtfToDocument(const QByteArray& data, QTextDocument& doc, QString* error) {
     return good;
 }
 
-} // namespace platform
+} // namespace media

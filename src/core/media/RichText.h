@@ -17,7 +17,7 @@
 
 class QTextDocument;
 
-namespace platform {
+namespace media {
 
 constexpr qsizetype kMaxRtfInputBytes = 64 * 1024 * 1024;
 constexpr int kMaxRtfDepth = 512;
@@ -35,4 +35,4 @@ QString rtfToPlainText(const QByteArray& data, bool* ok = nullptr);
 // the part read up to the fault.
 bool rtfToDocument(const QByteArray& data, QTextDocument& doc, QString* error = nullptr);
 
-} // namespace platform
+} // namespace media

@@ -10,12 +10,12 @@ namespace media {
 
 // The video's own rate and length from its headers (a recording cut off without its index is
 // counted chunk by chunk); unknown values when the file cannot be read as an AVI.
-review::RecordingExtent readRecordingExtent(const QString& videoPath);
+run::RecordingExtent readRecordingExtent(const QString& videoPath);
 
 // The pass window line of the run from `start` to `end`: the one text the Timer & Review
 // screen shows after marking and the export writes in its Timing Check column.
-review::PassWindowCheck passWindowOf(const QString& videoPath, int start, int end);
+run::PassWindowCheck passWindowOf(const QString& videoPath, int start, int end);
 
-review::RunFacts readRunFacts(const review::LoggedRun& run);
+run::RunFacts readRunFacts(const run::LoggedRun& run);
 
 } // namespace media

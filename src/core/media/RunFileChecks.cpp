@@ -29,11 +29,11 @@ bool aviLacksIndex(const QString& path) {
 }
 
 bool timingRecordOpen(const QString& path) {
-    QFile file(capture::timingRecordPath(path));
+    QFile file(run::timingRecordPath(path));
     if (!file.open(QIODevice::ReadOnly))
         return false;
     constexpr qint64 kMostRead = 16 * 1024 * 1024; // a day-long record is far smaller
-    const auto record = capture::TimingRecord::parse(file.read(kMostRead));
+    const auto record = run::TimingRecord::parse(file.read(kMostRead));
     return record && record->end < 0;
 }
 
@@ -53,7 +53,7 @@ std::vector<CutOffRun> findCutOffRuns(const QString& folder, const QDate& day) {
         const QString path = f.filePath();
         QString repaired = path;
         repaired.chop(4);
-        if (QFileInfo::exists(review::infoPath(path)) ||
+        if (QFileInfo::exists(run::infoPath(path)) ||
             QFileInfo::exists(repaired + QStringLiteral("-repaired.avi")))
             continue;
         CutOffRun run{path, f.lastModified(), aviLacksIndex(path), timingRecordOpen(path)};

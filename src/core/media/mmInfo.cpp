@@ -12,10 +12,9 @@ namespace media {
 
 namespace {
 
-platform::MessageBoxRequest stopBox(const QString& text, const QString& path) {
-    return platform::MessageBoxRequest{text + QStringLiteral("\r\n") + path, platform::kAppTitle,
-                                       platform::Buttons::Ok, platform::Icon::Stop,
-                                       platform::Answer::Ok};
+ports::MessageBoxRequest stopBox(const QString& text, const QString& path) {
+    return ports::MessageBoxRequest{text + QStringLiteral("\r\n") + path, ports::kAppTitle,
+                                    ports::Buttons::Ok, ports::Icon::Stop, ports::Answer::Ok};
 }
 
 // Whether we could open the file for writing (the "can write" capability).
@@ -26,38 +25,38 @@ bool writableByUs(const QString& path) {
 
 // The value picked from a freshly read record, or `failed` after ReadAviInfo's message.
 template <typename Value, typename Pick>
-Value fromRecord(const QString& path, platform::Dialogs& dialogs, Value failed, Pick pick) {
+Value fromRecord(const QString& path, ports::Dialogs& dialogs, Value failed, Pick pick) {
     AviFileInfo record;
     if (!ReadAviInfo(path, record, dialogs))
         return failed;
     return pick(record);
 }
 
-bool capsBit(const QString& path, platform::Dialogs& dialogs, std::uint32_t bit) {
+bool capsBit(const QString& path, ports::Dialogs& dialogs, std::uint32_t bit) {
     return fromRecord(path, dialogs, false,
                       [bit](const AviFileInfo& r) { return (r.dwCaps & bit) != 0; });
 }
 
-bool flagsBit(const QString& path, platform::Dialogs& dialogs, std::uint32_t bit) {
+bool flagsBit(const QString& path, ports::Dialogs& dialogs, std::uint32_t bit) {
     return fromRecord(path, dialogs, false,
                       [bit](const AviFileInfo& r) { return (r.dwFlags & bit) != 0; });
 }
 
 } // namespace
 
-platform::MessageBoxRequest openFailureBox(int error, const QString& path) {
+ports::MessageBoxRequest openFailureBox(int error, const QString& path) {
     // A file another program holds open without sharing is refused for lack of access.
     if (error == EACCES || error == EPERM || error == EBUSY || error == ETXTBSY || error == EAGAIN)
         return stopBox(QStringLiteral("File is locked - cannot access:"), path);
-    return platform::MessageBoxRequest{QString::fromLocal8Bit(std::strerror(error)),
-                                       platform::kAppTitle, platform::Buttons::Ok,
-                                       platform::Icon::Information, platform::Answer::Ok};
+    return ports::MessageBoxRequest{QString::fromLocal8Bit(std::strerror(error)), ports::kAppTitle,
+                                    ports::Buttons::Ok, ports::Icon::Information,
+                                    ports::Answer::Ok};
 }
 
 namespace {
 
 // Opens `file` and tells whether it is a RIFF AVI file, with IsAviFile's messages.
-bool openAvi(const QString& path, FileSource& file, platform::Dialogs& dialogs) {
+bool openAvi(const QString& path, FileSource& file, ports::Dialogs& dialogs) {
     if (!app::FileIsPresent(path)) {
         dialogs.message(stopBox(QStringLiteral("File does not exist:"), path));
         return false;
@@ -73,12 +72,12 @@ bool openAvi(const QString& path, FileSource& file, platform::Dialogs& dialogs) 
 
 } // namespace
 
-bool IsAviFile(const QString& path, platform::Dialogs& dialogs) {
+bool IsAviFile(const QString& path, ports::Dialogs& dialogs) {
     FileSource file;
     return openAvi(path, file, dialogs);
 }
 
-AviFileRead ReadAviFile(const QString& path, platform::Dialogs& dialogs) {
+AviFileRead ReadAviFile(const QString& path, ports::Dialogs& dialogs) {
     AviFileRead read;
     FileSource file;
     read.isAvi = openAvi(path, file, dialogs);
@@ -94,7 +93,7 @@ AviFileRead ReadAviFile(const QString& path, platform::Dialogs& dialogs) {
     return read;
 }
 
-bool ReadAviInfo(const QString& path, AviFileInfo& record, platform::Dialogs& dialogs) {
+bool ReadAviInfo(const QString& path, AviFileInfo& record, ports::Dialogs& dialogs) {
     FileSource file;
     AviReadStatus status = AviReadStatus::NotAvi;
     AviFileInfo info;
@@ -114,22 +113,22 @@ bool ReadAviInfo(const QString& path, AviFileInfo& record, platform::Dialogs& di
     return false;
 }
 
-std::uint32_t AviWidth(const QString& path, platform::Dialogs& dialogs) {
+std::uint32_t AviWidth(const QString& path, ports::Dialogs& dialogs) {
     return fromRecord(path, dialogs, std::uint32_t{0},
                       [](const AviFileInfo& r) { return r.dwWidth; });
 }
 
-std::uint32_t AviHeight(const QString& path, platform::Dialogs& dialogs) {
+std::uint32_t AviHeight(const QString& path, ports::Dialogs& dialogs) {
     return fromRecord(path, dialogs, std::uint32_t{0},
                       [](const AviFileInfo& r) { return r.dwHeight; });
 }
 
-std::uint32_t AviLength(const QString& path, platform::Dialogs& dialogs) {
+std::uint32_t AviLength(const QString& path, ports::Dialogs& dialogs) {
     return fromRecord(path, dialogs, std::uint32_t{0},
                       [](const AviFileInfo& r) { return r.dwLength; });
 }
 
-std::uint32_t AviFrameRate(const QString& path, platform::Dialogs& dialogs) {
+std::uint32_t AviFrameRate(const QString& path, ports::Dialogs& dialogs) {
     return fromRecord(path, dialogs, std::uint32_t{0}, aviFrameRateOf);
 }
 
@@ -140,37 +139,37 @@ std::uint32_t aviFrameRateOf(const AviFileInfo& r) {
         app::roundHalfEven(static_cast<double>(r.dwRate) / static_cast<double>(r.dwScale)));
 }
 
-QString AviFileType(const QString& path, platform::Dialogs& dialogs) {
+QString AviFileType(const QString& path, ports::Dialogs& dialogs) {
     return fromRecord(path, dialogs, QString(), aviFileTypeText);
 }
 
-bool AviIsCompressed(const QString& path, platform::Dialogs& dialogs) {
+bool AviIsCompressed(const QString& path, ports::Dialogs& dialogs) {
     return fromRecord(path, dialogs, false,
                       [](const AviFileInfo& r) { return (r.dwCaps & kAviNoCompression) == 0; });
 }
 
-bool AviAllKeyFrames(const QString& path, platform::Dialogs& dialogs) {
+bool AviAllKeyFrames(const QString& path, ports::Dialogs& dialogs) {
     return capsBit(path, dialogs, kAviAllKeyFrames);
 }
-bool AviCanRead(const QString& path, platform::Dialogs& dialogs) {
+bool AviCanRead(const QString& path, ports::Dialogs& dialogs) {
     return capsBit(path, dialogs, kAviCanRead);
 }
-bool AviCanWrite(const QString& path, platform::Dialogs& dialogs) {
+bool AviCanWrite(const QString& path, ports::Dialogs& dialogs) {
     return capsBit(path, dialogs, kAviCanWrite);
 }
-bool AviHasIndex(const QString& path, platform::Dialogs& dialogs) {
+bool AviHasIndex(const QString& path, ports::Dialogs& dialogs) {
     return flagsBit(path, dialogs, kAviHasIndex);
 }
-bool AviMustUseIndex(const QString& path, platform::Dialogs& dialogs) {
+bool AviMustUseIndex(const QString& path, ports::Dialogs& dialogs) {
     return flagsBit(path, dialogs, kAviMustUseIndex);
 }
-bool AviIsInterleaved(const QString& path, platform::Dialogs& dialogs) {
+bool AviIsInterleaved(const QString& path, ports::Dialogs& dialogs) {
     return flagsBit(path, dialogs, kAviIsInterleaved);
 }
-bool AviWasCaptureFile(const QString& path, platform::Dialogs& dialogs) {
+bool AviWasCaptureFile(const QString& path, ports::Dialogs& dialogs) {
     return flagsBit(path, dialogs, kAviWasCaptureFile);
 }
-bool AviIsCopyrighted(const QString& path, platform::Dialogs& dialogs) {
+bool AviIsCopyrighted(const QString& path, ports::Dialogs& dialogs) {
     return flagsBit(path, dialogs, kAviCopyrighted);
 }
 

@@ -15,7 +15,7 @@ namespace media {
 // file shows "File does not exist:" + CR LF + path; a file we may not open shows "File is
 // locked - cannot access:" + CR LF + path (stop icon); another open failure shows the system's
 // description of the error (information icon). Other content gives false without a message.
-bool IsAviFile(const QString& path, platform::Dialogs& dialogs);
+bool IsAviFile(const QString& path, ports::Dialogs& dialogs);
 
 // IsAviFile and ReadAviInfo from one open of the file and one parse of its headers, with the
 // same messages: what a caller that checks a file and then shows its information needs.
@@ -24,37 +24,37 @@ struct AviFileRead {
     bool readOk = false; // ReadAviInfo's answer (false when not an AVI file; no message then)
     AviFileInfo record;  // valid when readOk
 };
-AviFileRead ReadAviFile(const QString& path, platform::Dialogs& dialogs);
+AviFileRead ReadAviFile(const QString& path, ports::Dialogs& dialogs);
 
 // Fills `record` from the file's headers. An open failure, or a file that is not a RIFF AVI
 // file, shows "Unable to open file:" + CR LF + path; headers that cannot be read show "Unable to
 // read AVI file info from:" + CR LF + path (stop icon, OK, application title). `record` is
 // changed only on success.
-bool ReadAviInfo(const QString& path, AviFileInfo& record, platform::Dialogs& dialogs);
+bool ReadAviInfo(const QString& path, AviFileInfo& record, ports::Dialogs& dialogs);
 
 // The value procedures: each reads the record afresh; 0, an empty text or false when it cannot
 // be read (after ReadAviInfo's message). Values are the record's unsigned 32-bit fields, so
 // callers that keep 16-bit frame numbers clamp them.
-std::uint32_t AviWidth(const QString& path, platform::Dialogs& dialogs);
-std::uint32_t AviHeight(const QString& path, platform::Dialogs& dialogs);
-std::uint32_t AviLength(const QString& path, platform::Dialogs& dialogs);
+std::uint32_t AviWidth(const QString& path, ports::Dialogs& dialogs);
+std::uint32_t AviHeight(const QString& path, ports::Dialogs& dialogs);
+std::uint32_t AviLength(const QString& path, ports::Dialogs& dialogs);
 // rate / scale rounded to the nearest integer, halves to even; 0 when the scale is 0.
-std::uint32_t AviFrameRate(const QString& path, platform::Dialogs& dialogs);
+std::uint32_t AviFrameRate(const QString& path, ports::Dialogs& dialogs);
 // Whole frames per second of a record (rate / scale rounded half-even; 0 without a scale).
 std::uint32_t aviFrameRateOf(const AviFileInfo& record);
 // The file type text up to the first NUL; empty when the 64 characters hold no NUL.
-QString AviFileType(const QString& path, platform::Dialogs& dialogs);
-bool AviIsCompressed(const QString& path, platform::Dialogs& dialogs); // "no compression" clear
-bool AviAllKeyFrames(const QString& path, platform::Dialogs& dialogs);
-bool AviCanRead(const QString& path, platform::Dialogs& dialogs);
-bool AviCanWrite(const QString& path, platform::Dialogs& dialogs);
-bool AviHasIndex(const QString& path, platform::Dialogs& dialogs);
-bool AviMustUseIndex(const QString& path, platform::Dialogs& dialogs);
-bool AviIsInterleaved(const QString& path, platform::Dialogs& dialogs);
-bool AviWasCaptureFile(const QString& path, platform::Dialogs& dialogs);
-bool AviIsCopyrighted(const QString& path, platform::Dialogs& dialogs);
+QString AviFileType(const QString& path, ports::Dialogs& dialogs);
+bool AviIsCompressed(const QString& path, ports::Dialogs& dialogs); // "no compression" clear
+bool AviAllKeyFrames(const QString& path, ports::Dialogs& dialogs);
+bool AviCanRead(const QString& path, ports::Dialogs& dialogs);
+bool AviCanWrite(const QString& path, ports::Dialogs& dialogs);
+bool AviHasIndex(const QString& path, ports::Dialogs& dialogs);
+bool AviMustUseIndex(const QString& path, ports::Dialogs& dialogs);
+bool AviIsInterleaved(const QString& path, ports::Dialogs& dialogs);
+bool AviWasCaptureFile(const QString& path, ports::Dialogs& dialogs);
+bool AviIsCopyrighted(const QString& path, ports::Dialogs& dialogs);
 
 // The message box for a failure to open `path` for reading with the system error `error`.
-platform::MessageBoxRequest openFailureBox(int error, const QString& path);
+ports::MessageBoxRequest openFailureBox(int error, const QString& path);
 
 } // namespace media

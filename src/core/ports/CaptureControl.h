@@ -1,7 +1,7 @@
 #pragma once
 // The video capture control: opens a capture device, delivers the live picture, records video
 // with sound to an AVI file and reports status and device arrival/removal. Every operation that
-// fails throws platform::ControlError. Lists are 0-based; index -1 means "none" where noted. Reads
+// fails throws ports::ControlError. Lists are 0-based; index -1 means "none" where noted. Reads
 // are named as the operation, writes are set + the name. Events are signals delivered on the GUI
 // thread.
 #include "core/ports/ControlError.h"
@@ -11,7 +11,7 @@
 #include <QSize>
 #include <QString>
 
-namespace platform {
+namespace ports {
 
 class CaptureControl : public QObject {
     Q_OBJECT
@@ -137,4 +137,4 @@ inline const QString kVideoSources = QStringLiteral("Video Capture Sources");
 inline const QString kAudioSources = QStringLiteral("Audio Capture Sources");
 inline const QString kEffectCategory = QStringLiteral("Video Effect 1");
 
-} // namespace platform
+} // namespace ports

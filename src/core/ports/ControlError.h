@@ -2,7 +2,7 @@
 #include <QString>
 #include <stdexcept>
 
-namespace platform {
+namespace ports {
 
 // The error a failing capture-control operation raises: a number and a description, shown by
 // the screens as "Eror code: " + number + " " + description.
@@ -32,4 +32,4 @@ constexpr qint32 kBusy = static_cast<qint32>(0x80040007u);
 constexpr qint32 kNotSupported = static_cast<qint32>(0x80040008u);
 } // namespace errors
 
-} // namespace platform
+} // namespace ports

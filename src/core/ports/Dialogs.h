@@ -5,7 +5,7 @@
 #include <atomic>
 #include <functional>
 
-namespace platform {
+namespace ports {
 
 enum class Buttons { Ok, YesNo };
 enum class Icon { None, Information, Exclamation, Question, Stop };
@@ -71,4 +71,4 @@ public:
     }
 };
 
-} // namespace platform
+} // namespace ports

@@ -2,7 +2,7 @@
 #include <QString>
 #include <optional>
 
-namespace platform {
+namespace ports {
 
 class DiskSpace {
 public:
@@ -14,4 +14,4 @@ public:
     virtual QString volumeName(const QString& path) = 0;
 };
 
-} // namespace platform
+} // namespace ports

@@ -8,7 +8,7 @@
 
 class QWidget;
 
-namespace platform {
+namespace ports {
 
 class MediaPlayer {
 public:
@@ -43,4 +43,4 @@ public:
     virtual void onPlayerKey(KeyHandler handler) = 0;
 };
 
-} // namespace platform
+} // namespace ports

@@ -9,7 +9,7 @@
 #include <functional>
 #include <optional>
 
-namespace platform {
+namespace ports {
 
 // What a tool left behind.
 struct ToolResult {
@@ -46,4 +46,4 @@ public:
     virtual std::optional<QString> exportDay(const QByteArray& log, const QString& target) = 0;
 };
 
-} // namespace platform
+} // namespace ports

@@ -8,7 +8,7 @@
 
 class QWidget;
 
-namespace platform {
+namespace ports {
 
 class Dialogs;
 class SettingsStore;
@@ -37,4 +37,4 @@ struct Services {
     Session session;
 };
 
-} // namespace platform
+} // namespace ports

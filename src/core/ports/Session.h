@@ -4,7 +4,7 @@
 #include <QString>
 #include <QtGlobal>
 
-namespace platform {
+namespace ports {
 
 struct Session {
     // Folder of recorded runs and of the session log, without a trailing separator.
@@ -26,4 +26,4 @@ struct Session {
     qint16 PaintBusy = 0;
 };
 
-} // namespace platform
+} // namespace ports

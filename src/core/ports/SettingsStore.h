@@ -3,7 +3,7 @@
 // section ("Settings"); the implementation fixes both. Keys are compared without regard to case.
 #include <QString>
 
-namespace platform {
+namespace ports {
 
 class SettingsStore {
 public:
@@ -16,4 +16,4 @@ public:
     virtual bool WriteSetting(const QString& key, const QString& value) = 0;
 };
 
-} // namespace platform
+} // namespace ports

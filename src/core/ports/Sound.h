@@ -1,7 +1,7 @@
 #pragma once
 #include <QString>
 
-namespace platform {
+namespace ports {
 
 // Plays a WAV file asynchronously, fire and forget. A missing file or no audio output is silent.
 class Sound {
@@ -10,4 +10,4 @@ public:
     virtual void play(const QString& wavPath) = 0;
 };
 
-} // namespace platform
+} // namespace ports

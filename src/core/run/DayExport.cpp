@@ -8,7 +8,7 @@
 #include <QStringList>
 #include <vector>
 
-namespace review {
+namespace run {
 
 namespace {
 
@@ -123,7 +123,7 @@ QByteArray dayCsv(const QByteArray& log, const RunFactsOf& factsOf) {
         if (facts.rate > 0 && facts.scale > 0) {
             const double fps = static_cast<double>(facts.rate) / facts.scale;
             rate = rateText(facts.rate, facts.scale);
-            seconds = framesAsSeconds(passFrames, capture::Fraction{facts.rate, facts.scale});
+            seconds = framesAsSeconds(passFrames, run::Fraction{facts.rate, facts.scale});
             // The pass length says which timing the marking used; a length that fits neither
             // (a log edited by hand) stays blank rather than guessed.
             if (passFrames == passLength(fps, true))
@@ -153,4 +153,4 @@ QByteArray dayCsv(const QByteArray& log, const RunFactsOf& factsOf) {
     return csv.toUtf8();
 }
 
-} // namespace review
+} // namespace run

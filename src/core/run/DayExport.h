@@ -9,7 +9,7 @@
 #include <functional>
 #include <optional>
 
-namespace review {
+namespace run {
 
 // One run entry of the log, as written by the marking.
 struct LoggedRun {
@@ -53,4 +53,4 @@ LoggedRunCount countLoggedRuns(const QByteArray& log);
 // One CSV field, quoted when it must be.
 QString csvField(const QString& text);
 
-} // namespace review
+} // namespace run

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-namespace capture {
+namespace run {
 
 int64_t rescaleNearest(int64_t a, int64_t b, int64_t c) {
     const __int128 p = __int128(a) * b;
@@ -108,4 +108,4 @@ int64_t FrameClock::idle() {
     return m_next;
 }
 
-} // namespace capture
+} // namespace run

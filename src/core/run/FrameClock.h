@@ -18,7 +18,7 @@
 #include <cstdint>
 #include <functional>
 
-namespace capture {
+namespace run {
 
 struct Fraction {
     int64_t num = 1;
@@ -90,4 +90,4 @@ private:
     int64_t m_jumps = 0;
 };
 
-} // namespace capture
+} // namespace run

@@ -2,7 +2,7 @@
 
 #include <QRegularExpression>
 
-namespace review {
+namespace run {
 
 namespace {
 const QString kSessionMark = QStringLiteral("Skivane");
@@ -50,4 +50,4 @@ QStringList listedLogLines(const QByteArray& contents) {
     return lines;
 }
 
-} // namespace review
+} // namespace run

@@ -5,7 +5,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace review {
+namespace run {
 
 // A session line by its form: date "mm-dd-yyyy", time "hh:mm:ss", "Skivane Session started",
 // then blanks only.
@@ -31,4 +31,4 @@ QString logLineText(QByteArray raw);
 // without its line end counts).
 QStringList listedLogLines(const QByteArray& contents);
 
-} // namespace review
+} // namespace run

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-namespace review {
+namespace run {
 
 namespace {
 
@@ -43,13 +43,13 @@ QString beforeFrames(const std::vector<int64_t>& frames) {
 
 } // namespace
 
-PassWindowCheck checkPassWindow(const std::optional<capture::TimingRecord>& record,
+PassWindowCheck checkPassWindow(const std::optional<run::TimingRecord>& record,
                                 const RecordingExtent& file, int start, int end) {
     PassWindowCheck check;
     check.haveRecord = record.has_value();
-    const capture::Fraction rate = file.rate.num > 0 && file.rate.den > 0 ? file.rate
-                                   : record                               ? record->rate
-                                                                          : capture::Fraction{0, 1};
+    const run::Fraction rate = file.rate.num > 0 && file.rate.den > 0 ? file.rate
+                               : record                               ? record->rate
+                                                                      : run::Fraction{0, 1};
     const bool haveRate = rate.num > 0 && rate.den > 0;
 
     QStringList problems; // what keeps the window from being vouched for
@@ -90,19 +90,19 @@ PassWindowCheck checkPassWindow(const std::optional<capture::TimingRecord>& reco
             if (slot < start || slot > end)
                 continue;
             switch (kind) {
-            case capture::SlotKind::Gap:
-            case capture::SlotKind::Drop:
+            case run::SlotKind::Gap:
+            case run::SlotKind::Drop:
                 repeated.push_back(slot);
                 break;
-            case capture::SlotKind::Extra:
+            case run::SlotKind::Extra:
                 ++extras;
                 break;
             // Both happen between the slot before and this one: inside only after the start.
-            case capture::SlotKind::Jump:
+            case run::SlotKind::Jump:
                 if (slot > start)
                     jumps.push_back(slot);
                 break;
-            case capture::SlotKind::Reconnect:
+            case run::SlotKind::Reconnect:
                 if (slot > start)
                     reconnections.push_back(slot);
                 break;
@@ -126,9 +126,9 @@ PassWindowCheck checkPassWindow(const std::optional<capture::TimingRecord>& reco
         // The real length says something only for a window the recording and its record hold.
         if (haveRate && problems.isEmpty()) {
             const int64_t nominalUs =
-                capture::rescaleNearest(int64_t(end) - start, 1000000 * rate.den, rate.num);
+                run::rescaleNearest(int64_t(end) - start, 1000000 * rate.den, rate.num);
             const int64_t realUs = record->realDurationUs(start, end);
-            const int64_t halfFrameUs = capture::rescaleNearest(1, 500000 * rate.den, rate.num);
+            const int64_t halfFrameUs = run::rescaleNearest(1, 500000 * rate.den, rate.num);
             lengthOff = std::llabs(realUs - nominalUs) > halfFrameUs;
             if (lengthOff)
                 measured = QStringLiteral(" (measured %1 s)")
@@ -153,11 +153,11 @@ PassWindowCheck checkPassWindow(const std::optional<capture::TimingRecord>& reco
     return check;
 }
 
-std::optional<capture::TimingRecord> readTimingRecord(const QString& videoPath) {
-    QFile file(capture::timingRecordPath(videoPath));
+std::optional<run::TimingRecord> readTimingRecord(const QString& videoPath) {
+    QFile file(run::timingRecordPath(videoPath));
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    return capture::TimingRecord::parse(file.readAll());
+    return run::TimingRecord::parse(file.readAll());
 }
 
-} // namespace review
+} // namespace run

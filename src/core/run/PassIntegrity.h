@@ -13,7 +13,7 @@
 #include <QString>
 #include <optional>
 
-namespace review {
+namespace run {
 
 struct PassWindowCheck {
     bool haveRecord = false;
@@ -23,16 +23,16 @@ struct PassWindowCheck {
 
 // What the video file itself says about the recording.
 struct RecordingExtent {
-    capture::Fraction rate{0, 1}; // the file's own frame rate; num 0: unknown
-    int64_t frames = -1;          // frames in the file (0 to frames - 1); -1: unknown
+    run::Fraction rate{0, 1}; // the file's own frame rate; num 0: unknown
+    int64_t frames = -1;      // frames in the file (0 to frames - 1); -1: unknown
 };
 
 // The window from `start` to `end` (frames, both included). The nominal length is
 // (end - start) / the file's rate (the record's rate when the file's is unknown).
-PassWindowCheck checkPassWindow(const std::optional<capture::TimingRecord>& record,
+PassWindowCheck checkPassWindow(const std::optional<run::TimingRecord>& record,
                                 const RecordingExtent& file, int start, int end);
 
 // `<video>.timing` read and parsed; empty when there is none or it is no timing record.
-std::optional<capture::TimingRecord> readTimingRecord(const QString& videoPath);
+std::optional<run::TimingRecord> readTimingRecord(const QString& videoPath);
 
-} // namespace review
+} // namespace run

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <limits>
 
-namespace review {
+namespace run {
 
 namespace {
 int roundedFrames(double frames) {
@@ -30,10 +30,10 @@ int passLength(double framesPerSecond, bool barefoot) {
     return roundedFrames(framesPerSecond * 20.0);
 }
 
-QString framesAsSeconds(int64_t frames, capture::Fraction rate) {
+QString framesAsSeconds(int64_t frames, run::Fraction rate) {
     if (rate.num <= 0 || rate.den <= 0)
         return QString();
-    const int64_t hundredths = capture::rescaleNearest(frames, 100 * rate.den, rate.num);
+    const int64_t hundredths = run::rescaleNearest(frames, 100 * rate.den, rate.num);
     const int64_t v = hundredths < 0 ? -hundredths : hundredths;
     return (hundredths < 0 ? QStringLiteral("-") : QString()) +
            QStringLiteral("%1.%2").arg(v / 100).arg(v % 100, 2, 10, QLatin1Char('0'));
@@ -84,4 +84,4 @@ RunName parseRunName(const QString& path) {
     return name;
 }
 
-} // namespace review
+} // namespace run

@@ -7,7 +7,7 @@
 #include <QtGlobal>
 #include <optional>
 
-namespace review {
+namespace run {
 
 // Frames from the start frame to the end frame of the timed pass: 20 s of video, 15 s in
 // barefoot mode, rounded half-even. At exactly 30 fps a normal pass is 599 frames, not 600 (the
@@ -19,7 +19,7 @@ int passLength(double framesPerSecond, bool barefoot);
 // pass's length: the pass lasts from the start frame to the end frame, (end - start) / the
 // file's own rate, in the export, the pass window line and the clip's clock alike. Empty when
 // the rate is not a rate.
-QString framesAsSeconds(int64_t frames, capture::Fraction rate);
+QString framesAsSeconds(int64_t frames, run::Fraction rate);
 
 // start + pass frames in frames, without wrapping. Frame numbers are 16-bit: an end beyond
 // 32767 is not a frame any file can hold, and `endFrameFits` says so.
@@ -47,4 +47,4 @@ struct RunName {
 // "Ann Lee", pass "2".
 RunName parseRunName(const QString& path);
 
-} // namespace review
+} // namespace run

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace review {
+namespace run {
 
 namespace {
 // Timer intervals come from seconds boxes limited to a few seconds; anything not finite or out
@@ -59,4 +59,4 @@ std::optional<QString> limitedSecondsText(const QString& text, int low, int high
     return std::nullopt;
 }
 
-} // namespace review
+} // namespace run

@@ -5,7 +5,7 @@
 #include <QtGlobal>
 #include <optional>
 
-namespace review {
+namespace run {
 
 struct Replay {
     double selectionStart = 0; // first frame played; never below frame 0
@@ -29,4 +29,4 @@ Replay afterEndReplay(qint32 endFrame, double framesPerSecond);
 // or empty when the text may stay as typed ("2.5" stays; "0" becomes "1", "9" becomes "5").
 std::optional<QString> limitedSecondsText(const QString& text, int low, int high);
 
-} // namespace review
+} // namespace run

@@ -2,7 +2,7 @@
 
 #include "core/app/TextNumbers.h"
 
-namespace review {
+namespace run {
 
 qint64 freeMegabytes(std::optional<quint64> freeBytes) {
     return freeBytes ? static_cast<qint64>(*freeBytes / 1000000u) : 0;
@@ -37,4 +37,4 @@ QString existingFilePrompt() {
            QStringLiteral("Please try again ");
 }
 
-} // namespace review
+} // namespace run

@@ -4,7 +4,7 @@
 #include <QtGlobal>
 #include <optional>
 
-namespace review {
+namespace run {
 
 // Whole megabytes (10^6 bytes, fraction dropped) of a free byte count; an unknown count is 0.
 qint64 freeMegabytes(std::optional<quint64> freeBytes);
@@ -22,4 +22,4 @@ QString fixNamePrompt();
 QString mustInputNamePrompt();
 QString existingFilePrompt();
 
-} // namespace review
+} // namespace run

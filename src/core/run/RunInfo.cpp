@@ -17,7 +17,7 @@
 #include <unistd.h>
 #endif
 
-namespace review {
+namespace run {
 
 namespace {
 QString shortWriteReason(const QFileDevice& file, qint64 written, qint64 wanted) {
@@ -149,4 +149,4 @@ std::optional<QString> renameRun(const QString& from, const QString& to) {
     return std::nullopt;
 }
 
-} // namespace review
+} // namespace run

@@ -8,7 +8,7 @@
 #include <QtGlobal>
 #include <optional>
 
-namespace review {
+namespace run {
 
 // The run's path with ".info" appended.
 QString infoPath(const QString& videoPath);
@@ -42,4 +42,4 @@ bool runNameTaken(const QString& videoPath);
 // reason names that file. Empty on success, else the reason.
 std::optional<QString> renameRun(const QString& from, const QString& to);
 
-} // namespace review
+} // namespace run

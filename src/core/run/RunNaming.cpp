@@ -4,7 +4,7 @@
 #include "core/app/Paths.h"
 #include "core/app/TextNumbers.h"
 
-namespace capture {
+namespace run {
 
 bool isForbiddenPathChar(QChar c) {
     const char16_t u = c.unicode();
@@ -192,4 +192,4 @@ QString firstSkierName(const QByteArray& fileContents) {
     return skierListEntry(all.front());
 }
 
-} // namespace capture
+} // namespace run

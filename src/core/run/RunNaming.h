@@ -8,7 +8,7 @@
 #include <functional>
 #include <optional>
 
-namespace capture {
+namespace run {
 
 // A character the skier name may not hold: the comma (the skier list's separator), a folder
 // separator ("/" or "\"), a character no file name may hold (: * ? " < > |) or a control
@@ -107,4 +107,4 @@ QStringList skierListFromText(const QByteArray& fileContents);
 // first line is empty.
 QString firstSkierName(const QByteArray& fileContents);
 
-} // namespace capture
+} // namespace run

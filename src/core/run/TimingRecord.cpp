@@ -3,7 +3,7 @@
 #include <QList>
 #include <algorithm>
 
-namespace capture {
+namespace run {
 
 namespace {
 
@@ -162,4 +162,4 @@ int64_t TimingRecord::realDurationUs(int64_t a, int64_t b) const {
     return timeOf(b) - timeOf(a);
 }
 
-} // namespace capture
+} // namespace run

@@ -27,7 +27,7 @@
 #include <utility>
 #include <vector>
 
-namespace capture {
+namespace run {
 
 // The record of the recording at `videoPath`: the path with ".timing" appended.
 QString timingRecordPath(const QString& videoPath);
@@ -81,4 +81,4 @@ private:
     int64_t timeOf(int64_t slot) const;
 };
 
-} // namespace capture
+} // namespace run

@@ -5,7 +5,7 @@
 #include <QMediaDevices>
 #include <algorithm>
 
-namespace av {
+namespace adapters {
 
 AudioOutput::AudioOutput() : m_device(QMediaDevices::defaultAudioOutput()) {}
 
@@ -70,4 +70,4 @@ void AudioOutput::stop() {
     m_buffer.close();
 }
 
-} // namespace av
+} // namespace adapters

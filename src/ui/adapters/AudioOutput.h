@@ -10,7 +10,7 @@
 class QAudioSink;
 class QIODevice;
 
-namespace av {
+namespace adapters {
 
 class AudioOutput {
 public:
@@ -43,4 +43,4 @@ private:
     QBuffer m_buffer; // a clip: reads m_clip
 };
 
-} // namespace av
+} // namespace adapters

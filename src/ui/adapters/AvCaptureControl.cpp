@@ -5,18 +5,18 @@
 
 #include <QApplication>
 
-namespace av {
+namespace adapters {
 
 AvCaptureControl::AvCaptureControl(QObject* parent) : AvCaptureControl(QString(), parent) {}
 
 AvCaptureControl::AvCaptureControl(const QString& appDir, QObject* parent)
-    : CaptureService(appDir, parent) {
-    connect(this, &CaptureService::listenStarted, this, [this](int rate, int channels) {
+    : engine::CaptureService(appDir, parent) {
+    connect(this, &engine::CaptureService::listenStarted, this, [this](int rate, int channels) {
         m_output = std::make_unique<AudioOutput>();
         m_output->start(rate, channels);
     });
-    connect(this, &CaptureService::listenStopped, this, [this] { m_output.reset(); });
-    connect(this, &CaptureService::heard, this, [this](const QByteArray& pcm) {
+    connect(this, &engine::CaptureService::listenStopped, this, [this] { m_output.reset(); });
+    connect(this, &engine::CaptureService::heard, this, [this](const QByteArray& pcm) {
         if (m_output)
             m_output->write(pcm);
     });
@@ -27,10 +27,10 @@ AvCaptureControl::~AvCaptureControl() {
 }
 
 void AvCaptureControl::ShowDialog(int code, const QString&) {
-    SettingsDialog dialog(dialogSettings(code), QApplication::activeWindow());
-    connect(&dialog, &SettingsDialog::changed, this,
+    widgets::SettingsDialog dialog(dialogSettings(code), QApplication::activeWindow());
+    connect(&dialog, &widgets::SettingsDialog::changed, this,
             [this](const QString& id, int value) { applySetting(id, value); });
     dialog.exec();
 }
 
-} // namespace av
+} // namespace adapters

@@ -7,11 +7,11 @@
 
 #include <memory>
 
-namespace av {
+namespace adapters {
 
 class AudioOutput;
 
-class AvCaptureControl : public CaptureService {
+class AvCaptureControl : public engine::CaptureService {
     Q_OBJECT
 public:
     explicit AvCaptureControl(QObject* parent = nullptr);
@@ -26,4 +26,4 @@ private:
     std::unique_ptr<AudioOutput> m_output; // plays the sound while Listen is on
 };
 
-} // namespace av
+} // namespace adapters

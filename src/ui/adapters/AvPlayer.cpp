@@ -11,13 +11,13 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-namespace av {
+namespace adapters {
 
 AvPlayer::AvPlayer(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("MediaPlayer1"));
     setFocusPolicy(Qt::StrongFocus);
 
-    m_view = new PictureWidget(this);
+    m_view = new widgets::PictureWidget(this);
     m_view->setFocusPolicy(Qt::NoFocus);
     m_slider = new QSlider(Qt::Horizontal, this);
     m_slider->setFocusPolicy(Qt::NoFocus);
@@ -59,14 +59,14 @@ AvPlayer::AvPlayer(QWidget* parent) : QWidget(parent) {
     });
 
     m_audio = std::make_unique<PlayerAudio>(this);
-    connect(&m_engine, &PlayerEngine::frameShown, this, &AvPlayer::showPicture);
-    connect(&m_engine, &PlayerEngine::positionRequested, this, &AvPlayer::setSliderValue);
-    connect(&m_engine, &PlayerEngine::stateChanged, this, &AvPlayer::updateControls);
-    connect(&m_engine, &PlayerEngine::fileOpened, this, &AvPlayer::fileOpened);
+    connect(&m_engine, &engine::PlayerEngine::frameShown, this, &AvPlayer::showPicture);
+    connect(&m_engine, &engine::PlayerEngine::positionRequested, this, &AvPlayer::setSliderValue);
+    connect(&m_engine, &engine::PlayerEngine::stateChanged, this, &AvPlayer::updateControls);
+    connect(&m_engine, &engine::PlayerEngine::fileOpened, this, &AvPlayer::fileOpened);
     connect(
-        &m_engine, &PlayerEngine::soundStarted, this,
+        &m_engine, &engine::PlayerEngine::soundStarted, this,
         [this](const QString& path, double from, double to) { m_audio->start(path, from, to); });
-    connect(&m_engine, &PlayerEngine::soundStopped, this, [this] { m_audio->stop(); });
+    connect(&m_engine, &engine::PlayerEngine::soundStopped, this, [this] { m_audio->stop(); });
     updateControls();
 }
 
@@ -87,7 +87,7 @@ void AvPlayer::setPlayerDisplaySize(int size) {
     m_displaySize = size;
     if (size == 3) {
         if (!m_fullScreen) {
-            m_fullScreen = std::make_unique<PictureWidget>();
+            m_fullScreen = std::make_unique<widgets::PictureWidget>();
             m_fullScreen->setWindowTitle(windowTitle());
             m_fullScreen->setFocusPolicy(Qt::StrongFocus);
             m_fullScreen->onKey = [this](QKeyEvent* event) { handleKey(event, true); };
@@ -190,4 +190,4 @@ void AvPlayer::keyPressEvent(QKeyEvent* event) {
     event->ignore();
 }
 
-} // namespace av
+} // namespace adapters

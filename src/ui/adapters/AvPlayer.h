@@ -15,12 +15,15 @@ class QLabel;
 class QSlider;
 class QToolButton;
 
-namespace av {
-
+namespace widgets {
 class PictureWidget;
+} // namespace widgets
+
+namespace adapters {
+
 class PlayerAudio;
 
-class AvPlayer : public QWidget, public platform::MediaPlayer {
+class AvPlayer : public QWidget, public ports::MediaPlayer {
     Q_OBJECT
 public:
     explicit AvPlayer(QWidget* parent = nullptr);
@@ -58,7 +61,7 @@ public:
     // The full-screen window while PlayerDisplaySize is 3, else null.
     QWidget* fullScreenWindow() const;
     // The window of decoded pictures the engine shares with its decode worker.
-    const FrameCache& frameCache() const { return m_engine.frameCache(); }
+    const engine::FrameCache& frameCache() const { return m_engine.frameCache(); }
 
 signals:
     // The PlayerKey event as a signal (see onPlayerKey).
@@ -80,9 +83,9 @@ private:
     // Reports the key, or acts on it; `fullScreen`: pressed in the full-screen window.
     void handleKey(QKeyEvent* event, bool fullScreen);
 
-    PlayerEngine m_engine;
-    PictureWidget* m_view = nullptr;
-    std::unique_ptr<PictureWidget> m_fullScreen;
+    engine::PlayerEngine m_engine;
+    widgets::PictureWidget* m_view = nullptr;
+    std::unique_ptr<widgets::PictureWidget> m_fullScreen;
     QSlider* m_slider = nullptr;
     QToolButton* m_back = nullptr;
     QToolButton* m_forward = nullptr;
@@ -94,4 +97,4 @@ private:
     bool m_movingSlider = false;
 };
 
-} // namespace av
+} // namespace adapters

@@ -6,24 +6,25 @@
 #include "core/media/RunFacts.h"
 #include "core/run/DayExport.h"
 
-namespace platform {
+namespace adapters {
 
-ToolResult AvRunTools::repairCopy(const QString& run, const std::atomic<bool>& cancel) {
-    const av::RepairResult repaired = av::repairCopy(run, &cancel);
-    ToolResult result;
+ports::ToolResult AvRunTools::repairCopy(const QString& run, const std::atomic<bool>& cancel) {
+    const engine::RepairResult repaired = engine::repairCopy(run, &cancel);
+    ports::ToolResult result;
     result.ok = repaired.ok;
     result.path = repaired.path;
     result.error = repaired.error;
     return result;
 }
 
-ToolResult AvRunTools::writePassClip(const PassMarks& marks, const ToolProgress& progress) {
-    av::PassClipRequest request;
+ports::ToolResult AvRunTools::writePassClip(const ports::PassMarks& marks,
+                                            const ports::ToolProgress& progress) {
+    engine::PassClipRequest request;
     request.run = marks.run;
     request.startFrame = marks.startFrame;
     request.endFrame = marks.endFrame;
-    const av::PassClipResult clip = av::writePassClip(request, progress);
-    ToolResult result;
+    const engine::PassClipResult clip = engine::writePassClip(request, progress);
+    ports::ToolResult result;
     result.ok = clip.ok;
     result.cancelled = clip.cancelled;
     result.path = clip.path;
@@ -33,7 +34,7 @@ ToolResult AvRunTools::writePassClip(const PassMarks& marks, const ToolProgress&
 }
 
 std::optional<QString> AvRunTools::exportDay(const QByteArray& log, const QString& target) {
-    return app::replaceFile(target, review::dayCsv(log, media::readRunFacts));
+    return app::replaceFile(target, run::dayCsv(log, media::readRunFacts));
 }
 
-} // namespace platform
+} // namespace adapters

@@ -3,7 +3,7 @@
 #include <QSettings>
 #include <QStringList>
 
-namespace platform {
+namespace adapters {
 
 namespace {
 const QString kGroup = QStringLiteral("Settings");
@@ -45,4 +45,4 @@ QString IniSettingsStore::fileName() const {
     return m_settings->fileName();
 }
 
-} // namespace platform
+} // namespace adapters

@@ -9,9 +9,9 @@
 
 class QSettings;
 
-namespace platform {
+namespace adapters {
 
-class IniSettingsStore : public SettingsStore {
+class IniSettingsStore : public ports::SettingsStore {
 public:
     // The per-user file (~/.config/SKV04/SKV04.ini on Linux).
     IniSettingsStore();
@@ -32,4 +32,4 @@ private:
     bool m_lastWriteOk = true;
 };
 
-} // namespace platform
+} // namespace adapters

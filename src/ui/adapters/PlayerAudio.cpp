@@ -3,12 +3,12 @@
 #include "core/engine/AudioClip.h"
 #include "ui/adapters/AudioOutput.h"
 
-namespace av {
+namespace adapters {
 
 PlayerAudio::PlayerAudio(QObject* context) {
-    m_worker = std::make_unique<AudioClipWorker>();
+    m_worker = std::make_unique<engine::AudioClipWorker>();
     m_worker->moveToThread(&m_thread);
-    QObject::connect(m_worker.get(), &AudioClipWorker::clipReady, context,
+    QObject::connect(m_worker.get(), &engine::AudioClipWorker::clipReady, context,
                      [this](quint64 request, int rate, int channels, QByteArray data) {
                          onClip(request, rate, channels, data);
                      });
@@ -32,7 +32,7 @@ void PlayerAudio::start(const QString& path, double fromSeconds, double toSecond
     const quint64 request = ++m_request;
     m_playing = true;
     m_clock.start();
-    AudioClipWorker* worker = m_worker.get();
+    engine::AudioClipWorker* worker = m_worker.get();
     QMetaObject::invokeMethod(
         worker, [=] { worker->decode(request, path, fromSeconds, toSeconds, rate, channels); },
         Qt::QueuedConnection);
@@ -55,4 +55,4 @@ void PlayerAudio::onClip(quint64 request, int rate, int channels, const QByteArr
     m_output->play(data.mid(passed), rate, channels);
 }
 
-} // namespace av
+} // namespace adapters

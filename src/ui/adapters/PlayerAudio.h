@@ -11,9 +11,12 @@
 
 class QObject;
 
-namespace av {
-
+namespace engine {
 class AudioClipWorker;
+} // namespace engine
+
+namespace adapters {
+
 class AudioOutput;
 
 class PlayerAudio {
@@ -32,11 +35,11 @@ private:
     void onClip(quint64 request, int rate, int channels, const QByteArray& data);
 
     QThread m_thread;
-    std::unique_ptr<AudioClipWorker> m_worker;
+    std::unique_ptr<engine::AudioClipWorker> m_worker;
     std::unique_ptr<AudioOutput> m_output;
     QElapsedTimer m_clock;
     quint64 m_request = 0;
     bool m_playing = false;
 };
 
-} // namespace av
+} // namespace adapters

@@ -11,50 +11,50 @@
 #include <QStringList>
 #include <thread>
 
-namespace platform {
+namespace adapters {
 
 namespace {
 
-QMessageBox::Icon qtIcon(Icon icon) {
+QMessageBox::Icon qtIcon(ports::Icon icon) {
     switch (icon) {
-    case Icon::Information:
+    case ports::Icon::Information:
         return QMessageBox::Information;
-    case Icon::Exclamation:
+    case ports::Icon::Exclamation:
         return QMessageBox::Warning;
-    case Icon::Question:
+    case ports::Icon::Question:
         return QMessageBox::Question;
-    case Icon::Stop:
+    case ports::Icon::Stop:
         return QMessageBox::Critical;
-    case Icon::None:
+    case ports::Icon::None:
         break;
     }
     return QMessageBox::NoIcon;
 }
 
 QString titleOrDefault(const QString& title) {
-    return title.isEmpty() ? kAppTitle : title;
+    return title.isEmpty() ? ports::kAppTitle : title;
 }
 
 } // namespace
 
-Answer QtDialogs::message(const MessageBoxRequest& request) {
+ports::Answer QtDialogs::message(const ports::MessageBoxRequest& request) {
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(titleOrDefault(request.title));
     box.setText(request.text);
     box.setIcon(qtIcon(request.icon));
-    if (request.buttons == Buttons::YesNo) {
+    if (request.buttons == ports::Buttons::YesNo) {
         QPushButton* yes = box.addButton(QMessageBox::Yes);
         QPushButton* no = box.addButton(QMessageBox::No);
-        box.setDefaultButton(request.defaultButton == Answer::Yes ? yes : no);
+        box.setDefaultButton(request.defaultButton == ports::Answer::Yes ? yes : no);
         box.setEscapeButton(no);
         box.exec();
-        return box.clickedButton() == yes ? Answer::Yes : Answer::No;
+        return box.clickedButton() == yes ? ports::Answer::Yes : ports::Answer::No;
     }
     QPushButton* ok = box.addButton(QMessageBox::Ok);
     box.setDefaultButton(ok);
     box.setEscapeButton(ok);
     box.exec();
-    return Answer::Ok;
+    return ports::Answer::Ok;
 }
 
 QString QtDialogs::inputBox(const QString& prompt, const QString& title, const QString& preset) {
@@ -134,4 +134,4 @@ QString QtDialogs::toQtFilter(const QString& filter) {
     return out.join(QStringLiteral(";;"));
 }
 
-} // namespace platform
+} // namespace adapters

@@ -3,13 +3,13 @@
 // modal and owned by the active window, so it stays above the screen that asked.
 #include "core/ports/Dialogs.h"
 
-namespace platform {
+namespace adapters {
 
-class QtDialogs : public Dialogs {
+class QtDialogs : public ports::Dialogs {
 public:
-    using Dialogs::message;
+    using ports::Dialogs::message;
 
-    Answer message(const MessageBoxRequest& box) override;
+    ports::Answer message(const ports::MessageBoxRequest& box) override;
     QString inputBox(const QString& prompt, const QString& title, const QString& preset) override;
     QString openFile(const QString& initialFolder, const QString& filter,
                      const QString& title) override;
@@ -22,4 +22,4 @@ public:
     static QString toQtFilter(const QString& filter);
 };
 
-} // namespace platform
+} // namespace adapters

@@ -4,7 +4,7 @@
 #include <QSoundEffect>
 #include <QUrl>
 
-namespace platform {
+namespace adapters {
 
 QtSound::QtSound(QObject* parent) : QObject(parent) {}
 
@@ -43,4 +43,4 @@ void QtSound::play(const QString& wavPath) {
         e.pending = true;
 }
 
-} // namespace platform
+} // namespace adapters

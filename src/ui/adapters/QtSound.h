@@ -10,9 +10,9 @@
 
 class QSoundEffect;
 
-namespace platform {
+namespace adapters {
 
-class QtSound : public QObject, public Sound {
+class QtSound : public QObject, public ports::Sound {
     Q_OBJECT
 public:
     explicit QtSound(QObject* parent = nullptr);
@@ -28,4 +28,4 @@ private:
     QHash<QString, Effect> m_effects;
 };
 
-} // namespace platform
+} // namespace adapters

@@ -6,7 +6,7 @@
 #include <QLocalSocket>
 #include <QWidget>
 
-namespace platform {
+namespace adapters {
 
 namespace {
 
@@ -97,4 +97,4 @@ void SingleInstance::bringWindowsForward() {
     }
 }
 
-} // namespace platform
+} // namespace adapters

@@ -9,7 +9,7 @@
 #include <QString>
 #include <functional>
 
-namespace platform {
+namespace adapters {
 
 class SingleInstance {
 public:
@@ -51,4 +51,4 @@ private:
     std::function<void()> m_wake;
 };
 
-} // namespace platform
+} // namespace adapters

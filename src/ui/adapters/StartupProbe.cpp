@@ -10,7 +10,7 @@
 #include <ctime>
 #include <unistd.h>
 
-namespace platform {
+namespace adapters {
 
 namespace {
 
@@ -52,7 +52,7 @@ qint64 msSinceProcessStart() {
 
 } // namespace
 
-Answer DefaultAnswerDialogs::message(const MessageBoxRequest& box) {
+ports::Answer DefaultAnswerDialogs::message(const ports::MessageBoxRequest& box) {
     QString text = box.text;
     text.replace(QLatin1Char('\n'), QLatin1Char(' ')).remove(QLatin1Char('\r'));
     std::printf("SKIVANE_PROBE_MESSAGE %s: %s\n", qPrintable(box.title), qPrintable(text));
@@ -97,4 +97,4 @@ void StartupProbe::report() {
     QCoreApplication::exit(0);
 }
 
-} // namespace platform
+} // namespace adapters

@@ -17,13 +17,13 @@
 class QWidget;
 class QWindow;
 
-namespace platform {
+namespace adapters {
 
 // Dialogs of the probe: no person is there, so every box takes its default button.
-class DefaultAnswerDialogs : public Dialogs {
+class DefaultAnswerDialogs : public ports::Dialogs {
 public:
-    using Dialogs::message;
-    Answer message(const MessageBoxRequest& box) override;
+    using ports::Dialogs::message;
+    ports::Answer message(const ports::MessageBoxRequest& box) override;
     QString inputBox(const QString& prompt, const QString& title, const QString& preset) override;
     QString openFile(const QString& initialFolder, const QString& filter,
                      const QString& title) override;
@@ -37,7 +37,7 @@ public:
     // True when the environment asks for the probe.
     static bool requested();
     // The dialogs the program uses while probed.
-    Dialogs& dialogs() { return m_dialogs; }
+    ports::Dialogs& dialogs() { return m_dialogs; }
     // Reports the first paint of `setup`'s window, then ends the event loop (status 0): its first
     // expose paints it (the backing store is painted and flushed while the event is handled),
     // so the line is printed once that event is done.
@@ -55,4 +55,4 @@ private:
     bool m_done = false;
 };
 
-} // namespace platform
+} // namespace adapters

@@ -6,7 +6,7 @@
 
 #include <sys/statvfs.h>
 
-namespace platform {
+namespace adapters {
 
 namespace {
 
@@ -52,4 +52,4 @@ QString SystemDiskSpace::volumeName(const QString& path) {
     return QDir::toNativeSeparators(info.rootPath());
 }
 
-} // namespace platform
+} // namespace adapters

@@ -3,9 +3,9 @@
 // mount point.
 #include "core/ports/DiskSpace.h"
 
-namespace platform {
+namespace adapters {
 
-class SystemDiskSpace : public DiskSpace {
+class SystemDiskSpace : public ports::DiskSpace {
 public:
     // Kind 0: all free bytes of the volume (f_bfree, not only the share an unprivileged user
     // may fill); kind 1: its size. A path that does not exist is measured at its nearest
@@ -14,4 +14,4 @@ public:
     QString volumeName(const QString& path) override;
 };
 
-} // namespace platform
+} // namespace adapters

@@ -4,13 +4,13 @@
 #include "core/ports/ControlError.h"
 #include "core/ports/Dialogs.h"
 
-namespace boxes {
+namespace screens {
 
-void showControlError(platform::Dialogs& dialogs, const platform::ControlError& e,
-                      ErrorNumber number, const QString& prefix) {
+void showControlError(ports::Dialogs& dialogs, const ports::ControlError& e, ErrorNumber number,
+                      const QString& prefix) {
     const QString digits = number == ErrorNumber::Hexadecimal ? app::hexErrorNumber(e.number())
                                                               : QString::number(e.number());
     dialogs.message(prefix + digits + QLatin1Char(' ') + e.description(), QStringLiteral("Error"));
 }
 
-} // namespace boxes
+} // namespace screens

@@ -3,17 +3,17 @@
 // alike: prefix + error number + " " + description, titled "Error".
 #include <QString>
 
-namespace platform {
+namespace ports {
 class ControlError;
 class Dialogs;
-} // namespace platform
+} // namespace ports
 
-namespace boxes {
+namespace screens {
 
 enum class ErrorNumber { Decimal, Hexadecimal };
 
 // The usual prefix keeps the design's spelling "Eror code: "; one Setup box says "Error code: ".
-void showControlError(platform::Dialogs& dialogs, const platform::ControlError& e,
-                      ErrorNumber number, const QString& prefix = QStringLiteral("Eror code: "));
+void showControlError(ports::Dialogs& dialogs, const ports::ControlError& e, ErrorNumber number,
+                      const QString& prefix = QStringLiteral("Eror code: "));
 
-} // namespace boxes
+} // namespace screens

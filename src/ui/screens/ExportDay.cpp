@@ -7,36 +7,37 @@
 #include <QFile>
 #include <QFileInfo>
 
-void exportDayLog(platform::Dialogs& dialogs, platform::RunTools& tools, const QString& logPath) {
-    using platform::Icon;
+namespace screens {
+void exportDayLog(ports::Dialogs& dialogs, ports::RunTools& tools, const QString& logPath) {
+    using ports::Icon;
     QFile log(logPath);
     if (logPath.isEmpty() || !log.exists()) {
         dialogs.message(QStringLiteral("There is no log file to export: ") + logPath,
-                        platform::kAppTitle, Icon::Exclamation);
+                        ports::kAppTitle, Icon::Exclamation);
         return;
     }
     if (!log.open(QIODevice::ReadOnly)) {
         dialogs.message(QStringLiteral("The log file ") + logPath +
                             QStringLiteral(" cannot be read: ") + log.errorString(),
-                        platform::kAppTitle, Icon::Exclamation);
+                        ports::kAppTitle, Icon::Exclamation);
         return;
     }
     const QByteArray bytes = log.readAll();
     if (log.error() != QFileDevice::NoError) {
         dialogs.message(QStringLiteral("The log file ") + logPath +
                             QStringLiteral(" could not be read to its end: ") + log.errorString(),
-                        platform::kAppTitle, Icon::Exclamation);
+                        ports::kAppTitle, Icon::Exclamation);
         return;
     }
     log.close();
-    const review::LoggedRunCount count = review::countLoggedRuns(bytes);
+    const run::LoggedRunCount count = run::countLoggedRuns(bytes);
     if (count.runs == 0 && count.runLines > 0) {
         dialogs.message(QStringLiteral("The log file ") + logPath +
                             QStringLiteral(" holds %1 run line%2, but none of them can be read "
                                            "as a run entry; nothing was exported.")
                                 .arg(count.runLines)
                                 .arg(count.runLines == 1 ? QString() : QStringLiteral("s")),
-                        platform::kAppTitle, Icon::Exclamation);
+                        ports::kAppTitle, Icon::Exclamation);
         return;
     }
 
@@ -53,19 +54,19 @@ void exportDayLog(platform::Dialogs& dialogs, platform::RunTools& tools, const Q
         if (targetInfo.canonicalFilePath() == logInfo.canonicalFilePath()) {
             dialogs.message(QStringLiteral("The export cannot replace the log file itself. "
                                            "Choose another file name."),
-                            platform::kAppTitle, Icon::Exclamation);
+                            ports::kAppTitle, Icon::Exclamation);
             return;
         }
-        const platform::Answer answer = dialogs.message(platform::MessageBoxRequest{
-            target + QStringLiteral(" already exists. Replace it?"), platform::kAppTitle,
-            platform::Buttons::YesNo, Icon::Question, platform::Answer::No});
-        if (answer != platform::Answer::Yes)
+        const ports::Answer answer = dialogs.message(ports::MessageBoxRequest{
+            target + QStringLiteral(" already exists. Replace it?"), ports::kAppTitle,
+            ports::Buttons::YesNo, Icon::Question, ports::Answer::No});
+        if (answer != ports::Answer::Yes)
             return;
     }
     if (const auto error = tools.exportDay(bytes, target)) {
         dialogs.message(QStringLiteral("The export could not be written to ") + target +
                             QStringLiteral(": ") + *error,
-                        platform::kAppTitle, Icon::Exclamation);
+                        ports::kAppTitle, Icon::Exclamation);
         return;
     }
     const int unread = count.runLines - count.runs;
@@ -76,8 +77,9 @@ void exportDayLog(platform::Dialogs& dialogs, platform::RunTools& tools, const Q
                                 .arg(unread)
                                 .arg(unread == 1 ? QString() : QStringLiteral("s"))
                                 .arg(unread == 1 ? QStringLiteral("is") : QStringLiteral("are")),
-                        platform::kAppTitle, Icon::Exclamation);
+                        ports::kAppTitle, Icon::Exclamation);
     else
         dialogs.message(QStringLiteral("The day's runs were exported to ") + target,
-                        platform::kAppTitle, Icon::Information);
+                        ports::kAppTitle, Icon::Information);
 }
+} // namespace screens

@@ -3,12 +3,14 @@
 // log as CSV for the scorer, written to a file the operator picks.
 #include <QString>
 
-namespace platform {
+namespace ports {
 class Dialogs;
 class RunTools;
-} // namespace platform
+} // namespace ports
 
 // Asks where to save the CSV of the log at `logPath` (proposing the log's name with ".csv" beside
 // it), asks before replacing an existing file, never replaces the log itself, and writes through
 // a temporary file and an atomic rename (by `tools`). Every outcome is told in a box.
-void exportDayLog(platform::Dialogs& dialogs, platform::RunTools& tools, const QString& logPath);
+namespace screens {
+void exportDayLog(ports::Dialogs& dialogs, ports::RunTools& tools, const QString& logPath);
+} // namespace screens

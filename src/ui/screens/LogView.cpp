@@ -21,6 +21,7 @@
 #include <QStyle>
 #include <QTextEdit>
 
+namespace screens {
 namespace {
 template <typename W> W* place(W* widget, const char* name, const QRect& rect) {
     widget->setObjectName(QString::fromLatin1(name));
@@ -75,15 +76,15 @@ LogView::LogView(ScreenHub& screens, QWidget* owner)
 LogView::~LogView() = default;
 
 bool LogView::isListed(const QString& line) {
-    return review::isListedLogLine(line);
+    return run::isListedLogLine(line);
 }
 
 QString LogView::videoFileOf(const QString& line) {
-    return review::logLineVideoFile(line);
+    return run::logLineVideoFile(line);
 }
 
 void LogView::Form_Load() {
-    const platform::Session& program = m_screens.session();
+    const ports::Session& program = m_screens.session();
     const QString path = app::joinPath(program.VideoDirectory, program.LogFileName);
     if (app::FileIsPresent(path))
         txtLogFile->setPlainText(path);
@@ -98,7 +99,7 @@ void LogView::LoadLog(const QString& path) {
             m_screens.services().dialogs->message(
                 QStringLiteral("The log file ") + path +
                     QStringLiteral(" exists but cannot be read: ") + file.errorString(),
-                platform::kAppTitle, platform::Icon::Exclamation);
+                ports::kAppTitle, ports::Icon::Exclamation);
         } else {
             QStringList lines;
             // Read until nothing comes back, not until atEnd(): a file whose size the system
@@ -107,7 +108,7 @@ void LogView::LoadLog(const QString& path) {
                 const QByteArray raw = file.readLine();
                 if (raw.isEmpty())
                     break;
-                const QString line = review::logLineText(raw);
+                const QString line = run::logLineText(raw);
                 if (isListed(line))
                     lines.append(line);
             }
@@ -115,7 +116,7 @@ void LogView::LoadLog(const QString& path) {
                 m_screens.services().dialogs->message(
                     QStringLiteral("The log file ") + path +
                         QStringLiteral(" could not be read to its end: ") + file.errorString(),
-                    platform::kAppTitle, platform::Icon::Exclamation);
+                    ports::kAppTitle, ports::Icon::Exclamation);
                 lines.clear();
             }
             lstLog->addItems(lines);
@@ -164,7 +165,7 @@ void LogView::lstLog_Click() {
 void LogView::lstLog_DblClick() {
     lstLog_Click();
     const QListWidgetItem* item = lstLog->currentItem();
-    if (item && review::isRunLogLine(item->text()))
+    if (item && run::isRunLogLine(item->text()))
         cmdView_Click();
 }
 
@@ -172,7 +173,7 @@ void LogView::cmdView_Click() {
     const QString file = txtFileToView->toPlainText();
     if (file.isEmpty())
         return;
-    platform::Session& program = m_screens.session();
+    ports::Session& program = m_screens.session();
     program.NavigationSource = QStringLiteral("View");
     program.FileToView = file;
     ScreenHub& screens = m_screens;
@@ -191,8 +192,9 @@ void LogView::cmdDismiss_Click() {
 void LogView::cmdExport_Click() {
     QString path = txtLogFile->toPlainText();
     if (path.isEmpty()) {
-        const platform::Session& program = m_screens.session();
+        const ports::Session& program = m_screens.session();
         path = app::joinPath(program.VideoDirectory, program.LogFileName);
     }
     exportDayLog(*m_screens.services().dialogs, *m_screens.services().tools, path);
 }
+} // namespace screens

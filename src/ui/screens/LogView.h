@@ -7,8 +7,9 @@ class QLabel;
 class QListWidget;
 class QPushButton;
 class QTextEdit;
-class ScreenHub;
 
+namespace screens {
+class ScreenHub;
 class LogView : public QWidget {
     Q_OBJECT
 public:
@@ -59,3 +60,4 @@ private:
     QString m_dialogFileName; // the open-file dialog's last answer, kept across cancels
     int m_horizontalExtent = 0;
 };
+} // namespace screens

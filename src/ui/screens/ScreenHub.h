@@ -6,21 +6,22 @@
 #include <functional>
 
 class QWidget;
+
+namespace ports {
+struct Services;
+struct Session;
+} // namespace ports
+
+namespace screens {
 class SetupValues;
 class CapturePanel;
 class SkierEntry;
 class RunReceiver;
-
-namespace platform {
-struct Services;
-struct Session;
-} // namespace platform
-
 class ScreenHub {
 public:
-    virtual platform::Services& services() = 0;
+    virtual ports::Services& services() = 0;
     // The program-wide values of this run (held by the services).
-    virtual platform::Session& session() = 0;
+    virtual ports::Session& session() = 0;
 
     // The links. Each creates its screen (hidden, with its load) on first use.
     virtual SetupValues& setupValues() = 0;
@@ -48,3 +49,4 @@ public:
 protected:
     ~ScreenHub() = default;
 };
+} // namespace screens

@@ -5,6 +5,7 @@
 #include <QtGlobal>
 
 // The Setup screen's options the other screens read.
+namespace screens {
 class SetupValues {
 public:
     // cb15 "Enable Barefoot Timing (15 sec)": the pass is 15 s instead of 20 s.
@@ -20,7 +21,7 @@ protected:
 // connection, the counters, the status line and the device lists.
 class CapturePanel {
 public:
-    // Copies the stream options to the capture control; throws platform::ControlError.
+    // Copies the stream options to the capture control; throws ports::ControlError.
     virtual void SetCaptureValues() = 0;
     // True while CmdConnect shows "Disconnect": the screen considers a device connected.
     virtual bool connected() const = 0;
@@ -34,7 +35,7 @@ public:
     // The device lists, kept in step with devices plugged in or unplugged. Combo1 holds the video
     // devices in the control's order or the single entry "No Capture Devices"; AudioDevice entry
     // 0 stands for no audio device and entry i + 1 for audio device i. Removing an entry the list
-    // does not have throws platform::ControlError; selecting one does nothing.
+    // does not have throws ports::ControlError; selecting one does nothing.
     virtual bool
     listsNoVideoDevices() const = 0; // the first entry of Combo1 is "No Capture Devices"
     virtual void addVideoDevice(const QString& name) = 0;
@@ -74,3 +75,4 @@ public:
 protected:
     ~RunReceiver() = default;
 };
+} // namespace screens

@@ -17,6 +17,7 @@
 // Watches the screens: refuses close requests on the windows without a close box, and after a
 // screen is hidden checks (once the hiding call has finished and shown whatever comes next)
 // that some screen is still on view.
+namespace screens {
 class WindowGuard : public QObject {
 public:
     explicit WindowGuard(Screens& screens) : m_screens(screens) {}
@@ -26,7 +27,7 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Show && watched->isWidgetType())
-            fit::fitCaptions(*static_cast<QWidget*>(watched)); // texts set while hidden
+            widgets::fitCaptions(*static_cast<QWidget*>(watched)); // texts set while hidden
         if (event->type() == QEvent::Close && m_refused.contains(watched)) {
             event->ignore();
             return true;
@@ -52,10 +53,10 @@ const QString kNoScreenLeft =
     QStringLiteral("No screen was left open, so the Setup screen is shown again.");
 }
 
-Screens::Screens(platform::Services& services)
+Screens::Screens(ports::Services& services)
     : m_services(services), m_guard(std::make_unique<WindowGuard>(*this)) {}
 
-platform::Session& Screens::session() {
+ports::Session& Screens::session() {
     return m_services.session;
 }
 
@@ -131,7 +132,7 @@ bool Screens::keepReachable(const QString& reason) {
         return false;
     showSetup();
     m_services.dialogs->message(reason.isEmpty() ? kNoScreenLeft : reason,
-                                QStringLiteral("Skivane Alert"), platform::Icon::Exclamation);
+                                QStringLiteral("Skivane Alert"), ports::Icon::Exclamation);
     return true;
 }
 
@@ -214,3 +215,4 @@ void Screens::showTimer() {
 void Screens::showManual() {
     manual().show();
 }
+} // namespace screens

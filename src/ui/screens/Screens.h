@@ -9,6 +9,13 @@
 #include <memory>
 
 class QWidget;
+
+namespace ports {
+struct Services;
+struct Session;
+} // namespace ports
+
+namespace screens {
 class WindowGuard;
 class MainForm;
 class PreviewForm;
@@ -16,21 +23,15 @@ class frmSetStart;
 class LogView;
 class frmManual;
 class frmSelectSkier;
-
-namespace platform {
-struct Services;
-struct Session;
-} // namespace platform
-
 class Screens final : public ScreenHub {
 public:
-    explicit Screens(platform::Services& services);
+    explicit Screens(ports::Services& services);
     ~Screens();
     Screens(const Screens&) = delete;
     Screens& operator=(const Screens&) = delete;
 
-    platform::Services& services() override { return m_services; }
-    platform::Session& session() override;
+    ports::Services& services() override { return m_services; }
+    ports::Session& session() override;
 
     // Creates the Setup screen, runs its load to completion, then shows it. Once it is painted,
     // the start checks run from the event loop (Screens_StartChecks.cpp).
@@ -84,7 +85,7 @@ private:
     // (Alt+F4, the window manager's close) is refused. Every screen is watched for being hidden.
     void guard(QWidget& window, bool refuseClose);
 
-    platform::Services& m_services;
+    ports::Services& m_services;
     std::unique_ptr<MainForm> m_setup;
     std::unique_ptr<PreviewForm> m_capture;
     std::unique_ptr<frmSetStart> m_timer;
@@ -94,3 +95,4 @@ private:
     std::unique_ptr<WindowGuard> m_guard;
     bool m_started = false;
 };
+} // namespace screens

@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <QWidget>
 
+namespace screens {
 namespace {
 
 // Runs `then` once, from the event loop, after `window` was first painted: a message box then
@@ -76,11 +77,11 @@ void Screens::scheduleStartChecks() {
 }
 
 void Screens::runStartChecks() {
-    platform::Dialogs& dialogs = *m_services.dialogs;
+    ports::Dialogs& dialogs = *m_services.dialogs;
     if (m_services.capture) {
         const QString warning = m_services.capture->takeStartWarning();
         if (!warning.isEmpty())
-            dialogs.message(warning, kAlertTitle, platform::Icon::Exclamation);
+            dialogs.message(warning, kAlertTitle, ports::Icon::Exclamation);
     }
     const QString folder = session().VideoDirectory;
     if (folder.isEmpty())
@@ -90,13 +91,13 @@ void Screens::runStartChecks() {
         media::findCutOffRuns(folder, m_services.now().date());
     if (runs.empty())
         return;
-    const platform::Answer answer =
-        dialogs.message({cutOffMessage(runs), kAlertTitle, platform::Buttons::YesNo,
-                         platform::Icon::Question, platform::Answer::Yes});
-    if (answer != platform::Answer::Yes)
+    const ports::Answer answer =
+        dialogs.message({cutOffMessage(runs), kAlertTitle, ports::Buttons::YesNo,
+                         ports::Icon::Question, ports::Answer::Yes});
+    if (answer != ports::Answer::Yes)
         return;
     // As the log viewer opens a logged run.
-    platform::Session& program = session();
+    ports::Session& program = session();
     program.NavigationSource = QStringLiteral("View");
     program.FileToView = runs.back().path;
     hideSetup();
@@ -104,3 +105,4 @@ void Screens::runStartChecks() {
     review.show();
     review.postPaint();
 }
+} // namespace screens

@@ -16,6 +16,7 @@
 #include <QTextDocument>
 #include <algorithm>
 
+namespace screens {
 namespace {
 const QString kManualFile = QStringLiteral("SKV04Manual.rtf");
 }
@@ -71,7 +72,7 @@ void frmManual::Form_Load() {
         return;
     }
     // One byte more than the reader takes, so that an oversized file is reported as such.
-    const QByteArray data = file.read(platform::kMaxRtfInputBytes + 1);
+    const QByteArray data = file.read(media::kMaxRtfInputBytes + 1);
     if (file.error() != QFileDevice::NoError) {
         showProblem(QStringLiteral("The manual could not be read.\n\nFile: %1\nReason: %2")
                         .arg(path, file.errorString()));
@@ -82,7 +83,7 @@ void frmManual::Form_Load() {
         return;
     }
     QString error;
-    if (!platform::rtfToDocument(data, *RichTextBox1->document(), &error)) {
+    if (!media::rtfToDocument(data, *RichTextBox1->document(), &error)) {
         // Show what could be read, below a note that says why the rest is missing.
         QTextCursor cursor(RichTextBox1->document());
         cursor.movePosition(QTextCursor::Start);
@@ -105,3 +106,4 @@ void frmManual::cmdDone_Click() {
     m_screens.showSetup();
     hide();
 }
+} // namespace screens

@@ -7,8 +7,9 @@
 class QLabel;
 class QPushButton;
 class QTextBrowser;
-class ScreenHub;
 
+namespace screens {
+class ScreenHub;
 class frmManual : public QWidget {
     Q_OBJECT
 public:
@@ -36,3 +37,4 @@ private:
     ScreenHub& m_screens;
     bool m_loaded = false;
 };
+} // namespace screens

@@ -15,9 +15,10 @@
 #include <QPushButton>
 #include <QScreen>
 
+namespace screens {
 using app::twips;
 
-frmSelectSkier::frmSelectSkier(QWidget& owner, platform::Services& services,
+frmSelectSkier::frmSelectSkier(QWidget& owner, ports::Services& services,
                                std::function<void(const QString&)> chosen)
     : QWidget(&owner, Qt::Window), m_services(services), m_chosen(std::move(chosen)) {
     setObjectName(QStringLiteral("frmSelectSkier"));
@@ -40,7 +41,7 @@ frmSelectSkier::frmSelectSkier(QWidget& owner, platform::Services& services,
     connect(lstSkiers, &QListWidget::itemDoubleClicked, this, [this] { lstSkiers_DblClick(); });
     connect(cmdNoSelect, &QPushButton::clicked, this, [this] { cmdNoSelect_Click(); });
     Form_Load();
-    fit::fitCaptions(*this);
+    widgets::fitCaptions(*this);
 }
 
 frmSelectSkier::~frmSelectSkier() = default;
@@ -53,15 +54,15 @@ void frmSelectSkier::Form_Load() {
     lstSkiers->clear();
     // Read afresh at each opening. A file that vanished since the Capture screen's check, or
     // cannot be read, leaves the list empty and says why.
-    QFile file(app::joinPath(m_services.appDir, capture::kSkierNamesFile));
+    QFile file(app::joinPath(m_services.appDir, run::kSkierNamesFile));
     if (!file.open(QIODevice::ReadOnly)) {
         m_services.dialogs->message(
             QStringLiteral("The skier list SkierNames.txt could not be read from the "
                            "application directory, so the list is empty"),
-            platform::kAppTitle, platform::Icon::Exclamation);
+            ports::kAppTitle, ports::Icon::Exclamation);
         return;
     }
-    lstSkiers->addItems(capture::skierListFromText(file.readAll()));
+    lstSkiers->addItems(run::skierListFromText(file.readAll()));
 }
 
 void frmSelectSkier::lstSkiers_DblClick() {
@@ -76,3 +77,4 @@ void frmSelectSkier::lstSkiers_DblClick() {
 void frmSelectSkier::cmdNoSelect_Click() {
     close();
 }
+} // namespace screens

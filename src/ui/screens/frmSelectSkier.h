@@ -10,16 +10,17 @@ class QLabel;
 class QListWidget;
 class QPushButton;
 
-namespace platform {
+namespace ports {
 struct Services;
-}
+} // namespace ports
 
+namespace screens {
 class frmSelectSkier : public QWidget {
     Q_OBJECT
 public:
     // Creating the window runs its load: placement and the list read from the file.
     // `chosen` receives the name double-clicked.
-    frmSelectSkier(QWidget& owner, platform::Services& services,
+    frmSelectSkier(QWidget& owner, ports::Services& services,
                    std::function<void(const QString&)> chosen);
     ~frmSelectSkier() override;
 
@@ -32,6 +33,7 @@ public:
     void cmdNoSelect_Click();
 
 private:
-    platform::Services& m_services;
+    ports::Services& m_services;
     std::function<void(const QString&)> m_chosen;
 };
+} // namespace screens

@@ -12,7 +12,7 @@
 #include <QStyleOptionButton>
 #include <QVariant>
 
-namespace fit {
+namespace widgets {
 
 namespace {
 
@@ -189,4 +189,4 @@ void fitCaptions(QWidget& window) {
         fitCaption(*w);
 }
 
-} // namespace fit
+} // namespace widgets

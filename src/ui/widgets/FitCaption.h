@@ -9,7 +9,7 @@
 
 class QWidget;
 
-namespace fit {
+namespace widgets {
 
 // The part of `widget` (in its own coordinates) that no visible sibling stacked above it covers:
 // the largest rectangle left free; the whole widget when nothing covers it, empty when all is.
@@ -25,4 +25,4 @@ void fitCaption(QWidget& widget);
 // fitCaption for every label, button, check box and panel inside `window`.
 void fitCaptions(QWidget& window);
 
-} // namespace fit
+} // namespace widgets

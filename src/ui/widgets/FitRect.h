@@ -3,7 +3,7 @@
 #include <QRect>
 #include <QSize>
 
-namespace av {
+namespace widgets {
 
 inline QRect fittedRect(const QSize& picture, const QSize& area) {
     if (picture.isEmpty())
@@ -13,4 +13,4 @@ inline QRect fittedRect(const QSize& picture, const QSize& area) {
                  size);
 }
 
-} // namespace av
+} // namespace widgets

@@ -6,7 +6,7 @@
 #include <QSignalBlocker>
 #include <QStringList>
 
-namespace setupui {
+namespace widgets {
 
 inline void fillList(QComboBox* box, const QStringList& entries) {
     const QSignalBlocker quiet(box);
@@ -24,4 +24,4 @@ inline void selectEntry(QComboBox* box, int position) {
     box->setCurrentIndex(position >= 0 && position < box->count() ? position : -1);
 }
 
-} // namespace setupui
+} // namespace widgets

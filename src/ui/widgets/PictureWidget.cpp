@@ -6,7 +6,7 @@
 #include <QPainter>
 #include <QResizeEvent>
 
-namespace av {
+namespace widgets {
 
 PictureWidget::PictureWidget(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -68,4 +68,4 @@ void PictureWidget::keyPressEvent(QKeyEvent* event) {
         QWidget::keyPressEvent(event);
 }
 
-} // namespace av
+} // namespace widgets

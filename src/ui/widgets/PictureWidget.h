@@ -6,7 +6,7 @@
 #include <QWidget>
 #include <functional>
 
-namespace av {
+namespace widgets {
 
 class PictureWidget : public QWidget {
     Q_OBJECT
@@ -47,4 +47,4 @@ private:
     QSize m_reportedSize;
 };
 
-} // namespace av
+} // namespace widgets

@@ -7,16 +7,16 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
-namespace av {
+namespace widgets {
 
-SettingsDialog::SettingsDialog(const SettingList& list, QWidget* parent)
+SettingsDialog::SettingsDialog(const engine::SettingList& list, QWidget* parent)
     : QDialog(parent), m_list(list) {
     setWindowTitle(m_list.title);
     setModal(true);
     auto* layout = new QVBoxLayout(this);
     QFormLayout* form = nullptr;
     QString group;
-    for (const Setting& s : m_list.settings) {
+    for (const engine::Setting& s : m_list.settings) {
         if (!form || s.group != group) {
             group = s.group;
             auto* heading =
@@ -49,4 +49,4 @@ SettingsDialog::SettingsDialog(const SettingList& list, QWidget* parent)
     layout->addWidget(buttons);
 }
 
-} // namespace av
+} // namespace widgets

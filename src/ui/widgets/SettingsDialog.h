@@ -8,12 +8,12 @@
 
 class QSlider;
 
-namespace av {
+namespace widgets {
 
 class SettingsDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit SettingsDialog(const SettingList& list, QWidget* parent = nullptr);
+    explicit SettingsDialog(const engine::SettingList& list, QWidget* parent = nullptr);
 
     int settingCount() const { return int(m_sliders.size()); }
     QSlider* slider(int i) const { return m_sliders.at(size_t(i)); }
@@ -24,8 +24,8 @@ signals:
     void changed(const QString& id, int value);
 
 private:
-    SettingList m_list;
+    engine::SettingList m_list;
     std::vector<QSlider*> m_sliders; // children
 };
 
-} // namespace av
+} // namespace widgets

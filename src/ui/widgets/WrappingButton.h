@@ -5,6 +5,7 @@
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
+namespace widgets {
 class WrappingButton : public QPushButton {
 public:
     using QPushButton::QPushButton;
@@ -22,3 +23,4 @@ protected:
                          Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic, text());
     }
 };
+} // namespace widgets

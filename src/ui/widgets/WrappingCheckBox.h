@@ -5,6 +5,7 @@
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
+namespace widgets {
 class WrappingCheckBox : public QCheckBox {
 public:
     using QCheckBox::QCheckBox;
@@ -31,3 +32,4 @@ protected:
                          text());
     }
 };
+} // namespace widgets

@@ -11,7 +11,7 @@ namespace testsupport {
 template <typename F> qint32 errorOf(F&& f) {
     try {
         f();
-    } catch (const platform::ControlError& e) {
+    } catch (const ports::ControlError& e) {
         EXPECT_FALSE(e.description().isEmpty());
         return e.number();
     }

@@ -2,11 +2,11 @@
 
 namespace testsupport {
 
-platform::Answer FakeDialogs::message(const platform::MessageBoxRequest& box) {
+ports::Answer FakeDialogs::message(const ports::MessageBoxRequest& box) {
     boxes.push_back(box);
     if (answers.empty())
         return box.defaultButton;
-    const platform::Answer a = answers.front();
+    const ports::Answer a = answers.front();
     answers.pop_front();
     return a;
 }

@@ -30,11 +30,11 @@ struct ProgressCall {
     bool cancelled = false;
 };
 
-class FakeDialogs : public platform::Dialogs {
+class FakeDialogs : public ports::Dialogs {
 public:
-    using platform::Dialogs::message;
+    using ports::Dialogs::message;
 
-    platform::Answer message(const platform::MessageBoxRequest& box) override;
+    ports::Answer message(const ports::MessageBoxRequest& box) override;
     QString inputBox(const QString& prompt, const QString& title, const QString& preset) override;
     QString openFile(const QString& initialFolder, const QString& filter,
                      const QString& title) override;
@@ -45,14 +45,14 @@ public:
     void runWithProgress(const ProgressTask& task) override;
 
     // Scripted answers, used in order.
-    std::deque<platform::Answer> answers;
+    std::deque<ports::Answer> answers;
     std::deque<QString> inputs;
     std::deque<QString> files;
     std::deque<QString> saveFiles;
     int cancelAfterReports = -1; // never
 
     // What was shown, in order.
-    std::vector<platform::MessageBoxRequest> boxes;
+    std::vector<ports::MessageBoxRequest> boxes;
     std::vector<InputBoxCall> inputCalls;
     std::vector<OpenFileCall> fileCalls;
     std::vector<OpenFileCall> saveFileCalls; // initialFolder holds the initial path

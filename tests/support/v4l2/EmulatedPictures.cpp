@@ -15,7 +15,7 @@ namespace {
 
 QByteArray jpeg(const AVFrame* yuv420, int q) {
     const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_MJPEG);
-    av::CodecContextPtr enc(avcodec_alloc_context3(codec));
+    engine::CodecContextPtr enc(avcodec_alloc_context3(codec));
     enc->width = yuv420->width;
     enc->height = yuv420->height;
     enc->pix_fmt = AV_PIX_FMT_YUVJ420P;
@@ -25,12 +25,12 @@ QByteArray jpeg(const AVFrame* yuv420, int q) {
     enc->thread_count = 1;
     if (avcodec_open2(enc.get(), codec, nullptr) < 0)
         throw std::runtime_error("no MJPEG encoder");
-    av::FramePtr f = av::makeFrame();
+    engine::FramePtr f = engine::makeFrame();
     av_frame_ref(f.get(), yuv420);
     f->format = AV_PIX_FMT_YUVJ420P;
     f->quality = enc->global_quality;
     f->pts = 0;
-    av::PacketPtr pkt = av::makePacket();
+    engine::PacketPtr pkt = engine::makePacket();
     if (avcodec_send_frame(enc.get(), f.get()) < 0 ||
         avcodec_receive_packet(enc.get(), pkt.get()) < 0)
         throw std::runtime_error("JPEG encoding failed");
@@ -51,14 +51,15 @@ QByteArray packed(const AVFrame* yuyv) {
 QByteArray picture(QSize size, uint32_t fourcc, int64_t n, int jpegQ) {
     // Rendering keeps a background per size: one renderer per size and format.
     static std::mutex mutex;
-    static std::map<std::tuple<int, int, uint32_t>, std::unique_ptr<av::TestCameraPicture>> makers;
+    static std::map<std::tuple<int, int, uint32_t>, std::unique_ptr<engine::TestCameraPicture>>
+        makers;
     std::lock_guard lock(mutex);
     const bool isJpeg = fourcc == V4L2_PIX_FMT_MJPEG;
     auto& maker = makers[{size.width(), size.height(), fourcc}];
     if (!maker)
-        maker = std::make_unique<av::TestCameraPicture>(size, isJpeg ? AV_PIX_FMT_YUV420P
-                                                                     : AV_PIX_FMT_YUYV422);
-    av::FramePtr f = maker->render(n, av::kTestChannelMin, av::TestCameraLook{});
+        maker = std::make_unique<engine::TestCameraPicture>(size, isJpeg ? AV_PIX_FMT_YUV420P
+                                                                         : AV_PIX_FMT_YUYV422);
+    engine::FramePtr f = maker->render(n, engine::kTestChannelMin, engine::TestCameraLook{});
     return isJpeg ? jpeg(f.get(), jpegQ) : packed(f.get());
 }
 

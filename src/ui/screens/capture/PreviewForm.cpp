@@ -30,6 +30,7 @@
 #include <QStylePainter>
 #include <QTimer>
 
+namespace screens {
 using app::twips;
 
 namespace {
@@ -84,7 +85,7 @@ void PreviewForm::createControls() {
         return l;
     };
     auto button = [c](const char* name, const QString& caption) {
-        auto* b = new WrappingButton(caption, c);
+        auto* b = new widgets::WrappingButton(caption, c);
         b->setObjectName(QString::fromLatin1(name));
         b->setAutoDefault(false);
         return b;
@@ -123,17 +124,17 @@ void PreviewForm::createControls() {
     lblStartFrame->hide();
 
     // The live picture: the capture control's pictures, made to the size they are shown at.
-    platform::CaptureControl* capture = m_screens.services().capture;
-    auto* picture = new av::PictureWidget(c);
+    ports::CaptureControl* capture = m_screens.services().capture;
+    auto* picture = new widgets::PictureWidget(c);
     picture->setObjectName(QStringLiteral("Grabora1"));
-    connect(capture, &platform::CaptureControl::PreviewFrame, picture,
-            &av::PictureWidget::setPicture);
-    connect(picture, &av::PictureWidget::sizeChanged, capture,
-            &platform::CaptureControl::setPreviewSize);
+    connect(capture, &ports::CaptureControl::PreviewFrame, picture,
+            &widgets::PictureWidget::setPicture);
+    connect(picture, &widgets::PictureWidget::sizeChanged, capture,
+            &ports::CaptureControl::setPreviewSize);
     connect(picture, &QObject::destroyed, capture, [capture] { capture->setPreviewSize({}); });
     capture->setPreviewSize(picture->size());
     // While the camera gives no pictures (being connected or reconnected), the picture says so.
-    connect(capture, &platform::CaptureControl::CameraState, this,
+    connect(capture, &ports::CaptureControl::CameraState, this,
             [this, picture](bool pictures, const QString& text) {
                 picture->setCaption(text);
                 Grabora1_CameraState(pictures);
@@ -204,14 +205,14 @@ void PreviewForm::connectHandlers() {
     connect(Timer40, &QTimer::timeout, this, [this] { Timer40_Timer(); });
     connect(passTimer, &QTimer::timeout, this, [this] { passTimer_Timer(); });
 
-    platform::CaptureControl* control = m_screens.services().capture;
-    connect(control, &platform::CaptureControl::CaptureStatus, this,
+    ports::CaptureControl* control = m_screens.services().capture;
+    connect(control, &ports::CaptureControl::CaptureStatus, this,
             [this](int code, const QString& text) { Grabora1_CaptureStatus(code, text); });
-    connect(control, &platform::CaptureControl::StatusMessage, this,
+    connect(control, &ports::CaptureControl::StatusMessage, this,
             [this](int code, const QString& text) { Grabora1_StatusMessage(code, text); });
-    connect(control, &platform::CaptureControl::WarningMessage, this,
+    connect(control, &ports::CaptureControl::WarningMessage, this,
             [this](int code, const QString& text) { Grabora1_WarningMessage(code, text); });
-    connect(control, &platform::CaptureControl::DeviceChange, this,
+    connect(control, &ports::CaptureControl::DeviceChange, this,
             [this](const QString& category, int action, int index, const QString& name) {
                 Grabora1_DeviceChange(category, action, index, name);
             });
@@ -221,11 +222,11 @@ void PreviewForm::connectHandlers() {
 }
 
 void PreviewForm::Form_Load() {
-    const QString list = app::joinPath(m_screens.services().appDir, capture::kSkierNamesFile);
+    const QString list = app::joinPath(m_screens.services().appDir, run::kSkierNamesFile);
     if (app::FileIsPresent(list)) {
         QFile file(list);
         if (file.open(QIODevice::ReadOnly)) {
-            const QString first = capture::firstSkierName(file.readLine());
+            const QString first = run::firstSkierName(file.readLine());
             if (!first.isEmpty())
                 txtSkierName->setText(first);
         }
@@ -257,7 +258,7 @@ void PreviewForm::paintEvent(QPaintEvent* event) {
 }
 
 void PreviewForm::Form_Paint() {
-    platform::Session& program = m_screens.session();
+    ports::Session& program = m_screens.session();
     if (program.PaintBusy == 1)
         return;
     program.PaintBusy = 1;
@@ -271,20 +272,19 @@ void PreviewForm::Form_Paint() {
 
         Label4->hide();
         ComposeCaptureFileName();
-        const capture::PassAdvance advance = capture::advancePastExisting(
-            program.VideoDirectory, txtSkierName->text(), txtPass->text(), review::runNameTaken);
+        const run::PassAdvance advance = run::advancePastExisting(
+            program.VideoDirectory, txtSkierName->text(), txtPass->text(), run::runNameTaken);
         NameChanged = advance.changed ? 1 : 0;
         if (advance.changed) {
             txtPass->setText(advance.passText);
             CaptureFileName = advance.fileName;
         }
-        platform::Dialogs& dialogs = *m_screens.services().dialogs;
+        ports::Dialogs& dialogs = *m_screens.services().dialogs;
         if (NameChanged == 1)
-            dialogs.message(capture::kDuplicatePassText, capture::kDuplicatePassTitle,
-                            platform::Icon::Exclamation);
+            dialogs.message(run::kDuplicatePassText, run::kDuplicatePassTitle,
+                            ports::Icon::Exclamation);
         if (app::numericValue(txtPass->text()) > 2)
-            dialogs.message(capture::kHighPassText, capture::kHighPassTitle,
-                            platform::Icon::Exclamation);
+            dialogs.message(run::kHighPassText, run::kHighPassTitle, ports::Icon::Exclamation);
         program.NavigationSource.clear();
     }
     program.PaintBusy = 0;
@@ -298,7 +298,7 @@ void PreviewForm::Form_KeyDown(int keyCode, int /*shift*/) {
         m_screens.services().dialogs->message(
             QStringLiteral("No recording is running, so there is no run to hand over. Press "
                            "\"Start Recording\" to record a run."),
-            QStringLiteral("Skivane Alert"), platform::Icon::Information);
+            QStringLiteral("Skivane Alert"), ports::Icon::Information);
         return;
     }
     // ESC ends the recording.
@@ -339,3 +339,4 @@ void PreviewForm::cmdGoToTimer_Click() {
     m_screens.session().NavigationSource = QStringLiteral("CaptureGoToTimer");
     m_screens.showTimer();
 }
+} // namespace screens

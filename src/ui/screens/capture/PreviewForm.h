@@ -12,12 +12,13 @@ class QLineEdit;
 class QMenuBar;
 class QPushButton;
 class QTimer;
-class ScreenHub;
 
-namespace platform {
+namespace ports {
 class ControlError;
-}
+} // namespace ports
 
+namespace screens {
+class ScreenHub;
 class PreviewForm : public QWidget, public SkierEntry {
     Q_OBJECT
 public:
@@ -123,7 +124,7 @@ private:
     QString passSeconds() const; // "20", or "15" in barefoot mode
     void playSound(const QString& fileName);
     // The control-error box (ControlErrorBox.h) with the number in hexadecimal.
-    void showControlError(const platform::ControlError& e);
+    void showControlError(const ports::ControlError& e);
     void VideoDeviceChange(int action, int index, const QString& name);
     void AudioDeviceChange(int action, int index, const QString& name);
 
@@ -134,3 +135,4 @@ private:
     // second ESC, which must not end (and count) the same run twice.
     bool m_ending = false;
 };
+} // namespace screens

@@ -11,24 +11,24 @@
 #include <limits>
 #include <optional>
 
+namespace screens {
 namespace {
-bool askToUse(platform::Dialogs& dialogs, const QString& name) {
-    const platform::Answer answer = dialogs.message(platform::MessageBoxRequest{
+bool askToUse(ports::Dialogs& dialogs, const QString& name) {
+    const ports::Answer answer = dialogs.message(ports::MessageBoxRequest{
         name + QStringLiteral(" is plugged into your computer. Do you want to use it?"),
-        platform::kAppTitle, platform::Buttons::YesNo, platform::Icon::None,
-        platform::Answer::Yes});
-    return answer == platform::Answer::Yes;
+        ports::kAppTitle, ports::Buttons::YesNo, ports::Icon::None, ports::Answer::Yes});
+    return answer == ports::Answer::Yes;
 }
 } // namespace
 
 void PreviewForm::Grabora1_DeviceChange(const QString& category, int action, int index,
                                         const QString& name) {
-    platform::CaptureControl& control = *m_screens.services().capture;
+    ports::CaptureControl& control = *m_screens.services().capture;
     CapturePanel& setup = m_screens.capturePanel();
     // A failing list update or control read is reported and the rest still runs, so that the
     // connection check below is never skipped.
     try {
-        if (category == platform::kVideoSources) {
+        if (category == ports::kVideoSources) {
             if (action == 0 && setup.listsNoVideoDevices() && index == 0) {
                 // The first camera of a machine that had none: taken without a question.
                 setup.removeVideoDevice(0);
@@ -38,25 +38,25 @@ void PreviewForm::Grabora1_DeviceChange(const QString& category, int action, int
                 return;
             }
             VideoDeviceChange(action, index, name);
-        } else if (category == platform::kAudioSources) {
+        } else if (category == ports::kAudioSources) {
             AudioDeviceChange(action, index, name);
         }
-    } catch (const platform::ControlError& e) {
+    } catch (const ports::ControlError& e) {
         showControlError(e);
     }
 
     try {
         if (setup.connected() && action == 1 && !control.Connected())
             setup.OnDisconnect();
-    } catch (const platform::ControlError& e) {
+    } catch (const ports::ControlError& e) {
         showControlError(e);
     }
 }
 
 void PreviewForm::VideoDeviceChange(int action, int index, const QString& name) {
-    platform::CaptureControl& control = *m_screens.services().capture;
+    ports::CaptureControl& control = *m_screens.services().capture;
     CapturePanel& setup = m_screens.capturePanel();
-    std::optional<platform::ControlError> failure;
+    std::optional<ports::ControlError> failure;
     if (action == 0) {
         setup.addVideoDevice(name);
         if (!control.Connected() && control.VideoDeviceIndex() != index &&
@@ -65,7 +65,7 @@ void PreviewForm::VideoDeviceChange(int action, int index, const QString& name) 
     } else if (action == 1) {
         try {
             setup.removeVideoDevice(index);
-        } catch (const platform::ControlError& e) {
+        } catch (const ports::ControlError& e) {
             failure = e; // reported after the list is brought back in step
         }
     }
@@ -78,9 +78,9 @@ void PreviewForm::VideoDeviceChange(int action, int index, const QString& name) 
 }
 
 void PreviewForm::AudioDeviceChange(int action, int index, const QString& name) {
-    platform::CaptureControl& control = *m_screens.services().capture;
+    ports::CaptureControl& control = *m_screens.services().capture;
     CapturePanel& setup = m_screens.capturePanel();
-    std::optional<platform::ControlError> failure;
+    std::optional<ports::ControlError> failure;
     if (action == 0) {
         setup.addAudioDevice(name);
         if (!control.Connected() && control.AudioDeviceIndex() != index &&
@@ -90,11 +90,11 @@ void PreviewForm::AudioDeviceChange(int action, int index, const QString& name) 
         try {
             // Entry 0 is the no-device entry; device i is entry i + 1.
             if (index < 0 || index == std::numeric_limits<int>::max())
-                throw platform::ControlError(platform::errors::kInvalidIndex,
-                                             QStringLiteral("The device list has no entry %1")
-                                                 .arg(static_cast<qint64>(index) + 1));
+                throw ports::ControlError(ports::errors::kInvalidIndex,
+                                          QStringLiteral("The device list has no entry %1")
+                                              .arg(static_cast<qint64>(index) + 1));
             setup.removeAudioDevice(index + 1);
-        } catch (const platform::ControlError& e) {
+        } catch (const ports::ControlError& e) {
             failure = e;
         }
     }
@@ -105,3 +105,4 @@ void PreviewForm::AudioDeviceChange(int action, int index, const QString& name) 
     if (failure)
         throw *failure;
 }
+} // namespace screens

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 
+namespace screens {
 QString PreviewForm::skierName() const {
     return txtSkierName->text();
 }
@@ -34,8 +35,8 @@ void PreviewForm::txtSkierName_Change() {
     // The name becomes part of the run's path: a comma, a folder separator or a character no
     // file name may hold is refused and replaced by a space, a leading dot removed, a name too
     // long cut. One box names the first problem; the mended name put back passes the rule.
-    if (const auto problem = capture::skierNameProblem(txtSkierName->text())) {
-        m_screens.services().dialogs->message(problem->message, capture::kInputErrorTitle);
+    if (const auto problem = run::skierNameProblem(txtSkierName->text())) {
+        m_screens.services().dialogs->message(problem->message, run::kInputErrorTitle);
         txtSkierName->setText(problem->mended);
     }
 }
@@ -43,37 +44,35 @@ void PreviewForm::txtSkierName_Change() {
 void PreviewForm::txtPass_Change() {
     // The pass text goes into the run's path too.
     const QString pass = txtPass->text();
-    if (const auto bad = capture::firstForbiddenPathChar(pass)) {
-        m_screens.services().dialogs->message(capture::inputErrorText(*bad),
-                                              capture::kInputErrorTitle);
-        txtPass->setText(capture::replacedBySpace(pass, *bad));
+    if (const auto bad = run::firstForbiddenPathChar(pass)) {
+        m_screens.services().dialogs->message(run::inputErrorText(*bad), run::kInputErrorTitle);
+        txtPass->setText(run::replacedBySpace(pass, *bad));
     }
 }
 
 void PreviewForm::ComposeCaptureFileName() {
     QString& folder = m_screens.session().VideoDirectory;
     folder = app::withoutTrailingSeparator(folder);
-    CaptureFileName =
-        capture::composeCaptureFileName(folder, txtSkierName->text(), txtPass->text());
+    CaptureFileName = run::composeCaptureFileName(folder, txtSkierName->text(), txtPass->text());
 }
 
 void PreviewForm::nameForRecording() {
     ComposeCaptureFileName();
-    const capture::FreeName free =
-        capture::freeNameForRecording(m_screens.session().VideoDirectory, txtSkierName->text(),
-                                      txtPass->text(), review::runNameTaken);
+    const run::FreeName free =
+        run::freeNameForRecording(m_screens.session().VideoDirectory, txtSkierName->text(),
+                                  txtPass->text(), run::runNameTaken);
     NameChanged = free.changed ? 1 : 0;
     if (free.changed) {
         txtSkierName->setText(free.skier); // the change rule puts the pass back to "1"
         CaptureFileName = free.fileName;
-        Label4->setText(capture::nameChangedWarning(free.skier));
+        Label4->setText(run::nameChangedWarning(free.skier));
         Label4->show();
     }
 }
 
 void PreviewForm::cmdSelect_Click() {
-    platform::Services& services = m_screens.services();
-    if (!app::FileIsPresent(app::joinPath(services.appDir, capture::kSkierNamesFile))) {
+    ports::Services& services = m_screens.services();
+    if (!app::FileIsPresent(app::joinPath(services.appDir, run::kSkierNamesFile))) {
         services.dialogs->message(QStringLiteral("No file of skier names called SkierNames.txt "
                                                  "exists in the application directory"));
         return;
@@ -84,3 +83,4 @@ void PreviewForm::cmdSelect_Click() {
 void PreviewForm::txtSkierName_DblClick() {
     cmdSelect_Click();
 }
+} // namespace screens

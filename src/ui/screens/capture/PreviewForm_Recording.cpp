@@ -27,6 +27,7 @@
 
 #include <optional>
 
+namespace screens {
 namespace {
 const QString kNoMark = QStringLiteral(" ");
 constexpr int kTickMs = 1000;
@@ -57,8 +58,8 @@ void PreviewForm::playSound(const QString& fileName) {
     m_screens.services().sound->play(app::joinPath(m_screens.services().appDir, fileName));
 }
 
-void PreviewForm::showControlError(const platform::ControlError& e) {
-    boxes::showControlError(*m_screens.services().dialogs, e, boxes::ErrorNumber::Hexadecimal);
+void PreviewForm::showControlError(const ports::ControlError& e) {
+    screens::showControlError(*m_screens.services().dialogs, e, screens::ErrorNumber::Hexadecimal);
 }
 
 void PreviewForm::setHintFromFrameRate() {
@@ -67,12 +68,12 @@ void PreviewForm::setHintFromFrameRate() {
 }
 
 void PreviewForm::cmdStartCapture_Click() {
-    platform::CaptureControl& control = *m_screens.services().capture;
+    ports::CaptureControl& control = *m_screens.services().capture;
     // The pass goes into the run's file name, and must come back out of it when the run is
     // logged: 1 to 3 characters.
-    if (const auto problem = capture::passTextProblem(txtPass->text())) {
-        m_screens.services().dialogs->message(*problem, capture::kInputErrorTitle,
-                                              platform::Icon::Exclamation);
+    if (const auto problem = run::passTextProblem(txtPass->text())) {
+        m_screens.services().dialogs->message(*problem, run::kInputErrorTitle,
+                                              ports::Icon::Exclamation);
         return;
     }
     BusyPointer busy;
@@ -98,7 +99,7 @@ void PreviewForm::cmdStartCapture_Click() {
         cmdStartTimer->setFocus();
         cmdGoToTimer->setEnabled(false);
         cmdGoSetup->setEnabled(false);
-    } catch (const platform::ControlError& e) {
+    } catch (const ports::ControlError& e) {
         busy.restore();
         showControlError(e);
     }
@@ -115,7 +116,7 @@ void PreviewForm::cmdStartTimer_Click() {
     qint64 frames = 0;
     try {
         frames = m_screens.services().capture->FramesCaptured();
-    } catch (const platform::ControlError& e) {
+    } catch (const ports::ControlError& e) {
         showControlError(e);
         return;
     }
@@ -131,7 +132,7 @@ void PreviewForm::cmdStartTimer_Click() {
 }
 
 void PreviewForm::Timer40_Timer() {
-    platform::CaptureControl& control = *m_screens.services().capture;
+    ports::CaptureControl& control = *m_screens.services().capture;
     if (!app::FileIsPresent(CaptureFileName)) {
         // The run file is gone (its folder removed or renamed): say so now, not at marking.
         Timer40->stop();
@@ -148,7 +149,7 @@ void PreviewForm::Timer40_Timer() {
         runTime->setText(passSeconds());
         try {
             control.StopCapture();
-        } catch (const platform::ControlError&) {
+        } catch (const ports::ControlError&) {
             // The end-of-recording procedure stops once more and reports a failure there.
         }
         if (lblStartFrame->text() == kNoMark)
@@ -158,7 +159,7 @@ void PreviewForm::Timer40_Timer() {
     try {
         LblFrame->setText(app::plainNumberText(static_cast<double>(control.FramesCaptured())));
         LblFrmDrop->setText(app::plainNumberText(static_cast<double>(control.FramesDropped())));
-    } catch (const platform::ControlError&) {
+    } catch (const ports::ControlError&) {
         // The read-outs keep their last values; the next tick reads again.
     }
 }
@@ -176,17 +177,17 @@ void PreviewForm::cmdEndCapture_Click() {
     if (m_ending)
         return;
     const QScopedValueRollback<bool> ending(m_ending, true);
-    platform::CaptureControl& control = *m_screens.services().capture;
+    ports::CaptureControl& control = *m_screens.services().capture;
     CapturePanel& setup = m_screens.capturePanel();
-    platform::Session& program = m_screens.session();
+    ports::Session& program = m_screens.session();
 
     // A failing stop or read is reported once; the recording file stays where it is and the
     // run is still handed over, so the screen never stays stuck in the recording state.
-    std::optional<platform::ControlError> failure;
+    std::optional<ports::ControlError> failure;
     auto read = [&failure](auto&& operation) -> qint64 {
         try {
             return operation();
-        } catch (const platform::ControlError& e) {
+        } catch (const ports::ControlError& e) {
             if (!failure)
                 failure = e;
             return 0;
@@ -225,11 +226,11 @@ void PreviewForm::cmdEndCapture_Click() {
                            "folder removed or renamed?). The run was not handed over to the "
                            "Timer & Review screen and the pass number stays %2.")
                 .arg(CaptureFileName, txtPass->text().trimmed()),
-            QStringLiteral("Skivane Alert"), platform::Icon::Exclamation);
+            QStringLiteral("Skivane Alert"), ports::Icon::Exclamation);
         return;
     }
 
-    txtPass->setText(capture::nextPassText(txtPass->text()));
+    txtPass->setText(run::nextPassText(txtPass->text()));
 
     m_screens.runReceiver().setRunPath(CaptureFileName);
     program.CapturedFrameRate = static_cast<double>(rate);
@@ -245,7 +246,7 @@ void PreviewForm::enableStartWhenIdle() {
     bool pictures = true;
     try {
         pictures = m_screens.services().capture->PicturesComing();
-    } catch (const platform::ControlError&) {
+    } catch (const ports::ControlError&) {
         // A control that cannot tell leaves the button to the operator.
     }
     cmdStartCapture->setEnabled(pictures);
@@ -273,14 +274,14 @@ void PreviewForm::Grabora1_CaptureStatus(int code, const QString& text) {
         return;
     }
     if (code == 510) { // counters changed
-        platform::CaptureControl& control = *m_screens.services().capture;
+        ports::CaptureControl& control = *m_screens.services().capture;
         try {
             const qint64 frames = control.FramesCaptured();
             const qint64 dropped = control.FramesDropped();
             const qint64 samples = control.SamplesCaptured();
             const qint64 time = control.CaptureTime();
             setup.showCaptureCounters(frames, dropped, samples, time);
-        } catch (const platform::ControlError&) {
+        } catch (const ports::ControlError&) {
             // Counters arrive many times a second; the next notification reads them again.
         }
     }
@@ -296,3 +297,4 @@ void PreviewForm::Grabora1_StatusMessage(int /*code*/, const QString& text) {
 void PreviewForm::Grabora1_WarningMessage(int /*code*/, const QString& text) {
     m_screens.services().dialogs->message(QStringLiteral("Warning: ") + text);
 }
+} // namespace screens

@@ -31,6 +31,7 @@
 #include <QTextEdit>
 #include <QTimer>
 
+namespace screens {
 namespace {
 
 const QString kSelectStart =
@@ -89,19 +90,19 @@ void frmSetStart::createControls() {
     Command4 =
         place(new QPushButton(QStringLiteral(">"), this), "Command4", twips(7440, 2040, 735, 375));
     Command4->setFont(screenFont(18));
-    Command5 = place(new WrappingButton(QStringLiteral("Play before start -->"), this), "Command5",
-                     twips(6480, 2520, 1695, 375));
+    Command5 = place(new widgets::WrappingButton(QStringLiteral("Play before start -->"), this),
+                     "Command5", twips(6480, 2520, 1695, 375));
     Text4 = place(new QLineEdit(QStringLiteral("2"), this), "Text4", twips(8280, 2520, 375, 375));
     Label1 = place(new QLabel(QStringLiteral("sec."), this), "Label1", twips(8760, 2640, 375, 375));
-    cmdMarkStart =
-        place(new WrappingButton(QStringLiteral("Mark displayed frame as start of run"), this),
-              "cmdMarkStart", twips(6480, 3000, 1695, 495));
+    cmdMarkStart = place(
+        new widgets::WrappingButton(QStringLiteral("Mark displayed frame as start of run"), this),
+        "cmdMarkStart", twips(6480, 3000, 1695, 495));
     Text7 = place(new QLineEdit(QStringLiteral("5"), this), "Text7", twips(8280, 3120, 375, 375));
     Label2 = place(new QLabel(QStringLiteral("sec"), this), "Label2", twips(8760, 3240, 375, 255));
-    Command7 = place(new WrappingButton(QStringLiteral("Play before end -->"), this), "Command7",
-                     twips(6480, 4080, 1695, 495));
+    Command7 = place(new widgets::WrappingButton(QStringLiteral("Play before end -->"), this),
+                     "Command7", twips(6480, 4080, 1695, 495));
     cmdPlayAndPause =
-        place(new WrappingButton(QStringLiteral("Play to end, pause, continue"), this),
+        place(new widgets::WrappingButton(QStringLiteral("Play to end, pause, continue"), this),
               "cmdPlayAndPause", twips(6480, 3600, 1695, 495));
     cmdPlayAndPause->hide();
     cbPlayAfter = place(new QCheckBox(this), "cbPlayAfter", twips(8400, 3600, 375, 375));
@@ -111,21 +112,23 @@ void frmSetStart::createControls() {
     Label6->setWordWrap(true);
     Label6->hide();
     cbFullScreen = place(
-        new WrappingCheckBox(
+        new widgets::WrappingCheckBox(
             QStringLiteral("Play using Full Screen, ESC returns Click Mouse to repeat Play"), this),
         "cbFullScreen", twips(6480, 4560, 3135, 375));
-    cmdGoToCapture = place(new WrappingButton(QStringLiteral("Go To Record Next Run"), this),
-                           "cmdGoToCapture", twips(6480, 5040, 1695, 495));
-    cmdGoToSetup = place(new WrappingButton(QStringLiteral("Go Back To Setup Screen"), this),
-                         "cmdGoToSetup", twips(6480, 5760, 1695, 495));
+    cmdGoToCapture =
+        place(new widgets::WrappingButton(QStringLiteral("Go To Record Next Run"), this),
+              "cmdGoToCapture", twips(6480, 5040, 1695, 495));
+    cmdGoToSetup =
+        place(new widgets::WrappingButton(QStringLiteral("Go Back To Setup Screen"), this),
+              "cmdGoToSetup", twips(6480, 5760, 1695, 495));
     Label9 = place(new QLabel(QStringLiteral("Barefoot Mode"), this), "Label9",
                    twips(6600, 6360, 2295, 375));
     Label9->setFont(screenFont(12, true));
     Label9->hide();
     lstFileInfo = place(new QListWidget(this), "lstFileInfo", twips(6480, 6720, 2295, 2400));
     lstFileInfo->hide();
-    cmdViewLog = place(new WrappingButton(QStringLiteral("View Log File"), this), "cmdViewLog",
-                       twips(6360, 0, 2295, 255));
+    cmdViewLog = place(new widgets::WrappingButton(QStringLiteral("View Log File"), this),
+                       "cmdViewLog", twips(6360, 0, 2295, 255));
     Label10 = place(new QLabel(QStringLiteral("Disk Free Space Available"), this), "Label10",
                     twips(360, 0, 1935, 255));
     lblDiskSpace = place(new QLabel(QStringLiteral("Disk Space"), this), "lblDiskSpace",
@@ -199,7 +202,7 @@ bool frmSetStart::barefoot() const {
 }
 
 qint32 frmSetStart::endFrame() const {
-    return review::endFrame(startFrame, passFrames);
+    return run::endFrame(startFrame, passFrames);
 }
 
 void frmSetStart::resetEndControls() {
@@ -220,13 +223,12 @@ void frmSetStart::playerStopIfLoaded() {
 }
 
 void frmSetStart::showAlreadyMeasuredNotice(const QString& path) {
-    if (!app::FileIsPresent(review::infoPath(path)))
+    if (!app::FileIsPresent(run::infoPath(path)))
         return;
-    const auto stored = review::readInfoStartFrame(path);
+    const auto stored = run::readInfoStartFrame(path);
     if (!stored)
         return; // a companion file that cannot be read tells nothing
-    m_screens.services().dialogs->message(review::alreadyMeasuredText(*stored),
-                                          review::kMeasuredTitle);
+    m_screens.services().dialogs->message(run::alreadyMeasuredText(*stored), run::kMeasuredTitle);
 }
 
 void frmSetStart::loadFileRecord(const QString& path, const media::AviFileRead* read) {
@@ -265,14 +267,14 @@ void frmSetStart::Command6_Click() {
 }
 
 void frmSetStart::BrowseForRun() {
-    platform::Dialogs& dialogs = *m_screens.services().dialogs;
+    ports::Dialogs& dialogs = *m_screens.services().dialogs;
     const QString chosen =
         dialogs.openFile(m_screens.session().VideoDirectory, QStringLiteral("*.avi|*.avi"));
     if (!chosen.isEmpty()) {
         const media::AviFileRead read = media::ReadAviFile(chosen, dialogs);
         if (!read.isAvi) {
-            dialogs.message(QStringLiteral("Not a valid avi file"), platform::kAppTitle,
-                            platform::Icon::Exclamation);
+            dialogs.message(QStringLiteral("Not a valid avi file"), ports::kAppTitle,
+                            ports::Icon::Exclamation);
         } else {
             Text6->setPlainText(chosen);
             showAlreadyMeasuredNotice(chosen);
@@ -288,12 +290,12 @@ void frmSetStart::BrowseForRun() {
 }
 
 void frmSetStart::refreshDiskSpace() {
-    platform::DiskSpace& disk = *m_screens.services().disk;
+    ports::DiskSpace& disk = *m_screens.services().disk;
     const QString folder = m_screens.setupValues().videoDirText();
     Label10->setText(QStringLiteral("Disk Space Available ") + disk.volumeName(folder));
-    const qint64 mb = review::freeMegabytes(disk.FreeDiskSpace(folder, 0));
-    lblDiskSpace->setText(review::diskSpaceText(mb));
-    Label11->setVisible(review::diskSpaceLow(mb));
+    const qint64 mb = run::freeMegabytes(disk.FreeDiskSpace(folder, 0));
+    lblDiskSpace->setText(run::diskSpaceText(mb));
+    Label11->setVisible(run::diskSpaceLow(mb));
 }
 
 // Leaving for Capture or Setup: the frame steps and the player's seek controls are switched back
@@ -322,3 +324,4 @@ void frmSetStart::cmdGoToSetup_Click() {
 void frmSetStart::cmdViewLog_Click() {
     m_screens.openLogView(this);
 }
+} // namespace screens

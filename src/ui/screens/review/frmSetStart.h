@@ -10,7 +10,7 @@
 
 namespace media {
 struct AviFileRead;
-}
+} // namespace media
 
 class QCheckBox;
 class QLabel;
@@ -19,12 +19,13 @@ class QListWidget;
 class QPushButton;
 class QTextEdit;
 class QTimer;
-class ScreenHub;
 
-namespace platform {
+namespace ports {
 class MediaPlayer;
-}
+} // namespace ports
 
+namespace screens {
+class ScreenHub;
 class frmSetStart : public QWidget, public RunReceiver {
     Q_OBJECT
 public:
@@ -64,7 +65,7 @@ public:
     void setRunPath(const QString& path) override;
 
     // --- Controls ---
-    platform::MediaPlayer* MediaPlayer1 = nullptr;
+    ports::MediaPlayer* MediaPlayer1 = nullptr;
     QLabel* Label3 = nullptr;
     QPushButton* Command6 = nullptr;
     // Full path of the loaded run; every part of the screen reads the run's path from here.
@@ -169,3 +170,4 @@ private:
     bool m_rightDown = false;
     bool m_rightPressed = false;
 };
+} // namespace screens

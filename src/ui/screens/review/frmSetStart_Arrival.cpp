@@ -25,6 +25,7 @@
 #include <QTextEdit>
 #include <QTimer>
 
+namespace screens {
 void frmSetStart::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!m_filterInstalled) {
@@ -58,7 +59,7 @@ void frmSetStart::hideEvent(QHideEvent* event) {
 void frmSetStart::Form_Paint() {
     Timer2->start();
     refreshDiskSpace();
-    platform::Session& program = m_screens.session();
+    ports::Session& program = m_screens.session();
     const QString source = program.NavigationSource;
     if (source == QStringLiteral("Capture")) {
         arriveFromCapture();
@@ -72,7 +73,7 @@ void frmSetStart::Form_Paint() {
 }
 
 void frmSetStart::arriveFromCapture() {
-    platform::Session& program = m_screens.session();
+    ports::Session& program = m_screens.session();
     if (m_screens.skierEntry().nameChangeShown())
         renameRun();
     MediaPlayer1->setPlayerFileName(runPath());
@@ -104,24 +105,24 @@ void frmSetStart::arriveFromCapture() {
 // the same box, then the question again with the mended name offered, so the operator sees the
 // name the run will get before it is renamed.
 QString frmSetStart::askSkierName(const QString& prompt) {
-    platform::Dialogs& dialogs = *m_screens.services().dialogs;
+    ports::Dialogs& dialogs = *m_screens.services().dialogs;
     const QString preset = m_screens.skierEntry().skierName();
-    QString answer = dialogs.inputBox(prompt, review::kFixNameTitle, preset);
+    QString answer = dialogs.inputBox(prompt, run::kFixNameTitle, preset);
     for (;;) {
         if (answer.isEmpty())
-            answer = dialogs.inputBox(review::mustInputNamePrompt(), review::kFixNameTitle, preset);
-        const auto problem = capture::skierNameProblem(answer);
+            answer = dialogs.inputBox(run::mustInputNamePrompt(), run::kFixNameTitle, preset);
+        const auto problem = run::skierNameProblem(answer);
         if (!problem)
             return answer;
-        dialogs.message(problem->message, capture::kInputErrorTitle);
-        answer = dialogs.inputBox(prompt, review::kFixNameTitle, problem->mended);
+        dialogs.message(problem->message, run::kInputErrorTitle);
+        answer = dialogs.inputBox(prompt, run::kFixNameTitle, problem->mended);
     }
 }
 
 void frmSetStart::renameRun() {
-    platform::Session& program = m_screens.session();
+    ports::Session& program = m_screens.session();
     SkierEntry& captureScreen = m_screens.skierEntry();
-    newSkierName = askSkierName(review::fixNamePrompt());
+    newSkierName = askSkierName(run::fixNamePrompt());
     const QString oldPath = runPath();
     program.VideoDirectory = app::withoutTrailingSeparator(program.VideoDirectory);
     auto pathFor = [&](const QString& skier) {
@@ -130,18 +131,18 @@ void frmSetStart::renameRun() {
     QString newPath = pathFor(newSkierName);
     // Giving the run's present name back ends the questions: that file is the run itself. A name
     // whose ".info" or ".timing" is left from a deleted run is taken too.
-    while (newPath != oldPath && review::runNameTaken(newPath)) {
-        newSkierName = askSkierName(review::existingFilePrompt());
+    while (newPath != oldPath && run::runNameTaken(newPath)) {
+        newSkierName = askSkierName(run::existingFilePrompt());
         newPath = pathFor(newSkierName);
     }
     if (newPath != oldPath) {
-        if (const auto error = review::renameRun(oldPath, newPath)) {
+        if (const auto error = run::renameRun(oldPath, newPath)) {
             // The run stays where it is, under the name the Capture screen gave it.
             m_screens.services().dialogs->message(
                 QStringLiteral("The run could not be renamed to ") + newPath +
                     QStringLiteral(" (") + *error + QStringLiteral("). It stays saved as ") +
                     oldPath,
-                platform::kAppTitle, platform::Icon::Exclamation);
+                ports::kAppTitle, ports::Icon::Exclamation);
             return;
         }
     }
@@ -151,7 +152,7 @@ void frmSetStart::renameRun() {
 }
 
 void frmSetStart::arriveFromView() {
-    platform::Session& program = m_screens.session();
+    ports::Session& program = m_screens.session();
     program.NavigationSource.clear();
     Text6->setPlainText(program.FileToView);
     const QString path = runPath();
@@ -170,3 +171,4 @@ void frmSetStart::arriveFromView() {
     MediaPlayer1->setPlayerSeekEnabled(true);
     MediaPlayer1->giveFocus();
 }
+} // namespace screens

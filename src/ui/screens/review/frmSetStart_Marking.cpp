@@ -21,8 +21,9 @@
 #include <cmath>
 #include <limits>
 
+namespace screens {
 void frmSetStart::computePassFrames() {
-    passFrames = review::passLength(framesPerSecond, barefoot());
+    passFrames = run::passLength(framesPerSecond, barefoot());
 }
 
 // The frame marked is the one on the screen. A picture asked for just before (a slider drag in
@@ -68,14 +69,14 @@ void frmSetStart::markShownFrame() {
 // frame rate reads 0, so the end would be the start) and a start frame the log's 16-bit fields
 // cannot hold are refused instead of being logged as a plausible-looking wrong entry.
 bool frmSetStart::canMarkRun(double position) {
-    platform::Dialogs& dialogs = *m_screens.services().dialogs;
+    ports::Dialogs& dialogs = *m_screens.services().dialogs;
     const QString path = runPath();
     const QString nothing =
         QStringLiteral(" The start was not marked and nothing was written to the log.");
     if (!app::FileIsPresent(path)) {
         dialogs.message(QStringLiteral("The video ") + path + QStringLiteral(" no longer exists.") +
                             nothing,
-                        platform::kAppTitle, platform::Icon::Exclamation);
+                        ports::kAppTitle, ports::Icon::Exclamation);
         return false;
     }
     // The file itself is asked: a run handed over from the Capture screen carries the control's
@@ -85,7 +86,7 @@ bool frmSetStart::canMarkRun(double position) {
         dialogs.message(QStringLiteral("The video ") + path +
                             QStringLiteral(" holds no frame: nothing was recorded into it.") +
                             nothing,
-                        platform::kAppTitle, platform::Icon::Exclamation);
+                        ports::kAppTitle, ports::Icon::Exclamation);
         return false;
     }
     if (framesPerSecond <= 0 || !frames) {
@@ -93,7 +94,7 @@ bool frmSetStart::canMarkRun(double position) {
                             QStringLiteral(" cannot be read: its frame rate is unknown, so the "
                                            "end of the pass cannot be worked out.") +
                             nothing,
-                        platform::kAppTitle, platform::Icon::Exclamation);
+                        ports::kAppTitle, ports::Icon::Exclamation);
         return false;
     }
     const double frame = std::nearbyint(position); // half frames to the even neighbour
@@ -103,7 +104,7 @@ bool frmSetStart::canMarkRun(double position) {
                                 .arg(frame, 0, 'f', 0)
                                 .arg(std::numeric_limits<qint16>::max()) +
                             nothing,
-                        platform::kAppTitle, platform::Icon::Exclamation);
+                        ports::kAppTitle, ports::Icon::Exclamation);
         return false;
     }
     return true;
@@ -112,17 +113,17 @@ bool frmSetStart::canMarkRun(double position) {
 // The run entry and the companion file. A file that cannot be written is named in a message;
 // the marking goes on, so the replay of the pass end still runs.
 void frmSetStart::writeRunRecord() {
-    platform::Services& services = m_screens.services();
+    ports::Services& services = m_screens.services();
     const QString path = runPath();
-    const review::RunName name = review::parseRunName(path);
+    const run::RunName name = run::parseRunName(path);
     if (!name.standard) {
         services.dialogs->message(
             QStringLiteral("Warning, tis is not a  standard SKV file so it will not be saved in "
                            "the Log for future reference"),
-            platform::kAppTitle, platform::Icon::Exclamation);
+            ports::kAppTitle, ports::Icon::Exclamation);
         return;
     }
-    const platform::Session& program = m_screens.session();
+    const ports::Session& program = m_screens.session();
     const app::LogWrite written = app::appendRunEntry(program, services.now(), name.skier,
                                                       name.pass, startFrame, endFrame(), path);
     if (!written.ok)
@@ -130,18 +131,19 @@ void frmSetStart::writeRunRecord() {
             QStringLiteral("The run could not be written to the session log ") +
                 app::joinPath(program.VideoDirectory, program.LogFileName) + QStringLiteral(": ") +
                 written.error,
-            platform::kAppTitle, platform::Icon::Exclamation);
-    if (const auto error = review::writeInfoFile(path, startFrame))
+            ports::kAppTitle, ports::Icon::Exclamation);
+    if (const auto error = run::writeInfoFile(path, startFrame))
         services.dialogs->message(QStringLiteral("The start frame could not be saved in ") +
-                                      review::infoPath(path) + QStringLiteral(": ") + *error,
-                                  platform::kAppTitle, platform::Icon::Exclamation);
+                                      run::infoPath(path) + QStringLiteral(": ") + *error,
+                                  ports::kAppTitle, ports::Icon::Exclamation);
 }
 
 bool frmSetStart::passEndCheck() {
     const qint32 end = endFrame();
-    if (review::passEndInFile(end, fileFrames))
+    if (run::passEndInFile(end, fileFrames))
         return true;
-    m_screens.services().dialogs->message(review::tooShortMessage(fileFrames, end, barefoot()),
-                                          review::kTooShortTitle);
+    m_screens.services().dialogs->message(run::tooShortMessage(fileFrames, end, barefoot()),
+                                          run::kTooShortTitle);
     return false;
 }
+} // namespace screens

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+namespace screens {
 namespace {
 constexpr int kKeypad4 = 100;
 constexpr int kKeypad6 = 102;
@@ -63,8 +64,8 @@ void frmSetStart::Command5_Click() {
         MediaPlayer1->setPlayerDisplaySize(kFullScreen);
     if (startLocked == 0)
         startFrame = app::clampToInt16(MediaPlayer1->PlayerPosition());
-    const review::Replay replay =
-        review::beforeStartReplay(startFrame, app::numericValue(Text4->text()), framesPerSecond);
+    const run::Replay replay =
+        run::beforeStartReplay(startFrame, app::numericValue(Text4->text()), framesPerSecond);
     MediaPlayer1->setPlayerSelectionStart(replay.selectionStart);
     MediaPlayer1->setPlayerSelectionEnd(replay.selectionEnd);
     beforeStartLoop = 1;
@@ -91,8 +92,8 @@ void frmSetStart::Command7_Click() {
         return;
     beforeEndLoop = 1;
     afterEndPhase = 0;
-    const review::Replay replay =
-        review::beforeEndReplay(endFrame(), app::numericValue(Text7->text()), framesPerSecond);
+    const run::Replay replay =
+        run::beforeEndReplay(endFrame(), app::numericValue(Text7->text()), framesPerSecond);
     MediaPlayer1->setPlayerSelectionStart(replay.selectionStart);
     MediaPlayer1->setPlayerSelectionEnd(replay.selectionEnd);
     Timer1->setInterval(replay.intervalMs);
@@ -116,8 +117,8 @@ void frmSetStart::Timer1_Timer() {
     }
     if (beforeEndLoop == 1 && afterEndPhase == 1) {
         // Ready for another replay with the player's own play button.
-        const review::Replay replay =
-            review::beforeEndReplay(endFrame(), app::numericValue(Text7->text()), framesPerSecond);
+        const run::Replay replay =
+            run::beforeEndReplay(endFrame(), app::numericValue(Text7->text()), framesPerSecond);
         MediaPlayer1->setPlayerSelectionStart(replay.selectionStart);
         MediaPlayer1->setPlayerSelectionEnd(replay.selectionEnd);
         beforeStartLoop = 0;
@@ -129,7 +130,7 @@ void frmSetStart::Timer1_Timer() {
     if (beforeEndLoop == 1 && afterEndPhase == 0) {
         if (cbPlayAfter->isChecked()) {
             cbPlayAfter->setChecked(false);
-            const review::Replay replay = review::afterEndReplay(endFrame(), framesPerSecond);
+            const run::Replay replay = run::afterEndReplay(endFrame(), framesPerSecond);
             MediaPlayer1->setPlayerSelectionStart(replay.selectionStart);
             MediaPlayer1->setPlayerSelectionEnd(replay.selectionEnd);
             afterEndPhase = 1;
@@ -146,12 +147,12 @@ void frmSetStart::Timer1_Timer() {
 }
 
 void frmSetStart::Text4_Change() {
-    if (const auto text = review::limitedSecondsText(Text4->text(), 1, 5))
+    if (const auto text = run::limitedSecondsText(Text4->text(), 1, 5))
         Text4->setText(*text);
 }
 
 void frmSetStart::Text7_Change() {
-    if (const auto text = review::limitedSecondsText(Text7->text(), 1, 22))
+    if (const auto text = run::limitedSecondsText(Text7->text(), 1, 22))
         Text7->setText(*text);
 }
 
@@ -197,3 +198,4 @@ bool frmSetStart::eventFilter(QObject* watched, QEvent* event) {
     }
     return QWidget::eventFilter(watched, event);
 }
+} // namespace screens

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+namespace screens {
 namespace {
 const QString kCutOff =
     QStringLiteral("This recording was cut off: other players may refuse it or play it short.");
@@ -30,7 +31,7 @@ void frmSetStart::createToolControls() {
     lblPassWindow->setFont(app::designFont(9.75, true));
     lblPassWindow->setWordWrap(true);
     lblPassWindow->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    cmdSavePassClip = new WrappingButton(QStringLiteral("Save pass clip…"), this);
+    cmdSavePassClip = new widgets::WrappingButton(QStringLiteral("Save pass clip…"), this);
     cmdSavePassClip->setObjectName(QStringLiteral("cmdSavePassClip"));
     cmdSavePassClip->setGeometry(twips(6480, 7560, 1695, 375));
     lblFileNotice = new QLabel(kCutOff, this);
@@ -39,7 +40,7 @@ void frmSetStart::createToolControls() {
     lblFileNotice->setFont(app::designFont(9.75, true));
     lblFileNotice->setWordWrap(true);
     lblFileNotice->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    cmdRepairCopy = new WrappingButton(QStringLiteral("Repair copy…"), this);
+    cmdRepairCopy = new widgets::WrappingButton(QStringLiteral("Repair copy…"), this);
     cmdRepairCopy->setObjectName(QStringLiteral("cmdRepairCopy"));
     cmdRepairCopy->setGeometry(twips(6480, 8760, 1695, 375));
     hideTools();
@@ -55,7 +56,7 @@ void frmSetStart::hideTools() {
 
 // Shown at marking, before the replay; the log line and the ".info" keep their format.
 void frmSetStart::showPassWindow() {
-    const review::PassWindowCheck check = media::passWindowOf(runPath(), startFrame, endFrame());
+    const run::PassWindowCheck check = media::passWindowOf(runPath(), startFrame, endFrame());
     lblPassWindow->setText(check.text);
     lblPassWindow->setStyleSheet(check.clean ? QString() : QStringLiteral("color: #a00000;"));
     lblPassWindow->show();
@@ -63,50 +64,51 @@ void frmSetStart::showPassWindow() {
 }
 
 void frmSetStart::cmdRepairCopy_Click() {
-    platform::Dialogs& dialogs = *m_screens.services().dialogs;
-    platform::RunTools& tools = *m_screens.services().tools;
+    ports::Dialogs& dialogs = *m_screens.services().dialogs;
+    ports::RunTools& tools = *m_screens.services().tools;
     const QString run = runPath();
-    platform::ToolResult result;
+    ports::ToolResult result;
     dialogs.runWithProgress(
         {QStringLiteral("Writing a repaired copy of ") + run + QStringLiteral("…"),
-         platform::kAppTitle,
+         ports::kAppTitle,
          [&](const std::function<bool(int, int)>& report, const std::atomic<bool>& cancel) {
              report(0, 0); // no count: the copy reports no progress
              result = tools.repairCopy(run, cancel);
          }});
     if (result.ok)
         dialogs.message(QStringLiteral("The repaired copy was saved as ") + result.path,
-                        platform::kAppTitle, platform::Icon::Information);
+                        ports::kAppTitle, ports::Icon::Information);
     else
         dialogs.message(QStringLiteral("The recording could not be repaired: ") + result.error,
-                        platform::kAppTitle, platform::Icon::Exclamation);
+                        ports::kAppTitle, ports::Icon::Exclamation);
 }
 
 void frmSetStart::cmdSavePassClip_Click() {
-    platform::Dialogs& dialogs = *m_screens.services().dialogs;
-    platform::RunTools& tools = *m_screens.services().tools;
-    platform::PassMarks marks;
+    ports::Dialogs& dialogs = *m_screens.services().dialogs;
+    ports::RunTools& tools = *m_screens.services().tools;
+    ports::PassMarks marks;
     marks.run = runPath();
     marks.startFrame = startFrame;
     marks.endFrame = endFrame();
-    platform::ToolResult result;
+    ports::ToolResult result;
     dialogs.runWithProgress(
         {QStringLiteral("Writing the pass clip of ") + marks.run + QStringLiteral("…"),
-         platform::kAppTitle,
+         ports::kAppTitle,
          [&](const std::function<bool(int, int)>& report, const std::atomic<bool>&) {
              result = tools.writePassClip(marks, report);
          }});
     if (result.ok && result.shortfall.isEmpty())
         dialogs.message(QStringLiteral("The pass clip was saved as ") + result.path,
-                        platform::kAppTitle, platform::Icon::Information);
+                        ports::kAppTitle, ports::Icon::Information);
     else if (result.ok)
         dialogs.message(QStringLiteral("The pass clip was saved as ") + result.path +
                             QStringLiteral(". ") + result.shortfall,
-                        platform::kAppTitle, platform::Icon::Exclamation);
+                        ports::kAppTitle, ports::Icon::Exclamation);
     else if (result.cancelled)
         dialogs.message(QStringLiteral("The pass clip was cancelled; no file was written."),
-                        platform::kAppTitle, platform::Icon::Information);
+                        ports::kAppTitle, ports::Icon::Information);
     else
         dialogs.message(QStringLiteral("The pass clip could not be written: ") + result.error,
-                        platform::kAppTitle, platform::Icon::Exclamation);
+                        ports::kAppTitle, ports::Icon::Exclamation);
 }
+} // namespace screens

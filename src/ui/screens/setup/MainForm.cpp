@@ -37,8 +37,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+namespace screens {
 using app::twips;
-namespace settings = app::settings;
 
 namespace {
 
@@ -65,7 +65,7 @@ QLabel* label(QWidget* parent, const char* name, const QString& caption, const Q
 }
 
 QPushButton* button(QWidget* parent, const char* name, const QString& caption, const QRect& r) {
-    return place(new WrappingButton(caption, parent), name, r);
+    return place(new widgets::WrappingButton(caption, parent), name, r);
 }
 
 QComboBox* dropDown(QWidget* parent, const char* name, const QRect& r) {
@@ -92,19 +92,19 @@ MainForm::MainForm(ScreenHub& screens) : m_screens(screens) {
 
 MainForm::~MainForm() = default;
 
-platform::Services& MainForm::services() {
+ports::Services& MainForm::services() {
     return m_screens.services();
 }
 
-platform::Dialogs& MainForm::dialogs() {
+ports::Dialogs& MainForm::dialogs() {
     return *services().dialogs;
 }
 
-platform::SettingsStore& MainForm::store() {
+ports::SettingsStore& MainForm::store() {
     return *services().settings;
 }
 
-platform::CaptureControl& MainForm::grabora() {
+ports::CaptureControl& MainForm::grabora() {
     m_screens.captureWindow(); // created hidden, with its load, on first use
     return *services().capture;
 }
@@ -257,7 +257,7 @@ void MainForm::buildOptionsPanel() {
                 formats << QStringLiteral("%1 Khz, %2 Bit, %3")
                                .arg(QLatin1String(rate), QLatin1String(depth),
                                     QLatin1String(channels));
-    setupui::fillList(ComboAttrib, formats);
+    widgets::fillList(ComboAttrib, formats);
 
     FrmOptions =
         panel(client, "FrmOptions", QStringLiteral("Options"), twips(120, 3120, 5895, 3615));
@@ -265,7 +265,7 @@ void MainForm::buildOptionsPanel() {
 
     Frame4 = panel(client, "Frame4", QStringLiteral("Capture"), twips(120, 7200, 3255, 1215));
     CaptureType = dropDown(Frame4, "CaptureType", twips(120, 240, 1455, 315));
-    setupui::fillList(CaptureType, {QStringLiteral("Frames"), QStringLiteral("Streams")});
+    widgets::fillList(CaptureType, {QStringLiteral("Frames"), QStringLiteral("Streams")});
     CmdCap = button(Frame4, "CmdCap", QStringLiteral("Capture Frame"), twips(1680, 240, 1455, 315));
     CmdCap->setEnabled(false);
     EdtFile = place(new QLineEdit(Frame4), "EdtFile", twips(120, 720, 3015, 315));
@@ -275,7 +275,7 @@ void MainForm::buildOptionsPanel() {
 template <typename F> void MainForm::guarded(F&& handler) {
     try {
         handler();
-    } catch (const platform::ControlError& e) {
+    } catch (const ports::ControlError& e) {
         reportUntrapped(e);
     }
 }
@@ -336,13 +336,14 @@ void MainForm::connectHandlers() {
     on(CaptureType, &QComboBox::currentIndexChanged, &MainForm::CaptureType_Click);
 }
 
-void MainForm::showControlError(const QString& prefix, const platform::ControlError& e, bool hex) {
-    boxes::showControlError(
-        dialogs(), e, hex ? boxes::ErrorNumber::Hexadecimal : boxes::ErrorNumber::Decimal, prefix);
+void MainForm::showControlError(const QString& prefix, const ports::ControlError& e, bool hex) {
+    screens::showControlError(
+        dialogs(), e, hex ? screens::ErrorNumber::Hexadecimal : screens::ErrorNumber::Decimal,
+        prefix);
 }
 
 void MainForm::storeSetting(const QString& key, const QString& value) {
-    if (settings::write(store(), key, value)) {
+    if (app::settings::write(store(), key, value)) {
         m_settingsFailureShown = false;
         return;
     }
@@ -354,10 +355,10 @@ void MainForm::storeSetting(const QString& key, const QString& value) {
                        "read-only or full. The change is used until the program ends but will "
                        "be lost at the next start.")
             .arg(key),
-        QStringLiteral("Skivane Alert"), platform::Icon::Exclamation);
+        QStringLiteral("Skivane Alert"), ports::Icon::Exclamation);
 }
 
-void MainForm::reportUntrapped(const platform::ControlError& e) {
+void MainForm::reportUntrapped(const ports::ControlError& e) {
     showControlError(QStringLiteral("Eror code: "), e, false);
 }
 
@@ -369,11 +370,11 @@ void MainForm::Form_Load() {
     auto step = [this](auto&& body) { guarded(body); };
 
     step([&] { applyPauseTime(); });
-    step([&] { settings::EmergencyParameterReset(store(), dialogs()); });
+    step([&] { app::settings::EmergencyParameterReset(store(), dialogs()); });
     step([&] {
         Frame3->hide();
         StrmOptions->hide();
-        setupui::selectEntry(CaptureType, 1); // runs SelectStreamCapture
+        widgets::selectEntry(CaptureType, 1); // runs SelectStreamCapture
     });
     step([&] { fillVideoDevices(); });
     step([&] { fillAudioDevices(); });
@@ -382,24 +383,24 @@ void MainForm::Form_Load() {
     step([&] { fillEffects(); });
     step([&] { copyAudioSettings(); });
     step([&] {
-        platform::CaptureControl& c = grabora();
+        ports::CaptureControl& c = grabora();
         // A stored rate that is not a usable number counts as below 1.
-        const qint16 stored = settings::readFrameRate(store());
+        const qint16 stored = app::settings::readFrameRate(store());
         EdtRate->setText(stored < 1 ? QString::number(c.FrameRate()) : QString::number(stored));
         EdtLimit->setText(QString::number(c.TimeLimit()));
     });
     step([&] { PlaceCaptureScreen(); });
     step([&] { CmdConnect_Click(); });
     step([&] {
-        setupui::selectEntry(CompressionCombo,
-                             settings::readListPosition(store(), settings::kCompression,
-                                                        CompressionCombo->count(), true));
+        widgets::selectEntry(CompressionCombo,
+                             app::settings::readListPosition(store(), app::settings::kCompression,
+                                                             CompressionCombo->count(), true));
     });
     checkVideoDirectory();
     startSessionLog();
     lblVideodir->setText(txtVideoDir->text());
     step([&] { grabora().setPreview(true); });
-    cb15->setChecked(settings::readInt16Or(store(), settings::kBarefoot, 0, 0) != 0);
+    cb15->setChecked(app::settings::readInt16Or(store(), app::settings::kBarefoot, 0, 0) != 0);
     EdtFile->setText(QStringLiteral("testvid.avi"));
     Frame1->move(twips(kFrame1Collapsed, 0, 0, 0).topLeft());
     Frame3->hide();
@@ -409,7 +410,7 @@ void MainForm::Form_Load() {
 }
 
 void MainForm::applyPauseTime() {
-    const double pause = settings::readPauseTime(store());
+    const double pause = app::settings::readPauseTime(store());
     if (pause > 0) {
         for (int i = 0; i < List1->count(); ++i)
             if (app::numericValue(List1->item(i)->text()) == pause)
@@ -420,8 +421,8 @@ void MainForm::applyPauseTime() {
 }
 
 void MainForm::checkVideoDirectory() {
-    platform::Session& p = m_screens.session();
-    const QString stored = settings::readText(store(), settings::kLogPath);
+    ports::Session& p = m_screens.session();
+    const QString stored = app::settings::readText(store(), app::settings::kLogPath);
     if (!stored.isEmpty() && app::PathExists(stored, 1)) {
         txtVideoDir->setText(stored);
         return;
@@ -438,7 +439,7 @@ void MainForm::checkVideoDirectory() {
             break;
         dialogs().message(QStringLiteral("You entered an invalid path - try  again"));
     }
-    storeSetting(settings::kLogPath, txtVideoDir->text());
+    storeSetting(app::settings::kLogPath, txtVideoDir->text());
 }
 
 void MainForm::startSessionLog() {
@@ -448,7 +449,7 @@ void MainForm::startSessionLog() {
     if (!w.ok)
         dialogs().message(QStringLiteral("The session log could not be written in ") +
                               m_screens.session().VideoDirectory + QStringLiteral(": ") + w.error,
-                          QStringLiteral("Skivane Alert"), platform::Icon::Exclamation);
+                          QStringLiteral("Skivane Alert"), ports::Icon::Exclamation);
 }
 
 // ---- screen handlers ------------------------------------------------------------------------
@@ -480,7 +481,7 @@ void MainForm::closeEvent(QCloseEvent* event) {
 
 void MainForm::txtVideoDir_Change() {
     m_screens.session().VideoDirectory = app::withoutTrailingSeparator(txtVideoDir->text());
-    storeSetting(settings::kLogPath, m_screens.session().VideoDirectory);
+    storeSetting(app::settings::kLogPath, m_screens.session().VideoDirectory);
 }
 
 void MainForm::btnChangeDirectory_Click() {
@@ -493,11 +494,11 @@ void MainForm::btnChangeDirectory_Click() {
         if (app::PathExists(answer, 1)) {
             txtVideoDir->setText(answer);
             lblVideodir->setText(txtVideoDir->text());
-            fit::fitCaption(*lblVideodir);
+            widgets::fitCaption(*lblVideodir);
             return;
         }
         dialogs().message(QStringLiteral("The folder you entered does not exist"),
-                          QStringLiteral("Skivane Alert"), platform::Icon::Exclamation);
+                          QStringLiteral("Skivane Alert"), ports::Icon::Exclamation);
     }
 }
 
@@ -510,11 +511,11 @@ void MainForm::cmdShowConfig_Click() {
     Label12->setVisible(expand);
     LblStatus->setVisible(expand);
     cmdShowConfig->setText(expand ? kHideConfig : kShowConfig);
-    fit::fitCaption(*cmdShowConfig);
+    widgets::fitCaption(*cmdShowConfig);
 }
 
 void MainForm::cb15_Click() {
-    storeSetting(settings::kBarefoot,
+    storeSetting(app::settings::kBarefoot,
                  cb15->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
@@ -522,7 +523,7 @@ void MainForm::List1_Click() {
     const QListWidgetItem* item = List1->currentItem();
     if (!item)
         return;
-    storeSetting(settings::kPauseTime, item->text());
+    storeSetting(app::settings::kPauseTime, item->text());
 }
 
 void MainForm::UpdateConfigLabel() {
@@ -533,5 +534,6 @@ void MainForm::UpdateConfigLabel() {
         lblConfig->setText(QStringLiteral("Currently Configured for L"));
     if (r >= 25)
         lblConfig->setText(QStringLiteral("Currently Configured for R"));
-    fit::fitCaption(*lblConfig);
+    widgets::fitCaption(*lblConfig);
 }
+} // namespace screens

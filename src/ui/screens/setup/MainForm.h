@@ -17,16 +17,17 @@ class QListWidget;
 class QMenuBar;
 class QPushButton;
 class QTextEdit;
-class ScreenHub;
 
-namespace platform {
+namespace ports {
 class CaptureControl;
 class ControlError;
 class Dialogs;
 class SettingsStore;
 struct Services;
-} // namespace platform
+} // namespace ports
 
+namespace screens {
+class ScreenHub;
 class MainForm : public QWidget, public SetupValues, public CapturePanel {
     Q_OBJECT
 public:
@@ -84,7 +85,7 @@ public:
     void Check1_Click();
 
     // ---- capture options (MainForm_Options.cpp) -----------------------------------------------
-    // Copies the stream options to the capture control; throws platform::ControlError (a text
+    // Copies the stream options to the capture control; throws ports::ControlError (a text
     // that is not a number: 13 "Type mismatch"; out of range: 6 "Overflow").
     void SetCaptureValues() override;
     void CaptureType_Click();
@@ -104,7 +105,7 @@ public:
     // The device lists, kept in step with devices plugged in or unplugged. Combo1 holds the video
     // devices in the control's order or the single entry "No Capture Devices"; AudioDevice entry 0
     // stands for no audio device and entry i + 1 for audio device i. Removing an entry the list
-    // does not have throws platform::ControlError; selecting one does nothing.
+    // does not have throws ports::ControlError; selecting one does nothing.
     bool listsNoVideoDevices() const override; // the first entry of Combo1 is "No Capture Devices"
     void addVideoDevice(const QString& name) override;
     void removeVideoDevice(int position) override;
@@ -200,10 +201,10 @@ private:
 
     // The capture control. The first touch creates the Capture screen (hidden), which holds
     // the live picture.
-    platform::CaptureControl& grabora();
-    platform::Services& services();
-    platform::Dialogs& dialogs();
-    platform::SettingsStore& store();
+    ports::CaptureControl& grabora();
+    ports::Services& services();
+    ports::Dialogs& dialogs();
+    ports::SettingsStore& store();
 
     // Stores a setting; a write that fails is reported (once until a write succeeds again).
     void storeSetting(const QString& key, const QString& value);
@@ -221,12 +222,13 @@ private:
     // Applies the audio format of ComboAttrib entry `position` (rate, channels, depth).
     void applyAudioFormat(int position);
     // The control-error box (ControlErrorBox.h) with `prefix`, the number in hexadecimal or not.
-    void showControlError(const QString& prefix, const platform::ControlError& e, bool hex);
+    void showControlError(const QString& prefix, const ports::ControlError& e, bool hex);
     // Reports a failure in a handler that has no trap of its own, so that the screen goes on.
-    void reportUntrapped(const platform::ControlError& e);
+    void reportUntrapped(const ports::ControlError& e);
     template <typename F> void guarded(F&& handler);
 
     ScreenHub& m_screens;
     bool m_attribRecovering = false;
     bool m_settingsFailureShown = false;
 };
+} // namespace screens

@@ -14,12 +14,13 @@
 #include <QLabel>
 #include <QPushButton>
 
-using setupui::fillList;
-using setupui::selectEntry;
+namespace screens {
+using widgets::fillList;
+using widgets::selectEntry;
 
 // Load: the audio device list, the control's device selected.
 void MainForm::fillAudioDevices() {
-    platform::CaptureControl& c = grabora();
+    ports::CaptureControl& c = grabora();
     QStringList devices{QStringLiteral("None")};
     const int count = c.AudioDeviceCount();
     for (int i = 0; i < count; ++i)
@@ -34,7 +35,7 @@ void MainForm::fillAudioDevices() {
 }
 
 void MainForm::fillAudioCompressors() {
-    platform::CaptureControl& c = grabora();
+    ports::CaptureControl& c = grabora();
     QStringList compressors{QStringLiteral("None")};
     const int n = c.AudioCompressorCount();
     for (int i = 0; i < n; ++i)
@@ -50,7 +51,7 @@ void MainForm::copyAudioSettings() {
 }
 
 void MainForm::InitAudioSettings() {
-    platform::CaptureControl& c = grabora();
+    ports::CaptureControl& c = grabora();
     selectEntry(ComboAttrib, 0); // applies the first format when the selection was elsewhere
     const QString text =
         app::audioFormatText(c.AudioSampleRate(), c.AudioBitsPerSample(), c.AudioChannels());
@@ -65,7 +66,7 @@ void MainForm::InitAudioSettings() {
 }
 
 void MainForm::EnableAudioConfig() {
-    platform::CaptureControl& c = grabora();
+    ports::CaptureControl& c = grabora();
     const bool usable = AudioDevice->currentIndex() >= 1 && c.Connected();
     for (QWidget* w : std::initializer_list<QWidget*>{AudioConfig, AttribLabel, ComboAttrib,
                                                       AudioCompLabel, AudioCompr})
@@ -75,7 +76,7 @@ void MainForm::EnableAudioConfig() {
 }
 
 void MainForm::AudioDevice_Click() {
-    platform::CaptureControl& c = grabora();
+    ports::CaptureControl& c = grabora();
     const int position = AudioDevice->currentIndex();
     if (position < 0 || position - 1 == c.AudioDeviceIndex())
         return;
@@ -91,7 +92,7 @@ void MainForm::AudioConfig_Click() {
 }
 
 void MainForm::AudioCompr_Click() {
-    platform::CaptureControl& c = grabora();
+    ports::CaptureControl& c = grabora();
     const int position = AudioCompr->currentIndex();
     if (position < 0 || position - 1 == c.AudioCompressor())
         return;
@@ -99,7 +100,7 @@ void MainForm::AudioCompr_Click() {
 }
 
 void MainForm::applyAudioFormat(int position) {
-    platform::CaptureControl& c = grabora();
+    ports::CaptureControl& c = grabora();
     const app::AudioFormat f = app::audioFormatOf(position, ComboAttrib->itemText(position));
     if (f.sampleRate)
         c.setAudioSampleRate(*f.sampleRate);
@@ -113,7 +114,7 @@ void MainForm::ComboAttrib_Click() {
         return;
     try {
         applyAudioFormat(position);
-    } catch (const platform::ControlError& e) {
+    } catch (const ports::ControlError& e) {
         // Inside the recovery below a refusal only ends the repetition: the outer call shows
         // the one box.
         if (m_attribRecovering)
@@ -121,7 +122,7 @@ void MainForm::ComboAttrib_Click() {
         m_attribRecovering = true;
         try {
             InitAudioSettings(); // the selection shows the control's actual format
-        } catch (const platform::ControlError&) {
+        } catch (const ports::ControlError&) {
             // The box below reports the refusal; the control could not even be read back.
         }
         m_attribRecovering = false;
@@ -132,3 +133,4 @@ void MainForm::ComboAttrib_Click() {
 void MainForm::Check1_Click() {
     grabora().setListen(Check1->isChecked());
 }
+} // namespace screens

@@ -17,9 +17,9 @@
 #include <QPushButton>
 #include <limits>
 
-namespace settings = app::settings;
-using setupui::fillList;
-using setupui::selectEntry;
+namespace screens {
+using widgets::fillList;
+using widgets::selectEntry;
 
 namespace {
 const QString kPreviewOff = QStringLiteral("Preview Off");
@@ -36,13 +36,14 @@ template <typename Count, typename Name> QStringList names(Count count, Name nam
 
 // Load: the preview caption and the video device list with the stored device selected.
 void MainForm::fillVideoDevices() {
-    platform::CaptureControl& c = grabora();
+    ports::CaptureControl& c = grabora();
     CmdPreview->setText(c.Preview() ? kPreviewOff : kPreviewOn);
     const int devices = c.VideoDeviceCount();
     if (devices > 0) {
         fillList(Combo1,
                  names([&] { return devices; }, [&](int i) { return c.VideoDeviceName(i); }));
-        selectEntry(Combo1, settings::readListPosition(store(), settings::kDevice, devices, true));
+        selectEntry(Combo1, app::settings::readListPosition(store(), app::settings::kDevice,
+                                                            devices, true));
     } else {
         fillList(Combo1, {QStringLiteral("No Capture Devices")});
         selectEntry(Combo1, 0);
@@ -50,7 +51,7 @@ void MainForm::fillVideoDevices() {
 }
 
 void MainForm::fillVideoCompressors() {
-    platform::CaptureControl& c = grabora();
+    ports::CaptureControl& c = grabora();
     QStringList compressors{QStringLiteral("None")};
     compressors << names([&] { return c.VideoCompressorCount(); },
                          [&](int i) { return c.VideoCompressorName(i); });
@@ -59,8 +60,8 @@ void MainForm::fillVideoCompressors() {
 }
 
 void MainForm::fillEffects() {
-    platform::CaptureControl& c = grabora();
-    const int effects = c.EffectCount(platform::kEffectCategory);
+    ports::CaptureControl& c = grabora();
+    const int effects = c.EffectCount(ports::kEffectCategory);
     QStringList effectNames{QStringLiteral("None")};
     if (effects < 1) {
         fillList(Effect, effectNames);
@@ -69,14 +70,14 @@ void MainForm::fillEffects() {
     } else {
         Effect->setEnabled(true);
         effectNames << names([&] { return effects; },
-                             [&](int i) { return c.EffectName(platform::kEffectCategory, i); });
+                             [&](int i) { return c.EffectName(ports::kEffectCategory, i); });
         fillList(Effect, effectNames);
         selectEntry(Effect, c.CurrentEffect(0) + 1);
     }
 }
 
 void MainForm::CmdConnect_Click() {
-    platform::CaptureControl& c = grabora();
+    ports::CaptureControl& c = grabora();
     try {
         if (c.VideoDeviceCount() < 1) {
             dialogs().message(
@@ -88,7 +89,7 @@ void MainForm::CmdConnect_Click() {
             setCursor(Qt::WaitCursor);
             c.Connect(device);
             unsetCursor();
-            storeSetting(settings::kDevice, QString::number(device));
+            storeSetting(app::settings::kDevice, QString::number(device));
 
             CmdPreview->setEnabled(true);
             ResolutionCombo->setEnabled(true);
@@ -97,8 +98,8 @@ void MainForm::CmdConnect_Click() {
                                             [&](int i) { return c.VideoResolutionName(i); }));
             selectEntry(ResolutionCombo, c.VideoResolution());
             {
-                const int stored = settings::readListPosition(store(), settings::kVideoResolution,
-                                                              ResolutionCombo->count(), false);
+                const int stored = app::settings::readListPosition(
+                    store(), app::settings::kVideoResolution, ResolutionCombo->count(), false);
                 if (stored >= 0)
                     selectEntry(ResolutionCombo, stored);
             }
@@ -109,8 +110,8 @@ void MainForm::CmdConnect_Click() {
                                              [&](int i) { return c.ColorFormatName(i); }));
             selectEntry(ColorFormatCombo, c.ColorFormat());
             {
-                const int stored = settings::readListPosition(store(), settings::kColorFormat,
-                                                              ColorFormatCombo->count(), false);
+                const int stored = app::settings::readListPosition(
+                    store(), app::settings::kColorFormat, ColorFormatCombo->count(), false);
                 if (stored >= 0)
                     selectEntry(ColorFormatCombo, stored);
             }
@@ -121,15 +122,15 @@ void MainForm::CmdConnect_Click() {
                 InputLabel->setEnabled(true);
                 fillList(VideoInput,
                          names([&] { return inputs; }, [&](int i) { return c.VideoInputName(i); }));
-                selectEntry(VideoInput, settings::readListPosition(store(), settings::kVideoInput,
-                                                                   inputs, true));
+                selectEntry(VideoInput, app::settings::readListPosition(
+                                            store(), app::settings::kVideoInput, inputs, true));
             } else {
                 VideoInput->setEnabled(false);
                 InputLabel->setEnabled(false);
             }
 
             if (c.HasChannels()) {
-                setupui::clearList(Channel);
+                widgets::clearList(Channel);
                 ChannelLabel->setEnabled(true);
                 const int lo = c.ChannelMin();
                 const int hi = c.ChannelMax();
@@ -164,7 +165,7 @@ void MainForm::CmdConnect_Click() {
             EnableAudioConfig();
             EnableVideoCompressionConfig();
         }
-    } catch (const platform::ControlError& e) {
+    } catch (const ports::ControlError& e) {
         unsetCursor();
         showControlError(QStringLiteral("Eror code: "), e, true);
     }
@@ -175,9 +176,9 @@ void MainForm::OnDisconnect() {
     CmdCap->setEnabled(false);
     CmdPreview->setEnabled(false);
     ResolLabel->setEnabled(false);
-    setupui::clearList(ResolutionCombo);
+    widgets::clearList(ResolutionCombo);
     ResolutionCombo->setEnabled(false);
-    setupui::clearList(ColorFormatCombo);
+    widgets::clearList(ColorFormatCombo);
     ColorFormatCombo->setEnabled(false);
     ColorLabel->setEnabled(false);
     VideoConfig->setEnabled(false);
@@ -189,12 +190,12 @@ void MainForm::OnDisconnect() {
     ChannelLabel->setEnabled(false);
     VideoInput->setEnabled(false);
     InputLabel->setEnabled(false);
-    setupui::clearList(Channel);
-    setupui::clearList(VideoInput);
+    widgets::clearList(Channel);
+    widgets::clearList(VideoInput);
 }
 
 void MainForm::EnableVideoCompressionConfig() {
-    platform::CaptureControl& c = grabora();
+    ports::CaptureControl& c = grabora();
     if (CompressionCombo->currentIndex() >= 1 && c.Connected())
         ComprConfig->setEnabled(c.HasDialog(256));
     else
@@ -214,49 +215,49 @@ void applyListChoice(int position, Get get, Set set, Store store, const QString&
 } // namespace
 
 void MainForm::ResolutionCombo_Click() {
-    platform::CaptureControl& c = grabora();
+    ports::CaptureControl& c = grabora();
     const auto keep = [this](const QString& key, const QString& value) {
         storeSetting(key, value);
     };
     try {
         applyListChoice(
             ResolutionCombo->currentIndex(), [&] { return c.VideoResolution(); },
-            [&](int i) { c.setVideoResolution(i); }, keep, settings::kVideoResolutionWritten);
-    } catch (const platform::ControlError& e) {
+            [&](int i) { c.setVideoResolution(i); }, keep, app::settings::kVideoResolutionWritten);
+    } catch (const ports::ControlError& e) {
         showControlError(QStringLiteral("Eror code: "), e, false);
     }
 }
 
 void MainForm::ColorFormatCombo_Click() {
-    platform::CaptureControl& c = grabora();
+    ports::CaptureControl& c = grabora();
     const auto keep = [this](const QString& key, const QString& value) {
         storeSetting(key, value);
     };
     try {
         applyListChoice(
             ColorFormatCombo->currentIndex(), [&] { return c.ColorFormat(); },
-            [&](int i) { c.setColorFormat(i); }, keep, settings::kColorFormat);
-    } catch (const platform::ControlError& e) {
+            [&](int i) { c.setColorFormat(i); }, keep, app::settings::kColorFormat);
+    } catch (const ports::ControlError& e) {
         showControlError(QStringLiteral("Eror code: "), e, false);
     }
 }
 
 void MainForm::VideoInput_Click() {
-    platform::CaptureControl& c = grabora();
+    ports::CaptureControl& c = grabora();
     const auto keep = [this](const QString& key, const QString& value) {
         storeSetting(key, value);
     };
     try {
         applyListChoice(
             VideoInput->currentIndex(), [&] { return c.VideoInputIndex(); },
-            [&](int i) { c.setVideoInputIndex(i); }, keep, settings::kVideoInput);
-    } catch (const platform::ControlError& e) {
+            [&](int i) { c.setVideoInputIndex(i); }, keep, app::settings::kVideoInput);
+    } catch (const ports::ControlError& e) {
         showControlError(QStringLiteral("Eror code: "), e, false);
     }
 }
 
 void MainForm::Channel_Click() {
-    platform::CaptureControl& c = grabora();
+    ports::CaptureControl& c = grabora();
     try {
         const int position = Channel->currentIndex();
         if (position < 0)
@@ -264,13 +265,13 @@ void MainForm::Channel_Click() {
         const int channel = position + c.ChannelMin();
         if (channel != c.CurrentChannel())
             c.setCurrentChannel(channel);
-    } catch (const platform::ControlError& e) {
+    } catch (const ports::ControlError& e) {
         showControlError(QStringLiteral("Error code: "), e, false);
     }
 }
 
 void MainForm::Effect_Click() {
-    platform::CaptureControl& c = grabora();
+    ports::CaptureControl& c = grabora();
     try {
         const int position = Effect->currentIndex();
         if (position < 0)
@@ -278,7 +279,7 @@ void MainForm::Effect_Click() {
         int effect = -1;
         if (position > 0) {
             const QString name = Effect->itemText(position);
-            effect = c.FindEffect(platform::kEffectCategory, name);
+            effect = c.FindEffect(ports::kEffectCategory, name);
             if (effect < 0) {
                 dialogs().message(QStringLiteral("Cannot find ") + name +
                                   QStringLiteral(" effect"));
@@ -286,14 +287,14 @@ void MainForm::Effect_Click() {
                 return;
             }
         }
-        c.SetEffect(0, platform::kEffectCategory, effect);
-    } catch (const platform::ControlError& e) {
+        c.SetEffect(0, ports::kEffectCategory, effect);
+    } catch (const ports::ControlError& e) {
         showControlError(QStringLiteral("Eror code: "), e, false);
     }
 }
 
 void MainForm::VideoConfig_Click() {
-    platform::CaptureControl& c = grabora();
+    ports::CaptureControl& c = grabora();
     if (c.HasDialog(35)) {
         const int code = 35 + (Effect->currentIndex() > 0 ? 4096 : 0);
         c.ShowDialog(code, QString());
@@ -308,13 +309,13 @@ void MainForm::VideoConfig_Click() {
 }
 
 void MainForm::CompressionCombo_Click() {
-    platform::CaptureControl& c = grabora();
+    ports::CaptureControl& c = grabora();
     const int position = CompressionCombo->currentIndex();
     if (position < 0 || position - 1 == c.VideoCompressor())
         return;
     c.setVideoCompressor(position - 1);
     EnableVideoCompressionConfig();
-    storeSetting(settings::kCompression, QString::number(position));
+    storeSetting(app::settings::kCompression, QString::number(position));
 }
 
 void MainForm::ComprConfig_Click() {
@@ -325,7 +326,7 @@ void MainForm::EdtRate_Change() {
     const QString text = EdtRate->text();
     if (text.trimmed().isEmpty())
         return; // an empty box changes nothing (the control refuses a rate of 0)
-    storeSetting(settings::kFrameRate, text);
+    storeSetting(app::settings::kFrameRate, text);
     // Leading number, a half to the even neighbour; beyond the int range is clamped (the
     // control refuses what it cannot use).
     const double r = app::roundHalfEven(app::numericValue(text));
@@ -334,3 +335,4 @@ void MainForm::EdtRate_Change() {
     grabora().setFrameRate(static_cast<int>(r < lo ? lo : (r > hi ? hi : r)));
     UpdateConfigLabel();
 }
+} // namespace screens

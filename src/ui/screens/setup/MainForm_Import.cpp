@@ -16,6 +16,7 @@
 #include <QTextEdit>
 #include <algorithm>
 
+namespace screens {
 namespace {
 
 const QString kImportTitle = QStringLiteral("Skivane Alert");
@@ -51,23 +52,23 @@ void MainForm::cmdImport_Click() {
     if (!source.open(QIODevice::ReadOnly)) {
         dialogs().message(QStringLiteral("The skier names file could not be read: ") + path +
                               QStringLiteral(" (") + source.errorString() + QStringLiteral(")"),
-                          kImportTitle, platform::Icon::Exclamation);
+                          kImportTitle, ports::Icon::Exclamation);
         return;
     }
     const QByteArray data = source.readAll();
     if (source.error() != QFileDevice::NoError) {
         dialogs().message(QStringLiteral("The skier names file could not be read: ") + path +
                               QStringLiteral(" (") + source.errorString() + QStringLiteral(")"),
-                          kImportTitle, platform::Icon::Exclamation);
+                          kImportTitle, ports::Icon::Exclamation);
         return;
     }
     source.close();
 
     bool ok = false;
-    const QString text = platform::rtfToPlainText(data, &ok);
+    const QString text = media::rtfToPlainText(data, &ok);
     if (!ok) {
         dialogs().message(QStringLiteral("The skier names file could not be read as text: ") + path,
-                          kImportTitle, platform::Icon::Exclamation);
+                          kImportTitle, ports::Icon::Exclamation);
         return;
     }
     // A file that is not text (a picture, a program) would give names of control characters.
@@ -79,7 +80,7 @@ void MainForm::cmdImport_Click() {
         dialogs().message(QStringLiteral("The skier names file is not a text file; nothing was "
                                          "imported and the skier list is unchanged: ") +
                               path,
-                          kImportTitle, platform::Icon::Exclamation);
+                          kImportTitle, ports::Icon::Exclamation);
         return;
     }
     RichTextBox1->setPlainText(text);
@@ -88,7 +89,7 @@ void MainForm::cmdImport_Click() {
         dialogs().message(QStringLiteral("The skier names file holds no names; nothing was "
                                          "imported: ") +
                               path,
-                          kImportTitle, platform::Icon::Exclamation);
+                          kImportTitle, ports::Icon::Exclamation);
         return;
     }
 
@@ -98,7 +99,7 @@ void MainForm::cmdImport_Click() {
     if (!list.open(QIODevice::WriteOnly) || list.write(bytes) != bytes.size() || !list.commit()) {
         dialogs().message(QStringLiteral("The skier list could not be written: ") + listPath +
                               QStringLiteral(" (") + list.errorString() + QStringLiteral(")"),
-                          kImportTitle, platform::Icon::Exclamation);
+                          kImportTitle, ports::Icon::Exclamation);
         return;
     }
 
@@ -113,3 +114,4 @@ void MainForm::cmdImport_Click() {
         name = name.left(comma) + QLatin1Char(' ') + name.mid(comma + 1);
     m_screens.skierEntry().setSkierName(name);
 }
+} // namespace screens

@@ -17,15 +17,16 @@
 #include <QLineEdit>
 #include <QScreen>
 
+namespace screens {
 namespace {
 
 // Both navigation buttons need the video folder: the session log is written there.
-bool videoFolderExists(const QLineEdit* txtVideoDir, platform::Dialogs& dialogs) {
+bool videoFolderExists(const QLineEdit* txtVideoDir, ports::Dialogs& dialogs) {
     if (app::PathExists(txtVideoDir->text(), 1))
         return true;
     dialogs.message(QStringLiteral("The Log File Folder you specified does not exist. ") +
                         QStringLiteral("Please change it to a Folder that does exist."),
-                    QStringLiteral("Path Error"), platform::Icon::Exclamation);
+                    QStringLiteral("Path Error"), ports::Icon::Exclamation);
     return false;
 }
 
@@ -54,7 +55,7 @@ void MainForm::mnuViewLog_Click() {
 }
 
 void MainForm::mnuExportDay_Click() {
-    const platform::Session& program = m_screens.session();
+    const ports::Session& program = m_screens.session();
     exportDayLog(dialogs(), *services().tools,
                  app::joinPath(program.VideoDirectory, program.LogFileName));
 }
@@ -83,3 +84,4 @@ void MainForm::PlaceCaptureScreen() {
     move(p.setup);
     capture.move(p.capture);
 }
+} // namespace screens

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 
+namespace screens {
 namespace {
 
 // Error numbers of the strict conversion, as the old runtime raised them.
@@ -26,14 +27,14 @@ int strictInteger(const QString& text) {
         return *v;
     static const QRegularExpression number(QStringLiteral("^\\s*[+-]?(\\d+\\.?\\d*|\\.\\d+)\\s*$"));
     if (number.match(text).hasMatch())
-        throw platform::ControlError(kOverflow, QStringLiteral("Overflow"));
-    throw platform::ControlError(kTypeMismatch, QStringLiteral("Type mismatch"));
+        throw ports::ControlError(kOverflow, QStringLiteral("Overflow"));
+    throw ports::ControlError(kTypeMismatch, QStringLiteral("Type mismatch"));
 }
 
 } // namespace
 
 void MainForm::SetCaptureValues() {
-    platform::CaptureControl& c = grabora();
+    ports::CaptureControl& c = grabora();
     c.setStreamFileName(EdtFile->text());
     c.setFrameRate(strictInteger(EdtRate->text()));
     c.setTimeLimit(strictInteger(EdtLimit->text()));
@@ -49,7 +50,7 @@ void MainForm::CaptureType_Click() {
 }
 
 void MainForm::SelectStreamCapture() {
-    setupui::selectEntry(CaptureType, 1);
+    widgets::selectEntry(CaptureType, 1);
     CmdCap->setText(QStringLiteral("Capture Stream"));
     EdtFile->setText(grabora().StreamFileName());
     FrmOptions->hide();
@@ -57,3 +58,4 @@ void MainForm::SelectStreamCapture() {
     EnableAudioConfig();
     EnableVideoCompressionConfig();
 }
+} // namespace screens

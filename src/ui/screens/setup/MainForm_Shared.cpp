@@ -11,14 +11,14 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+namespace screens {
 namespace {
 const QString kNoDevices = QStringLiteral("No Capture Devices");
 
 void removeEntry(QComboBox& list, int position) {
     if (position < 0 || position >= list.count())
-        throw platform::ControlError(
-            platform::errors::kInvalidIndex,
-            QStringLiteral("The device list has no entry %1").arg(position));
+        throw ports::ControlError(ports::errors::kInvalidIndex,
+                                  QStringLiteral("The device list has no entry %1").arg(position));
     list.removeItem(position);
 }
 
@@ -91,3 +91,4 @@ void MainForm::removeAudioDevice(int position) {
 void MainForm::selectAudioDevice(int position) {
     selectEntry(*AudioDevice, position);
 }
+} // namespace screens
