@@ -97,7 +97,7 @@ void CaptureRecorder::finishRecording(const QString& warning) {
                                 .arg(m_lastCounters.framesCaptured)
                                 .arg(m_lastCounters.framesDropped)
                                 .arg(m_path));
-    emit recordingFinished();
+    emit recordingFinished(!warning.isEmpty());
     if (!warning.isEmpty()) {
         const int64_t frames = m_lastCounters.framesCaptured;
         emit warningMessage(

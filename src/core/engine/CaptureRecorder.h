@@ -58,8 +58,9 @@ signals:
     void listenStarted(int rate, int channels);
     void listenStopped();
     void heard(const QByteArray& pcm);
-    // The recording ended (after CaptureStatus 301): the live picture may start again.
-    void recordingFinished();
+    // The recording ended (after CaptureStatus 301): the live picture may start again. `failed`:
+    // it was ended by a failure, whose warning follows.
+    void recordingFinished(bool failed);
 
 private:
     void addListener(SessionConfig& config, bool listen);

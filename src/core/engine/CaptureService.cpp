@@ -246,7 +246,7 @@ std::unique_ptr<VideoSource> CaptureService::openVideoSource(bool paced) {
     if (m_devices.chosenCameraIsTest())
         return std::make_unique<TestCameraSource>(size, testCameraFormat(m_settings.format()),
                                                   m_settings.fps(), paced, m_settings.live());
-    return std::make_unique<V4l2Source>(device.devnode, size, m_settings.format(),
+    return std::make_unique<V4l2Source>(device.devnode, device.name, size, m_settings.format(),
                                         m_settings.inputIndex(), m_settings.fps());
 }
 
@@ -628,12 +628,15 @@ void CaptureService::StopCapture() {
     m_recorder.stopRecording();
 }
 
-void CaptureService::onRecordingFinished() {
+void CaptureService::onRecordingFinished(bool failed) {
     if (m_connected && m_preview && !m_recorder.running()) {
         try {
             startPreviewSession();
         } catch (const ControlError& e) {
-            emit WarningMessage(e.number(), e.description());
+            // After a failure its own warning is the one message: a camera that failed the
+            // recording (one just unplugged) fails the live picture too.
+            if (!failed)
+                emit WarningMessage(e.number(), e.description());
         }
     }
 }

@@ -170,7 +170,7 @@ private:
     void startPreviewSession();
     void restartPreview();
     void applyPreviewSize();
-    void onRecordingFinished();
+    void onRecordingFinished(bool failed);
     void onStreamChanged();
     void tellCameraState();
     void retireStream();

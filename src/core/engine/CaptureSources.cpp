@@ -3,6 +3,7 @@
 #include "core/engine/CameraJpeg.h"
 #include "core/ports/ControlError.h"
 
+#include <cerrno>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -87,9 +88,9 @@ int V4l2Source::interrupted(void* opaque) {
     return static_cast<V4l2Source*>(opaque)->m_stop.stop_requested() ? 1 : 0;
 }
 
-V4l2Source::V4l2Source(const QString& devnode, QSize size, const QString& pixelFormat, int input,
-                       int fps)
-    : m_size(size) {
+V4l2Source::V4l2Source(const QString& devnode, const QString& name, QSize size,
+                       const QString& pixelFormat, int input, int fps)
+    : m_name(name), m_size(size) {
     registerDevices();
     const AVInputFormat* v4l2 = av_find_input_format("video4linux2");
     if (!v4l2)
@@ -204,7 +205,11 @@ bool V4l2Source::readPacket(const std::stop_token& stop) {
         }
         m_waitingSince = {};
         if (rc < 0) {
-            if (!stop.stop_requested())
+            if (stop.stop_requested())
+                return false;
+            if (rc == AVERROR(ENODEV)) // the kernel's word for a camera unplugged
+                m_error = QStringLiteral("the camera %1 was unplugged").arg(m_name);
+            else
                 m_error =
                     QStringLiteral("The camera stopped delivering pictures (%1)").arg(avError(rc));
             return false;

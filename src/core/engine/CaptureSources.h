@@ -100,8 +100,9 @@ class V4l2Source final : public VideoSource {
 public:
     // Throws ports::ControlError(kDeviceOpenFailed) when the device cannot be opened with
     // these settings. `pixelFormat` is a V4L2 fourcc name as listed by V4l2Device ("YUYV",
-    // "MJPG", ...).
-    V4l2Source(const QString& devnode, QSize size, const QString& pixelFormat, int input, int fps);
+    // "MJPG", ...). `name` is the camera's name for the messages (one unplugged mid-stream).
+    V4l2Source(const QString& devnode, const QString& name, QSize size, const QString& pixelFormat,
+               int input, int fps);
     QSize size() const override { return m_size; }
     AVPixelFormat format() const override { return m_format; }
     FramePtr read(std::stop_token stop) override;
@@ -115,6 +116,7 @@ private:
     // the camera ends or the read is stopped; m_error then says why (empty when stopped).
     bool readPacket(const std::stop_token& stop);
     std::stop_token m_stop;
+    QString m_name;
     bool m_jpeg = false;
     InputFormatPtr m_input;
     CodecContextPtr m_decoder;
