@@ -157,3 +157,19 @@ TEST_F(DeviceChangeTest, LostConnectionIsNoticedForAnyCategoryEvenAfterAFailure)
     EXPECT_EQ(takeBoxes(), QStringList{QStringLiteral("Eror code: 80040007 Device busy")});
     EXPECT_EQ(setup().CmdConnect->text(), QStringLiteral("Connect"));
 }
+
+// A network camera's size and colour format are known only from its first picture: the Setup
+// screen's lists follow when pictures come, choosing nothing the operator did not choose.
+TEST_F(DeviceChangeTest, CameraListsFollowTheFirstPicture) {
+    EXPECT_EQ(entries(*setup().ResolutionCombo), env.control.device().resolutions);
+    env.control.device().resolutions = QStringList{QStringLiteral("1280x720")};
+    env.control.device().colorFormats = QStringList{QStringLiteral("yuv420p")};
+    env.control.device().resolution = 0;
+    env.control.device().colorFormat = 0;
+    env.control.emitCameraState(true, QString());
+    EXPECT_EQ(entries(*setup().ResolutionCombo), QStringList{QStringLiteral("1280x720")});
+    EXPECT_EQ(setup().ResolutionCombo->currentIndex(), 0);
+    EXPECT_EQ(entries(*setup().ColorFormatCombo), QStringList{QStringLiteral("yuv420p")});
+    EXPECT_EQ(setup().ColorFormatCombo->currentIndex(), 0);
+    EXPECT_TRUE(takeBoxes().isEmpty());
+}

@@ -32,6 +32,9 @@ public:
     virtual void showCaptureStatus(const QString& text) = 0; // LblStatus
     // A recording ended: CmdCap shows "Capture Stream" again.
     virtual void showCaptureEnded() = 0;
+    // The connected camera's resolution and colour format lists, read again from the control
+    // (a network camera's are known only from its first picture).
+    virtual void showCameraLists() = 0;
     // The device lists, kept in step with devices plugged in or unplugged. Combo1 holds the video
     // devices in the control's order or the single entry "No Capture Devices"; AudioDevice entry
     // 0 stands for no audio device and entry i + 1 for audio device i. Removing an entry the list

@@ -15,6 +15,13 @@ inline void fillList(QComboBox* box, const QStringList& entries) {
     box->setCurrentIndex(-1);
 }
 
+inline QStringList entries(const QComboBox* box) {
+    QStringList out;
+    for (int i = 0; i < box->count(); ++i)
+        out << box->itemText(i);
+    return out;
+}
+
 inline void clearList(QComboBox* box) {
     fillList(box, {});
 }

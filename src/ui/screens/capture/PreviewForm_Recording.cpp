@@ -253,9 +253,16 @@ void PreviewForm::enableStartWhenIdle() {
     mnuStart->setEnabled(pictures);
 }
 
-void PreviewForm::Grabora1_CameraState(bool /*picturesComing*/) {
+void PreviewForm::Grabora1_CameraState(bool picturesComing) {
     if (!cmdEndCapture->isEnabled()) // a recording under way goes on through an outage
         enableStartWhenIdle();
+    if (picturesComing) {
+        try {
+            m_screens.capturePanel().showCameraLists(); // sizes known from the first picture
+        } catch (const ports::ControlError& e) {
+            showControlError(e);
+        }
+    }
 }
 
 void PreviewForm::Grabora1_CaptureStatus(int code, const QString& text) {

@@ -100,6 +100,7 @@ public:
     // The capture counters in LblFrames, LblFrmDrop, LblSamples and LblTime.
     void showCaptureCounters(qint64 frames, qint64 dropped, qint64 samples, qint64 time) override;
     void showCaptureStatus(const QString& text) override; // LblStatus
+    void showCameraLists() override;
     // A recording ended: CmdCap shows "Capture Stream" again.
     void showCaptureEnded() override;
     // The device lists, kept in step with devices plugged in or unplugged. Combo1 holds the video

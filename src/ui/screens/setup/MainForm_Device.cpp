@@ -171,6 +171,24 @@ void MainForm::CmdConnect_Click() {
     }
 }
 
+void MainForm::showCameraLists() {
+    if (!connected())
+        return;
+    ports::CaptureControl& c = grabora();
+    const QStringList sizes = names([&] { return c.VideoResolutionCount(); },
+                                    [&](int i) { return c.VideoResolutionName(i); });
+    const QStringList formats =
+        names([&] { return c.ColorFormatCount(); }, [&](int i) { return c.ColorFormatName(i); });
+    if (sizes != widgets::entries(ResolutionCombo)) {
+        fillList(ResolutionCombo, sizes);
+        selectEntry(ResolutionCombo, c.VideoResolution());
+    }
+    if (formats != widgets::entries(ColorFormatCombo)) {
+        fillList(ColorFormatCombo, formats);
+        selectEntry(ColorFormatCombo, c.ColorFormat());
+    }
+}
+
 void MainForm::OnDisconnect() {
     CmdConnect->setText(QStringLiteral("Connect"));
     CmdCap->setEnabled(false);
