@@ -200,7 +200,7 @@ NetFigures recordNetworkCamera(const QString& dir, int seconds, int outage = 0) 
     QString warning;
     QObject::connect(&ctl, &ports::CaptureControl::WarningMessage, &ctl,
                      [&warning](int, const QString& w) { warning = w; });
-    const QString path = dir + "/network.avi";
+    const QString path = dir + (outage > 0 ? "/network-outage.avi" : "/network.avi");
     try {
         ctl.Connect(ctl.testCameraIndex() - 1); // opened in the background
         QElapsedTimer waited;

@@ -66,6 +66,7 @@ TEST(MjpegPassThrough, FileHoldsTheCameraJpegsAndPlays) {
         ctl.setPreviewSize(QSize(320, 240));
         ctl.setPreview(true);
         ctl.setStreamFileName(dir.filePath("pass.avi"));
+        ASSERT_TRUE(waitUntil([&] { return ctl.PicturesComing(); }, 10000)); // opened
         ctl.StartStreamCapture();
         ASSERT_TRUE(waitUntil([&] { return events.count(301) > 0; }, 15000));
         EXPECT_TRUE(events.warnings.empty()) << events.warnings.front().toStdString();

@@ -261,3 +261,49 @@ TEST(V4l2Camera, StalledCameraEndsTheRecordingAfterItsWait) {
     EXPECT_GE(r.headerFrames, 15);
     EXPECT_EQ(r.headerFrames, ctl.FramesCaptured());
 }
+
+// The GUI thread never waits for a USB camera: a stalled one is opened in the background while
+// the live picture says so and nothing can be recorded; it is tried again after its wait, and
+// its pictures show as soon as they come.
+TEST(V4l2Camera, StalledCameraIsOpenedInTheBackground) {
+    CameraRig rig({v4l2emu::webcam(kWebcam)});
+    auto& ctl = *rig.ctl;
+    std::vector<std::pair<bool, QString>> told;
+    QObject::connect(
+        &ctl, &ports::CaptureControl::CameraState, &ctl,
+        [&](bool pictures, const QString& text) { told.emplace_back(pictures, text); });
+    QImage live;
+    QObject::connect(&ctl, &ports::CaptureControl::PreviewFrame, &ctl,
+                     [&](const QImage& p) { live = p; });
+    v4l2emu::stall(kWebcam, true);
+    QElapsedTimer call;
+    call.start();
+    ctl.Connect(0);
+    ctl.setPreviewSize(QSize(320, 240));
+    ctl.setPreview(true);
+    // A tenth of a second on a shared machine, far from the 5 s the camera is waited for.
+    EXPECT_LT(call.elapsed(), 100);
+    EXPECT_FALSE(ctl.PicturesComing());
+    const QString connecting = QStringLiteral("Connecting to USB Camera…");
+    EXPECT_EQ(ctl.CameraStateText(), connecting);
+    ASSERT_FALSE(told.empty());
+    EXPECT_EQ(told.back(), std::make_pair(false, connecting));
+    ctl.setStreamFileName(rig.path("stalled.avi"));
+    EXPECT_THROW(ctl.StartStreamCapture(), ports::ControlError);
+
+    ASSERT_TRUE(waitUntil([&] { return ctl.CameraStateText() != connecting; }, 8000));
+    EXPECT_EQ(ctl.CameraStateText(),
+              connecting + QStringLiteral("\n%1 gives no pictures: The camera has delivered no "
+                                          "picture for 5 seconds. Trying again.")
+                               .arg(kWebcam));
+    EXPECT_TRUE(rig.events.warnings.empty());
+
+    v4l2emu::stall(kWebcam, false);
+    ASSERT_TRUE(waitUntil([&] { return !live.isNull(); }, 10000));
+    EXPECT_TRUE(ctl.PicturesComing());
+    EXPECT_EQ(told.back(), std::make_pair(true, QString()));
+    call.start();
+    ctl.StartStreamCapture();
+    EXPECT_LT(call.elapsed(), 100) << "the recording waited for a picture";
+    ctl.StopCapture();
+}

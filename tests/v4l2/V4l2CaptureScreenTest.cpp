@@ -66,6 +66,8 @@ void unpluggedMidRecording(bool udevFirst) {
     form.txtSkierName->setText(QStringLiteral("Ann"));
     env.dialogs.clear();
 
+    // "Start Recording" waits for the camera's first picture.
+    ASSERT_TRUE(capture_test::waitUntil([&] { return form.cmdStartCapture->isEnabled(); }, 10000));
     form.cmdStartCapture_Click();
     ASSERT_TRUE(env.realControl.recording()) << env.dialogs.texts().join('|').toStdString();
     ASSERT_TRUE(capture_test::waitUntil([&] { return env.realControl.FramesCaptured() >= 20; }));

@@ -42,6 +42,7 @@ CaptureService::~CaptureService() {
     // No signals from here on: the screens listening may be half gone.
     blockSignals(true);
     m_recorder.blockSignals(true);
+    cancelCameraOpening();
     m_recorder.stopSession();
     m_stream.reset();
     m_retiring.clear(); // joins
@@ -129,10 +130,18 @@ void CaptureService::Connect(int i) {
 }
 
 bool CaptureService::PicturesComing() {
+    if (m_cameraOpening)
+        return false;
     return !m_stream || m_stream->status().state == StreamCamera::State::Live;
 }
 
 QString CaptureService::CameraStateText() {
+    if (m_cameraOpening) {
+        const QString name = m_devices.video(m_devices.videoIndex()).name;
+        return m_openFailure.isEmpty() ? QStringLiteral("Connecting to %1…").arg(name)
+                                       : QStringLiteral("Connecting to %1…\n%2. Trying again.")
+                                             .arg(name, m_openFailure);
+    }
     if (!m_stream)
         return {};
     const StreamCamera::Status s = m_stream->status();
@@ -184,6 +193,7 @@ void CaptureService::Disconnect() {
     if (!m_connected)
         return;
     StopCapture();
+    cancelCameraOpening();
     m_recorder.stopSession();
     emit listenStopped();
     m_connected = false;
@@ -220,8 +230,10 @@ void CaptureService::setPreview(bool on) {
     if (on) {
         startPreviewSession();
     } else {
+        cancelCameraOpening();
         m_recorder.stopSession();
     }
+    tellCameraState();
 }
 
 void CaptureService::setPreviewSize(const QSize& size) {
@@ -246,8 +258,13 @@ std::unique_ptr<VideoSource> CaptureService::openVideoSource(bool paced) {
     if (m_devices.chosenCameraIsTest())
         return std::make_unique<TestCameraSource>(size, testCameraFormat(m_settings.format()),
                                                   m_settings.fps(), paced, m_settings.live());
+    // When the live picture's opening found the decoded format with these settings, the
+    // recording's opening need not wait for a picture to learn it.
+    const bool found = m_liveFormat.size == size && m_liveFormat.fourcc == m_settings.format() &&
+                       m_liveFormat.input == m_settings.inputIndex();
     return std::make_unique<V4l2Source>(device.devnode, device.name, size, m_settings.format(),
-                                        m_settings.inputIndex(), m_settings.fps());
+                                        m_settings.inputIndex(), m_settings.fps(),
+                                        found ? m_liveFormat.format : AV_PIX_FMT_NONE);
 }
 
 void CaptureService::startPreviewSession() {
@@ -255,14 +272,100 @@ void CaptureService::startPreviewSession() {
         return;
     if (m_stream && m_stream->status().size.isEmpty())
         return; // starts with the camera's first picture
+    if (chosenCameraIsV4l2()) {
+        openCameraInBackground();
+        return;
+    }
+    startLiveSession(openVideoSource(true));
+}
+
+bool CaptureService::chosenCameraIsV4l2() const {
+    const int index = m_devices.videoIndex();
+    return index >= 0 && index < m_devices.videoCount() && !m_devices.video(index).isStream() &&
+           !m_devices.chosenCameraIsTest();
+}
+
+void CaptureService::openCameraInBackground() {
+    const QString failure = m_openFailure; // said until an opening succeeds
+    cancelCameraOpening();
+    m_openFailure = failure;
+    const int generation = m_openGeneration;
+    const VideoDeviceEntry& device = m_devices.video(m_devices.videoIndex());
+    m_cameraOpening = true;
+    m_opening = std::jthread([this, generation, devnode = device.devnode, name = device.name,
+                              size = m_settings.size(), format = m_settings.format(),
+                              input = m_settings.inputIndex(),
+                              fps = m_settings.fps()](std::stop_token stop) {
+        // Held by the queued call: a queued call never made (the service gone) closes it.
+        auto video = std::make_shared<std::unique_ptr<VideoSource>>();
+        QString why;
+        try {
+            *video = std::make_unique<V4l2Source>(devnode, name, size, format, input, fps,
+                                                  AV_PIX_FMT_NONE, stop);
+        } catch (const ControlError& e) {
+            why = e.description();
+        }
+        if (stop.stop_requested())
+            return; // given up: the source closes here
+        QMetaObject::invokeMethod(
+            this,
+            [this, generation, video, why] { onCameraOpened(generation, std::move(*video), why); },
+            Qt::QueuedConnection);
+    });
+}
+
+void CaptureService::startLiveSession(std::unique_ptr<VideoSource> video) {
     SessionConfig config;
-    config.video = openVideoSource(true);
+    config.video = std::move(video);
     config.fps = m_settings.fps();
     config.paced = true;
     config.live = m_settings.live();
     if (m_settings.listen())
         addSound(config); // the live sound only when someone listens
     m_recorder.startLive(std::move(config), m_settings.listen());
+}
+
+void CaptureService::onCameraOpened(int generation, std::unique_ptr<VideoSource> video,
+                                    const QString& why) {
+    if (generation != m_openGeneration)
+        return;                 // given up since: it closes here
+    m_opening = std::jthread(); // joins a thread that has ended
+    if (!video) {
+        // Tried again after a pause, as long as the live picture is wanted; the picture says why.
+        m_openFailure = why;
+        QTimer::singleShot(kOpenRetryMs, this, [this, generation] {
+            if (generation != m_openGeneration || !m_cameraOpening)
+                return;
+            m_cameraOpening = false;
+            startPreviewSession(); // opens again when the live picture is still wanted
+            tellCameraState();
+        });
+        tellCameraState();
+        return;
+    }
+    m_cameraOpening = false;
+    m_openFailure.clear();
+    m_liveFormat = FoundFormat{video->format(), m_settings.size(), m_settings.format(),
+                               m_settings.inputIndex()};
+    if (!m_connected || !m_preview || recording()) {
+        tellCameraState();
+        return;
+    }
+    try {
+        startLiveSession(std::move(video));
+    } catch (const ControlError& e) {
+        emit WarningMessage(e.number(), e.description());
+    }
+    tellCameraState();
+}
+
+// Gives up an opening under way (it ends within a few milliseconds) and forgets what it found.
+void CaptureService::cancelCameraOpening() {
+    ++m_openGeneration;
+    m_cameraOpening = false;
+    m_openFailure.clear();
+    m_liveFormat = {};
+    m_opening = std::jthread(); // asks the thread to stop and joins it
 }
 
 void CaptureService::addSound(SessionConfig& config) {
@@ -282,7 +385,13 @@ void CaptureService::addSound(SessionConfig& config) {
 }
 
 void CaptureService::restartPreview() {
-    if (recording() || !m_recorder.running())
+    if (recording())
+        return;
+    if (m_cameraOpening) { // opened again with the new settings
+        startPreviewSession();
+        return;
+    }
+    if (!m_recorder.running())
         return;
     m_recorder.stopSession();
     startPreviewSession();
@@ -578,7 +687,7 @@ void CaptureService::StartStreamCapture() {
         throw ControlError(ports::errors::kDeviceOpenFailed,
                            QStringLiteral("%1 sends no pictures now: nothing can be recorded "
                                           "until it does")
-                               .arg(m_streamName));
+                               .arg(m_devices.video(m_devices.videoIndex()).name));
     const int fps = m_settings.fps();
     const QString path = m_settings.streamFile();
     SessionConfig config;
@@ -638,6 +747,7 @@ void CaptureService::onRecordingFinished(bool failed) {
             if (!failed)
                 emit WarningMessage(e.number(), e.description());
         }
+        tellCameraState();
     }
 }
 
@@ -674,6 +784,7 @@ void CaptureService::handleDeviceEvent(const DeviceEvent& event) {
         if (m_connected && index == m_devices.videoIndex()) {
             const QString name = m_devices.video(index).name;
             m_connected = false; // nothing may reopen a camera that is gone
+            cancelCameraOpening();
             m_recorder.endRecording(QStringLiteral("the camera %1 was unplugged").arg(name));
             m_recorder.stopSession();
             retireStream();

@@ -168,6 +168,11 @@ private:
     std::unique_ptr<VideoSource> openVideoSource(bool paced);
     void addSound(SessionConfig& config);
     void startPreviewSession();
+    void startLiveSession(std::unique_ptr<VideoSource> video);
+    bool chosenCameraIsV4l2() const;
+    void openCameraInBackground();
+    void onCameraOpened(int generation, std::unique_ptr<VideoSource> video, const QString& why);
+    void cancelCameraOpening();
     void restartPreview();
     void applyPreviewSize();
     void onRecordingFinished(bool failed);
@@ -187,6 +192,21 @@ private:
         std::jthread thread;
     };
     std::vector<Retiring> m_retiring;
+    // A USB camera's live picture is opened on a thread of its own: the opening and the first
+    // picture (up to 5 s from a stalled camera) never hold the GUI thread. While it opens, no
+    // pictures come; one that fails is tried again after a pause, as a network camera is.
+    std::jthread m_opening;
+    int m_openGeneration = 0; // the opening whose result is awaited; others are given up
+    bool m_cameraOpening = false;
+    QString m_openFailure; // the last failed opening's reason
+    // The decoded format the live picture's opening found, with the settings it was opened with.
+    struct FoundFormat {
+        AVPixelFormat format = AV_PIX_FMT_NONE;
+        QSize size;
+        QString fourcc;
+        int input = -1;
+    } m_liveFormat;
+    static constexpr int kOpenRetryMs = 2000;
     QTimer m_streamWatch;       // while a stream is connected: its silences are told too
     bool m_toldPictures = true; // the last CameraState sent
     QString m_toldText;

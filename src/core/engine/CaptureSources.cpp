@@ -89,8 +89,9 @@ int V4l2Source::interrupted(void* opaque) {
 }
 
 V4l2Source::V4l2Source(const QString& devnode, const QString& name, QSize size,
-                       const QString& pixelFormat, int input, int fps)
-    : m_name(name), m_size(size) {
+                       const QString& pixelFormat, int input, int fps, AVPixelFormat knownFormat,
+                       std::stop_token stop)
+    : m_stop(stop), m_name(name), m_size(size) {
     registerDevices();
     const AVInputFormat* v4l2 = av_find_input_format("video4linux2");
     if (!v4l2)
@@ -132,14 +133,21 @@ V4l2Source::V4l2Source(const QString& devnode, const QString& name, QSize size,
     m_decoder = std::move(decoding.ptr);
     m_size = QSize(st->codecpar->width, st->codecpar->height);
     m_packet = makePacket();
-    // The decoded format (Motion JPEG, H.264 cameras) is known for sure only from a picture:
-    // read the first one now; it is the first one read() gives.
-    m_pending = read(std::stop_token());
-    if (!m_pending)
-        throw ControlError(ports::errors::kDeviceOpenFailed,
-                           QStringLiteral("%1 gives no pictures: %2").arg(devnode, m_error));
-    m_format = AVPixelFormat(m_pending->format);
-    m_size = QSize(m_pending->width, m_pending->height);
+    if (knownFormat != AV_PIX_FMT_NONE) {
+        m_format = knownFormat; // read() checks that the pictures keep it
+    } else {
+        // The decoded format (Motion JPEG, H.264 cameras) is known for sure only from a
+        // picture: read the first one now; it is the first one read() gives.
+        m_pending = read(stop);
+        if (!m_pending)
+            throw ControlError(
+                ports::errors::kDeviceOpenFailed,
+                m_error.isEmpty()
+                    ? QStringLiteral("The opening of %1 was given up").arg(devnode)
+                    : QStringLiteral("%1 gives no pictures: %2").arg(devnode, m_error));
+        m_format = AVPixelFormat(m_pending->format);
+        m_size = QSize(m_pending->width, m_pending->height);
+    }
     // From here on a Motion JPEG camera's pictures stay JPEGs until someone needs pixels.
     m_jpeg = st->codecpar->codec_id == AV_CODEC_ID_MJPEG;
     m_sentJpeg.reset();

@@ -1,7 +1,8 @@
 #pragma once
 // Where pictures and sound come from: the test camera, a V4L2 camera or an ALSA sound source.
-// A source is opened on the GUI thread (so that a device that cannot be opened is reported at
-// once) and then read on the device thread only.
+// A source is opened on the thread that makes it (a V4L2 camera's live picture on a thread of its
+// own, so that a camera slow to start never holds the GUI thread) and then read on the device
+// thread only.
 #include "core/engine/AvPtr.h"
 #include "core/engine/Effects.h"
 #include "core/engine/TestCamera.h"
@@ -101,8 +102,12 @@ public:
     // Throws ports::ControlError(kDeviceOpenFailed) when the device cannot be opened with
     // these settings. `pixelFormat` is a V4L2 fourcc name as listed by V4l2Device ("YUYV",
     // "MJPG", ...). `name` is the camera's name for the messages (one unplugged mid-stream).
+    // The opening waits for the camera's first picture (up to 5 s), which tells the decoded
+    // pixel format, unless `knownFormat` gives it (learnt from an opening a moment before), or
+    // `stop` gives up the wait.
     V4l2Source(const QString& devnode, const QString& name, QSize size, const QString& pixelFormat,
-               int input, int fps);
+               int input, int fps, AVPixelFormat knownFormat = AV_PIX_FMT_NONE,
+               std::stop_token stop = {});
     QSize size() const override { return m_size; }
     AVPixelFormat format() const override { return m_format; }
     FramePtr read(std::stop_token stop) override;
