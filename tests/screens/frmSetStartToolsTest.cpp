@@ -5,6 +5,7 @@
 #include "core/engine/AviRepair.h"
 #include "core/media/RunFacts.h"
 #include "core/run/TimingRecord.h"
+#include "ui/widgets/FitCaption.h"
 
 #include <QDir>
 #include <QFile>
@@ -65,6 +66,37 @@ TEST_F(Tools, PassWindowLineAtMarkingWithAndWithoutATimingRecord) {
     s.cmdMarkStart_Click();
     EXPECT_EQ(s.lblPassWindow->text(), "Pass window: 19.97 s; no timing record");
     EXPECT_FALSE(s.lblPassWindow->isHidden());
+}
+
+// A short, cut-off run with repeated frames names all three; the line takes the lines it needs
+// and the controls under it move down rather than cover its foot.
+TEST_F(Tools, ALongPassWindowLineShowsWholeAboveTheControlsBelowIt) {
+    screens::frmSetStart& s = screen();
+    s.show();
+    const QString run = video("Annpass2.avi");
+    ASSERT_TRUE(makeAvi(run, 300, 30));
+    ASSERT_TRUE(QFile::resize(run, QFileInfo(run).size() * 2 / 3)); // the index is gone
+    run::TimingRecordWriter timing;
+    ASSERT_TRUE(timing.open(run + ".timing", run::Fraction{30, 1},
+                            QDateTime::fromString("2026-06-01T10:00:00Z", Qt::ISODate)));
+    timing.time(0, 0);
+    for (int slot : {150, 151, 152})
+        timing.note(slot, run::SlotKind::Gap);
+    timing.flush(); // cut off: no end line
+    load(run);
+    ASSERT_FALSE(s.lblFileNotice->isHidden());
+    player->position = 100;
+    s.cmdMarkStart_Click();
+    QCoreApplication::processEvents();
+    EXPECT_GE(s.lblPassWindow->text().count(QLatin1Char(';')), 3)
+        << s.lblPassWindow->text().toStdString();
+    EXPECT_TRUE(widgets::captionFits(*s.lblPassWindow)) << s.lblPassWindow->text().toStdString();
+    EXPECT_TRUE(widgets::captionFits(*s.lblFileNotice));
+    const QList<QWidget*> column{s.lblPassWindow, s.cmdSavePassClip, s.lblFileNotice,
+                                 s.cmdRepairCopy};
+    for (qsizetype i = 1; i < column.size(); ++i)
+        EXPECT_GT(column[i]->y(), column[i - 1]->geometry().bottom()) << i;
+    EXPECT_LE(s.cmdRepairCopy->geometry().bottom(), s.height());
 }
 
 TEST_F(Tools, ACutOffRecordingIsNamedAndARepairedCopyWritten) {

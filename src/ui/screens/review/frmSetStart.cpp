@@ -249,6 +249,7 @@ void frmSetStart::loadFileRecord(const QString& path, const media::AviFileRead* 
 void frmSetStart::showCutOffNotice(bool cutOff) {
     lblFileNotice->setVisible(cutOff);
     cmdRepairCopy->setVisible(cutOff);
+    placeTools();
 }
 
 void frmSetStart::removeRunLeftovers(const QString& path) {

@@ -149,6 +149,7 @@ private:
     bool m_markWaiting = false; // a click waits for the picture asked for
     void showPassWindow();
     void hideTools();
+    void placeTools();
     void createToolControls();
     void refreshDiskSpace();
     // Pass-end check; shows the "file too short" box and returns false when the end is past the

@@ -14,6 +14,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <algorithm>
 
 namespace screens {
 namespace {
@@ -48,6 +49,24 @@ void frmSetStart::createToolControls() {
     cmdRepairCopy->hide();
 }
 
+// The pass window line and the cut-off notice take as many lines as their text needs (a run
+// with several faults names them all); the controls below them move down rather than cover them.
+void frmSetStart::placeTools() {
+    using app::twips;
+    constexpr int kGap = 7; // the design's gap under each of the two texts
+    const auto place = [](QWidget* w, QRect design, int below, bool grows) {
+        design.moveTop(std::max(design.top(), below));
+        if (grows)
+            design.setHeight(std::max(design.height(), w->heightForWidth(design.width())));
+        w->setGeometry(design);
+        return design.bottom() + 1;
+    };
+    int below = place(lblPassWindow, twips(6480, 6840, 4215, 615), 0, true) + kGap;
+    below = place(cmdSavePassClip, twips(6480, 7560, 1695, 375), below, false) + kGap;
+    below = place(lblFileNotice, twips(6480, 8160, 4215, 495), below, true) + kGap;
+    place(cmdRepairCopy, twips(6480, 8760, 1695, 375), below, false);
+}
+
 void frmSetStart::hideTools() {
     lblPassWindow->clear();
     lblPassWindow->hide();
@@ -61,6 +80,7 @@ void frmSetStart::showPassWindow() {
     lblPassWindow->setStyleSheet(check.clean ? QString() : QStringLiteral("color: #a00000;"));
     lblPassWindow->show();
     cmdSavePassClip->show();
+    placeTools();
 }
 
 void frmSetStart::cmdRepairCopy_Click() {
