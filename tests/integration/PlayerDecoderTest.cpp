@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <optional>
 #include <random>
 
 namespace {
@@ -133,6 +134,38 @@ TEST(DecoderSkipping, PicturesNothingRefersToAreNotDecodedOnTheWay) {
     const quint64 before = d.picturesDecoded();
     ASSERT_EQ(numberAt(d, 85), 85);
     EXPECT_LT(d.picturesDecoded() - before, static_cast<quint64>((85 - 29) * 3 / 4));
+}
+
+// In an open group the last pictures before a key frame come after it in the file and refer to
+// the group before; an MP4 seeks on presentation times. A step to such a picture decodes the group
+// before the key frame, not the two groups before it.
+TEST(DecoderSkipping, ThePicturesBeforeAnOpenGroupDecodeOneGroup) {
+    if (!testvideo::ffmpegHasEncoder("libx264"))
+        GTEST_SKIP() << "libx264 is not in this ffmpeg";
+    constexpr int kGroup = 50;
+    QTemporaryDir dir;
+    const QString file =
+        testvideo::makeNumberedVideo(dir.path(), "open.mp4", 3 * kGroup,
+                                     {"-c:v", "libx264", "-g", QString::number(kGroup), "-bf", "3",
+                                      "-x264-params", "open-gop=1", "-pix_fmt", "yuv420p"});
+    ASSERT_FALSE(file.isEmpty());
+    engine::FrameDecoder d;
+    ASSERT_TRUE(d.open(file)) << d.error().toStdString();
+    ASSERT_EQ(d.keyFrames().size(), 3u);
+    for (int k : {d.keyFrames()[2], d.keyFrames()[1]}) {
+        for (int n : {k + 1, k, k - 1, k - 2}) {
+            // Every picture decoded on the way (nothing passed over), so that the count is the
+            // length decoded.
+            ASSERT_TRUE(d.seekToKeyFor(n));
+            const quint64 before = d.picturesDecoded();
+            std::optional<int> at;
+            while ((at = d.decodeNext()) && *at < n) {
+            }
+            ASSERT_EQ(at, n);
+            EXPECT_EQ(engine::readFrameNumber(d.currentImage()), n);
+            EXPECT_LE(d.picturesDecoded() - before, static_cast<quint64>(kGroup + 8)) << n;
+        }
+    }
 }
 
 class DecoderCutOff : public ::testing::TestWithParam<Codec> {};

@@ -415,9 +415,12 @@ std::optional<int> FrameDecoder::decodeNextOrPass(bool& passed) {
         m_firstAfterSeek = false;
         if (first && idx > m_target && m_seekSlot > 0) {
             // The target is a leading picture of an open group: the decoder drops those after
-            // a seek to the group's key frame, so decoding starts one group earlier.
+            // a seek to the group's key frame, so decoding starts one group earlier. That key
+            // frame is asked for as a frame shown (where the container seeks on presentation
+            // times, its decode time would land yet another group early).
             const int target = m_target;
-            if (!seekToKey(keyFrameAtOrBefore(m_seekSlot - 1)))
+            const int earlier = keyFrameAtOrBefore(m_seekSlot - 1);
+            if (!seekToKey(earlier, earlier))
                 return std::nullopt;
             m_target = target;
             continue;
