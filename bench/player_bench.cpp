@@ -7,7 +7,8 @@
 // Files: six made here with the ffmpeg program (Motion JPEG at 720p and 1080p; H.264 with
 // 250-frame groups: x264 `veryfast` at 720p and 1080p, x264 `medium` with P-frames only at 1080p
 // as cameras write it, and x264 `veryfast` with B-frames and open groups in MP4), and any file
-// named on the command line. `skivane-bench player 1080p-h264 /path/run.mp4` measures only those.
+// named on the command line. `skivane-bench player 1080p-h264 /path/run.mp4` measures only those;
+// `cases=open,held` runs only those cases (open, steps, idle, key, jumps, held; all by default).
 //
 // A step is "position set until the picture is painted" (the picture widget's paint after the
 // frame was shown), in a real window of the offscreen (or xvfb) platform. Cases, in order:
@@ -366,7 +367,13 @@ bool openAt(adapters::AvPlayer& player, const QString& file, int frame) {
     return QTest::qWaitFor([&] { return player.shownFrame() == frame; }, 30000);
 }
 
-Result measure(const File& file) {
+// The cases to run (all when empty).
+struct Cases {
+    QStringList names;
+    bool has(const char* name) const { return names.isEmpty() || names.contains(name); }
+};
+
+Result measure(const File& file, const Cases& cases) {
     Result r;
     std::mt19937 rng(7);
     resetPeak(); // the peak of reviewing the file, from here
@@ -379,7 +386,7 @@ Result measure(const File& file) {
         if (k > 0 && k < file.frames)
             later.push_back(k);
     std::vector<double> openNow, open1s;
-    if (file.longGroups) {
+    if (file.longGroups && cases.has("open")) {
         // Fresh opens at key frames: a back step at once, and one second later.
         for (int run = 0; run < 6 && !later.empty(); ++run) {
             const int k = later[static_cast<size_t>(run / 2) % later.size()];
@@ -397,7 +404,7 @@ Result measure(const File& file) {
     const int count = player.frameCount();
     std::vector<double> fwd, back, jump, idle, key100, key1s, keyNext, afterJump;
     // Runs of twelve steps each way from random places.
-    for (int run = 0; run < 4; ++run) {
+    for (int run = 0; run < 4 && cases.has("steps"); ++run) {
         const int start = std::uniform_int_distribution<int>(20, count - 20)(rng);
         timedShow(player, start);
         QTest::qWait(kStepPauseMs);
@@ -412,7 +419,7 @@ Result measure(const File& file) {
         }
     }
     // Backward runs that start with a jump, as when the operator goes back from a later frame.
-    for (int run = 0; run < 3; ++run) {
+    for (int run = 0; run < 3 && cases.has("steps"); ++run) {
         const int start = std::uniform_int_distribution<int>(40, count - 1)(rng);
         timedShow(player, start);
         QTest::qWait(kStepPauseMs);
@@ -422,7 +429,7 @@ Result measure(const File& file) {
         }
     }
     // Steps after a second of idle time, both ways, from random places.
-    for (int run = 0; run < 6; ++run) {
+    for (int run = 0; run < 6 && cases.has("idle"); ++run) {
         const int start = std::uniform_int_distribution<int>(20, count - 20)(rng);
         timedShow(player, start);
         for (int step : {1, -1, -1, -1}) {
@@ -431,7 +438,7 @@ Result measure(const File& file) {
         }
     }
     // A back step from a key frame (not the first) reached by a jump, after 100 ms and 1 s.
-    for (int run = 0; run < 6 && !later.empty(); ++run) {
+    for (int run = 0; run < 6 && !later.empty() && cases.has("key"); ++run) {
         const int k = later[std::uniform_int_distribution<size_t>(0, later.size() - 1)(rng)];
         const int away =
             k > count / 2 ? std::max(0, k - count / 2) : std::min(count - 1, k + count / 2);
@@ -446,7 +453,7 @@ Result measure(const File& file) {
             QTest::qWait(kStepPauseMs);
         }
     }
-    const int jumps = file.longGroups ? 24 : 30;
+    const int jumps = !cases.has("jumps") ? 0 : file.longGroups ? 24 : 30;
     for (int i = 0; i < jumps; ++i) {
         int to = std::uniform_int_distribution<int>(0, count - 1)(rng);
         if (to == player.shownFrame())
@@ -456,21 +463,23 @@ Result measure(const File& file) {
     }
     if (file.longGroups) {
         // The first back step right after a random jump, with no idle time to decode ahead.
-        for (int i = 0; i < 8; ++i) {
+        for (int i = 0; i < 8 && cases.has("jumps"); ++i) {
             const int to = std::uniform_int_distribution<int>(2, count - 1)(rng);
             timedShow(player, to);
             afterJump.push_back(timedShow(player, to - 1));
             QTest::qWait(kStepPauseMs);
         }
         // Ten frames past a key frame, a second's idle, then "<" held across it for 40 presses.
-        const int k = later[later.size() / 2];
-        timedShow(player, std::min(count - 1, k + 10));
-        QTest::qWait(1000);
-        r.heldKey = holdBack(player, std::min(count - 1, k + 10), 40);
-        QTest::qWait(1000);
+        const int k = later.empty() ? 0 : later[later.size() / 2];
+        if (cases.has("held") && k > 0) {
+            timedShow(player, std::min(count - 1, k + 10));
+            QTest::qWait(1000);
+            r.heldKey = holdBack(player, std::min(count - 1, k + 10), 40);
+            QTest::qWait(1000);
+        }
     }
     // A held "<" from just above the third group boundary to just below the first.
-    {
+    if (cases.has("held")) {
         const int gop = file.longGroups && file.gopFrames > 0 ? file.gopFrames : 10;
         const int from = std::min(count - 1, 3 * gop + 5), to = std::max(1, gop - 5);
         timedShow(player, from);
@@ -489,7 +498,7 @@ Result measure(const File& file) {
     r.afterJumpBack = stats(afterJump);
     r.cache = player.frameCache().counters();
     r.peak = statusMiB("VmHWM");
-    r.ok = r.fwd.median > 0;
+    r.ok = !cases.has("steps") || r.fwd.median > 0;
     return r;
 }
 
@@ -505,12 +514,18 @@ int runPlayerBench(const QStringList& args) {
     }
     // Arguments name the files to measure: labels of the files made here, or paths.
     QStringList paths, labels;
-    for (const QString& a : args)
-        (QFileInfo(a).isFile() ? paths : labels) << a;
+    Cases cases;
+    for (const QString& a : args) {
+        if (a.startsWith(QLatin1String("cases=")))
+            cases.names = a.mid(6).split(QLatin1Char(','), Qt::SkipEmptyParts);
+        else
+            (QFileInfo(a).isFile() ? paths : labels) << a;
+    }
     bool ok = true;
     std::vector<File> files;
     for (const BenchFile& s : kBenchFiles) {
-        if (!args.isEmpty() && !labels.contains(QString::fromLatin1(s.label)))
+        if (!(labels.isEmpty() && paths.isEmpty()) &&
+            !labels.contains(QString::fromLatin1(s.label)))
             continue;
         const QString path = makeFile(dir.path(), s, h264Encoder);
         if (path.isEmpty()) {
@@ -546,7 +561,7 @@ int runPlayerBench(const QStringList& args) {
     double peak = 0;
     quint64 hits = 0, misses = 0;
     for (const File& f : measurable) {
-        const Result r = measure(f);
+        const Result r = measure(f, cases);
         if (!r.ok) {
             std::printf("%-13s could not be measured\n", qPrintable(f.label));
             ok = false;
