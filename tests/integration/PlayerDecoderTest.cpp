@@ -168,6 +168,36 @@ TEST(DecoderSkipping, ThePicturesBeforeAnOpenGroupDecodeOneGroup) {
     }
 }
 
+// A run heading for a frame is asked, on its way, for the pictures from a lower frame on (a held
+// "<" overtook it). Where the decoder does not reorder, it returns them from there; where it
+// does, a picture after skipped ones might be numbered wrong, so it returns none below the first
+// limit. Either way every picture returned is exactly its frame.
+TEST(DecoderSkipping, ARunOnItsWayReturnsLowerPicturesWhereNoneIsReordered) {
+    if (!testvideo::ffmpegHasEncoder("libx264"))
+        GTEST_SKIP() << "libx264 is not in this ffmpeg";
+    struct Case {
+        const char* bFrames;
+        bool lowered;
+    };
+    for (const Case& c : {Case{"0", true}, Case{"3", false}}) {
+        QTemporaryDir dir;
+        const QString file = testvideo::makeNumberedVideo(
+            dir.path(), "run.avi", kFrames, {"-c:v", "libx264", "-g", "250", "-bf", c.bFrames});
+        ASSERT_FALSE(file.isEmpty());
+        engine::FrameDecoder d;
+        ASSERT_TRUE(d.open(file)) << d.error().toStdString();
+        ASSERT_TRUE(d.seekToKeyFor(80, 70));
+        bool passed = false;
+        ASSERT_FALSE(d.decodeNextOrPass(passed).has_value()); // frame 0 is not wanted
+        ASSERT_TRUE(passed);
+        ASSERT_TRUE(d.headFor(80, 30));
+        const std::optional<int> first = d.decodeNext();
+        ASSERT_TRUE(first.has_value());
+        EXPECT_EQ(*first <= 30, c.lowered) << c.bFrames << " B-frames: " << *first;
+        EXPECT_EQ(engine::readFrameNumber(d.currentImage()), *first);
+    }
+}
+
 class DecoderCutOff : public ::testing::TestWithParam<Codec> {};
 
 // A recording cut off half-way has no index: it still opens and plays up to its last frame.

@@ -263,13 +263,16 @@ bool FrameDecoder::headFor(int n, int wantFrom) {
 // last skipped one, the queue holds what it would have held without skipping, and every picture
 // numbered from delay + 2 after it is numbered right. (The time stamps of MP4 and Matroska
 // pictures go through the same guessing and are kept to the same rule.) Limits only rise, so a
-// picture that may be numbered wrong is never returned.
+// picture that may be numbered wrong is never returned. A decoder that does not reorder numbers
+// every picture right, skipped ones or not: there the limits follow the frame wanted both ways,
+// so that a run on its way can still return the pictures it has not reached.
 void FrameDecoder::passOver(int wantFrom) {
     const int delay = std::clamp(m_codec->has_b_frames, 0, 16);
     const int from = std::min(wantFrom, m_target);
-    m_returnFrom = std::max(m_returnFrom, from - delay - 2);
+    const bool rises = delay > 0;
+    m_returnFrom = rises ? std::max(m_returnFrom, from - delay - 2) : from - 2;
     if (m_canSkip)
-        m_skipBelow = std::max(m_skipBelow, from - 2 * delay - 4);
+        m_skipBelow = rises ? std::max(m_skipBelow, from - 2 * delay - 4) : from - 4;
 }
 
 bool FrameDecoder::seekToKey(int k, int shown) {
