@@ -95,21 +95,27 @@ TEST(PrefetchPlan, NeighboursFirstThenTheWayTheOperatorMoves) {
         EXPECT_EQ(plan.next(c.shown, c.direction, cap, last, kept), c.expected) << c.what;
     }
     // Moving back with enough kept below the low-water mark: nothing to do, even though frames
-    // farther back are missing; once one inside it is missing, the whole window is filled.
+    // farther back are missing; once one inside it is missing, a batch fills the window: one
+    // decode run up to its highest missing frame, keeping the window's frames on its way.
     engine::PrefetchPlan plan;
     Kept kept;
     for (int i = 500 - back.lowWater; i <= 501; ++i)
         kept.frames.insert(i);
     EXPECT_EQ(plan.next(500, -1, cap, last, kept), -1);
     kept.frames.erase(500 - back.lowWater);
-    const int first = plan.next(500, -1, cap, last, kept);
-    EXPECT_EQ(first, 500 - back.lowWater);
-    kept.frames.insert(first);
-    // The refill goes on below the mark, to the bottom of the window, then stops.
-    EXPECT_EQ(plan.next(500, -1, cap, last, kept), 500 - back.lowWater - 1);
-    for (int i = 500 - back.behind; i < 500; ++i)
+    const int top = plan.next(500, -1, cap, last, kept);
+    EXPECT_EQ(top, 500 - back.lowWater);
+    // The operator moves on while the run decodes: the batch still ends at its top, and the
+    // frames the moved window takes in wait for the next batch (each batch decodes the group
+    // from its key frame once).
+    EXPECT_EQ(plan.next(498, -1, cap, last, kept), top);
+    for (int i = 500 - back.behind; i <= top; ++i)
         kept.frames.insert(i);
-    EXPECT_EQ(plan.next(500, -1, cap, last, kept), -1);
+    EXPECT_EQ(plan.next(498, -1, cap, last, kept), -1);
+    // The next batch when the low-water mark reaches the first frame missing.
+    const int bottom = 500 - back.behind;
+    EXPECT_EQ(plan.next(bottom + back.lowWater, -1, cap, last, kept), -1);
+    EXPECT_EQ(plan.next(bottom + back.lowWater - 1, -1, cap, last, kept), bottom - 1);
 }
 
 } // namespace

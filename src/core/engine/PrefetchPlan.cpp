@@ -53,12 +53,13 @@ int PrefetchPlan::next(int n, int direction, int capacity, int lastFrame,
         for (int i = n - 1; i >= std::max(0, n - w.lowWater) && !low; --i)
             low = missing(i);
         m_refilling = low;
+        m_refillTop = low ? behindTarget() : -1;
     }
     if (m_refilling) {
-        const int b = behindTarget();
-        if (b >= 0)
-            return b;
-        m_refilling = false;
+        if (m_refillTop >= 0 && m_refillTop < n && missing(m_refillTop))
+            return m_refillTop;
+        m_refilling = false; // reached (or passed by the operator)
+        m_refillTop = -1;
     }
     return aheadTarget();
 }
