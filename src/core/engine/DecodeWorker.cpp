@@ -285,7 +285,10 @@ void DecodeWorker::prefetchStep() {
         return;
     }
     const bool sweeping = target < 0;
-    if (sweeping && m_tailsAllowed) // the window is ready: the picture before a nearby key frame
+    // The window is ready: the picture before a nearby key frame. Not while the operator steps
+    // back: the window behind takes the steps across the next key frame, and a sweep (a group's
+    // decoding) cut short by each of its batches would start again from its key frame each time.
+    if (sweeping && m_tailsAllowed && m_direction >= 0)
         target = m_tails.next(m_shown, [this](int i) { return m_cache->contains(i); });
     if (target < 0)
         return;

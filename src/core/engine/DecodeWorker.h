@@ -10,7 +10,8 @@
 // (FrameDecoder::seekToKeyFor). Pictures are kept as the decoder gave them (shared, not copied)
 // and converted only to be shown. With nothing else to do, and while allowed, it decodes the last
 // pictures before each nearby key frame of a long group (KeyTails), so that a back step from a key
-// frame is not a whole group's decoding.
+// frame is not a whole group's decoding; not while the operator steps back, when the window behind
+// takes the steps across a key frame.
 #include "core/engine/FrameCache.h"
 #include "core/engine/FrameDecoder.h"
 #include "core/engine/KeyTails.h"
