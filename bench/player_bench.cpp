@@ -2,7 +2,8 @@
 // measured on the same file in the same run before any player opens a file: one frame decoded
 // cold (seek to a key frame, decode, convert to a picture) plus one paint of such a picture in a
 // picture widget, and for files with long groups one group of pictures decoded from its key
-// frame (median of three).
+// frame (the median of two decodes of each of the groups before the first three key frames after
+// frame 0: the groups the fresh opens step back into).
 //
 // Files: six made here with the ffmpeg program (Motion JPEG at 720p and 1080p; H.264 with
 // 250-frame groups: x264 `veryfast` at 720p and 1080p, x264 `medium` with P-frames only at 1080p
@@ -13,7 +14,9 @@
 // A step is "position set until the picture is painted" (the picture widget's paint after the
 // frame was shown), in a real window of the offscreen (or xvfb) platform. Cases, in order:
 // - right after a fresh open at a key frame (the file's state cold: nothing decoded yet), a back
-//   step at once and, after another fresh open, one second later;
+//   step at once and, after another fresh open, one second later; twice at each of the first
+//   three key frames after frame 0, compared with the group decode as the median of the same
+//   groups (a median against a median);
 // - steps paced at ten a second, steps after 1 s idle, a back step from a key frame reached by a
 //   jump after 100 ms and after 1 s idle, random jumps (median and p99);
 // - a held "<" on a steady clock of ten presses a second, whatever the player shows: from ten
@@ -21,7 +24,10 @@
 //   group boundary to just below the first. Frames never shown, the slowest step (press to its
 //   picture painted), the longest time one picture stood, and the CPU time of the whole process
 //   (getrusage, all threads) per second of wall time;
-// - the peak resident memory while one file is reviewed (VmHWM, reset per file).
+// - the peak resident memory while one file is reviewed (VmHWM, reset per file), and its growth
+//   above the resident memory just before the player opened it (Qt, the FFmpeg libraries and the
+//   bench's own data were there before): the growth is what the player adds, to be compared with
+//   the frame cache's budget.
 // Hits and misses count the positions the player found in its frame cache (shown at once) and
 // those it had to wait for the decode worker for, over all files measured.
 #include "Bench.h"
@@ -43,6 +49,7 @@
 #include <functional>
 #include <malloc.h>
 #include <map>
+#include <optional>
 #include <random>
 #include <sys/resource.h>
 #include <vector>
@@ -52,6 +59,7 @@ namespace {
 constexpr int kFrames = 1000; // four groups: a held "<" crosses three boundaries
 constexpr int kGop = 250;
 constexpr int kStepPauseMs = 100;
+constexpr size_t kOpenKeys = 3; // fresh opens at the first three key frames after frame 0
 
 enum class Kind { Mjpeg, H264, H264POnly, H264BFrames };
 
@@ -233,15 +241,20 @@ bool measureYardsticks(File& f) {
     f.longGroups = f.keys.size() < static_cast<size_t>(f.frames);
     if (f.longGroups && f.keys.size() > 1) {
         f.gopFrames = f.keys[1] - f.keys[0];
-        std::vector<double> gops; // median of three: one run alone varies by a fifth
-        for (int run = 0; run < 3; ++run) {
-            d.seekToKeyFor(f.keys[0]);
-            QElapsedTimer all;
-            all.start();
-            for (int i = 0; i < f.gopFrames; ++i)
-                if (!d.decodeNext())
-                    break;
-            gops.push_back(all.nsecsElapsed() / 1e6);
+        // The groups before the key frames the fresh opens are made at, each decoded from its key
+        // frame up to the picture before the next (what a back step from that key frame needs,
+        // every picture decoded), twice (one run alone varies by a fifth).
+        std::vector<double> gops;
+        for (int run = 0; run < 2; ++run) {
+            for (size_t i = 1; i < f.keys.size() && i <= kOpenKeys; ++i) {
+                d.seekToKeyFor(f.keys[i] - 1);
+                QElapsedTimer all;
+                all.start();
+                std::optional<int> at;
+                while ((at = d.decodeNext()) && *at < f.keys[i] - 1) {
+                }
+                gops.push_back(all.nsecsElapsed() / 1e6);
+            }
         }
         f.gop = stats(gops).median;
     }
@@ -388,8 +401,9 @@ Result measure(const File& file, const Cases& cases) {
     std::vector<double> openNow, open1s;
     if (file.longGroups && cases.has("open")) {
         // Fresh opens at key frames: a back step at once, and one second later.
-        for (int run = 0; run < 6 && !later.empty(); ++run) {
-            const int k = later[static_cast<size_t>(run / 2) % later.size()];
+        const size_t keys = std::min(kOpenKeys, later.size());
+        for (size_t run = 0; run < 4 * keys; ++run) {
+            const int k = later[(run / 2) % keys];
             if (!openAt(player, file.path, k))
                 return r;
             if (run % 2)
@@ -558,7 +572,7 @@ int runPlayerBench(const QStringList& args) {
            key100GopRatio = 0, key1sRatio = 0, key1s1080Ratio = 0, jumpP99GopRatio = 0,
            openGopRatio = 0, openNowGopRatio = 0, afterJumpGopRatio = 0, mjpegJumpRatio = -1;
     Held held;
-    double peak = 0;
+    double peak = 0, growth = 0;
     quint64 hits = 0, misses = 0;
     for (const File& f : measurable) {
         const Result r = measure(f, cases);
@@ -577,18 +591,20 @@ int runPlayerBench(const QStringList& args) {
                     r.backKey1s.p99, r.jump.median, r.jump.p99);
         if (f.longGroups)
             std::printf(" | decode 1 GOP (%d) %8.2f ms | next back step after the 100 ms one p99 "
-                        "%8.2f | fresh open at a key frame, back step at once max %8.2f, after 1 s "
-                        "max %8.2f | first back step after a jump median %8.2f max %8.2f | held < "
+                        "%8.2f | fresh open at a key frame, back step at once median %8.2f max "
+                        "%8.2f, after 1 s median %8.2f max %8.2f | first back step after a jump "
+                        "median %8.2f max %8.2f | held < "
                         "across a key frame after 1 s idle: %d of %d never shown, slowest %.0f "
                         "ms, a picture stood %.0f ms, %.2f cores",
-                        f.gopFrames, f.gop, r.backKeyNext.p99, r.openBackNow.max, r.openBack1s.max,
+                        f.gopFrames, f.gop, r.backKeyNext.p99, r.openBackNow.median,
+                        r.openBackNow.max, r.openBack1s.median, r.openBack1s.max,
                         r.afterJumpBack.median, r.afterJumpBack.max, r.heldKey.missed,
                         r.heldKey.presses, r.heldKey.worst, r.heldKey.stood, r.heldKey.cores);
         std::printf(" | held < across three boundaries: %d of %d never shown, slowest %.0f ms, a "
-                    "picture stood %.0f ms, %.2f cores | peak %.0f MiB, %.0f before opening "
-                    "(budget %.0f MiB) | cache hits %llu misses %llu\n",
+                    "picture stood %.0f ms, %.2f cores | peak %.0f MiB, %.0f before opening, "
+                    "%.0f grown (budget %.0f MiB) | cache hits %llu misses %llu\n",
                     r.heldLong.missed, r.heldLong.presses, r.heldLong.worst, r.heldLong.stood,
-                    r.heldLong.cores, r.peak, r.base,
+                    r.heldLong.cores, r.peak, r.base, r.peak - r.base,
                     engine::FrameCache::kDefaultBudget / 1048576.0,
                     static_cast<unsigned long long>(r.cache.hits),
                     static_cast<unsigned long long>(r.cache.misses));
@@ -606,12 +622,13 @@ int runPlayerBench(const QStringList& args) {
         }
         key1sRatio = std::max(key1sRatio, r.backKey1s.p99 / yard);
         peak = std::max(peak, r.peak);
+        growth = std::max(growth, r.peak - r.base);
         if (f.longGroups) {
             jumpGopRatio = std::max(jumpGopRatio, r.jump.median / f.gop);
             jumpP99GopRatio = std::max(jumpP99GopRatio, r.jump.p99 / f.gop);
             key100GopRatio = std::max(key100GopRatio, r.backKey100.p99 / f.gop);
-            openGopRatio = std::max(openGopRatio, r.openBack1s.max / f.gop);
-            openNowGopRatio = std::max(openNowGopRatio, r.openBackNow.max / f.gop);
+            openGopRatio = std::max(openGopRatio, r.openBack1s.median / f.gop);
+            openNowGopRatio = std::max(openNowGopRatio, r.openBackNow.median / f.gop);
             afterJumpGopRatio = std::max(afterJumpGopRatio, r.afterJumpBack.max / f.gop);
             held = combine(held, combine(r.heldKey, r.heldLong));
         }
@@ -619,14 +636,15 @@ int runPlayerBench(const QStringList& args) {
     std::printf("RESULT player mjpeg_jump_ratio=%.3f held_back_missed=%d held_back_worst_ms=%.0f "
                 "held_back_stood_ms=%.0f held_back_cores=%.3f open_back_key_gop_ratio=%.3f "
                 "open_back_key_now_gop_ratio=%.3f jump_p99_gop_ratio=%.3f peak_mib=%.0f "
-                "peak_over_budget_mib=%.0f fwd_ratio=%.3f back_ratio=%.3f jump_gop_ratio=%.3f "
+                "peak_growth_mib=%.0f peak_over_budget_mib=%.0f fwd_ratio=%.3f back_ratio=%.3f "
+                "jump_gop_ratio=%.3f "
                 "idle_step_p99_ratio=%.3f idle_step_p99_ratio_1080p=%.3f "
                 "back_key_100ms_gop_ratio=%.3f back_key_1s_ratio=%.3f "
                 "back_key_1s_ratio_1080p=%.3f cold_back_gop_ratio=%.3f cache_hits=%llu "
                 "cache_misses=%llu\n",
                 mjpegJumpRatio, held.missed, held.worst, held.stood, held.cores, openGopRatio,
-                openNowGopRatio, jumpP99GopRatio, peak,
-                peak - engine::FrameCache::kDefaultBudget / 1048576.0, fwdRatio, backRatio,
+                openNowGopRatio, jumpP99GopRatio, peak, growth,
+                growth - engine::FrameCache::kDefaultBudget / 1048576.0, fwdRatio, backRatio,
                 jumpGopRatio, idleRatio, idle1080Ratio, key100GopRatio, key1sRatio, key1s1080Ratio,
                 afterJumpGopRatio, static_cast<unsigned long long>(hits),
                 static_cast<unsigned long long>(misses));
