@@ -34,6 +34,7 @@ void FrameDecoder::close() {
     m_stream = -1;
     m_slots.clear();
     m_keys.clear();
+    m_keyShownAt.clear();
     m_scanned = false;
     m_positioned = false;
     m_draining = false;
@@ -226,11 +227,17 @@ int FrameDecoder::keyFrameAtOrBefore(int n) const {
     return it == m_keys.begin() ? 0 : *(it - 1);
 }
 
+int FrameDecoder::keyFor(int n) const {
+    const int k = keyFrameAtOrBefore(n);
+    auto it = m_keyShownAt.find(k);
+    return k > 0 && it != m_keyShownAt.end() && n < it->second ? keyFrameAtOrBefore(k - 1) : k;
+}
+
 bool FrameDecoder::canContinueTo(int n) const {
     if (!m_positioned || m_draining || n < m_returnFrom)
         return false;
     const int current = m_lastIndex >= 0 ? m_lastIndex : m_seekSlot - 1;
-    return n > current && keyFrameAtOrBefore(n) <= current + 1;
+    return n > current && keyFor(n) <= current + 1;
 }
 
 bool FrameDecoder::seekToKeyFor(int n, int wantFrom) {
@@ -241,7 +248,9 @@ bool FrameDecoder::seekToKeyFor(int n, int wantFrom) {
     m_returnFrom = -1;
     if (wantFrom >= 0)
         passOver(wantFrom);
-    return seekToKey(keyFrameAtOrBefore(m_target), m_target);
+    const int k = keyFor(m_target);
+    // A frame shown before its key frame's own picture is sought as that key frame itself.
+    return seekToKey(k, k == keyFrameAtOrBefore(m_target) ? m_target : k);
 }
 
 bool FrameDecoder::headFor(int n, int wantFrom) {
@@ -416,6 +425,8 @@ std::optional<int> FrameDecoder::decodeNextOrPass(bool& passed) {
         const int idx = pictureIndex();
         const bool first = m_firstAfterSeek;
         m_firstAfterSeek = false;
+        if (first && idx > m_seekSlot)
+            m_keyShownAt[m_seekSlot] = idx;
         if (first && idx > m_target && m_seekSlot > 0) {
             // The target is a leading picture of an open group: the decoder drops those after
             // a seek to the group's key frame, so decoding starts one group earlier. That key

@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -93,6 +94,10 @@ private:
     int slotOfTs(int64_t ts) const;
     bool readPacket();
     bool seekToKey(int k, int shown = -1);
+    // The key frame frame n is decoded from: the one at or before it, or the one before that
+    // when n is shown before that key frame's own picture (a leading picture of an open group,
+    // learnt when a seek to that key frame gave a later picture first).
+    int keyFor(int n) const;
     bool receivePicture(); // false at the end of the stream
     void chooseSkipping(); // for the packet in m_pkt
     void passOver(int wantFrom);
@@ -110,8 +115,9 @@ private:
     AVRational m_rate{0, 1};
     QSize m_size;
     int64_t m_firstTs = 0;
-    std::vector<Slot> m_slots; // one per frame, in order
-    std::vector<int> m_keys;   // indices of key frames, ascending
+    std::vector<Slot> m_slots;       // one per frame, in order
+    std::vector<int> m_keys;         // indices of key frames, ascending
+    std::map<int, int> m_keyShownAt; // key frame -> its own picture's frame, where that is later
     bool m_scanned = false;
     // The first picture's presentation time; pictures are numbered from it. Without time stamps
     // (m_timestamped false) pictures are counted from the start of the file.
