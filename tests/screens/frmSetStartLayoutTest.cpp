@@ -4,6 +4,7 @@
 
 #include "core/app/Twips.h"
 #include "ui/screens/LogView.h"
+#include "ui/widgets/FitCaption.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -150,6 +151,7 @@ TEST_F(ReviewScreen, FreeSpaceIsShownInWholeMegabytesWithAWarningBelow200) {
     showAndArrive();
     screens::frmSetStart& s = screen();
     EXPECT_EQ(s.Label10->text(), "Disk Space Available /media/runs");
+    EXPECT_TRUE(widgets::captionFits(*s.Label10)); // a mount point longer than "C:\\" shows whole
     EXPECT_EQ(s.lblDiskSpace->text(), " 199 MB");
     EXPECT_FALSE(s.Label11->isHidden());
     EXPECT_TRUE(env.disk.asked.contains(env.videoDir()));

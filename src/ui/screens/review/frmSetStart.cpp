@@ -1,6 +1,7 @@
 #include "ui/screens/review/frmSetStart.h"
 
 #include "core/app/DesignFont.h"
+#include "ui/widgets/FitCaption.h"
 #include "ui/widgets/WrappingButton.h"
 #include "ui/widgets/WrappingCheckBox.h"
 
@@ -293,14 +294,16 @@ void frmSetStart::BrowseForRun() {
 void frmSetStart::refreshDiskSpace() {
     ports::DiskSpace& disk = *m_screens.services().disk;
     const QString folder = m_screens.setupValues().videoDirText();
+    // A mount point ("/media/judge/RUNS") is longer than the drive letter of the design.
     Label10->setText(QStringLiteral("Disk Space Available ") + disk.volumeName(folder));
+    widgets::fitCaption(*Label10);
     const qint64 mb = run::freeMegabytes(disk.FreeDiskSpace(folder, 0));
     lblDiskSpace->setText(run::diskSpaceText(mb));
     Label11->setVisible(run::diskSpaceLow(mb));
 }
 
-// Leaving for Capture or Setup: the frame steps and the player's seek controls are switched back
-// on and the arrow-key poll stops.
+// Leaving for Capture or Setup: the frame steps and the player's seek controls are switched
+// back on and the arrow-key poll stops.
 void frmSetStart::prepareToLeave() {
     Command1->setEnabled(true);
     Command4->setEnabled(true);
