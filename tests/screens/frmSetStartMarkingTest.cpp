@@ -238,4 +238,17 @@ TEST_F(Marking, RunsThatCannotBeMarkedWriteNothing) {
         EXPECT_EQ(env.dialogs.boxes[0].icon, Icon::Exclamation);
         nothingWritten(path);
     }
+
+    // "View Already Recorded Runs" from the Capture screen empties the path box; the player
+    // keeps its picture, but no run is named to mark.
+    env.session().NavigationSource = "CaptureGoToTimer";
+    s.hide();
+    showAndArrive();
+    ASSERT_TRUE(s.Text6->toPlainText().isEmpty());
+    env.dialogs.clear();
+    s.cmdMarkStart_Click();
+    ASSERT_EQ(env.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(env.dialogs.boxes[0].text,
+              "No run is open: choose one with \"...\" first." + nothing);
+    nothingWritten(path);
 }

@@ -73,6 +73,11 @@ bool frmSetStart::canMarkRun(double position) {
     const QString path = runPath();
     const QString nothing =
         QStringLiteral(" The start was not marked and nothing was written to the log.");
+    if (path.isEmpty()) { // an arrival without a run empties the path box
+        dialogs.message(QStringLiteral("No run is open: choose one with \"...\" first.") + nothing,
+                        ports::kAppTitle, ports::Icon::Exclamation);
+        return false;
+    }
     if (!app::FileIsPresent(path)) {
         dialogs.message(QStringLiteral("The video ") + path + QStringLiteral(" no longer exists.") +
                             nothing,
