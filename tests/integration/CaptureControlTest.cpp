@@ -30,6 +30,11 @@ void answerDialog(int index, int value, QString* label = nullptr) {
     });
 }
 
+// What dialog `code` shows in slider `index` when it opens next.
+int shownValue(adapters::AvCaptureControl& ctl, int code, size_t index) {
+    return ctl.dialogSettings(code).settings.at(index).value;
+}
+
 } // namespace
 
 TEST(CaptureControl, EffectsChangeTheRecordedPicture) {
@@ -57,7 +62,7 @@ TEST(CaptureControl, EffectsChangeTheRecordedPicture) {
         const Recording r = readRecording(rig.path(name), true);
         ASSERT_EQ(r.pictures.size(), 10u); // an effect that holds a frame back still gives it up
         for (int i = 0; i < 10; ++i) {
-            EXPECT_EQ(engine::readFrameNumber(c.undo(r.pictures[size_t(i)])), i);
+            EXPECT_EQ(testsupport::readFrameNumber(c.undo(r.pictures[size_t(i)])), i);
             if (QString(c.effect) != "Deinterlace") {
                 EXPECT_EQ(r.numbers[size_t(i)], std::nullopt)
                     << "the effect left the picture as it was";
@@ -95,7 +100,7 @@ TEST(CaptureControl, DialogsApplyTheirChangesAtOnce) {
     answerDialog(0, 40, &label);
     ctl.ShowDialog(35, "");
     EXPECT_EQ(label, "Brightness");
-    EXPECT_EQ(ctl.testCameraLook().brightness, 40);
+    EXPECT_EQ(shownValue(ctl, 35, 0), 40);
 
     ctl.SetEffect(0, ports::kEffectCategory,
                   ctl.FindEffect(ports::kEffectCategory, "Brightness/Contrast"));
@@ -103,17 +108,17 @@ TEST(CaptureControl, DialogsApplyTheirChangesAtOnce) {
     answerDialog(3, -30, &label); // after the camera's three: the effect's first setting
     ctl.ShowDialog(35 + 4096, "");
     EXPECT_EQ(label, "Brightness");
-    EXPECT_EQ(ctl.effectValues().at(0), -30);
+    EXPECT_EQ(shownValue(ctl, 35 + 4096, 3), -30);
 
     ctl.setVideoCompressor(0);
     ASSERT_TRUE(ctl.HasDialog(256));
     answerDialog(0, 55);
     ctl.ShowDialog(256, "");
-    EXPECT_EQ(ctl.compressorQuality(), 55);
+    EXPECT_EQ(shownValue(ctl, 256, 0), 55);
 
     ctl.setAudioDeviceIndex(ctl.testToneIndex());
     ASSERT_TRUE(ctl.HasDialog(1032));
     answerDialog(0, 150);
     ctl.ShowDialog(1032, "");
-    EXPECT_EQ(ctl.audioGain(), 150);
+    EXPECT_EQ(shownValue(ctl, 1032, 0), 150);
 }

@@ -4,15 +4,14 @@
 
 #include "core/engine/CaptureEngine.h"
 #include "core/run/TimingRecord.h"
+#include "support/core/FileSizeLimit.h"
 
 #include <QFileInfo>
 #include <QProcess>
 #include <QThread>
 #include <algorithm>
 #include <atomic>
-#include <csignal>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 using namespace capture_test;
 
@@ -87,17 +86,13 @@ TEST(CaptureFailure, FullDiskEndsTheRecordingCleanlyAndKeepsTheFile) {
     rig.ctl.setStreamFileName(rig.path("full.avi"));
     rig.ctl.setFrameRate(25);
     rig.ctl.setTimeLimit(0);
-    // A file size limit stands in for a full disk: writes beyond it fail (EFBIG).
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 700 * 1024;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    rig.ctl.StartStreamCapture();
-    const bool ended = waitUntil([&] { return rig.events.count(301) > 0; }, 20000);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previous);
+    bool ended = false;
+    {
+        // A file size limit stands in for a full disk: writes beyond it fail (EFBIG).
+        const testsupport::FileSizeLimit full(700 * 1024);
+        rig.ctl.StartStreamCapture();
+        ended = waitUntil([&] { return rig.events.count(301) > 0; }, 20000);
+    }
     ASSERT_TRUE(ended) << "the recording went on after the disk was full";
     EXPECT_FALSE(rig.ctl.recording());
     QCoreApplication::processEvents();

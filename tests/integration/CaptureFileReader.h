@@ -2,7 +2,7 @@
 // Reads a recording back with libavformat/libavcodec for the capture tests: what the AVI headers
 // say, the frame number drawn in every decoded picture, and the decoded sound.
 #include "core/engine/AvPtr.h"
-#include "core/engine/FramePattern.h"
+#include "support/core/FrameNumbers.h"
 
 #include <QFile>
 #include <QImage>
@@ -87,7 +87,7 @@ inline Recording readRecording(const QString& path, bool keepPictures = false) {
             uint8_t* dst[4] = {img.bits(), nullptr, nullptr, nullptr};
             int stride[4] = {int(img.bytesPerLine()), 0, 0, 0};
             sws_scale(sws.get(), frame->data, frame->linesize, 0, frame->height, dst, stride);
-            r.numbers.push_back(readFrameNumber(img));
+            r.numbers.push_back(testsupport::readFrameNumber(img));
             r.places.push_back(frame->best_effort_timestamp);
             if (keepPictures)
                 r.pictures.push_back(img);

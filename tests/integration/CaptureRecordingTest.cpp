@@ -166,7 +166,8 @@ TEST(CaptureRecording, CompressorQualityReachesTheFile) {
         qint64 sizes[2] = {};
         const int qualities[2] = {95, 20};
         for (int i = 0; i < 2; ++i) {
-            rig.ctl.setCompressorQuality(qualities[i]);
+            // As the compression dialog sets it.
+            rig.ctl.applySetting(rig.ctl.dialogSettings(256).settings.at(0).id, qualities[i]);
             const QString name = QStringLiteral("%1-q%2.avi").arg(index).arg(qualities[i]);
             rig.record(name, 10, 1);
             const Recording r = readRecording(rig.path(name));

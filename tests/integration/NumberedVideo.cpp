@@ -1,6 +1,6 @@
 #include "NumberedVideo.h"
 
-#include "core/engine/FramePattern.h"
+#include "support/core/FrameNumbers.h"
 
 #include <QFile>
 #include <QProcess>
@@ -17,7 +17,7 @@ QImage numberedFrame(int n, int width, int height) {
             line[x * 3 + 2] = static_cast<uchar>((y * 2 + n * 3) & 0xff);
         }
     }
-    engine::drawFrameNumber(img, n);
+    testsupport::drawFrameNumber(img, n);
     return img;
 }
 

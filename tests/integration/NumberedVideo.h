@@ -1,7 +1,7 @@
 #pragma once
 // Test videos whose frames carry their own number in the test camera's pattern
-// (engine::drawFrameNumber), on a moving coloured background, read back with
-// engine::readFrameNumber.
+// (testsupport::drawFrameNumber), on a moving coloured background, read back with
+// testsupport::readFrameNumber.
 #include <QImage>
 #include <QString>
 #include <QStringList>

@@ -3,9 +3,11 @@
 #include "NumberedVideo.h"
 
 #include "core/engine/FrameDecoder.h"
-#include "core/engine/FramePattern.h"
 #include "core/engine/PassClip.h"
 #include "core/engine/SegmentText.h"
+#include "support/core/FrameAt.h"
+#include "support/core/FrameNumbers.h"
+#include "support/core/SegmentTextCheck.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -30,8 +32,8 @@ protected:
         request.endFrame = kEnd;
     }
     bool shows(const QImage& picture, const QString& text, QPoint at) {
-        return engine::showsSegmentText(picture, text, at.x(), at.y(),
-                                        engine::passClockLayout(picture.size()).height);
+        return testsupport::showsSegmentText(picture, text, at.x(), at.y(),
+                                             engine::passClockLayout(picture.size()).height);
     }
     QTemporaryDir dir;
     QString run;
@@ -60,9 +62,9 @@ TEST_F(PassClip, HoldsTheWindowWithTheClockBurnedIn) {
                             Expect{kStart + 1, "0.03", false}, Expect{kEnd - 1, "14.97", false},
                             Expect{kEnd, "15.00", true}, Expect{kEnd + 60, "15.00", true}}) {
         SCOPED_TRACE(e.runFrame);
-        const QImage picture = decoded.frameAt(e.runFrame - clip.firstFrame);
+        const QImage picture = testsupport::frameAt(decoded, e.runFrame - clip.firstFrame);
         ASSERT_FALSE(picture.isNull());
-        EXPECT_EQ(engine::readFrameNumber(picture), e.runFrame); // the run's own picture
+        EXPECT_EQ(testsupport::readFrameNumber(picture), e.runFrame); // the run's own picture
         EXPECT_TRUE(shows(picture, e.clock, at.clock));
         EXPECT_TRUE(shows(picture, QString::number(e.runFrame), at.frame));
         EXPECT_EQ(shows(picture, "End", at.end), e.end);

@@ -1,7 +1,7 @@
 // The sound of a played stretch: decoded from the file for the time of the frames played.
 #include "NumberedVideo.h"
 #include "core/engine/AudioClip.h"
-#include "core/engine/FramePattern.h"
+#include "support/core/FrameNumbers.h"
 #include "ui/adapters/AvPlayer.h"
 
 #include <QTemporaryDir>
@@ -63,7 +63,7 @@ TEST(PlayerAudio, PlayingWithSoundEndsOnTheLastFrame) {
     p.setPlayerSelectionEnd(25);
     p.PlayerPlay();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !p.isPlaying() && p.shownFrame() == 25; }, 5000));
-    EXPECT_EQ(engine::readFrameNumber(p.shownPicture()).value_or(-1), 25);
+    EXPECT_EQ(testsupport::readFrameNumber(p.shownPicture()).value_or(-1), 25);
     // Stopping and playing again at once is safe while a clip is still being decoded.
     p.PlayerPlay();
     p.PlayerStop();

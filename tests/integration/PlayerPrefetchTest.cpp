@@ -3,7 +3,7 @@
 // not wait for prefetching to finish.
 #include "NumberedVideo.h"
 #include "core/engine/DecodeWorker.h"
-#include "core/engine/FramePattern.h"
+#include "support/core/FrameNumbers.h"
 #include "ui/adapters/AvPlayer.h"
 
 #include <QMutex>
@@ -27,7 +27,7 @@ QString longGopFile(const QString& dir, int frames, int gop) {
 }
 
 int shownNumber(const adapters::AvPlayer& player) {
-    return engine::readFrameNumber(player.shownPicture()).value_or(-1);
+    return testsupport::readFrameNumber(player.shownPicture()).value_or(-1);
 }
 
 TEST(PlayerPrefetch, WhatIsShownIsAlwaysTheFrameAskedFor) {
@@ -120,7 +120,7 @@ TEST(PlayerPrefetch, ARequestDoesNotWaitForPrefetching) {
     QMutexLocker lock(&mutex);
     EXPECT_LE(prefetchedAtShow, asked + 1);
     EXPECT_FALSE(kept299AtShow);
-    EXPECT_EQ(engine::readFrameNumber(picture).value_or(-1), 450);
+    EXPECT_EQ(testsupport::readFrameNumber(picture).value_or(-1), 450);
     lock.unlock();
     worker.stop();
     thread.quit();
@@ -151,7 +151,8 @@ TEST(PlayerPrefetch, TheFrameBeforeAKeyFrameIsReadyWithoutDecoding) {
         &worker, &engine::DecodeWorker::frameReady, &worker,
         [&](quint64, int frame, QImage p) {
             QMutexLocker lock(&mutex);
-            shown.push_back({frame, engine::readFrameNumber(p).value_or(-1), worker.decoded()});
+            shown.push_back(
+                {frame, testsupport::readFrameNumber(p).value_or(-1), worker.decoded()});
         },
         Qt::DirectConnection);
     auto idle = [&] { // nothing decoded for 300 ms

@@ -1,7 +1,7 @@
 // The player widget as the review screen uses it: real files written by the ffmpeg program,
 // decoded on the player's worker thread, pictures checked by the frame number they carry.
 #include "NumberedVideo.h"
-#include "core/engine/FramePattern.h"
+#include "support/core/FrameNumbers.h"
 #include "ui/adapters/AvPlayer.h"
 #include "ui/widgets/PictureWidget.h"
 
@@ -59,7 +59,7 @@ bool waitFor(const std::function<bool()>& ready, int ms = 10000) {
 }
 
 int shownNumber(const adapters::AvPlayer& p) {
-    return engine::readFrameNumber(p.shownPicture()).value_or(-1);
+    return testsupport::readFrameNumber(p.shownPicture()).value_or(-1);
 }
 
 // Opens the file and waits for its first picture.
@@ -289,7 +289,7 @@ TEST(Player, FullScreenAndBackWithEsc) {
     // Pictures go to the full-screen window while it is up.
     EXPECT_EQ(showAt(p, 33), 33);
     auto* big = static_cast<widgets::PictureWidget*>(p.fullScreenWindow());
-    EXPECT_EQ(engine::readFrameNumber(big->picture()).value_or(-1), 33);
+    EXPECT_EQ(testsupport::readFrameNumber(big->picture()).value_or(-1), 33);
     QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     QCoreApplication::sendEvent(p.fullScreenWindow(), &esc);
     EXPECT_EQ(p.PlayerDisplaySize(), 4);

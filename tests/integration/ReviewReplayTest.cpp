@@ -3,8 +3,8 @@
 // the number the test camera burned into each picture.
 #include "CaptureTestSupport.h"
 #include "NumberedVideo.h"
-#include "core/engine/FramePattern.h"
 #include "support/TestEnv.h"
+#include "support/core/FrameNumbers.h"
 #include "ui/adapters/AvPlayer.h"
 #include "ui/screens/review/frmSetStart.h"
 #include "ui/screens/setup/MainForm.h"
@@ -24,7 +24,7 @@
 namespace {
 
 int burnedIn(const adapters::AvPlayer& player) {
-    return engine::readFrameNumber(player.shownPicture()).value_or(-1);
+    return testsupport::readFrameNumber(player.shownPicture()).value_or(-1);
 }
 
 // Waits until the player shows `frame` and returns the number burned into that picture.

@@ -6,6 +6,7 @@
 #include "CaptureTestSupport.h"
 
 #include "support/RealProgramEnv.h"
+#include "support/core/FileSizeLimit.h"
 #include "ui/screens/capture/PreviewForm.h"
 #include "ui/screens/review/frmSetStart.h"
 #include "ui/screens/setup/MainForm.h"
@@ -19,10 +20,8 @@
 #include <QTextEdit>
 #include <QTimer>
 #include <QtCore/qtestsupport_core.h>
-#include <csignal>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 using testsupport::RealProgramEnv;
@@ -43,20 +42,17 @@ TEST(Robustness, FullDiskDuringACaptureScreenRecording) {
     form.txtSkierName->setText("Ann");
     env.dialogs.clear();
 
-    // A file size limit stands in for a full disk: writes beyond it fail (EFBIG).
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 900 * 1024;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    form.cmdStartCapture_Click();
-    const bool started = env.realControl.recording();
-    if (started)
-        form.cmdStartTimer_Click();
-    const bool ended = capture_test::waitUntil([&] { return !env.realControl.recording(); });
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previous);
+    bool started = false;
+    bool ended = false;
+    {
+        // A file size limit stands in for a full disk: writes beyond it fail (EFBIG).
+        const testsupport::FileSizeLimit full(900 * 1024);
+        form.cmdStartCapture_Click();
+        started = env.realControl.recording();
+        if (started)
+            form.cmdStartTimer_Click();
+        ended = capture_test::waitUntil([&] { return !env.realControl.recording(); });
+    }
     ASSERT_TRUE(started) << env.dialogs.texts().join('|').toStdString();
     ASSERT_TRUE(ended) << "the recording went on after the disk was full";
     QCoreApplication::processEvents();

@@ -3,11 +3,10 @@
 #include "core/engine/TestCamera.h"
 #include "core/media/AviInfo.h"
 #include "core/media/RiffReader.h"
+#include "support/core/FileSizeLimit.h"
 
 #include <QTemporaryDir>
-#include <csignal>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 namespace {
 
@@ -62,20 +61,15 @@ TEST(AviWriterCount, AfterAFullDiskCountsWhatReachedTheFile) {
     engine::TestCameraPicture camera({320, 240}, AV_PIX_FMT_YUV420P);
     auto counter = [&] {
         engine::AviWriter writer(settings(path));
-        // A file size limit stands in for a full disk: writes beyond it fail (EFBIG). About six
-        // uncompressed pictures fit.
-        rlimit saved{};
-        EXPECT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-        auto previous = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit small = saved;
-        small.rlim_cur = 700 * 1024;
-        EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
         int64_t n = 0;
-        while (n < 100 && writeFrame(writer, camera, n))
-            ++n;
-        EXPECT_FALSE(writer.finish());
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, previous);
+        {
+            // A file size limit stands in for a full disk: writes beyond it fail (EFBIG). About
+            // six uncompressed pictures fit.
+            const testsupport::FileSizeLimit full(700 * 1024);
+            while (n < 100 && writeFrame(writer, camera, n))
+                ++n;
+            EXPECT_FALSE(writer.finish());
+        }
         EXPECT_LT(n, 100) << "the limit was never reached";
         EXPECT_TRUE(writer.error().contains("Writing the recording failed"))
             << writer.error().toStdString();

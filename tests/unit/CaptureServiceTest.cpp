@@ -1,8 +1,8 @@
 // The capture engine behind the control, with no screen: its lists and their index errors,
 // effects, channels and the live pictures it delivers.
 #include "core/engine/CaptureService.h"
-#include "core/engine/FramePattern.h"
 #include "support/core/ControlErrors.h"
+#include "support/core/FrameNumbers.h"
 #include "support/core/Wait.h"
 
 #include <gtest/gtest.h>
@@ -136,10 +136,10 @@ TEST(CaptureControl, LivePictureFollowsTheCameraAndItsChannel) {
     // Fitted inside the preview size with the camera's 4:3 shape.
     EXPECT_EQ(first.width(), 400);
     EXPECT_EQ(first.height(), 300);
-    const auto n1 = engine::readFrameNumber(first);
+    const auto n1 = testsupport::readFrameNumber(first);
     ASSERT_TRUE(n1.has_value());
     ASSERT_TRUE(waitUntil([&] {
-        const auto n = engine::readFrameNumber(pictures.back());
+        const auto n = testsupport::readFrameNumber(pictures.back());
         return n && *n > *n1;
     }));
     // Another channel, another background (sampled away from the pattern and the square).

@@ -1,11 +1,12 @@
 #include "core/engine/FramePattern.h"
+#include "support/core/FrameNumbers.h"
 
 #include <QBuffer>
 #include <QPainter>
 #include <gtest/gtest.h>
 
-using engine::drawFrameNumber;
-using engine::readFrameNumber;
+using testsupport::drawFrameNumber;
+using testsupport::readFrameNumber;
 
 namespace {
 

@@ -3,8 +3,8 @@
 // of a file opened before reaches the screen. Pictures are checked by the frame number they carry.
 #include "core/engine/PlayerEngine.h"
 #include "core/engine/AviWriter.h"
-#include "core/engine/FramePattern.h"
 #include "core/engine/TestCamera.h"
+#include "support/core/FrameNumbers.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -55,7 +55,7 @@ bool waitFor(const std::function<bool()>& ready) {
 }
 
 int shownNumber(const engine::PlayerEngine& e) {
-    return engine::readFrameNumber(e.shownPicture()).value_or(-1);
+    return testsupport::readFrameNumber(e.shownPicture()).value_or(-1);
 }
 
 bool load(engine::PlayerEngine& e, const QString& path) {

@@ -1,5 +1,5 @@
 #include "core/run/RunInfo.h"
-#include "FileSizeLimit.h"
+#include "support/core/FileSizeLimit.h"
 #include "support/core/Files.h"
 
 #include <QDir>

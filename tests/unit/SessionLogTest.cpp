@@ -1,6 +1,6 @@
 #include "core/app/SessionLog.h"
-#include "FileSizeLimit.h"
 #include "core/ports/Session.h"
+#include "support/core/FileSizeLimit.h"
 
 #include "support/core/Files.h"
 

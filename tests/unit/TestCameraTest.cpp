@@ -1,6 +1,6 @@
 #include "core/engine/TestCamera.h"
 #include "core/engine/FrameCanvas.h"
-#include "core/engine/FramePattern.h"
+#include "support/core/FrameNumbers.h"
 
 #include <gtest/gtest.h>
 
@@ -29,7 +29,7 @@ TEST(TestCamera, EveryFormatCarriesTheFrameNumber) {
                 ASSERT_TRUE(f);
                 EXPECT_EQ(f->pts, n);
                 EXPECT_EQ(f->format, format.format);
-                EXPECT_EQ(readFrameNumber(toImage(f.get())), int(n))
+                EXPECT_EQ(testsupport::readFrameNumber(toImage(f.get())), int(n))
                     << format.name.toStdString() << " " << size.width();
             }
         }

@@ -100,7 +100,7 @@ TEST(V4l2Camera, SetupListsShowTheCamerasWithTheirFormatsSizesAndInputs) {
     ctl.setPreview(true);
     ASSERT_TRUE(waitUntil([&] { return !live.isNull(); }, 10000));
     EXPECT_EQ(live.size(), QSize(640, 480));
-    EXPECT_TRUE(engine::readFrameNumber(live).has_value());
+    EXPECT_TRUE(testsupport::readFrameNumber(live).has_value());
     ctl.setPreview(false);
     ctl.Disconnect();
 

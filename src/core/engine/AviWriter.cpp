@@ -25,7 +25,6 @@ using ports::ControlError;
 // context so that the exclusive create and the write errors (a full disk) stay in our hands.
 struct AviWriter::Output {
     int fd = -1;
-    int64_t written = 0;
     ~Output() {
         if (fd >= 0)
             ::close(fd);
@@ -43,7 +42,6 @@ struct AviWriter::Output {
             buf += n;
             left -= int(n);
         }
-        self->written += size;
         return size;
     }
     static int64_t seek(void* opaque, int64_t offset, int whence) {
@@ -504,10 +502,6 @@ void AviWriter::countWrittenFrames() {
         m_videoQueued.pop_front();
         ++m_videoPlaced;
     }
-}
-
-int64_t AviWriter::bytesWritten() const {
-    return m_out ? m_out->written : 0;
 }
 
 } // namespace engine

@@ -56,7 +56,6 @@ public:
     const QString& path() const { return m_settings.path; }
     const QString& error() const { return m_error; }
     bool failed() const { return !m_error.isEmpty(); }
-    int64_t bytesWritten() const;
     // Video frames that have reached the file: its video chunks, the empty ones that keep the
     // timing included. Each packet goes to the system as soon as the muxer has placed it, so
     // after a failure (a full disk) this is what the file holds, not what was handed over.

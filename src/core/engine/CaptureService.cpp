@@ -555,10 +555,6 @@ void CaptureService::SetEffect(int slot, const QString& category, int index) {
     m_settings.setEffect(slot, category, index);
 }
 
-void CaptureService::setEffectValue(int param, int value) {
-    m_settings.setEffectValue(param, value);
-}
-
 // ----- dialogs and the values only they reach -------------------------------------------------
 
 DialogSubject CaptureService::dialogSubject() const {
@@ -589,26 +585,6 @@ void CaptureService::applySetting(const QString& id, int value) {
     } catch (const ControlError& e) {
         emit StatusMessage(e.number(), e.description());
     }
-}
-
-void CaptureService::setCompressorQuality(int quality) {
-    m_settings.setQuality(quality);
-}
-
-int CaptureService::audioGain() const {
-    return m_settings.gain();
-}
-
-void CaptureService::setAudioGain(int percent) {
-    m_settings.setGain(percent);
-}
-
-TestCameraLook CaptureService::testCameraLook() const {
-    return m_settings.look();
-}
-
-void CaptureService::setTestCameraLook(const TestCameraLook& look) {
-    m_settings.setLook(look);
 }
 
 void CaptureService::setTestCameraPacing(bool paced) {

@@ -136,17 +136,6 @@ public:
     // came; false: they are decoded and encoded again (the benchmark's reference).
     void setCameraJpegPassThrough(bool on) { m_jpegPassThrough = on; }
     bool recording() const { return m_recorder.recording(); }
-    // Compressor quality 1 .. 100 (the compression dialog); sound input gain in percent.
-    int compressorQuality() const { return m_settings.quality(); }
-    void setCompressorQuality(int quality);
-    int audioGain() const;
-    void setAudioGain(int percent);
-    // The test camera's picture settings (its video source dialog).
-    TestCameraLook testCameraLook() const;
-    void setTestCameraLook(const TestCameraLook& look);
-    // Values of the selected effect's settings (the +4096 part of the video source dialog).
-    std::vector<int> effectValues() const { return m_settings.effectValues(); }
-    void setEffectValue(int param, int value);
     // Where device arrivals and removals come from: the udev monitor by default; tests give a
     // source they post scripted events to. Not owned; nullptr detaches.
     void setDeviceEventSource(DeviceEventSource* source);

@@ -35,7 +35,6 @@ void FrameDecoder::close() {
     m_slots.clear();
     m_keys.clear();
     m_keyShownAt.clear();
-    m_scanned = false;
     m_positioned = false;
     m_draining = false;
     m_lastIndex = -1;
@@ -169,7 +168,6 @@ void FrameDecoder::buildIndex(bool fileIndexed) {
     // by their own structures (a Matroska block is no place to seek to).
     const bool avi = qstrcmp(m_fmt->iformat->name, "avi") == 0;
     constexpr int64_t posShift = 8;
-    int added = 0;
     m_maxPts = AV_NOPTS_VALUE;
     for (;;) {
         const int rc = av_read_frame(m_fmt.get(), m_pkt.get());
@@ -192,11 +190,9 @@ void FrameDecoder::buildIndex(bool fileIndexed) {
             if (avi && m_pkt->pos >= posShift)
                 av_add_index_entry(st, m_pkt->pos - posShift, ts, m_pkt->size, 0,
                                    key ? AVINDEX_KEYFRAME : 0);
-            ++added;
         }
         av_packet_unref(m_pkt.get());
     }
-    m_scanned = added > 1;
     if (entries.empty())
         return;
     std::stable_sort(entries.begin(), entries.end(),
@@ -456,24 +452,6 @@ QImage FrameDecoder::toImage(const AVFrame* f) {
 
 QImage FrameDecoder::currentImage() {
     return m_haveFrame ? toImage(m_frame.get()) : QImage();
-}
-
-QImage FrameDecoder::frameAt(int n) {
-    if (!isOpen())
-        return {};
-    n = std::clamp(n, 0, frameCount() - 1);
-    if (m_haveFrame && m_lastIndex == n)
-        return currentImage();
-    headFor(n, n);
-    for (;;) {
-        const std::optional<int> idx = decodeNext();
-        if (!idx)
-            return m_haveFrame && m_lastIndex <= n ? currentImage() : QImage();
-        if (*idx == n)
-            return currentImage();
-        if (*idx > n) // frame n has no picture of its own: the one before stands for it
-            return m_prevIndex >= 0 ? toImage(m_prev.get()) : currentImage();
-    }
 }
 
 } // namespace engine

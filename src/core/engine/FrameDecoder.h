@@ -37,8 +37,6 @@ public:
     double framesPerSecond() const;
     QSize frameSize() const { return m_size; }
     QString codecName() const;
-    // True when the index had to be (partly) rebuilt by reading the file.
-    bool indexWasScanned() const { return m_scanned; }
 
     // The key frame at or before frame n (0 when there is none).
     int keyFrameAtOrBefore(int n) const;
@@ -81,10 +79,6 @@ public:
     // The pool converted pictures come from (by default one that keeps no buffers).
     void setPicturePool(const PicturePool& pool) { m_convert.setPool(pool); }
 
-    // Convenience for tools and tests: the picture of frame n (clamped to the file), or the
-    // nearest decodable picture before it. Null when nothing can be decoded.
-    QImage frameAt(int n);
-
 private:
     struct Slot {
         int64_t ts = 0; // time stamp in the stream time base
@@ -118,7 +112,6 @@ private:
     std::vector<Slot> m_slots;       // one per frame, in order
     std::vector<int> m_keys;         // indices of key frames, ascending
     std::map<int, int> m_keyShownAt; // key frame -> its own picture's frame, where that is later
-    bool m_scanned = false;
     // The first picture's presentation time; pictures are numbered from it. Without time stamps
     // (m_timestamped false) pictures are counted from the start of the file.
     int64_t m_firstPts = 0;

@@ -2,9 +2,7 @@
 
 #include "core/engine/SegmentText.h"
 
-#include <QPainter>
 #include <algorithm>
-#include <cstdlib>
 
 namespace engine {
 
@@ -25,7 +23,8 @@ struct BandGeometry {
     bool valid() const { return cellW >= 4 && cellH >= 4; }
 };
 
-// Shared by the painter and the reader, so both agree on every picture size.
+// The band of cells for a picture of `size`; a reader finds the cells where frameNumberRects puts
+// them for the size the picture was drawn at.
 BandGeometry band(QSize size) {
     BandGeometry g;
     g.cellW = evenDown(size.width() * 9 / 10 / kCells);
@@ -58,17 +57,6 @@ std::vector<bool> cellValues(int number) {
     return cells;
 }
 
-int meanLuma(const QImage& image, const QRect& r) {
-    long sum = 0;
-    long n = 0;
-    for (int y = r.top(); y <= r.bottom(); ++y)
-        for (int x = r.left(); x <= r.right(); ++x) {
-            sum += qGray(image.pixel(x, y));
-            ++n;
-        }
-    return n ? int(sum / n) : 0;
-}
-
 } // namespace
 
 std::vector<PatternRect> frameNumberRects(QSize size, int number) {
@@ -87,74 +75,6 @@ std::vector<PatternRect> frameNumberRects(QSize size, int number) {
          segmentTextRects(QString::number(number), g.x0 + pad, g.y0 + g.cellH + 3 * pad, digitH))
         out.push_back({r.rect, r.lit});
     return out;
-}
-
-void drawFrameNumber(QImage& image, int number) {
-    QPainter p(&image);
-    for (const PatternRect& r : frameNumberRects(image.size(), number))
-        p.fillRect(r.rect, r.white ? Qt::white : Qt::black);
-}
-
-namespace {
-
-// Reads the band as drawn on a picture of `drawn` size and then scaled to `image`'s size.
-std::optional<int> readAs(const QImage& image, QSize drawn) {
-    const BandGeometry g = band(drawn);
-    if (!g.valid())
-        return std::nullopt;
-    const double sx = double(image.width()) / drawn.width();
-    const double sy = double(image.height()) / drawn.height();
-    int values[kCells];
-    for (int i = 0; i < kCells; ++i) {
-        // The middle half of the cell: clear of compression ringing and scaling blur.
-        const double x = g.x0 + i * g.cellW + g.cellW / 4.0;
-        const double y = g.y0 + g.cellH / 4.0;
-        const QRect cell(int(std::lround(x * sx)), int(std::lround(y * sy)),
-                         std::max(1, int(g.cellW / 2.0 * sx)),
-                         std::max(1, int(g.cellH / 2.0 * sy)));
-        if (!image.rect().contains(cell))
-            return std::nullopt;
-        values[i] = meanLuma(image, cell);
-    }
-    const int white = values[0];
-    const int black = values[1];
-    if (white - black < 80)
-        return std::nullopt;
-    const int threshold = (white + black) / 2;
-    const int margin = (white - black) / 4;
-    bool bits[kCells];
-    for (int i = 0; i < kCells; ++i) {
-        if (std::abs(values[i] - threshold) < margin)
-            return std::nullopt;
-        bits[i] = values[i] > threshold;
-    }
-    unsigned number = 0;
-    for (int i = 0; i < kBits; ++i)
-        number = (number << 1) | (bits[2 + i] ? 1u : 0u);
-    const auto expected = cellValues(int(number));
-    if (bits[18] != expected[18] || bits[19] != expected[19] || bits[20])
-        return std::nullopt;
-    return int(number);
-}
-
-} // namespace
-
-std::optional<int> readFrameNumber(const QImage& image) {
-    if (image.isNull())
-        return std::nullopt;
-    // The band is laid out for the size the camera drew it at; a picture may since have been
-    // scaled (a preview, a player's window). Try its own size, then the usual camera sizes.
-    static const QSize cameraSizes[] = {{320, 240},   {640, 480},  {1280, 720},  {1920, 1080},
-                                        {720, 576},   {720, 480},  {352, 288},   {160, 120},
-                                        {800, 600},   {1024, 768}, {1280, 1024}, {1600, 1200},
-                                        {3840, 2160}, {960, 540},  {854, 480}};
-    if (auto n = readAs(image, image.size()))
-        return n;
-    for (QSize s : cameraSizes)
-        if (s != image.size())
-            if (auto n = readAs(image, s))
-                return n;
-    return std::nullopt;
 }
 
 } // namespace engine

@@ -2,12 +2,10 @@
 // The frame-number pattern of the test camera: a band of 21 big black/white cells near the top of
 // the picture (white and black sync cells, the 16-bit number from the highest bit down, two parity
 // cells, a black end cell) and the number in seven-segment digits below it. The cells are large and
-// fully black or white so the number survives Motion JPEG, H.264 and scaling; tests and benchmarks
-// read it back from decoded pictures to prove which frame they hold.
-#include <QImage>
+// fully black or white so the number survives Motion JPEG, H.264 and scaling; tests read it back
+// from decoded pictures to prove which frame they hold (tests/support/core/FrameNumbers.h).
 #include <QRect>
 #include <QSize>
-#include <optional>
 #include <vector>
 
 namespace engine {
@@ -21,12 +19,5 @@ struct PatternRect {
 // picture of `size`, in painting order: a backing strip, the 21 cells, the digits' backing and
 // segments. All edges are even so that 4:2:0 chroma never straddles a cell.
 std::vector<PatternRect> frameNumberRects(QSize size, int number);
-
-// Paints the pattern of `number` onto `image` (any format QPainter can paint on).
-void drawFrameNumber(QImage& image, int number);
-
-// Reads the number back from a picture of any size and format; nullopt when the pattern is not
-// there (no contrast between the sync cells, an ambiguous cell or a parity mismatch).
-std::optional<int> readFrameNumber(const QImage& image);
 
 } // namespace engine

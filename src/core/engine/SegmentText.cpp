@@ -63,22 +63,6 @@ void cellSegments(QRect (&seg)[7], int x, int y, int h, const Metrics& m) {
     seg[6] = QRect(x, y + half - t / 2, w, t);        // g
 }
 
-int meanLuma(const QImage& image, const QRect& r) {
-    const QRect inside = r.intersected(image.rect());
-    long sum = 0, n = 0;
-    for (int y = inside.top(); y <= inside.bottom(); ++y)
-        for (int x = inside.left(); x <= inside.right(); ++x) {
-            sum += qGray(image.pixel(x, y));
-            ++n;
-        }
-    return n ? int(sum / n) : -1;
-}
-
-// The middle of a segment, away from edges that compression blurs.
-QRect core(const QRect& r) {
-    return r.adjusted(r.width() / 4, r.height() / 4, -r.width() / 4, -r.height() / 4);
-}
-
 } // namespace
 
 int segmentTextWidth(const QString& text, int h) {
@@ -108,30 +92,6 @@ std::vector<SegmentRect> segmentTextRects(const QString& text, int x, int y, int
         x += m.advance;
     }
     return out;
-}
-
-bool showsSegmentText(const QImage& image, const QString& text, int x, int y, int h) {
-    const Metrics m = metrics(h);
-    for (QChar c : text) {
-        if (c == QLatin1Char('.')) {
-            if (meanLuma(image, core(QRect(x, y + h - m.t, m.t, m.t))) < 160)
-                return false;
-            x += m.dot;
-            continue;
-        }
-        QRect seg[7];
-        cellSegments(seg, x, y, h, m);
-        const unsigned s = segmentsOf(c);
-        for (int i = 0; i < 7; ++i) {
-            // Segments overlap at their ends; sampling their middles keeps them apart.
-            const int luma = meanLuma(image, core(seg[i]));
-            const bool lit = (s & (1u << i)) != 0;
-            if (luma < 0 || (lit ? luma < 160 : luma > 96))
-                return false;
-        }
-        x += m.advance;
-    }
-    return true;
 }
 
 } // namespace engine

@@ -1,8 +1,8 @@
 #pragma once
 // Text in seven-segment characters drawn as solid rectangles: big, plain shapes that survive
 // Motion JPEG, H.264 and scaling, so that people read them at a glance and tests read them back
-// by sampling the segments. Used by the test camera's frame number and the pass clip's clock.
-#include <QImage>
+// by sampling the segments (tests/support/core/SegmentTextCheck.h). Used by the test camera's
+// frame number and the pass clip's clock.
 #include <QRect>
 #include <QString>
 #include <vector>
@@ -21,9 +21,5 @@ std::vector<SegmentRect> segmentTextRects(const QString& text, int x, int y, int
 
 // Width in pixels of `text` at height `h` (the backing included).
 int segmentTextWidth(const QString& text, int h);
-
-// True when every segment of `text` at (x, y, h) is bright on `image` and every segment the text
-// leaves dark is dark: the picture shows exactly that text there.
-bool showsSegmentText(const QImage& image, const QString& text, int x, int y, int h);
 
 } // namespace engine

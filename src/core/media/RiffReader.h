@@ -105,7 +105,6 @@ struct Chunk {
 
     std::uint64_t dataOffset() const { return offset + 8; }
     std::uint64_t declaredEnd() const { return offset + 8 + size; }
-    bool isList() const { return listType != 0; }
     // Start of the children of a RIFF or LIST chunk, after its type.
     std::uint64_t listBodyBegin() const { return offset + 12; }
 };

@@ -38,7 +38,6 @@ public:
     void start();
 
     MainForm& setup();
-    bool setupExists() const { return m_setup != nullptr; }
     // The Capture screen is created hidden the first time it is asked for (the Setup load's
     // first touch of the capture control); its load runs at that moment.
     PreviewForm& capture();
