@@ -144,6 +144,26 @@ inline OrError<InputFormatPtr> openInput(const QByteArray& url, const AVInputFor
     return {InputFormatPtr(ctx), 0};
 }
 
+// A decoder of `codec`, opened, decoding on `threads` threads (0: as many as the machine has).
+// `setUp(AVCodecContext*)` sets the context before it opens; a negative FFmpeg code from it
+// stops the opening with that error. An owner, or the error (AVERROR_DECODER_NOT_FOUND when
+// `codec` is null).
+template <typename SetUp>
+OrError<CodecContextPtr> openDecoder(const AVCodec* codec, int threads, SetUp&& setUp) {
+    if (!codec)
+        return {nullptr, AVERROR_DECODER_NOT_FOUND};
+    CodecContextPtr decoder(avcodec_alloc_context3(codec));
+    if (!decoder)
+        return {nullptr, AVERROR(ENOMEM)};
+    decoder->thread_count = threads;
+    int rc = setUp(decoder.get());
+    if (rc < 0)
+        return {nullptr, rc};
+    if ((rc = avcodec_open2(decoder.get(), codec, nullptr)) < 0)
+        return {nullptr, rc};
+    return {std::move(decoder), 0};
+}
+
 // A decoder for `stream`, opened: `codec` (null: the one FFmpeg has for the stream's codec)
 // with the stream's parameters and time base, decoding on `threads` threads (0: as many as the
 // machine has). An owner, or the error (AVERROR_DECODER_NOT_FOUND when there is no decoder).
@@ -151,19 +171,11 @@ inline OrError<CodecContextPtr> openDecoder(const AVStream* stream, const AVCode
                                             int threads = 1) {
     if (!codec)
         codec = avcodec_find_decoder(stream->codecpar->codec_id);
-    if (!codec)
-        return {nullptr, AVERROR_DECODER_NOT_FOUND};
-    CodecContextPtr decoder(avcodec_alloc_context3(codec));
-    if (!decoder)
-        return {nullptr, AVERROR(ENOMEM)};
-    int rc = avcodec_parameters_to_context(decoder.get(), stream->codecpar);
-    if (rc < 0)
-        return {nullptr, rc};
-    decoder->pkt_timebase = stream->time_base;
-    decoder->thread_count = threads;
-    if ((rc = avcodec_open2(decoder.get(), codec, nullptr)) < 0)
-        return {nullptr, rc};
-    return {std::move(decoder), 0};
+    return openDecoder(codec, threads, [stream](AVCodecContext* c) {
+        const int rc = avcodec_parameters_to_context(c, stream->codecpar);
+        c->pkt_timebase = stream->time_base;
+        return rc;
+    });
 }
 
 // An output context for the muxer `format` ("avi", "mp4") writing the file `path`, which is

@@ -38,16 +38,15 @@ FramePtr JpegDecoder::run(const AVBufferRef* jpeg, int lowres) {
     if (!jpeg)
         return nullptr;
     if (!m_codec || m_lowres != lowres) {
-        const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_MJPEG);
-        m_codec.reset(codec ? avcodec_alloc_context3(codec) : nullptr);
+        // One thread: one picture at a time, none held back.
+        auto opened =
+            openDecoder(avcodec_find_decoder(AV_CODEC_ID_MJPEG), 1, [lowres](AVCodecContext* c) {
+                c->lowres = lowres;
+                return 0;
+            });
+        m_codec = std::move(opened.ptr);
         if (!m_codec)
             return nullptr;
-        m_codec->lowres = lowres;
-        m_codec->thread_count = 1; // one picture at a time, none held back
-        if (avcodec_open2(m_codec.get(), codec, nullptr) < 0) {
-            m_codec.reset();
-            return nullptr;
-        }
         m_lowres = lowres;
     }
     PacketPtr pkt = makePacket();

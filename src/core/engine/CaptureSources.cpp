@@ -162,18 +162,18 @@ FramePtr V4l2Source::read(std::stop_token stop) {
     for (;;) {
         if (stop.stop_requested())
             return nullptr;
-        FramePtr f = makeFrame();
-        int rc = avcodec_receive_frame(m_decoder.get(), f.get());
-        if (rc >= 0) {
-            if (!keepsFormat(f.get(), m_format, m_size)) {
-                m_error = QStringLiteral("The camera changed its picture format");
-                return nullptr;
-            }
-            f->pts = captureTimeUs(f.get(), m_timeBase); // the driver's capture time
+        // Stamped with the driver's capture time.
+        DecodedPicture got = receivePicture(m_decoder.get(), m_timeBase, m_format, m_size);
+        if (got.picture) {
             if (m_sentJpeg) // the picture read at the opening of a Motion JPEG camera
-                f->opaque_ref = av_buffer_ref(cameraJpeg(m_sentJpeg.get()));
-            return f;
+                got.picture->opaque_ref = av_buffer_ref(cameraJpeg(m_sentJpeg.get()));
+            return std::move(got.picture);
         }
+        if (!got.error.isEmpty()) {
+            m_error = got.error;
+            return nullptr;
+        }
+        int rc = got.rc;
         if (rc != AVERROR(EAGAIN)) {
             m_error =
                 QStringLiteral("The camera's pictures cannot be decoded: %1").arg(avError(rc));
@@ -317,6 +317,26 @@ bool keepsFormat(const AVFrame* picture, AVPixelFormat format, QSize size) {
     return format == AV_PIX_FMT_NONE ||
            (picture->format == format && picture->width == size.width() &&
             picture->height == size.height());
+}
+
+DecodedPicture receivePicture(AVCodecContext* decoder, AVRational timeBase, AVPixelFormat format,
+                              QSize size) {
+    DecodedPicture out;
+    FramePtr f = makeFrame();
+    if (!f) {
+        out.rc = AVERROR(ENOMEM);
+        return out;
+    }
+    out.rc = avcodec_receive_frame(decoder, f.get());
+    if (out.rc < 0)
+        return out;
+    if (!keepsFormat(f.get(), format, size)) {
+        out.error = QStringLiteral("The camera changed its picture format");
+        return out;
+    }
+    f->pts = captureTimeUs(f.get(), timeBase);
+    out.picture = std::move(f);
+    return out;
 }
 
 } // namespace engine

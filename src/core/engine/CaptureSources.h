@@ -167,4 +167,15 @@ int64_t captureTimeUs(const AVFrame* picture, AVRational timeBase);
 // accepts any).
 bool keepsFormat(const AVFrame* picture, AVPixelFormat format, QSize size);
 
+// What a camera's decoder gave: a picture, stamped with its capture time (captureTimeUs), or
+// none, with avcodec_receive_frame's code (AVERROR(EAGAIN): the decoder wants a packet) or, for
+// a picture that left the format and size the source was opened with, the reason.
+struct DecodedPicture {
+    FramePtr picture;
+    int rc = 0;
+    QString error;
+};
+DecodedPicture receivePicture(AVCodecContext* decoder, AVRational timeBase, AVPixelFormat format,
+                              QSize size);
+
 } // namespace engine

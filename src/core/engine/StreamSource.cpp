@@ -94,16 +94,14 @@ FramePtr StreamSource::read(std::stop_token stop) {
     for (;;) {
         if (stop.stop_requested())
             return nullptr;
-        FramePtr f = makeFrame();
-        int rc = avcodec_receive_frame(m_decoder.get(), f.get());
-        if (rc >= 0) {
-            if (!keepsFormat(f.get(), m_format, m_size)) {
-                m_error = QStringLiteral("The camera changed its picture format");
-                return nullptr;
-            }
-            f->pts = captureTimeUs(f.get(), m_timeBase);
-            return pace(std::move(f), stop);
+        DecodedPicture got = receivePicture(m_decoder.get(), m_timeBase, m_format, m_size);
+        if (got.picture)
+            return pace(std::move(got.picture), stop);
+        if (!got.error.isEmpty()) {
+            m_error = got.error;
+            return nullptr;
         }
+        int rc = got.rc;
         if (rc == AVERROR_EOF) {
             m_error = QStringLiteral("The stream ended");
             return nullptr;
