@@ -71,4 +71,18 @@ TEST(TimingRecord, DamagedOrForeignTextNeverMisleads) {
     EXPECT_EQ(r->notes[0].first, 3);
     EXPECT_TRUE(r->times.empty());
     EXPECT_EQ(r->realDurationUs(0, 25), 1000000); // no recorded time: the chosen rate
+
+    // Numbers no recording makes would overflow the time arithmetic: the rate is refused, the
+    // lines are left out.
+    for (const char* rate :
+         {"rate 1/9223372036854775807", "rate 9223372036854775807/1", "rate 1/100", "rate 5000/1"})
+        EXPECT_FALSE(TimingRecord::parse(QByteArray("skivane-timing 1\n") + rate + "\n")) << rate;
+    r = TimingRecord::parse(head + "0 time 0\n5 time 9223372036854775807\n" +
+                            "9223372036854775807 time 0\n9223372036854775807 gap\n");
+    ASSERT_TRUE(r.has_value());
+    EXPECT_EQ(r->times.size(), 1u);
+    EXPECT_TRUE(r->notes.empty());
+    EXPECT_EQ(r->realDurationUs(0, 25), 1000000);
+    EXPECT_EQ(TimingRecord::parse("skivane-timing 1\nrate 30000/1001\n")->realDurationUs(0, 30000),
+              1001000000);
 }

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <algorithm>
+#include <cstdlib>
 
 namespace run {
 
@@ -29,6 +30,17 @@ std::optional<SlotKind> kindOf(const QByteArray& name) {
         if (name == kindName(k))
             return k;
     return std::nullopt;
+}
+
+// Bounds that keep every sum and product of the time arithmetic below inside 64 bits. A record
+// outside them was not written by this program (a damaged or foreign file): the rate is then
+// refused and the line left out, rather than computed into a wrapped-around time.
+constexpr int64_t kMaxRatePart = 1000000;        // 30000/1001 and the like
+constexpr int64_t kMaxSlot = 1000000000;         // over a year at 30 frames a second
+constexpr int64_t kMaxTimeUs = 1000000000000000; // over 30 years
+bool plausibleRate(int64_t num, int64_t den) {   // 0.1 to 1000 frames a second
+    return num > 0 && den > 0 && num <= kMaxRatePart && den <= kMaxRatePart && num * 10 >= den &&
+           num <= den * 1000;
 }
 
 std::optional<int64_t> number(const QByteArray& text) {
@@ -101,7 +113,7 @@ std::optional<TimingRecord> TimingRecord::parse(const QByteArray& text) {
             const QList<QByteArray> f = w[1].split('/');
             const auto num = number(f.value(0));
             const auto den = number(f.value(1));
-            if (f.size() == 2 && num && den && *num > 0 && *den > 0) {
+            if (f.size() == 2 && num && den && plausibleRate(*num, *den)) {
                 r.rate = Fraction{*num, *den};
                 haveRate = true;
             }
@@ -109,9 +121,9 @@ std::optional<TimingRecord> TimingRecord::parse(const QByteArray& text) {
             r.start = QDateTime::fromString(QString::fromLatin1(w[1]), Qt::ISODateWithMs);
         } else if (w.size() == 2 && w[0] == "end") {
             r.end = number(w[1]).value_or(-1);
-        } else if (const auto slot = number(w.value(0)); slot && *slot >= 0) {
+        } else if (const auto slot = number(w.value(0)); slot && *slot >= 0 && *slot <= kMaxSlot) {
             if (w.size() == 3 && w[1] == "time") {
-                if (const auto us = number(w[2])) {
+                if (const auto us = number(w[2]); us && std::llabs(*us) <= kMaxTimeUs) {
                     r.times.emplace_back(*slot, *us);
                     r.lastSlot = std::max(r.lastSlot, *slot);
                 }
