@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <optional>
 
 using namespace reviewtest;
 using ports::Icon;
@@ -29,6 +30,22 @@ protected:
         env.dialogs.clear();
         return path;
     }
+    // The run's timing record at 30 fps with three repeated slots from `gap`; without `end` it
+    // is cut off (no end line).
+    static bool writeTiming(const QString& run, int gap, std::optional<int> end) {
+        run::TimingRecordWriter timing;
+        if (!timing.open(run + ".timing", run::Fraction{30, 1},
+                         QDateTime::fromString("2026-06-01T10:00:00Z", Qt::ISODate)))
+            return false;
+        timing.time(0, 0);
+        for (int slot = gap; slot < gap + 3; ++slot)
+            timing.note(slot, run::SlotKind::Gap);
+        if (end)
+            timing.finish(*end);
+        else
+            timing.flush();
+        return true;
+    }
 };
 
 TEST_F(Tools, PassWindowLineAtMarkingWithAndWithoutATimingRecord) {
@@ -38,13 +55,7 @@ TEST_F(Tools, PassWindowLineAtMarkingWithAndWithoutATimingRecord) {
 
     // A recording whose camera missed three slots inside the window.
     const QString run = loadNew("Annpass1.avi", 900, 30);
-    run::TimingRecordWriter timing;
-    ASSERT_TRUE(timing.open(run + ".timing", run::Fraction{30, 1},
-                            QDateTime::fromString("2026-06-01T10:00:00Z", Qt::ISODate)));
-    timing.time(0, 0);
-    for (int slot : {412, 413, 414})
-        timing.note(slot, run::SlotKind::Gap);
-    timing.finish(900);
+    ASSERT_TRUE(writeTiming(run, 412, 900));
     player->position = 200;
     s.cmdMarkStart_Click();
     EXPECT_TRUE(env.dialogs.boxes.empty()) << env.dialogs.texts().join('|').toStdString();
@@ -76,13 +87,7 @@ TEST_F(Tools, ALongPassWindowLineShowsWholeAboveTheControlsBelowIt) {
     const QString run = video("Annpass2.avi");
     ASSERT_TRUE(makeAvi(run, 300, 30));
     ASSERT_TRUE(QFile::resize(run, QFileInfo(run).size() * 2 / 3)); // the index is gone
-    run::TimingRecordWriter timing;
-    ASSERT_TRUE(timing.open(run + ".timing", run::Fraction{30, 1},
-                            QDateTime::fromString("2026-06-01T10:00:00Z", Qt::ISODate)));
-    timing.time(0, 0);
-    for (int slot : {150, 151, 152})
-        timing.note(slot, run::SlotKind::Gap);
-    timing.flush(); // cut off: no end line
+    ASSERT_TRUE(writeTiming(run, 150, std::nullopt));               // cut off
     load(run);
     ASSERT_FALSE(s.lblFileNotice->isHidden());
     player->position = 100;
