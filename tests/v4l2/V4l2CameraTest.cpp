@@ -307,3 +307,34 @@ TEST(V4l2Camera, StalledCameraIsOpenedInTheBackground) {
     EXPECT_LT(call.elapsed(), 100) << "the recording waited for a picture";
     ctl.StopCapture();
 }
+
+// A camera that fails its live picture (here unplugged, before udev tells) is opened again in
+// the background with no box; when it is back, its pictures show again.
+TEST(V4l2Camera, LivePictureComesBackWithTheCamera) {
+    CameraRig rig({v4l2emu::webcam(kWebcam)});
+    auto& ctl = *rig.ctl;
+    int shown = 0;
+    QObject::connect(&ctl, &ports::CaptureControl::PreviewFrame, &ctl,
+                     [&](const QImage&) { ++shown; });
+    ctl.Connect(0);
+    ctl.setPreviewSize(QSize(320, 240));
+    ctl.setPreview(true);
+    ASSERT_TRUE(waitUntil([&] { return shown > 0; }, 10000));
+    v4l2emu::unplug(kWebcam);
+    ASSERT_TRUE(waitUntil([&] { return !ctl.PicturesComing(); }, 5000));
+    ASSERT_TRUE(waitUntil(
+        [&] { return ctl.CameraStateText().contains("No such file or directory"); }, 5000))
+        << ctl.CameraStateText().toStdString();
+    EXPECT_EQ(ctl.CameraStateText(),
+              QStringLiteral("Connecting to USB Camera…\nCannot open %1: No such file or "
+                             "directory. Trying again.")
+                  .arg(kWebcam));
+    EXPECT_TRUE(rig.events.warnings.empty()) << rig.events.warnings.front().toStdString();
+
+    v4l2emu::plug(v4l2emu::webcam(kWebcam));
+    shown = 0;
+    ASSERT_TRUE(waitUntil([&] { return shown > 0; }, 10000));
+    EXPECT_TRUE(ctl.PicturesComing());
+    EXPECT_EQ(ctl.CameraStateText(), QString());
+    EXPECT_TRUE(rig.events.warnings.empty());
+}

@@ -120,7 +120,7 @@ void CaptureRecorder::onSessionEnded(int session, const QString& warning) {
     if (m_recording && session == m_recordingSession) {
         finishRecording(why.isEmpty() ? warning : why);
     } else if (!warning.isEmpty()) {
-        emit warningMessage(0, QStringLiteral("The live picture stopped: %1").arg(warning));
+        emit liveFailed(warning);
     }
 }
 

@@ -61,6 +61,8 @@ signals:
     // The recording ended (after CaptureStatus 301): the live picture may start again. `failed`:
     // it was ended by a failure, whose warning follows.
     void recordingFinished(bool failed);
+    // The live picture (no recording) ended by a failure of its source, `why`.
+    void liveFailed(const QString& why);
 
 private:
     void addListener(SessionConfig& config, bool listen);

@@ -32,6 +32,7 @@ CaptureService::CaptureService(const media::CameraList& streams, QObject* parent
     connect(&m_recorder, &CaptureRecorder::heard, this, &CaptureService::heard);
     connect(&m_recorder, &CaptureRecorder::recordingFinished, this,
             &CaptureService::onRecordingFinished);
+    connect(&m_recorder, &CaptureRecorder::liveFailed, this, &CaptureService::onLiveFailed);
     m_streamWatch.setInterval(250);
     connect(&m_streamWatch, &QTimer::timeout, this, &CaptureService::tellCameraState);
     m_udev = new UdevMonitor(this);
@@ -138,9 +139,11 @@ bool CaptureService::PicturesComing() {
 QString CaptureService::CameraStateText() {
     if (m_cameraOpening) {
         const QString name = m_devices.video(m_devices.videoIndex()).name;
-        return m_openFailure.isEmpty() ? QStringLiteral("Connecting to %1…").arg(name)
-                                       : QStringLiteral("Connecting to %1…\n%2. Trying again.")
-                                             .arg(name, m_openFailure);
+        if (m_openFailure.isEmpty())
+            return QStringLiteral("Connecting to %1…").arg(name);
+        QString why = m_openFailure; // a reason worded to go on a sentence starts a line here
+        why[0] = why[0].toUpper();
+        return QStringLiteral("Connecting to %1…\n%2. Trying again.").arg(name, why);
     }
     if (!m_stream)
         return {};
@@ -725,6 +728,18 @@ void CaptureService::onRecordingFinished(bool failed) {
         }
         tellCameraState();
     }
+}
+
+void CaptureService::onLiveFailed(const QString& why) {
+    // A USB camera that fails its live picture (stalled, a grabber without signal, unplugged
+    // before udev tells) is opened again in the background; the live picture says why.
+    if (m_connected && m_preview && chosenCameraIsV4l2()) {
+        m_openFailure = why;
+        openCameraInBackground();
+        tellCameraState();
+        return;
+    }
+    emit WarningMessage(0, QStringLiteral("The live picture stopped: %1").arg(why));
 }
 
 qint64 CaptureService::FramesCaptured() {

@@ -165,6 +165,7 @@ private:
     void restartPreview();
     void applyPreviewSize();
     void onRecordingFinished(bool failed);
+    void onLiveFailed(const QString& why);
     void onStreamChanged();
     void tellCameraState();
     void retireStream();
