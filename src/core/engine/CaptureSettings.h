@@ -80,7 +80,6 @@ public:
     int findEffect(const QString& category, const QString& name) const;
     int currentEffect(int slot) const;
     void setEffect(int slot, const QString& category, int index);
-    std::vector<int> effectValues() const { return m_effect.values; }
     void setEffectValue(int param, int value);
 
     // Recording options.
