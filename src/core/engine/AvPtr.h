@@ -19,6 +19,7 @@ extern "C" {
 #include <QByteArray>
 #include <QString>
 #include <memory>
+#include <utility>
 
 namespace engine {
 
@@ -144,6 +145,26 @@ inline OrError<InputFormatPtr> openInput(const QByteArray& url, const AVInputFor
     return {InputFormatPtr(ctx), 0};
 }
 
+// A context for `codec` (not null), opened once `setUp(AVCodecContext*)` has set it; a negative
+// FFmpeg code from `setUp` stops the opening with that error. `options` may be null; it is left
+// holding the entries the codec did not use. An owner, or the error.
+template <typename SetUp>
+OrError<CodecContextPtr> openCodec(const AVCodec* codec, SetUp&& setUp, DictPtr* options) {
+    CodecContextPtr context(avcodec_alloc_context3(codec));
+    if (!context)
+        return {nullptr, AVERROR(ENOMEM)};
+    int rc = setUp(context.get());
+    if (rc < 0)
+        return {nullptr, rc};
+    AVDictionary* opts = options ? options->release() : nullptr;
+    rc = avcodec_open2(context.get(), codec, options ? &opts : nullptr);
+    if (options)
+        options->reset(opts);
+    if (rc < 0)
+        return {nullptr, rc};
+    return {std::move(context), 0};
+}
+
 // A decoder of `codec`, opened, decoding on `threads` threads (0: as many as the machine has).
 // `setUp(AVCodecContext*)` sets the context before it opens; a negative FFmpeg code from it
 // stops the opening with that error. An owner, or the error (AVERROR_DECODER_NOT_FOUND when
@@ -152,16 +173,25 @@ template <typename SetUp>
 OrError<CodecContextPtr> openDecoder(const AVCodec* codec, int threads, SetUp&& setUp) {
     if (!codec)
         return {nullptr, AVERROR_DECODER_NOT_FOUND};
-    CodecContextPtr decoder(avcodec_alloc_context3(codec));
-    if (!decoder)
-        return {nullptr, AVERROR(ENOMEM)};
-    decoder->thread_count = threads;
-    int rc = setUp(decoder.get());
-    if (rc < 0)
-        return {nullptr, rc};
-    if ((rc = avcodec_open2(decoder.get(), codec, nullptr)) < 0)
-        return {nullptr, rc};
-    return {std::move(decoder), 0};
+    return openCodec(
+        codec,
+        [&](AVCodecContext* c) {
+            c->thread_count = threads;
+            return setUp(c);
+        },
+        nullptr);
+}
+
+// An encoder of `codec`, opened once `setUp(AVCodecContext*)` has set its size, rate, format
+// and quality (a negative FFmpeg code from it stops the opening). `options` may be null; it is
+// left holding the entries the encoder did not use. An owner, or the error
+// (AVERROR_ENCODER_NOT_FOUND when `codec` is null).
+template <typename SetUp>
+OrError<CodecContextPtr> openEncoder(const AVCodec* codec, SetUp&& setUp,
+                                     DictPtr* options = nullptr) {
+    if (!codec)
+        return {nullptr, AVERROR_ENCODER_NOT_FOUND};
+    return openCodec(codec, std::forward<SetUp>(setUp), options);
 }
 
 // A decoder for `stream`, opened: `codec` (null: the one FFmpeg has for the stream's codec)

@@ -148,55 +148,58 @@ void AviWriter::openVideo() {
     if (!codec)
         throw ControlError(ports::errors::kNotSupported,
                            QStringLiteral("The video compressor is missing"));
-    m_video.reset(avcodec_alloc_context3(codec));
-    AVCodecContext* c = m_video.get();
-    c->width = m_settings.width;
-    c->height = m_settings.height;
-    c->pix_fmt = encoderFormat(codec, m_settings.sourceFormat);
-    c->time_base = AVRational{1, m_settings.fps};
-    c->framerate = AVRational{m_settings.fps, 1};
-    c->sample_aspect_ratio = AVRational{1, 1};
-    c->thread_count = 0; // one per core
-    const int q = std::clamp(m_settings.quality, 1, 100);
-    switch (codec->id) {
-    case AV_CODEC_ID_MJPEG:
-    case AV_CODEC_ID_MPEG4:
-        c->flags |= AV_CODEC_FLAG_QSCALE;
-        c->global_quality = FF_QP2LAMBDA * qscaleForQuality(q);
-        c->gop_size = m_settings.fps;
-        c->max_b_frames = 0;
-        break;
-    case AV_CODEC_ID_H264:
-        c->gop_size = m_settings.fps; // a key frame every second keeps stepping fast
-        c->max_b_frames = 0;          // AVI has no reordering
-        av_opt_set(c->priv_data, "preset", "ultrafast", 0);
-        av_opt_set_double(c->priv_data, "crf", 18.0 + (100 - q) * 0.33, 0);
-        break;
-    case AV_CODEC_ID_FFV1:
-        c->level = 3;
-        av_opt_set_int(c->priv_data, "slices", 4, 0);
-        break;
-    default:
-        break;
-    }
-    if (c->pix_fmt == AV_PIX_FMT_YUVJ420P || c->pix_fmt == AV_PIX_FMT_YUVJ422P)
-        c->color_range = AVCOL_RANGE_JPEG;
     m_passJpeg = m_settings.cameraJpeg && codec->id == AV_CODEC_ID_MJPEG;
-    // The camera's JPEGs go straight to the file: a picture the encoder makes meanwhile (an
-    // effect switched on) must come out at once, not frames later, to keep the order.
-    if (m_passJpeg)
-        c->thread_type = FF_THREAD_SLICE;
-    int rc = avcodec_open2(c, codec, nullptr);
-    if (rc < 0)
-        throw ControlError(ports::errors::kNotSupported,
-                           QStringLiteral("Cannot open the video compressor: %1").arg(avError(rc)));
+    auto opened = openEncoder(codec, [&](AVCodecContext* c) {
+        c->width = m_settings.width;
+        c->height = m_settings.height;
+        c->pix_fmt = encoderFormat(codec, m_settings.sourceFormat);
+        c->time_base = AVRational{1, m_settings.fps};
+        c->framerate = AVRational{m_settings.fps, 1};
+        c->sample_aspect_ratio = AVRational{1, 1};
+        c->thread_count = 0; // one per core
+        const int q = std::clamp(m_settings.quality, 1, 100);
+        switch (codec->id) {
+        case AV_CODEC_ID_MJPEG:
+        case AV_CODEC_ID_MPEG4:
+            c->flags |= AV_CODEC_FLAG_QSCALE;
+            c->global_quality = FF_QP2LAMBDA * qscaleForQuality(q);
+            c->gop_size = m_settings.fps;
+            c->max_b_frames = 0;
+            break;
+        case AV_CODEC_ID_H264:
+            c->gop_size = m_settings.fps; // a key frame every second keeps stepping fast
+            c->max_b_frames = 0;          // AVI has no reordering
+            av_opt_set(c->priv_data, "preset", "ultrafast", 0);
+            av_opt_set_double(c->priv_data, "crf", 18.0 + (100 - q) * 0.33, 0);
+            break;
+        case AV_CODEC_ID_FFV1:
+            c->level = 3;
+            av_opt_set_int(c->priv_data, "slices", 4, 0);
+            break;
+        default:
+            break;
+        }
+        if (c->pix_fmt == AV_PIX_FMT_YUVJ420P || c->pix_fmt == AV_PIX_FMT_YUVJ422P)
+            c->color_range = AVCOL_RANGE_JPEG;
+        // The camera's JPEGs go straight to the file: a picture the encoder makes meanwhile (an
+        // effect switched on) must come out at once, not frames later, to keep the order.
+        if (m_passJpeg)
+            c->thread_type = FF_THREAD_SLICE;
+        return 0;
+    });
+    if (!opened)
+        throw ControlError(
+            ports::errors::kNotSupported,
+            QStringLiteral("Cannot open the video compressor: %1").arg(avError(opened.error)));
+    m_video = std::move(opened.ptr);
+    AVCodecContext* c = m_video.get();
     m_videoStream = avformat_new_stream(m_format.get(), nullptr);
     if (!m_videoStream)
         throw ControlError(ports::errors::kFileCreateFailed, QStringLiteral("Out of memory"));
     m_videoStream->time_base = c->time_base;
     m_videoStream->avg_frame_rate = c->framerate;
     m_videoStream->r_frame_rate = c->framerate;
-    rc = avcodec_parameters_from_context(m_videoStream->codecpar, c);
+    int rc = avcodec_parameters_from_context(m_videoStream->codecpar, c);
     if (rc < 0)
         throw ControlError(ports::errors::kFileCreateFailed, avError(rc));
     if (c->pix_fmt != m_settings.sourceFormat) {
@@ -231,31 +234,33 @@ void AviWriter::openAudio() {
     if (!codec)
         throw ControlError(ports::errors::kNotSupported,
                            QStringLiteral("The audio compressor is missing"));
-    m_audio.reset(avcodec_alloc_context3(codec));
-    AVCodecContext* c = m_audio.get();
-    c->sample_rate = m_settings.sampleRate;
-    av_channel_layout_default(&c->ch_layout, m_settings.channels);
-    c->sample_fmt = codec->sample_fmts ? codec->sample_fmts[0] : AV_SAMPLE_FMT_S16;
-    if (codec->sample_fmts)
-        for (const AVSampleFormat* f = codec->sample_fmts; *f != AV_SAMPLE_FMT_NONE; ++f)
-            if (*f == AV_SAMPLE_FMT_S16 || *f == AV_SAMPLE_FMT_S16P) {
-                c->sample_fmt = *f;
-                break;
-            }
-    c->time_base = AVRational{1, c->sample_rate};
-    if (codec->id == AV_CODEC_ID_MP3)
-        c->bit_rate = m_settings.channels == 1 ? 64000 : 128000;
-    int rc = avcodec_open2(c, codec, nullptr);
-    if (rc < 0)
+    auto opened = openEncoder(codec, [&](AVCodecContext* c) {
+        c->sample_rate = m_settings.sampleRate;
+        av_channel_layout_default(&c->ch_layout, m_settings.channels);
+        c->sample_fmt = codec->sample_fmts ? codec->sample_fmts[0] : AV_SAMPLE_FMT_S16;
+        if (codec->sample_fmts)
+            for (const AVSampleFormat* f = codec->sample_fmts; *f != AV_SAMPLE_FMT_NONE; ++f)
+                if (*f == AV_SAMPLE_FMT_S16 || *f == AV_SAMPLE_FMT_S16P) {
+                    c->sample_fmt = *f;
+                    break;
+                }
+        c->time_base = AVRational{1, c->sample_rate};
+        if (codec->id == AV_CODEC_ID_MP3)
+            c->bit_rate = m_settings.channels == 1 ? 64000 : 128000;
+        return 0;
+    });
+    if (!opened)
         throw ControlError(ports::errors::kNotSupported,
                            QStringLiteral("Cannot open the audio compressor at %1 Hz: %2")
                                .arg(m_settings.sampleRate)
-                               .arg(avError(rc)));
+                               .arg(avError(opened.error)));
+    m_audio = std::move(opened.ptr);
+    AVCodecContext* c = m_audio.get();
     m_audioStream = avformat_new_stream(m_format.get(), nullptr);
     if (!m_audioStream)
         throw ControlError(ports::errors::kFileCreateFailed, QStringLiteral("Out of memory"));
     m_audioStream->time_base = c->time_base;
-    rc = avcodec_parameters_from_context(m_audioStream->codecpar, c);
+    int rc = avcodec_parameters_from_context(m_audioStream->codecpar, c);
     if (rc < 0)
         throw ControlError(ports::errors::kFileCreateFailed, avError(rc));
     AVChannelLayout layout{};

@@ -63,33 +63,37 @@ QString openClipOutput(Output& out, const QString& path, bool h264, QSize size, 
         h264 ? avcodec_find_encoder_by_name("libx264") : avcodec_find_encoder(AV_CODEC_ID_MJPEG);
     if (!codec)
         return QStringLiteral("no video encoder");
-    out.codec.reset(avcodec_alloc_context3(codec));
+    DictPtr options;
+    if (h264 && (rc = dictSet(options, "preset", "veryfast")) < 0)
+        return avError(rc);
+    const bool globalHeader = out.format->oformat->flags & AVFMT_GLOBALHEADER;
+    auto opened = openEncoder(
+        codec,
+        [&](AVCodecContext* c) {
+            c->width = size.width();
+            c->height = size.height();
+            c->time_base = av_inv_q(rate);
+            c->framerate = rate;
+            c->pix_fmt = h264 ? AV_PIX_FMT_YUV420P : AV_PIX_FMT_YUVJ420P;
+            if (globalHeader)
+                c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+            if (!h264) {
+                c->flags |= AV_CODEC_FLAG_QSCALE;
+                c->global_quality = FF_QP2LAMBDA * 3;
+            }
+            return 0;
+        },
+        &options);
+    if (!opened)
+        return opened.error == AVERROR(ENOMEM) ? QStringLiteral("out of memory")
+                                               : avError(opened.error);
+    out.codec = std::move(opened.ptr);
     out.stream = avformat_new_stream(out.format.get(), nullptr);
     out.frame = makeFrame();
     out.packet = makePacket();
-    if (!out.codec || !out.stream || !out.frame || !out.packet)
+    if (!out.stream || !out.frame || !out.packet)
         return QStringLiteral("out of memory");
     AVCodecContext* c = out.codec.get();
-    c->width = size.width();
-    c->height = size.height();
-    c->time_base = av_inv_q(rate);
-    c->framerate = rate;
-    c->pix_fmt = h264 ? AV_PIX_FMT_YUV420P : AV_PIX_FMT_YUVJ420P;
-    if (out.format->oformat->flags & AVFMT_GLOBALHEADER)
-        c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    DictPtr options;
-    if (h264) {
-        if ((rc = dictSet(options, "preset", "veryfast")) < 0)
-            return avError(rc);
-    } else {
-        c->flags |= AV_CODEC_FLAG_QSCALE;
-        c->global_quality = FF_QP2LAMBDA * 3;
-    }
-    AVDictionary* opts = options.release();
-    rc = avcodec_open2(c, codec, &opts);
-    options.reset(opts);
-    if (rc < 0)
-        return avError(rc);
     if ((rc = avcodec_parameters_from_context(out.stream->codecpar, c)) < 0)
         return avError(rc);
     out.stream->time_base = c->time_base;
