@@ -295,10 +295,11 @@ bool measureYardsticks(File& f) {
 // A held "<" on a steady clock: a press every 100 ms whatever the player shows.
 struct Held {
     int presses = 0;
-    int missed = 0;   // frames pressed whose picture was never painted
-    double worst = 0; // the slowest press to its picture painted, ms
-    double stood = 0; // the longest time one picture stood while the key was held, ms
-    double cores = 0; // CPU seconds per second of wall time
+    int missed = 0;       // frames pressed whose picture was never painted
+    double worst = 0;     // the slowest press to its picture painted, ms
+    double stood = 0;     // the longest time one picture stood while the key was held, ms
+    double cores = 0;     // CPU seconds per second of wall time
+    QString missedFrames; // " (frames 749 748)", or empty
 };
 
 Held holdBack(adapters::AvPlayer& player, int from, int presses) {
@@ -360,17 +361,24 @@ Held holdBack(adapters::AvPlayer& player, int from, int presses) {
     h.presses = presses;
     for (const auto& [frame, at] : pressedAt) {
         auto it = paintedAt.find(frame);
-        if (it == paintedAt.end())
-            ++h.missed;
-        else
+        if (it != paintedAt.end()) {
             h.worst = std::max(h.worst, it->second - at);
+        } else {
+            ++h.missed;
+            h.missedFrames += QStringLiteral(" %1").arg(frame);
+        }
     }
     return h;
 }
 
+QString missedText(const Held& h) {
+    return h.missedFrames.isEmpty() ? QString() : QStringLiteral(" (frames%1)").arg(h.missedFrames);
+}
+
 Held combine(const Held& a, const Held& b) {
-    return {a.presses + b.presses, a.missed + b.missed, std::max(a.worst, b.worst),
-            std::max(a.stood, b.stood), std::max(a.cores, b.cores)};
+    return {a.presses + b.presses,      a.missed + b.missed,
+            std::max(a.worst, b.worst), std::max(a.stood, b.stood),
+            std::max(a.cores, b.cores), a.missedFrames + b.missedFrames};
 }
 
 struct Result {
@@ -606,18 +614,19 @@ int runPlayerBench(const QStringList& args) {
                         "%8.2f | fresh open at a key frame, back step at once median %8.2f max "
                         "%8.2f, after 1 s median %8.2f max %8.2f | first back step after a jump "
                         "median %8.2f max %8.2f | held < "
-                        "across a key frame after 1 s idle: %d of %d never shown, slowest %.0f "
+                        "across a key frame after 1 s idle: %d of %d never shown%s, slowest %.0f "
                         "ms, a picture stood %.0f ms, %.2f cores",
                         f.gopFrames, f.gop, r.backKeyNext.p99, r.openBackNow.median,
                         r.openBackNow.max, r.openBack1s.median, r.openBack1s.max,
                         r.afterJumpBack.median, r.afterJumpBack.max, r.heldKey.missed,
-                        r.heldKey.presses, r.heldKey.worst, r.heldKey.stood, r.heldKey.cores);
-        std::printf(" | held < across three boundaries: %d of %d never shown, slowest %.0f ms, a "
+                        r.heldKey.presses, qPrintable(missedText(r.heldKey)), r.heldKey.worst,
+                        r.heldKey.stood, r.heldKey.cores);
+        std::printf(" | held < across three boundaries: %d of %d never shown%s, slowest %.0f ms, a "
                     "picture stood %.0f ms, %.2f cores | peak %.0f MiB, %.0f before opening, "
                     "%.0f grown (budget %.0f MiB) | cache hits %llu misses %llu\n",
-                    r.heldLong.missed, r.heldLong.presses, r.heldLong.worst, r.heldLong.stood,
-                    r.heldLong.cores, r.peak, r.base, r.peak - r.base,
-                    engine::FrameCache::kDefaultBudget / 1048576.0,
+                    r.heldLong.missed, r.heldLong.presses, qPrintable(missedText(r.heldLong)),
+                    r.heldLong.worst, r.heldLong.stood, r.heldLong.cores, r.peak, r.base,
+                    r.peak - r.base, engine::FrameCache::kDefaultBudget / 1048576.0,
                     static_cast<unsigned long long>(r.cache.hits),
                     static_cast<unsigned long long>(r.cache.misses));
         std::fflush(stdout);
