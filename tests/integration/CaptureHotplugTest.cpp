@@ -35,13 +35,7 @@ struct HotplugRig {
                          });
     }
     void plug(DeviceEvent::Kind kind, bool added, const QString& node, const QString& name = {}) {
-        DeviceEvent e;
-        e.kind = kind;
-        e.added = added;
-        e.devnode = node;
-        e.id = node;
-        e.name = name;
-        udev.post(e);
+        udev.post(deviceEvent(kind, added, node, name));
     }
 };
 

@@ -49,13 +49,7 @@ struct CameraRig {
     }
     QString path(const QString& name) const { return dir.filePath(name); }
     void post(bool added, const QString& node, const QString& name = {}) {
-        engine::DeviceEvent e;
-        e.kind = engine::DeviceEvent::Kind::Video;
-        e.added = added;
-        e.devnode = node;
-        e.id = node;
-        e.name = name;
-        udev.post(e);
+        udev.post(deviceEvent(engine::DeviceEvent::Kind::Video, added, node, name));
     }
 };
 

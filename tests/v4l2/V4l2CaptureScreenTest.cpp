@@ -43,13 +43,8 @@ void unpluggedMidRecording(bool udevFirst) {
     engine::DeviceEventSource udev;
     env.realControl.setDeviceEventSource(&udev);
     auto post = [&](bool added, const QString& name) {
-        engine::DeviceEvent e;
-        e.kind = engine::DeviceEvent::Kind::Video;
-        e.added = added;
-        e.devnode = kWebcam;
-        e.id = kWebcam;
-        e.name = name;
-        udev.post(e);
+        udev.post(
+            capture_test::deviceEvent(engine::DeviceEvent::Kind::Video, added, kWebcam, name));
     };
     env.settings->WriteSetting(QStringLiteral("device"), QStringLiteral("0"));
     env.settings->WriteSetting(QStringLiteral("videoresolution"), QStringLiteral("0"));
