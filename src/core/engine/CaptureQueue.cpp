@@ -2,14 +2,18 @@
 
 namespace engine {
 
+void CaptureQueue::append(CaptureItem& item) {
+    if (item.video)
+        ++m_pictures;
+    m_items.push_back(std::move(item));
+}
+
 bool CaptureQueue::tryPush(CaptureItem& item) {
     {
         std::lock_guard lock(m_mutex);
         if (m_closed || (item.video && m_pictures >= m_maxPictures))
             return false;
-        if (item.video)
-            ++m_pictures;
-        m_items.push_back(std::move(item));
+        append(item);
     }
     m_changed.notify_all();
     return true;
@@ -21,9 +25,7 @@ bool CaptureQueue::pushWait(CaptureItem& item, std::stop_token stop) {
         if (!m_changed.wait(lock, stop, [&] { return m_closed || m_pictures < m_maxPictures; }) ||
             m_closed)
             return false;
-        if (item.video)
-            ++m_pictures;
-        m_items.push_back(std::move(item));
+        append(item);
     }
     m_changed.notify_all();
     return true;

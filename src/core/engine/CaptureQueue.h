@@ -36,6 +36,7 @@ public:
     void close();
 
 private:
+    void append(CaptureItem& item); // with m_mutex held
     std::mutex m_mutex;
     std::condition_variable_any m_changed;
     std::deque<CaptureItem> m_items;
