@@ -1,7 +1,7 @@
 #pragma once
 // Shared set-up of the capture tests: a control connected to the test camera, recording into a
 // temporary folder, and a way to wait for its events.
-#include "core/engine/UdevMonitor.h"
+#include "support/core/DeviceEvents.h"
 #include "support/core/Wait.h"
 #include "ui/adapters/AvCaptureControl.h"
 
@@ -22,17 +22,7 @@ struct Events {
     }
 };
 
-// What udev says when a device node comes or goes.
-inline engine::DeviceEvent deviceEvent(engine::DeviceEvent::Kind kind, bool added,
-                                       const QString& node, const QString& name = {}) {
-    engine::DeviceEvent e;
-    e.kind = kind;
-    e.added = added;
-    e.devnode = node;
-    e.id = node;
-    e.name = name;
-    return e;
-}
+using testsupport::deviceEvent;
 
 inline void listen(adapters::AvCaptureControl& ctl, Events& events) {
     QObject::connect(

@@ -107,18 +107,15 @@ TEST(NetworkCamera, RecordsInRealTimeAtAnyRate) {
     rig.record("source.avi", 30, 20);
     const int port = freeUdpPort();
     ASSERT_GT(port, 0);
-    {
-        QFile list(rig.path("Cameras.txt"));
-        ASSERT_TRUE(list.open(QIODevice::WriteOnly));
-        list.write(QStringLiteral("# this test's cameras\n"
-                                  "Lake = udp://127.0.0.1:%1\n"
-                                  "Gone = %2\n"
-                                  "no camera here\n"
-                                  "Replay = %3\n")
-                       .arg(port)
-                       .arg(rig.path("missing.avi"), rig.path("source.avi"))
-                       .toUtf8());
-    }
+    writeCameraList(rig.path("Cameras.txt"),
+                    QStringLiteral("# this test's cameras\n"
+                                   "Lake = udp://127.0.0.1:%1\n"
+                                   "Gone = %2\n"
+                                   "no camera here\n"
+                                   "Replay = %3\n")
+                        .arg(port)
+                        .arg(rig.path("missing.avi"), rig.path("source.avi")));
+    ASSERT_FALSE(testing::Test::HasFatalFailure());
     UdpSender sender(rig.path("source.avi"), port);
     ASSERT_TRUE(sender.process.waitForStarted(10000));
 

@@ -2,25 +2,16 @@
 // following its entry.
 #include "core/engine/CaptureDevices.h"
 #include "core/ports/ControlError.h"
+#include "support/core/DeviceEvents.h"
 
 #include <gtest/gtest.h>
 
 using engine::CaptureDevices;
 using engine::DeviceEvent;
 using engine::DeviceListChange;
+using testsupport::deviceEvent;
 
 namespace {
-
-DeviceEvent event(DeviceEvent::Kind kind, bool added, const QString& node,
-                  const QString& name = {}) {
-    DeviceEvent e;
-    e.kind = kind;
-    e.added = added;
-    e.devnode = node;
-    e.id = node;
-    e.name = name;
-    return e;
-}
 
 CaptureDevices twoCameras() {
     return CaptureDevices({{"Cam A", "/dev/video0"}, {"Cam B", "/dev/video2"}},
@@ -49,7 +40,7 @@ TEST(CaptureDevices, TestDevicesFollowThoseFoundAtStart) {
 TEST(CaptureDevices, RemovingTheChosenCameraChoosesTheTestCamera) {
     CaptureDevices d = twoCameras();
     d.setVideoIndex(1);
-    const auto change = d.apply(event(DeviceEvent::Kind::Video, false, "/dev/video2"));
+    const auto change = d.apply(deviceEvent(DeviceEvent::Kind::Video, false, "/dev/video2"));
     ASSERT_TRUE(change.has_value());
     EXPECT_EQ(*change, (DeviceListChange{true, 1, 1, "Cam B"}));
     EXPECT_EQ(d.videoIndex(), d.testCameraIndex());
@@ -58,17 +49,17 @@ TEST(CaptureDevices, RemovingTheChosenCameraChoosesTheTestCamera) {
 
 TEST(CaptureDevices, EventsThatChangeNothingAreIgnored) {
     CaptureDevices d = twoCameras();
-    EXPECT_FALSE(d.apply(event(DeviceEvent::Kind::Video, true, "/dev/video0", "Cam A")));
-    EXPECT_FALSE(d.apply(event(DeviceEvent::Kind::Video, true, "", "No node")));
-    EXPECT_FALSE(d.apply(event(DeviceEvent::Kind::Video, false, "/dev/video9")));
-    EXPECT_FALSE(d.apply(event(DeviceEvent::Kind::Sound, false, "hw:9,0")));
+    EXPECT_FALSE(d.apply(deviceEvent(DeviceEvent::Kind::Video, true, "/dev/video0", "Cam A")));
+    EXPECT_FALSE(d.apply(deviceEvent(DeviceEvent::Kind::Video, true, "", "No node")));
+    EXPECT_FALSE(d.apply(deviceEvent(DeviceEvent::Kind::Video, false, "/dev/video9")));
+    EXPECT_FALSE(d.apply(deviceEvent(DeviceEvent::Kind::Sound, false, "hw:9,0")));
     EXPECT_EQ(d.videoCount(), 3);
     EXPECT_EQ(d.audioCount(), 2);
     // A plugged-in test camera is named by its node, like any camera.
-    const auto change = d.apply(event(DeviceEvent::Kind::Video, true, "test:usb", "USB"));
+    const auto change = d.apply(deviceEvent(DeviceEvent::Kind::Video, true, "test:usb", "USB"));
     ASSERT_TRUE(change.has_value());
     EXPECT_EQ(change->index, 3);
-    EXPECT_EQ(d.indexOf(event(DeviceEvent::Kind::Video, false, "test:usb")), 3);
+    EXPECT_EQ(d.indexOf(deviceEvent(DeviceEvent::Kind::Video, false, "test:usb")), 3);
     d.setVideoIndex(3);
     EXPECT_TRUE(d.chosenCameraIsTest());
 }
@@ -94,12 +85,13 @@ TEST(CaptureDevices, NetworkAndFileCamerasSitBetweenTheCamerasAndTheTestCamera) 
     }
     EXPECT_EQ(d.testCameraIndex(), 3);
     // No arrival or removal names a network camera; a camera plugged in later goes last.
-    EXPECT_FALSE(d.apply(event(DeviceEvent::Kind::Video, false, "")));
-    const auto change = d.apply(event(DeviceEvent::Kind::Video, true, "/dev/video4", "Cam C"));
+    EXPECT_FALSE(d.apply(deviceEvent(DeviceEvent::Kind::Video, false, "")));
+    const auto change =
+        d.apply(deviceEvent(DeviceEvent::Kind::Video, true, "/dev/video4", "Cam C"));
     ASSERT_TRUE(change.has_value());
     EXPECT_EQ(change->index, 4);
     d.setVideoIndex(2);
-    EXPECT_TRUE(d.apply(event(DeviceEvent::Kind::Video, false, "/dev/video0")));
+    EXPECT_TRUE(d.apply(deviceEvent(DeviceEvent::Kind::Video, false, "/dev/video0")));
     EXPECT_EQ(d.videoIndex(), 1);
     EXPECT_EQ(d.video(1).url, "/srv/replay.avi");
 }

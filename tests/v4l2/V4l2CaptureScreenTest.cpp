@@ -43,8 +43,7 @@ void unpluggedMidRecording(bool udevFirst) {
     engine::DeviceEventSource udev;
     env.realControl.setDeviceEventSource(&udev);
     auto post = [&](bool added, const QString& name) {
-        udev.post(
-            capture_test::deviceEvent(engine::DeviceEvent::Kind::Video, added, kWebcam, name));
+        udev.post(testsupport::deviceEvent(engine::DeviceEvent::Kind::Video, added, kWebcam, name));
     };
     env.settings->WriteSetting(QStringLiteral("device"), QStringLiteral("0"));
     env.settings->WriteSetting(QStringLiteral("videoresolution"), QStringLiteral("0"));
