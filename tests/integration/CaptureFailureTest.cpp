@@ -105,6 +105,22 @@ TEST(CaptureFailure, FullDiskEndsTheRecordingCleanlyAndKeepsTheFile) {
     expectFramesInOrder(r, 3);
 }
 
+// The test tone until the clock reaches `failsAt`, then a failure.
+class ToneFailingAt final : public engine::TestTone {
+public:
+    ToneFailingAt(int rate, int channels, int fps, int64_t failsAt)
+        : TestTone(rate, channels, fps), m_failsAt(failsAt) {}
+    std::optional<std::vector<int16_t>> samples(int64_t from, int64_t to) override {
+        if (to > m_failsAt)
+            return std::nullopt;
+        return TestTone::samples(from, to);
+    }
+    QString error() const override { return QStringLiteral("the test tone stopped"); }
+
+private:
+    int64_t m_failsAt;
+};
+
 TEST(CaptureFailure, LostSoundLeavesSilenceAndThePicturesGoOn) {
     QTemporaryDir dir;
     const QString path = dir.filePath("tone.avi");
@@ -122,7 +138,7 @@ TEST(CaptureFailure, LostSoundLeavesSilenceAndThePicturesGoOn) {
     config.sound = engine::SoundSource::TestTone;
     config.sampleRate = 22050;
     config.channels = 1;
-    config.toneFailsAtSlot = 30; // 1.2 s into the recording
+    config.tone = std::make_unique<ToneFailingAt>(22050, 1, 25, 30); // 1.2 s into the recording
     engine::RecordingSettings rs;
     rs.path = path;
     rs.width = size.width();
@@ -139,7 +155,8 @@ TEST(CaptureFailure, LostSoundLeavesSilenceAndThePicturesGoOn) {
     EXPECT_EQ(engine.stop(), QString()) << "the lost sound is no failure of the recording";
     EXPECT_EQ(ended, 1);
     const QString notice = engine.notice();
-    EXPECT_TRUE(notice.contains("from 1.2 s to the end at 3.0 s")) << notice.toStdString();
+    EXPECT_TRUE(notice.contains("(the test tone stopped): from 1.2 s to the end at 3.0 s"))
+        << notice.toStdString();
     EXPECT_EQ(engine.counters().framesCaptured, 75);
     EXPECT_EQ(engine.counters().samplesCaptured, 3 * 22050);
 

@@ -145,14 +145,17 @@ TEST(FrameClock, SlotsFollowRealTimeWhateverTheCameraDelivers) {
     for (const ClockCase& c : cases) {
         SCOPED_TRACE(c.name);
         FrameClock clock(c.rate, c.timeBase);
-        int64_t placed = 0, filled = 0;
+        int64_t placed = 0, filled = 0, extras = 0, jumps = 0;
         for (int k = 0; k < c.pictures; ++k) {
             const std::optional<Picture> pic = c.camera(k);
             if (!pic)
                 continue;
             const Placement p = clock.place(pic->stamp);
-            if (p.extra)
+            jumps += p.jumped;
+            if (p.extra) {
+                ++extras;
                 continue;
+            }
             ++placed;
             filled += p.filled;
             // Slot n shows a picture taken within half a slot of n / rate after slot 0.
@@ -162,9 +165,9 @@ TEST(FrameClock, SlotsFollowRealTimeWhateverTheCameraDelivers) {
                 << "picture " << k << " in slot " << p.slot;
         }
         EXPECT_EQ(clock.slotCount(), c.slots);
-        EXPECT_EQ(clock.extras(), c.extras);
-        EXPECT_EQ(clock.filledGaps(), c.filled);
-        EXPECT_EQ(clock.jumps(), c.jumps);
+        EXPECT_EQ(extras, c.extras);
+        EXPECT_EQ(filled, c.filled);
+        EXPECT_EQ(jumps, c.jumps);
         EXPECT_EQ(placed + filled, clock.slotCount()) << "every slot is a picture or a repeat";
     }
 }
@@ -263,7 +266,7 @@ TEST(FrameClock, SlotsStayOnRealTimeWhenTimeStampsDoNot) {
         FrameClock clock({30, 1}, kMicro, [&now] { return 5'000'000'000 + now; });
         const auto delay = [&](int k) { return c.delayUs ? c.delayUs(k) : 20'000; };
         const int64_t origin = delay(0); // slot 0's picture came then
-        int64_t placed = 0, idleFilled = 0, placedFilled = 0, resumed = 0;
+        int64_t placed = 0, idleFilled = 0, placedFilled = 0, resumed = 0, jumps = 0;
         for (int k = 0; k < c.pictures; ++k) {
             // The recording looks in every 100 ms while no picture comes.
             const int64_t arrival = at(k) + delay(k);
@@ -278,6 +281,7 @@ TEST(FrameClock, SlotsStayOnRealTimeWhenTimeStampsDoNot) {
             now = std::max(now, arrival);
             const Placement p = clock.place(c.stamp(k));
             resumed += p.resumed;
+            jumps += p.jumped;
             if (p.extra)
                 continue;
             ++placed;
@@ -292,7 +296,7 @@ TEST(FrameClock, SlotsStayOnRealTimeWhenTimeStampsDoNot) {
         // Every slot is a picture or a repeat, and the last slot is within one of real time.
         EXPECT_EQ(placed + idleFilled + placedFilled, clock.slotCount());
         EXPECT_LE(std::llabs(clock.slotCount() - c.pictures), 1);
-        EXPECT_EQ(clock.jumps(), c.jumps);
+        EXPECT_EQ(jumps, c.jumps);
         EXPECT_EQ(resumed, c.outage ? 1 : 0);
         if (c.outage) {
             EXPECT_GT(idleFilled, 0) << "the outage's slots came while it lasted";

@@ -124,9 +124,8 @@ void CaptureEngine::deviceLoop(std::stop_token stop) {
     using run::SlotKind;
     VideoSource& source = *m_config.video;
     const int fps = m_config.fps;
-    const int rate = m_config.sampleRate;
     const int channels = m_config.channels;
-    bool tone = m_config.sound == SoundSource::TestTone;
+    SlotSound* tone = m_config.sound == SoundSource::TestTone ? m_config.tone.get() : nullptr;
     const int64_t limit = m_config.frameLimit;
     // A source that gives its pictures in real time is kept on real time by the monotonic
     // clock; the unpaced test camera's time stamps are the only time it has.
@@ -143,24 +142,21 @@ void CaptureEngine::deviceLoop(std::stop_token stop) {
     int64_t next = 0;     // slots handed on
     int64_t nextTime = 0; // the next slot whose capture time goes into the timing record
     auto toneFor = [&](int64_t from, int64_t to) {
-        std::vector<int16_t> audio;
-        if (!tone || to <= from)
-            return audio;
-        const int64_t a = toneSamplesBefore(from, rate, fps);
-        const int64_t b = toneSamplesBefore(to, rate, fps);
-        audio.resize(size_t((b - a) * channels));
-        fillTone(audio.data(), a, int(b - a), channels, rate, fps);
-        return audio;
+        if (!tone)
+            return std::vector<int16_t>();
+        std::optional<std::vector<int16_t>> audio = tone->samples(from, to);
+        if (!audio) { // the pictures go on; the recording writes silence from here
+            soundFailed(tone->error());
+            tone = nullptr;
+            return std::vector<int16_t>();
+        }
+        return std::move(*audio);
     };
     auto note = [&](int64_t slot, SlotKind kind) {
         if (timing)
             timing->note(slot, kind);
     };
     while (!stop.stop_requested() && !(limit > 0 && next >= limit)) {
-        if (tone && m_config.toneFailsAtSlot >= 0 && next >= m_config.toneFailsAtSlot) {
-            tone = false;
-            soundFailed(QStringLiteral("the test tone stopped"));
-        }
         FramePtr frame = source.read(stop);
         if (!frame && !stop.stop_requested() && source.waiting()) {
             // An outage: the slots real time passes repeat the last picture, so that the file
@@ -209,9 +205,10 @@ void CaptureEngine::deviceLoop(std::stop_token stop) {
             note(k, SlotKind::Gap);
         if (limit > 0 && index >= limit) { // skipped past the end: the rest repeats
             m_dropped += limit - next;
-            if (tone && m_queue->pushAudio(toneFor(next, limit)))
-                m_samples +=
-                    toneSamplesBefore(limit, rate, fps) - toneSamplesBefore(next, rate, fps);
+            std::vector<int16_t> audio = toneFor(next, limit);
+            const int64_t sampleFrames = int64_t(audio.size()) / std::max(1, channels);
+            if (!audio.empty() && m_queue->pushAudio(std::move(audio)))
+                m_samples += sampleFrames;
             next = limit;
             m_clock = next;
             break;

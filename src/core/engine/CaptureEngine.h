@@ -30,12 +30,11 @@ struct SessionConfig {
     int64_t frameLimit = 0; // slots on the frame clock; 0 = no limit
     SoundSource sound = SoundSource::None;
     std::unique_ptr<AlsaSource> soundDevice; // with SoundSource::Device
+    std::unique_ptr<SlotSound> tone;         // with SoundSource::TestTone
     int sampleRate = 44100;
     int channels = 2;
     // Null: live picture only. A recording keeps its timing record beside it (`<file>.timing`).
     std::unique_ptr<AviWriter> writer;
-    // Test hook: the test tone fails when the clock reaches this slot; -1: never.
-    int64_t toneFailsAtSlot = -1;
     std::shared_ptr<LiveSettings> live;
     // Hears the sound (after the input gain), on the recording thread; empty: nobody listens.
     std::function<void(const std::vector<int16_t>&)> listen;

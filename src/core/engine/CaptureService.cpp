@@ -380,6 +380,7 @@ void CaptureService::addSound(SessionConfig& config) {
     const AudioDeviceEntry& a = m_devices.audio(audio);
     if (CaptureDevices::isTestNode(a.id)) {
         config.sound = SoundSource::TestTone;
+        config.tone = std::make_unique<TestTone>(config.sampleRate, config.channels, config.fps);
     } else {
         config.sound = SoundSource::Device;
         config.soundDevice =

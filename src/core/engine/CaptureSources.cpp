@@ -49,6 +49,17 @@ QString libavInputFormat(const QString& fourcc) {
 
 } // namespace
 
+std::optional<std::vector<int16_t>> TestTone::samples(int64_t from, int64_t to) {
+    std::vector<int16_t> audio;
+    if (to <= from)
+        return audio;
+    const int64_t a = toneSamplesBefore(from, m_rate, m_fps);
+    const int64_t b = toneSamplesBefore(to, m_rate, m_fps);
+    audio.resize(size_t((b - a) * m_channels));
+    fillTone(audio.data(), a, int(b - a), m_channels, m_rate, m_fps);
+    return audio;
+}
+
 TestCameraSource::TestCameraSource(QSize size, AVPixelFormat format, int fps, bool paced,
                                    std::shared_ptr<LiveSettings> live)
     : m_picture(size, format), m_fps(fps), m_paced(paced), m_live(std::move(live)) {

@@ -12,6 +12,7 @@
 #include <atomic>
 #include <chrono>
 #include <mutex>
+#include <optional>
 #include <stop_token>
 #include <vector>
 
@@ -93,6 +94,29 @@ private:
     std::shared_ptr<LiveSettings> m_live;
     int64_t m_next = 0;
     std::chrono::steady_clock::time_point m_start;
+};
+
+// Sound made on the device thread together with the pictures (the test tone): the samples of
+// the slots the device hands on, so that the sound track follows the frame clock exactly.
+class SlotSound {
+public:
+    virtual ~SlotSound() = default;
+    // Interleaved samples of slots [from, to); nullopt once the sound has failed (error()).
+    virtual std::optional<std::vector<int16_t>> samples(int64_t from, int64_t to) = 0;
+    virtual QString error() const = 0;
+};
+
+// The test camera's tone (TestCamera.h): loud on the first frame of every second.
+class TestTone : public SlotSound {
+public:
+    TestTone(int rate, int channels, int fps) : m_rate(rate), m_channels(channels), m_fps(fps) {}
+    std::optional<std::vector<int16_t>> samples(int64_t from, int64_t to) override;
+    QString error() const override { return {}; }
+
+private:
+    int m_rate;
+    int m_channels;
+    int m_fps;
 };
 
 // A V4L2 camera read through libavdevice: raw pictures, or the JPEGs of a Motion JPEG camera as

@@ -82,12 +82,10 @@ Placement FrameClock::place(int64_t timestamp) {
     if (slot < m_next) {
         p.extra = true;
         p.slot = m_next - 1;
-        ++m_extras;
         return p;
     }
     p.slot = slot;
     p.filled = slot - m_next;
-    m_filled += p.filled;
     m_next = slot + 1;
     return p;
 }
@@ -101,7 +99,6 @@ int64_t FrameClock::idle() {
     // The slot real time is in now (with the camera's usual delay) stays for the next picture.
     const int64_t reached = slotOf(now - m_realOrigin - m_lag);
     if (reached > m_next) {
-        m_filled += reached - m_next;
         m_next = reached;
         m_idleFilled = true;
     }

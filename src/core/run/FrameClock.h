@@ -61,9 +61,6 @@ public:
     int64_t idle();
 
     int64_t slotCount() const { return m_next; } // slots handed out so far
-    int64_t extras() const { return m_extras; }
-    int64_t filledGaps() const { return m_filled; }
-    int64_t jumps() const { return m_jumps; }
 
 private:
     int64_t slotOf(int64_t time) const;
@@ -85,9 +82,7 @@ private:
     int64_t m_lag = 0;          // the camera's usual delay: least of (real time - timeline)
     bool m_idleFilled = false;  // idle() handed out slots since the last picture
     int64_t m_next = 0;
-    int64_t m_extras = 0;
-    int64_t m_filled = 0;
-    int64_t m_jumps = 0;
+    int64_t m_jumps = 0; // time stamp jumps so far
 };
 
 } // namespace run
