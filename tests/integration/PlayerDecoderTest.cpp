@@ -77,7 +77,10 @@ TEST_P(DecoderCodecs, EveryPositionShowsItsOwnFrame) {
     const QString file = testvideo::makeNumberedVideo(
         dir.path(), QString("%1.%2").arg(c.label, c.container), kFrames, c.args);
     ASSERT_FALSE(file.isEmpty());
+    // The decoder's pictures are made in buffers of a pool that outlives it.
+    engine::PicturePool pool(64u << 20);
     engine::FrameDecoder d;
+    d.setDecoderPool(pool);
     ASSERT_TRUE(d.open(file)) << d.error().toStdString();
     EXPECT_EQ(d.frameCount(), kFrames);
     EXPECT_EQ(d.frameRate().num / d.frameRate().den, 30);
@@ -97,6 +100,20 @@ TEST_P(DecoderCodecs, EveryPositionShowsItsOwnFrame) {
     // Positions past either end show the first and the last frame.
     EXPECT_EQ(numberAt(d, -5), 0);
     EXPECT_EQ(numberAt(d, kFrames + 10), kFrames - 1);
+
+    // A decoder opened afresh on the file takes the buffers the first one gave back.
+    d.close();
+    const engine::PicturePool::Counters first = pool.counters();
+    EXPECT_EQ(first.bytesOut, 0u) << "every buffer came back with the decoder";
+    if (c.label != std::string("raw")) { // raw pictures are the file's own packets
+        EXPECT_GT(first.made, 0u);
+    }
+    engine::FrameDecoder again;
+    again.setDecoderPool(pool);
+    ASSERT_TRUE(again.open(file));
+    for (int n = 0; n < kFrames; ++n)
+        ASSERT_EQ(numberAt(again, n), n) << c.label << " forward, reopened";
+    EXPECT_LE(pool.counters().made - first.made, 2u) << "buffers made anew, of " << first.made;
 }
 
 INSTANTIATE_TEST_SUITE_P(Codecs, DecoderCodecs, ::testing::ValuesIn(kCodecs), [](const auto& info) {

@@ -3,6 +3,8 @@
 #include "core/engine/PicturePool.h"
 
 #include <QImage>
+#include <algorithm>
+#include <cstdint>
 #include <gtest/gtest.h>
 #include <optional>
 #include <vector>
@@ -64,6 +66,29 @@ TEST(PicturePool, APictureHoldsItsBufferUntilItsLastCopyAndMayOutliveThePool) {
     pool.reset(); // the pictures still alive give their buffers back to the pool's last state
     EXPECT_EQ(copy.pixelColor(0, 0), QColor(Qt::blue));
     bigger.fill(Qt::green);
+}
+
+TEST(PicturePool, DecoderBuffersAreAlignedAndKeptInEverySize) {
+    engine::PicturePool pool(1u << 20);
+    const std::size_t sizes[] = {1000, 250, 250, 1000}; // a picture's planes, twice
+    std::vector<AVBufferRef*> out;
+    for (std::size_t bytes : sizes) {
+        out.push_back(pool.takeBuffer(bytes));
+        ASSERT_NE(out.back(), nullptr);
+        EXPECT_GE(out.back()->size, bytes);
+        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(out.back()->data) % 32, 0u);
+        std::fill_n(out.back()->data, bytes, uint8_t(7)); // writable, every byte of it
+    }
+    EXPECT_EQ(pool.counters().bytesOut, 2500u);
+    for (AVBufferRef*& b : out)
+        av_buffer_unref(&b);
+    EXPECT_EQ(pool.counters().bytesFree, 2500u) << "buffers of both sizes stay";
+    for (std::size_t bytes : sizes)
+        out.push_back(pool.takeBuffer(bytes));
+    EXPECT_EQ(pool.counters().made, 4u) << "the second picture reuses the first one's buffers";
+    for (AVBufferRef*& b : out)
+        av_buffer_unref(&b);
+    EXPECT_EQ(pool.takeBuffer(0), nullptr);
 }
 
 } // namespace

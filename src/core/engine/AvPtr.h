@@ -70,6 +70,9 @@ struct AvioContextFree {
 struct BufferPoolFree {
     void operator()(AVBufferPool* p) const { av_buffer_pool_uninit(&p); }
 };
+struct MemoryFree {
+    void operator()(uint8_t* p) const { av_free(p); }
+};
 struct AudioFifoFree {
     void operator()(AVAudioFifo* f) const { av_audio_fifo_free(f); }
 };
@@ -98,6 +101,7 @@ using FilterInOutPtr = std::unique_ptr<AVFilterInOut, FilterInOutFree>;
 using AvioContextPtr = std::unique_ptr<AVIOContext, AvioContextFree>;
 using BufferPoolPtr = std::unique_ptr<AVBufferPool, BufferPoolFree>;
 using AudioFifoPtr = std::unique_ptr<AVAudioFifo, AudioFifoFree>;
+using MemoryPtr = std::unique_ptr<uint8_t, MemoryFree>; // av_malloc's memory (aligned for FFmpeg)
 using DictPtr = std::unique_ptr<AVDictionary, DictFree>;
 using SamplesPtr = std::unique_ptr<uint8_t*, SamplesFree>;
 
@@ -197,15 +201,24 @@ OrError<CodecContextPtr> openEncoder(const AVCodec* codec, SetUp&& setUp,
 // A decoder for `stream`, opened: `codec` (null: the one FFmpeg has for the stream's codec)
 // with the stream's parameters and time base, decoding on `threads` threads (0: as many as the
 // machine has). An owner, or the error (AVERROR_DECODER_NOT_FOUND when there is no decoder).
-inline OrError<CodecContextPtr> openDecoder(const AVStream* stream, const AVCodec* codec = nullptr,
-                                            int threads = 1) {
+// `more(AVCodecContext*)` sets what else the caller needs before the opening.
+template <typename More>
+OrError<CodecContextPtr> openDecoder(const AVStream* stream, const AVCodec* codec, int threads,
+                                     More&& more) {
     if (!codec)
         codec = avcodec_find_decoder(stream->codecpar->codec_id);
-    return openDecoder(codec, threads, [stream](AVCodecContext* c) {
+    return openDecoder(codec, threads, [&](AVCodecContext* c) {
         const int rc = avcodec_parameters_to_context(c, stream->codecpar);
         c->pkt_timebase = stream->time_base;
+        if (rc >= 0)
+            more(c);
         return rc;
     });
+}
+
+inline OrError<CodecContextPtr> openDecoder(const AVStream* stream, const AVCodec* codec = nullptr,
+                                            int threads = 1) {
+    return openDecoder(stream, codec, threads, [](AVCodecContext*) {});
 }
 
 // An output context for the muxer `format` ("avi", "mp4") writing the file `path`, which is

@@ -50,6 +50,7 @@ int DecodeWorker::stepDirection(int from, int to) {
 
 DecodeWorker::DecodeWorker(std::shared_ptr<FrameCache> cache) : m_cache(std::move(cache)) {
     m_decoder.setPicturePool(m_cache->pictures());
+    m_decoder.setDecoderPool(m_cache->decoderBuffers());
 }
 
 void DecodeWorker::post() {

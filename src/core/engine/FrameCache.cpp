@@ -7,7 +7,8 @@
 namespace engine {
 
 FrameCache::FrameCache(std::size_t budgetBytes)
-    : m_budget(budgetBytes), m_pictures(kInFlightBytes), m_convert(m_pictures) {}
+    : m_budget(budgetBytes), m_pictures(kInFlightBytes), m_decoderBuffers(budgetBytes),
+      m_convert(m_pictures) {}
 
 namespace {
 std::size_t bytesOf(const QImage& img) {

@@ -75,6 +75,9 @@ public:
     std::size_t budget() const { return m_budget; }
     // The buffers the pictures put here are made in (a handle to the one pool).
     const PicturePool& pictures() const { return m_pictures; }
+    // The buffers the decoder's pictures are made in, kept here or not, up to the budget: the
+    // next file opened reuses them.
+    const PicturePool& decoderBuffers() const { return m_decoderBuffers; }
     // Bytes of the budget that the decoder's own pictures take (its reference frames and the
     // frames in flight in its threads), so that the decoder and the cache together stay within
     // the budget. Pictures kept beyond the new limit go at once.
@@ -115,6 +118,7 @@ private:
     int m_direction = 0;
     Counters m_counters;
     PicturePool m_pictures;
+    PicturePool m_decoderBuffers;
     mutable QMutex m_convertMutex;
     mutable PictureConverter m_convert; // under m_convertMutex
 };

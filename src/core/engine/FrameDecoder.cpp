@@ -80,7 +80,11 @@ bool FrameDecoder::open(const QString& path) {
         if (static_cast<int>(i) != m_stream)
             m_fmt->streams[i]->discard = AVDISCARD_ALL;
     AVStream* st = m_fmt->streams[m_stream];
-    auto decoding = openDecoder(st, decoder, 0); // on as many threads as the machine has
+    // On as many threads as the machine has.
+    auto decoding = openDecoder(st, decoder, 0, [this](AVCodecContext* c) {
+        if (m_decoderPool)
+            m_decoderPool->serveDecoder(c);
+    });
     if (!decoding) {
         m_error = avError(decoding.error);
         close();

@@ -78,6 +78,10 @@ public:
     QImage toImage(const AVFrame* f);
     // The pool converted pictures come from (by default one that keeps no buffers).
     void setPicturePool(const PicturePool& pool) { m_convert.setPool(pool); }
+    // The pool the decoder's own pictures come from, from the next open() on (by default
+    // FFmpeg's, made afresh with each decoder): one that outlives the files keeps a file opened
+    // after another from writing every picture into memory fresh from the system.
+    void setDecoderPool(const PicturePool& pool) { m_decoderPool = pool; }
 
 private:
     struct Slot {
@@ -98,6 +102,7 @@ private:
     int pictureIndex() const;
     void findFirstPicture();
 
+    std::optional<PicturePool> m_decoderPool; // outlives m_codec, which refers to it
     InputFormatPtr m_fmt;
     CodecContextPtr m_codec;
     PacketPtr m_pkt;
