@@ -268,6 +268,18 @@ void DecodeWorker::schedulePrefetch() {
     QMetaObject::invokeMethod(this, &DecodeWorker::prefetchStep, Qt::QueuedConnection);
 }
 
+// True when the decoder can go on to the first frame ahead of the shown one that is not kept and
+// would, once moved away, have to decode more than a few pictures from that frame's key frame to
+// get back there.
+bool DecodeWorker::sweepWouldStrand() const {
+    constexpr int kCheapReturn = 30; // pictures: about 70 ms at 1080p
+    int next = m_shown + 1;
+    while (next < m_decoder.frameCount() && m_cache->contains(next))
+        ++next;
+    return next < m_decoder.frameCount() && m_decoder.canContinueTo(next) &&
+           next - m_decoder.keyFrameAtOrBefore(next) > kCheapReturn;
+}
+
 // Decodes one picture towards the next frame the plan asks for, so that the operator's next step
 // finds it ready. One picture per call keeps new requests first: a request waiting ends it.
 void DecodeWorker::prefetchStep() {
@@ -289,7 +301,9 @@ void DecodeWorker::prefetchStep() {
     // The window is ready: the picture before a nearby key frame. Not while the operator steps
     // back: the window behind takes the steps across the next key frame, and a sweep (a group's
     // decoding) cut short by each of its batches would start again from its key frame each time.
-    if (sweeping && m_tailsAllowed && m_direction >= 0)
+    // Nor while the decoder is on its way through the shown frame's group far from its key frame:
+    // a sweep takes it away, and the next steps forward would decode the group again.
+    if (sweeping && m_tailsAllowed && m_direction >= 0 && !sweepWouldStrand())
         target = m_tails.next(m_shown, [this](int i) { return m_cache->contains(i); });
     if (target < 0)
         return;

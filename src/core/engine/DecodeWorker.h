@@ -11,7 +11,8 @@
 // and converted only to be shown. With nothing else to do, and while allowed, it decodes the last
 // pictures before each nearby key frame of a long group (KeyTails), so that a back step from a key
 // frame is not a whole group's decoding; not while the operator steps back, when the window behind
-// takes the steps across a key frame.
+// takes the steps across a key frame, nor while the decoder's place in a long group is worth
+// keeping for the steps forward.
 #include "core/engine/FrameCache.h"
 #include "core/engine/FrameDecoder.h"
 #include "core/engine/KeyTails.h"
@@ -82,6 +83,7 @@ private:
     void keepGap(int frame);
     bool serveTail(int frame);
     bool keepTail(int frame);
+    bool sweepWouldStrand() const;
     std::optional<int> decodeNext(bool& passed);
     void keep(int frame, const AVFrame* picture);
     std::optional<int> pendingFrame(); // a newer position asked for, without an open
