@@ -191,4 +191,49 @@ TEST(PlayerPrefetch, TheFrameBeforeAKeyFrameIsReadyWithoutDecoding) {
     thread.wait();
 }
 
+// Idle in the middle of a long group, then steps forward: the worker's sweep for the pictures
+// before the next key frame must not take the decoder away from the frames the steps need, or
+// each step past the window decodes the group again from its key frame.
+TEST(PlayerPrefetch, StepsForwardAfterIdleInALongGroupAreNotDecodedAgain) {
+    QTemporaryDir dir;
+    const QString file = longGopFile(dir.path(), 200, 150);
+    ASSERT_FALSE(file.isEmpty());
+    engine::DecodeWorker worker;
+    QThread thread;
+    worker.moveToThread(&thread);
+    thread.start();
+    QMutex mutex;
+    std::vector<std::pair<int, int>> shown; // (frame, number read from its picture)
+    QObject::connect(
+        &worker, &engine::DecodeWorker::frameReady, &worker,
+        [&](quint64, int frame, QImage p) {
+            QMutexLocker lock(&mutex);
+            shown.emplace_back(frame, testsupport::readFrameNumber(p).value_or(-1));
+        },
+        Qt::DirectConnection);
+    auto show = [&](int frame) {
+        worker.requestFrame(1, frame);
+        return QTest::qWaitFor(
+            [&] { return QMutexLocker(&mutex), !shown.empty() && shown.back().first == frame; },
+            20000);
+    };
+    worker.requestOpen(1, file);
+    ASSERT_TRUE(show(100));
+    QThread::msleep(1500); // idle: the window around frame 100 and whatever else the worker does
+    const quint64 before = worker.decoded();
+    for (int f = 101; f <= 112; ++f) {
+        ASSERT_TRUE(show(f));
+        QMutexLocker lock(&mutex);
+        EXPECT_EQ(shown.back().second, f);
+        lock.unlock();
+        QThread::msleep(100); // a held ">" at ten steps a second
+    }
+    // Twelve steps and the window ahead of them; decoding the group again from its key frame
+    // would be a hundred pictures more.
+    EXPECT_LT(worker.decoded() - before, 40u);
+    worker.stop();
+    thread.quit();
+    thread.wait();
+}
+
 } // namespace
