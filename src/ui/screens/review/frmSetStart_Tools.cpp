@@ -25,25 +25,21 @@ const QString kCutOff =
 // In the file information area, below the barefoot label: the pass window line, the cut-off
 // notice with its button, and the clip button. All hidden until they apply.
 void frmSetStart::createToolControls() {
-    using app::twips;
     lblPassWindow = new QLabel(this);
     lblPassWindow->setObjectName(QStringLiteral("lblPassWindow"));
-    lblPassWindow->setGeometry(twips(6480, 6840, 4215, 615));
     lblPassWindow->setFont(app::designFont(9.75, true));
     lblPassWindow->setWordWrap(true);
     lblPassWindow->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     cmdSavePassClip = new widgets::WrappingButton(QStringLiteral("Save pass clip…"), this);
     cmdSavePassClip->setObjectName(QStringLiteral("cmdSavePassClip"));
-    cmdSavePassClip->setGeometry(twips(6480, 7560, 1695, 375));
     lblFileNotice = new QLabel(kCutOff, this);
     lblFileNotice->setObjectName(QStringLiteral("lblFileNotice"));
-    lblFileNotice->setGeometry(twips(6480, 8160, 4215, 495));
     lblFileNotice->setFont(app::designFont(9.75, true));
     lblFileNotice->setWordWrap(true);
     lblFileNotice->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     cmdRepairCopy = new widgets::WrappingButton(QStringLiteral("Repair copy…"), this);
     cmdRepairCopy->setObjectName(QStringLiteral("cmdRepairCopy"));
-    cmdRepairCopy->setGeometry(twips(6480, 8760, 1695, 375));
+    placeTools();
     hideTools();
     lblFileNotice->hide();
     cmdRepairCopy->hide();
