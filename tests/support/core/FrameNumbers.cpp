@@ -1,6 +1,7 @@
 #include "support/core/FrameNumbers.h"
 
 #include "core/engine/FramePattern.h"
+#include "support/core/Luma.h"
 
 #include <QPainter>
 #include <cmath>
@@ -14,17 +15,6 @@ namespace {
 // from the highest down, the two parity cells, a black end cell.
 constexpr int kCells = 21;
 constexpr int kBits = 16;
-
-int meanLuma(const QImage& image, const QRect& r) {
-    long sum = 0;
-    long n = 0;
-    for (int y = r.top(); y <= r.bottom(); ++y)
-        for (int x = r.left(); x <= r.right(); ++x) {
-            sum += qGray(image.pixel(x, y));
-            ++n;
-        }
-    return n ? int(sum / n) : 0;
-}
 
 // Reads the band as drawn on a picture of `drawn` size and then scaled to `image`'s size.
 std::optional<int> readAs(const QImage& image, QSize drawn) {

@@ -1,6 +1,7 @@
 #include "support/core/SegmentTextCheck.h"
 
 #include "core/engine/SegmentText.h"
+#include "support/core/Luma.h"
 
 #include <algorithm>
 #include <vector>
@@ -12,15 +13,8 @@ namespace {
 // Mean luma of the middle of `r` (away from the edges compression blurs, and where segments
 // that overlap at their ends stay apart); -1 when it lies outside the picture.
 int coreLuma(const QImage& image, const QRect& r) {
-    const QRect inside = r.adjusted(r.width() / 4, r.height() / 4, -r.width() / 4, -r.height() / 4)
-                             .intersected(image.rect());
-    long sum = 0, n = 0;
-    for (int y = inside.top(); y <= inside.bottom(); ++y)
-        for (int x = inside.left(); x <= inside.right(); ++x) {
-            sum += qGray(image.pixel(x, y));
-            ++n;
-        }
-    return n ? int(sum / n) : -1;
+    return meanLuma(image,
+                    r.adjusted(r.width() / 4, r.height() / 4, -r.width() / 4, -r.height() / 4));
 }
 
 // The lit rectangles of `text` drawn at (x, y, h), the backing left out.
