@@ -130,36 +130,60 @@ TEST(PlayerPrefetch, ARequestDoesNotWaitForPrefetching) {
 // Idle, the worker decodes the picture before each key frame of a long group, so that a back
 // step from a key frame decodes nothing and still shows exactly the frame asked for; only while
 // allowed (the player is seen).
+// A decode worker on a thread of its own, as the player runs it, and every picture it sends: the
+// frame, the number read from the picture and the pictures decoded until then.
+struct WorkerRig {
+    struct Shown {
+        int frame = -1, number = -1;
+        quint64 decoded = 0;
+    };
+    explicit WorkerRig(
+        std::shared_ptr<engine::FrameCache> cache = std::make_shared<engine::FrameCache>())
+        : worker(std::move(cache)) {
+        worker.moveToThread(&thread);
+        thread.start();
+        QObject::connect(
+            &worker, &engine::DecodeWorker::frameReady, &worker,
+            [this](quint64, int frame, QImage p) {
+                QMutexLocker lock(&mutex);
+                shown.push_back(
+                    {frame, testsupport::readFrameNumber(p).value_or(-1), worker.decoded()});
+            },
+            Qt::DirectConnection);
+    }
+    ~WorkerRig() {
+        worker.stop();
+        thread.quit();
+        thread.wait();
+    }
+    Shown last() {
+        QMutexLocker lock(&mutex);
+        return shown.empty() ? Shown{} : shown.back();
+    }
+    // Asks for `frame` and waits until it is sent; false when it did not come within 20 s.
+    bool show(int frame) {
+        worker.requestFrame(1, frame);
+        return QTest::qWaitFor([&] { return last().frame == frame; }, 20000);
+    }
+    engine::DecodeWorker worker;
+    QThread thread;
+    QMutex mutex;
+    std::vector<Shown> shown;
+};
+
 TEST(PlayerPrefetch, TheFrameBeforeAKeyFrameIsReadyWithoutDecoding) {
     QTemporaryDir dir;
     const QString file = longGopFile(dir.path(), 120, 30);
     ASSERT_FALSE(file.isEmpty());
     // A small cache, so that the frames before the key frames are not simply in the window.
     QImage one(320, 240, QImage::Format_RGB32);
-    engine::DecodeWorker worker(
+    WorkerRig rig(
         std::make_shared<engine::FrameCache>(static_cast<std::size_t>(one.sizeInBytes()) * 40));
-    QThread thread;
-    worker.moveToThread(&thread);
-    thread.start();
-    QMutex mutex;
-    struct Shown {
-        int frame, number;
-        quint64 decoded; // by the worker until then
-    };
-    std::vector<Shown> shown;
-    QObject::connect(
-        &worker, &engine::DecodeWorker::frameReady, &worker,
-        [&](quint64, int frame, QImage p) {
-            QMutexLocker lock(&mutex);
-            shown.push_back(
-                {frame, testsupport::readFrameNumber(p).value_or(-1), worker.decoded()});
-        },
-        Qt::DirectConnection);
     auto idle = [&] { // nothing decoded for 300 ms
-        quint64 last = worker.decoded();
+        quint64 last = rig.worker.decoded();
         for (int calm = 0; calm < 6;) {
             QThread::msleep(50);
-            const quint64 now = worker.decoded();
+            const quint64 now = rig.worker.decoded();
             calm = now == last ? calm + 1 : 0;
             last = now;
         }
@@ -167,28 +191,23 @@ TEST(PlayerPrefetch, TheFrameBeforeAKeyFrameIsReadyWithoutDecoding) {
     };
     auto jump = [&](int frame) { // the pictures decoded to show it
         const quint64 before = idle();
-        worker.requestFrame(1, frame);
-        if (!QTest::qWaitFor([&] { return QMutexLocker(&mutex), shown.back().frame == frame; },
-                             20000))
+        if (!rig.show(frame))
             return quint64(999);
-        QMutexLocker lock(&mutex);
-        EXPECT_EQ(shown.back().number, frame);
-        return shown.back().decoded - before;
+        const WorkerRig::Shown s = rig.last();
+        EXPECT_EQ(s.number, frame);
+        return s.decoded - before;
     };
     // Not allowed (a hidden player): the frame before the key frame 30 is decoded when asked.
-    worker.allowKeyTails(false);
-    worker.requestOpen(1, file);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return QMutexLocker(&mutex), !shown.empty(); }, 20000));
+    rig.worker.allowKeyTails(false);
+    rig.worker.requestOpen(1, file);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rig.last().frame >= 0; }, 20000));
     EXPECT_GT(jump(29), 0u);
     // Allowed: from there a jump to the frame before the key frame 90, and from there to the one
     // before 60, each shown without a picture decoded (reaching it from the key frame before
     // takes a whole group's references).
-    worker.allowKeyTails(true);
+    rig.worker.allowKeyTails(true);
     EXPECT_EQ(jump(89), 0u);
     EXPECT_EQ(jump(59), 0u);
-    worker.stop();
-    thread.quit();
-    thread.wait();
 }
 
 // Idle in the middle of a long group, then steps forward: the worker's sweep for the pictures
@@ -198,42 +217,19 @@ TEST(PlayerPrefetch, StepsForwardAfterIdleInALongGroupAreNotDecodedAgain) {
     QTemporaryDir dir;
     const QString file = longGopFile(dir.path(), 200, 150);
     ASSERT_FALSE(file.isEmpty());
-    engine::DecodeWorker worker;
-    QThread thread;
-    worker.moveToThread(&thread);
-    thread.start();
-    QMutex mutex;
-    std::vector<std::pair<int, int>> shown; // (frame, number read from its picture)
-    QObject::connect(
-        &worker, &engine::DecodeWorker::frameReady, &worker,
-        [&](quint64, int frame, QImage p) {
-            QMutexLocker lock(&mutex);
-            shown.emplace_back(frame, testsupport::readFrameNumber(p).value_or(-1));
-        },
-        Qt::DirectConnection);
-    auto show = [&](int frame) {
-        worker.requestFrame(1, frame);
-        return QTest::qWaitFor(
-            [&] { return QMutexLocker(&mutex), !shown.empty() && shown.back().first == frame; },
-            20000);
-    };
-    worker.requestOpen(1, file);
-    ASSERT_TRUE(show(100));
+    WorkerRig rig;
+    rig.worker.requestOpen(1, file);
+    ASSERT_TRUE(rig.show(100));
     QThread::msleep(1500); // idle: the window around frame 100 and whatever else the worker does
-    const quint64 before = worker.decoded();
+    const quint64 before = rig.worker.decoded();
     for (int f = 101; f <= 112; ++f) {
-        ASSERT_TRUE(show(f));
-        QMutexLocker lock(&mutex);
-        EXPECT_EQ(shown.back().second, f);
-        lock.unlock();
+        ASSERT_TRUE(rig.show(f));
+        EXPECT_EQ(rig.last().number, f);
         QThread::msleep(100); // a held ">" at ten steps a second
     }
     // Twelve steps and the window ahead of them; decoding the group again from its key frame
     // would be a hundred pictures more.
-    EXPECT_LT(worker.decoded() - before, 40u);
-    worker.stop();
-    thread.quit();
-    thread.wait();
+    EXPECT_LT(rig.worker.decoded() - before, 40u);
 }
 
 } // namespace
