@@ -169,7 +169,7 @@ OrError<CodecContextPtr> openCodec(const AVCodec* codec, SetUp&& setUp, DictPtr*
     return {std::move(context), 0};
 }
 
-// A decoder of `codec`, opened, decoding on `threads` threads (0: as many as the machine has).
+// A decoder of `codec`, opened, decoding on `threads` threads (0: FFmpeg's own choice).
 // `setUp(AVCodecContext*)` sets the context before it opens; a negative FFmpeg code from it
 // stops the opening with that error. An owner, or the error (AVERROR_DECODER_NOT_FOUND when
 // `codec` is null).
@@ -199,8 +199,8 @@ OrError<CodecContextPtr> openEncoder(const AVCodec* codec, SetUp&& setUp,
 }
 
 // A decoder for `stream`, opened: `codec` (null: the one FFmpeg has for the stream's codec)
-// with the stream's parameters and time base, decoding on `threads` threads (0: as many as the
-// machine has). An owner, or the error (AVERROR_DECODER_NOT_FOUND when there is no decoder).
+// with the stream's parameters and time base, decoding on `threads` threads (0: FFmpeg's own
+// choice). An owner, or the error (AVERROR_DECODER_NOT_FOUND when there is no decoder).
 // `more(AVCodecContext*)` sets what else the caller needs before the opening.
 template <typename More>
 OrError<CodecContextPtr> openDecoder(const AVStream* stream, const AVCodec* codec, int threads,
