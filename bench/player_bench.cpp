@@ -260,16 +260,15 @@ bool measureYardsticks(File& f) {
         // The groups before the key frames the fresh opens are made at, each decoded from its key
         // frame up to the picture before the next (what a back step from that key frame needs,
         // every picture decoded), twice (one run alone varies by a fifth).
-        std::vector<double> gops;
-        for (int run = 0; run < 2; ++run) {
-            for (size_t i = 1; i < f.keys.size() && i <= kOpenKeys; ++i)
-                gops.push_back(groupDecodeMs(d, f.keys[i]));
-        }
-        f.gop = stats(gops).median;
-        gops.clear();
-        for (size_t i = 1; i < f.keys.size() && i <= kOpenKeys; ++i)
-            gops.push_back(groupDecodeMs(own, f.keys[i]));
-        f.gopOwn = stats(gops).median;
+        auto groupsMedian = [&](engine::FrameDecoder& decoder, int runs) {
+            std::vector<double> gops;
+            for (int run = 0; run < runs; ++run)
+                for (size_t i = 1; i < f.keys.size() && i <= kOpenKeys; ++i)
+                    gops.push_back(groupDecodeMs(decoder, f.keys[i]));
+            return stats(gops).median;
+        };
+        f.gop = groupsMedian(d, 2);
+        f.gopOwn = groupsMedian(own, 1);
     }
     // Each picture decoded cold is painted once, at once, in a picture widget placed as in the
     // player's window: the paint of a picture just made, as in a jump (a picture painted again
